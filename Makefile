@@ -1,0 +1,40 @@
+# Corvane: make deps | build | test | demo | bench
+BUILD ?= build
+JOBS ?= $(shell nproc)
+PACKAGES = cmake ninja-build g++ qt6-base-dev libcurl4-openssl-dev python3-pyftpdlib
+
+.PHONY: deps build test demo bench install clean
+
+deps:
+	@missing=""; for p in $(PACKAGES); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "ok installed" || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing:$$missing"; \
+	  SUDO=""; [ "$$(id -u)" -ne 0 ] && SUDO=sudo; \
+	  $$SUDO apt-get update -qq && \
+	  DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y -qq --no-install-recommends $$missing; \
+	fi
+
+build:
+	@[ -f $(BUILD)/build.ninja ] || cmake -S . -B $(BUILD) -G Ninja
+	cmake --build $(BUILD) -j $(JOBS)
+
+test: deps build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+demo: deps build
+	bash scripts/demo.sh $(BUILD)
+
+bench: deps
+	@[ -f $(BUILD)/build.ninja ] || cmake -S . -B $(BUILD) -G Ninja
+	cmake --build $(BUILD) --target corvane-cli bench_analysis
+	bash bench/run.sh $(BUILD)
+
+install: build
+	@[ -n "$(PREFIX)" ] || { echo "usage: make install PREFIX=/some/folder"; exit 64; }
+	mkdir -p "$(PREFIX)"
+	cp $(BUILD)/corvane-cli "$(PREFIX)/"
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,70 @@
+#pragma once
+#include <QDateTime>
+#include <QString>
+#include <cstdint>
+
+struct TFolderSource;
+class TFileAttri;
+class TBeenTortured;
+struct TSyncNodeData;
+
+// What a folder chooser's tree gets for each remote entry (FolderName, FolderUrl).
+struct TSectionRec {
+    QString FolderName;
+    QString FolderUrl;
+};
+
+// The tree the FTP folder chooser shows, seen from folders/ (which draws nothing).
+// Nodes are opaque handles owned by the sink; nullptr stands for the top level.
+class TFtpNodeSink {
+public:
+    virtual ~TFtpNodeSink() = default;
+    virtual void *AddNode(void *parent, const QString &text, const TSectionRec &data,
+                          int imageIndex, int selectedIndex, bool isFolder) = 0;
+};
+
+// Everything the program does with an FTP side. No fields: all operations go through the
+// process-wide FTP session, which is (re)opened for the server and user of the source given.
+// Remote paths are absolute on the server ("/pub/a.txt"), UTF-8 on the wire.
+class TFTPFile {
+public:
+    // "server/pub/" -> "ftp://server/pub"
+    static QString NormalizeFtpUrl(const QString &text);
+    // "ftp://host:2121/pub" -> "host:2121"
+    static QString GetFtpHost(const QString &url);
+    // "ftp://host/pub" -> "/pub"; "ftp://host" -> ""
+    static QString RemoteBasePath(const QString &url);
+
+    // 0 connected; otherwise a non-zero error code (-1 when the session cannot be created).
+    static int32_t ConnectFtp(const TFolderSource &src);
+    // Fills root with the side's tree through the filter; root.FileCount = files read.
+    static void ListFolder(const TFolderSource &src, TFileAttri &root, const TBeenTortured &filter);
+    static void FillFolderTree(const TFolderSource &src, TFtpNodeSink &sink, void *parentNode);
+    static void FillContentsTree(const QString &folderPath, const TFolderSource &src, TFtpNodeSink &sink);
+    // A server time (UTC) as the local calendar date-time that the listings pack.
+    static QDateTime FileTimeToDateTime(const QDateTime &serverUtc);
+
+    // The file entry for relativePath ("/docs/a.txt"), found or added with its folders.
+    static TFileAttri *FindStateEntry(const QString &relativePath, TFileAttri &root);
+    static bool GetRemoteFile(const QString &remotePath, const QString &localPath,
+                              TFileAttri &rightState, const TFolderSource &src);
+    // Download with the local copy set aside as localPath + ".p" and put back on failure.
+    static bool SyncDownload(const QString &remotePath, const QString &localPath,
+                             TFileAttri &rightState, const TFolderSource &src);
+    // Upload with the server copy set aside and put back on failure; with saveOldFile 1 the
+    // replaced server copy is first saved under saveFolder + relative path.
+    static bool SyncUpload(const QString &localPath, const QString &saveFolder, int32_t saveOldFile,
+                           TFileAttri &rightState, const TFolderSource &src, const QString &remotePath);
+    // Creates the missing remote folders of relativePath's folder part below the source's base.
+    static void ForceRemoteFolders(const QString &relativePath, const TFolderSource &src);
+    static bool FetchFile(const QString &remotePath, const QString &localPath, const TFolderSource &src);
+    static bool DeleteFtpFile(const QString &remotePath, const TFolderSource &src);
+    static bool RestoreFile(const QString &localPath, const QString &remotePath, TSyncNodeData &item,
+                            const TFolderSource &src);
+    // Reads remoteStateFolder + syncName into root through a private temporary file; a
+    // missing or malformed file leaves root empty.
+    static void LoadStateFile(const QString &remoteStateFolder, const TFolderSource &src,
+                              TFileAttri &root, const QString &syncName);
+    // Writes root to the base path + "/__FileSync__/" + syncName. False when not written.
+    static bool SaveStateFile(const QString &syncName, const TFolderSource &src, const TFileAttri &root);
+};

@@ -1,0 +1,37 @@
+#include "model/SyncTaskList.h"
+
+void SyncTaskList::AddTask(std::unique_ptr<TSyncTask> task)
+{
+    task->ListState = 2;
+    QString text = task->SyncID;
+    m_entries.push_back({text, std::move(task)});
+}
+
+void SyncTaskList::AppendLoaded(std::unique_ptr<TSyncTask> task)
+{
+    task->ListState = 0;
+    QString text = task->SyncID;
+    m_entries.push_back({text, std::move(task)});
+}
+
+void SyncTaskList::MarkTaskDeleted(int index)
+{
+    if (TSyncTask *t = TaskAt(index))
+        t->ListState = 1;
+}
+
+TSyncTask *SyncTaskList::TaskAt(int index) const
+{
+    if (index < 0 || index >= Count())
+        return nullptr;
+    return m_entries[size_t(index)].Task.get();
+}
+
+bool SyncTaskList::TaskNameExists(const QString &name) const
+{
+    const QString wanted = name.trimmed();
+    for (const Entry &e : m_entries)
+        if (e.Task->SyncName.trimmed() == wanted)
+            return true;
+    return false;
+}

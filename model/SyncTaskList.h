@@ -1,0 +1,38 @@
+#pragma once
+#include "model/TSyncTask.h"
+
+#include <QString>
+#include <memory>
+#include <vector>
+
+// The ordered job list; an entry's index is the job's number everywhere in the interface.
+// Entries are only appended while the program runs (deleted jobs are marked), so indices
+// and job pointers stay valid. The main program owns one; corvane-cli makes its own.
+class SyncTaskList {
+public:
+    struct Entry {
+        QString Text;  // the job's SyncID
+        std::unique_ptr<TSyncTask> Task;
+    };
+
+    // Takes ownership; marks the job as added (ListState 2).
+    void AddTask(std::unique_ptr<TSyncTask> task);
+    void MarkTaskDeleted(int index);
+    TSyncTask *TaskAt(int index) const;
+    bool TaskNameExists(const QString &name) const;
+    int Count() const { return int(m_entries.size()); }
+    const QString &TextAt(int index) const { return m_entries.at(size_t(index)).Text; }
+    void Clear() { m_entries.clear(); }
+
+    // Replaces the content with the jobs of the file at path; stops silently at the first
+    // faulty job, keeping those read before it.
+    void LoadTaskList(const QString &path);
+    // Writes to the program folder + "tasklist.tkl". False when nothing was written.
+    bool SaveTaskList() const;
+    // Writes to path, replacing it atomically; keeps an existing file's root and declaration.
+    bool SaveTaskList(const QString &path) const;
+
+private:
+    void AppendLoaded(std::unique_ptr<TSyncTask> task);
+    std::vector<Entry> m_entries;
+};
