@@ -1,0 +1,21 @@
+#pragma once
+#include <QByteArray>
+#include <QString>
+
+class TFileAttri;
+
+// The state file of a side (local or FTP): a header "Title::count", then one line per entry
+// in pre-order, six ":"-separated fields, CR LF line ends. Recorded paths use "/".
+namespace StateFile {
+
+QByteArray Serialize(const TFileAttri &root);
+// False for a malformed text; root is then left empty with an empty Title.
+bool Parse(const QByteArray &text, TFileAttri &root);
+// A missing, empty or malformed file leaves root empty with an empty Title.
+void ReadFile(const QString &path, TFileAttri &root);
+// Replaces path atomically; false (and the old file untouched) on failure.
+bool WriteFile(const QString &path, const TFileAttri &root);
+// The file entry for relativePath ("/a/b.txt"), found or added with the folders along it.
+TFileAttri *FindEntry(const QString &relativePath, TFileAttri &root);
+
+}  // namespace StateFile
