@@ -1,0 +1,82 @@
+#!/usr/bin/python3
+"""A throw-away FTP server on 127.0.0.1 for tests and the demo.
+
+Usage: ftpserver.py --root DIR --user U --password P [--port 0] [--no-mlsd]
+                    [--idle-timeout SECONDS]
+
+Prints "PORT <n>" once listening, then serves until killed or until its
+stdin reaches end of file (so it never outlives the process that started it).
+"""
+
+import argparse
+import logging
+import os
+import sys
+import threading
+
+from pyftpdlib.authorizers import DummyAuthorizer
+from pyftpdlib.handlers import FTPHandler
+from pyftpdlib.servers import FTPServer
+
+
+def parse_args():
+    p = argparse.ArgumentParser(description="FTP server for tests")
+    p.add_argument("--root", required=True)
+    p.add_argument("--user", required=True)
+    p.add_argument("--password", required=True)
+    p.add_argument("--port", type=int, default=0)
+    p.add_argument("--no-mlsd", action="store_true",
+                   help="refuse MLSD/MLST so that clients fall back to LIST")
+    p.add_argument("--idle-timeout", type=float, default=0,
+                   help="drop a control connection idle this long (0: never)")
+    return p.parse_args()
+
+
+def main():
+    args = parse_args()
+    # Per-command logging would fill the test logs; warnings still reach stderr.
+    logging.basicConfig(level=logging.WARNING, stream=sys.stderr)
+    logging.getLogger("pyftpdlib").setLevel(logging.WARNING)
+
+    authorizer = DummyAuthorizer()
+    authorizer.add_user(args.user, args.password,
+                        os.path.abspath(args.root), perm="elradfmwMT")
+
+    handler = type("TestFTPHandler", (FTPHandler,), {})
+    handler.authorizer = authorizer
+    handler.banner = "test server ready."
+    handler.timeout = args.idle_timeout if args.idle_timeout > 0 else None
+    # Tests of a wrong password should not sit out the default 3 s penalty.
+    handler.auth_failed_timeout = 0.1
+    if args.no_mlsd:
+        cmds = dict(handler.proto_cmds)
+        cmds.pop("MLSD", None)
+        cmds.pop("MLST", None)
+        handler.proto_cmds = cmds
+
+    server = FTPServer(("127.0.0.1", args.port), handler)
+    server.max_cons = 64
+    port = server.socket.getsockname()[1]
+
+    def watch_stdin():
+        try:
+            while sys.stdin.buffer.read(4096):
+                pass
+        except (OSError, ValueError):
+            pass
+        os._exit(0)
+
+    threading.Thread(target=watch_stdin, daemon=True).start()
+
+    sys.stdout.write("PORT %d\n" % port)
+    sys.stdout.flush()
+    try:
+        server.serve_forever(handle_exit=False)
+    except KeyboardInterrupt:
+        pass
+    finally:
+        server.close_all()
+
+
+if __name__ == "__main__":
+    main()
