@@ -1,0 +1,270 @@
+#include "folders/StateFile.h"
+
+#include "folders/TFileAttri.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include <limits>
+#include <vector>
+
+namespace {
+
+// "*" cannot occur in a Windows name, so names Windows allows are written unchanged, while
+// ":", CR and LF (legal here and on FTP servers) cannot break the line and field structure.
+void AppendEscaped(QByteArray &out, const QString &text, bool escapeColon)
+{
+    const QByteArray utf8 = text.toUtf8();
+    for (char c : utf8) {
+        switch (c) {
+        case '*': out += "*2A"; break;
+        case '\r': out += "*0D"; break;
+        case '\n': out += "*0A"; break;
+        case ':':
+            if (escapeColon) {
+                out += "*3A";
+                break;
+            }
+            out += c;
+            break;
+        default: out += c;
+        }
+    }
+}
+
+bool Unescape(const QByteArray &field, QString &out)
+{
+    if (!field.contains('*')) {
+        out = QString::fromUtf8(field);
+        return true;
+    }
+    QByteArray raw;
+    raw.reserve(field.size());
+    for (qsizetype i = 0; i < field.size(); ++i) {
+        if (field[i] != '*') {
+            raw += field[i];
+            continue;
+        }
+        if (i + 2 >= field.size())
+            return false;
+        bool ok = false;
+        const int code = field.mid(i + 1, 2).toInt(&ok, 16);
+        if (!ok || (code != '*' && code != ':' && code != '\r' && code != '\n'))
+            return false;
+        raw += char(code);
+        i += 2;
+    }
+    out = QString::fromUtf8(raw);
+    return true;
+}
+
+// Strict decimal: optional minus sign and digits only, so " 12" or "1e3" count as malformed.
+template <typename T>
+bool ParseInteger(const QByteArray &field, T &out)
+{
+    if (field.isEmpty())
+        return false;
+    for (qsizetype i = 0; i < field.size(); ++i) {
+        const char c = field[i];
+        if (!(c >= '0' && c <= '9') && !(c == '-' && i == 0))
+            return false;
+    }
+    bool ok = false;
+    const qlonglong v = field.toLongLong(&ok);
+    if (!ok || v < qlonglong(std::numeric_limits<T>::min()) || v > qlonglong(std::numeric_limits<T>::max()))
+        return false;
+    out = T(v);
+    return true;
+}
+
+void AppendNumber(QByteArray &out, qlonglong value)
+{
+    out += QByteArray::number(value);
+}
+
+void SerializeChildren(QByteArray &out, const TFileAttri &parent)
+{
+    for (int i = 0; i < parent.ChildCount; ++i) {
+        const TFileAttri &e = *parent.Child(i);
+        AppendEscaped(out, e.FileName, true);
+        out += ':';
+        AppendNumber(out, e.ChildCount);
+        out += ':';
+        AppendEscaped(out, e.FilePath, true);
+        out += ':';
+        AppendNumber(out, e.FileTime);
+        out += ':';
+        // The reader knows a folder by this size alone, so a folder never writes another.
+        AppendNumber(out, e.IsFolder ? -1 : e.FileSize);
+        out += ':';
+        AppendNumber(out, e.FileAttr);
+        out += "\r\n";
+        if (e.IsFolder)
+            SerializeChildren(out, e);
+    }
+}
+
+// Deeper than any real path could be; a file claiming more is damaged, and refusing it
+// keeps both this reader and the tree's destruction off the end of the stack.
+constexpr int MaxDepth = 4096;
+
+bool ParseEntries(const QList<QByteArray> &lines, qsizetype lineCount, TFileAttri &root,
+                  int32_t rootCount)
+{
+    struct Level {
+        TFileAttri *parent;
+        int32_t remaining;
+    };
+    std::vector<Level> stack;
+    stack.push_back({&root, rootCount});
+    qsizetype cursor = 1;
+    while (!stack.empty()) {
+        Level &top = stack.back();
+        if (top.remaining == 0) {
+            stack.pop_back();
+            continue;
+        }
+        --top.remaining;
+        if (cursor >= lineCount)
+            return false;
+        const QList<QByteArray> f = lines[cursor++].split(':');
+        if (f.size() != 6)
+            return false;
+        auto e = std::make_unique<TFileAttri>();
+        int32_t count = 0;
+        if (!Unescape(f[0], e->FileName) || !ParseInteger(f[1], count) || !Unescape(f[2], e->FilePath)
+            || !ParseInteger(f[3], e->FileTime) || !ParseInteger(f[4], e->FileSize)
+            || !ParseInteger(f[5], e->FileAttr))
+            return false;
+        TFileAttri *parent = top.parent;
+        if (e->FileSize == -1) {
+            if (count < 0 || int(stack.size()) >= MaxDepth)
+                return false;
+            e->IsFolder = 1;
+            TFileAttri *folder = parent->AddChild(std::move(e));
+            stack.push_back({folder, count});  // invalidates top
+        } else {
+            parent->AddChild(std::move(e));
+        }
+    }
+    // Lines the counts do not account for mean the counts are wrong.
+    return cursor == lineCount;
+}
+
+void Clear(TFileAttri &root)
+{
+    root.ClearChildren();
+    root.Title.clear();
+}
+
+}  // namespace
+
+namespace StateFile {
+
+QByteArray Serialize(const TFileAttri &root)
+{
+    QByteArray out;
+    // The header is split at its last "::" (the count has none), so only CR, LF and "*"
+    // need escaping there and a Windows path or an FTP address keeps its exact text.
+    AppendEscaped(out, root.Title, false);
+    out += "::";
+    AppendNumber(out, root.ChildCount);
+    out += "\r\n";
+    SerializeChildren(out, root);
+    return out;
+}
+
+bool Parse(const QByteArray &text, TFileAttri &root)
+{
+    Clear(root);
+    QList<QByteArray> lines = text.split('\n');
+    for (QByteArray &line : lines) {
+        if (line.endsWith('\r'))
+            line.chop(1);
+    }
+    qsizetype lineCount = lines.size();
+    while (lineCount > 0 && lines[lineCount - 1].isEmpty())
+        --lineCount;
+    if (lineCount == 0)
+        return false;
+
+    const QByteArray &header = lines[0];
+    const qsizetype sep = header.lastIndexOf("::");
+    QString title;
+    int32_t count = 0;
+    if (sep < 0 || !Unescape(header.left(sep), title) || !ParseInteger(header.mid(sep + 2), count)
+        || count < 0 || !ParseEntries(lines, lineCount, root, count)) {
+        Clear(root);
+        return false;
+    }
+    root.Title = title;
+    return true;
+}
+
+void ReadFile(const QString &path, TFileAttri &root)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        Clear(root);
+        return;
+    }
+    Parse(file.readAll(), root);
+}
+
+bool WriteFile(const QString &path, const TFileAttri &root)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    const QByteArray text = Serialize(root);
+    if (file.write(text) != text.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+TFileAttri *FindEntry(const QString &relativePath, TFileAttri &root)
+{
+    const qsizetype cut = relativePath.lastIndexOf(u'/');
+    const QString fileName = relativePath.mid(cut + 1);
+    TFileAttri *level = &root;
+    QString accumulated = QStringLiteral("/");
+    if (cut > 0) {
+        const QStringList folders = relativePath.left(cut).split(u'/', Qt::SkipEmptyParts);
+        for (const QString &name : folders) {
+            TFileAttri *found = nullptr;
+            if (const std::vector<int> *same = level->ChildrenNamed(name)) {
+                for (int i : *same) {
+                    if (level->Child(i)->IsFolder == 1) {
+                        found = level->Child(i);
+                        break;
+                    }
+                }
+            }
+            if (!found) {
+                auto folder = std::make_unique<TFileAttri>();
+                folder->IsFolder = 1;
+                folder->FileName = name;
+                folder->FilePath = accumulated;
+                folder->FileTime = 0;
+                folder->FileSize = -1;
+                folder->FileAttr = -1;
+                found = level->AddChild(std::move(folder));
+            }
+            level = found;
+            accumulated += name + u'/';
+        }
+    }
+    if (const std::vector<int> *same = level->ChildrenNamed(fileName)) {
+        for (int i : *same) {
+            if (level->Child(i)->IsFolder == 0)
+                return level->Child(i);
+        }
+    }
+    auto file = std::make_unique<TFileAttri>();
+    file->FileName = fileName;
+    return level->AddChild(std::move(file));
+}
+
+}  // namespace StateFile

@@ -1,0 +1,299 @@
+#include "folders/StateFile.h"
+#include "folders/TFileAttri.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+TFileAttri *AddFile(TFileAttri &root, const QString &path, int32_t time, int64_t size, int32_t attr)
+{
+    TFileAttri *e = StateFile::FindEntry(path, root);
+    e->FilePath = path;
+    e->FileTime = time;
+    e->FileSize = size;
+    e->FileAttr = attr;
+    return e;
+}
+
+void CompareTrees(const TFileAttri &a, const TFileAttri &b)
+{
+    QCOMPARE(a.ChildCount, b.ChildCount);
+    for (int i = 0; i < a.ChildCount; ++i) {
+        const TFileAttri &x = *a.Child(i);
+        const TFileAttri &y = *b.Child(i);
+        QCOMPARE(y.FileName, x.FileName);
+        QCOMPARE(y.FilePath, x.FilePath);
+        QCOMPARE(y.IsFolder, x.IsFolder);
+        QCOMPARE(y.FileTime, x.FileTime);
+        QCOMPARE(y.FileSize, x.FileSize);
+        QCOMPARE(y.FileAttr, x.FileAttr);
+        CompareTrees(x, y);
+    }
+}
+
+QByteArray WriteText(const QString &path, const QByteArray &text)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        return {};
+    f.write(text);
+    return text;
+}
+
+}  // namespace
+
+class TestStateFile : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void serializesKnownTreeExactly()
+    {
+        TFileAttri root;
+        root.Title = QStringLiteral("C:\\Users\\ann\\data");
+        AddFile(root, "/a/b/c.txt", 0x38A16000, 12, 32);
+        AddFile(root, "/top.txt", 0x38A16001, 5'000'000'000LL, 33);
+        AddFile(root, "/a/d.txt", -5, 0, 34);
+
+        const QByteArray expected =
+            "C:\\Users\\ann\\data::2\r\n"
+            "a:2:/:0:-1:-1\r\n"
+            "b:1:/a/:0:-1:-1\r\n"
+            "c.txt:0:/a/b/c.txt:950099968:12:32\r\n"
+            "d.txt:0:/a/d.txt:-5:0:34\r\n"
+            "top.txt:0:/top.txt:950099969:5000000000:33\r\n";
+        QCOMPARE(StateFile::Serialize(root), expected);
+
+        TFileAttri empty;
+        empty.Title = "ftp://host:2121/pub";
+        QCOMPARE(StateFile::Serialize(empty), QByteArray("ftp://host:2121/pub::0\r\n"));
+    }
+
+    void writeThenReadGivesSameTree_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("plain") << "report.txt" << "/home/ann/data";
+        QTest::newRow("colon") << "a:b.txt" << "/home/ann/da:ta";
+        QTest::newRow("colon at both ends") << ":x:" << "C:";
+        QTest::newRow("line breaks") << "two\r\nlines\n" << "/t";
+        QTest::newRow("escape lookalike") << "*3A*" << "/x*0A";
+        QTest::newRow("title with separator") << "f" << "odd::title";
+        QTest::newRow("non-ascii") << QString::fromUtf8("r\xC3\xA9sum\xC3\xA9 \xE6\x97\xA5.txt") << "/d";
+        QTest::newRow("empty name") << "" << "";
+    }
+
+    void writeThenReadGivesSameTree()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, title);
+        QTemporaryDir dir;
+        TFileAttri written;
+        written.Title = title;
+        AddFile(written, "/" + name, 100, 1, 32);
+        AddFile(written, "/" + name + "/" + name + "/inner", 200, 4'294'967'296LL, 33);
+        AddFile(written, "/z/deep/" + name, -1, 0, 0);
+        const QString path = dir.filePath("Job");
+        QVERIFY(StateFile::WriteFile(path, written));
+
+        TFileAttri read;
+        StateFile::ReadFile(path, read);
+        QCOMPARE(read.Title, title);
+        CompareTrees(written, read);
+        if (!name.isEmpty())
+            QCOMPARE(read.Child(1)->IsFolder, 1);
+    }
+
+    void namesWithSeparatorsKeepLineStructure()
+    {
+        TFileAttri root;
+        root.Title = "/r";
+        AddFile(root, "/a:b\r\nc", 1, 2, 3);
+        const QByteArray text = StateFile::Serialize(root);
+        QCOMPARE(text, QByteArray("/r::1\r\na*3Ab*0D*0Ac:0:/a*3Ab*0D*0Ac:1:2:3\r\n"));
+    }
+
+    void malformedReadsAsMissing_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        const QByteArray ok = "T::1\r\nf:0:/f:1:2:3\r\n";
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("blank lines") << QByteArray("\r\n\r\n");
+        QTest::newRow("header without separator") << QByteArray("T:1\r\nf:0:/f:1:2:3\r\n");
+        QTest::newRow("header count not a number") << QByteArray("T::one\r\nf:0:/f:1:2:3\r\n");
+        QTest::newRow("negative header count") << QByteArray("T::-1\r\n");
+        QTest::newRow("truncated at top") << QByteArray("T::2\r\nf:0:/f:1:2:3\r\n");
+        QTest::newRow("truncated in folder") << QByteArray("T::1\r\nd:3:/:0:-1:-1\r\nf:0:/d/f:1:2:3\r\n");
+        QTest::newRow("five fields") << QByteArray("T::1\r\nf:0:/f:1:2\r\n");
+        QTest::newRow("seven fields") << QByteArray("T::1\r\nf:0:/f:1:2:3:4\r\n");
+        QTest::newRow("count not a number") << QByteArray("T::1\r\nf:x:/f:1:2:3\r\n");
+        QTest::newRow("time not a number") << QByteArray("T::1\r\nf:0:/f:noon:2:3\r\n");
+        QTest::newRow("time beyond 32 bits") << QByteArray("T::1\r\nf:0:/f:4294967296:2:3\r\n");
+        QTest::newRow("size fraction") << QByteArray("T::1\r\nf:0:/f:1:2.5:3\r\n");
+        QTest::newRow("size beyond 64 bits") << QByteArray("T::1\r\nf:0:/f:1:99999999999999999999:3\r\n");
+        QTest::newRow("attr with blank") << QByteArray("T::1\r\nf:0:/f:1:2: 3\r\n");
+        QTest::newRow("empty number") << QByteArray("T::1\r\nf:0:/f::2:3\r\n");
+        QTest::newRow("negative folder count") << QByteArray("T::1\r\nd:-2:/:0:-1:-1\r\n");
+        QTest::newRow("lines left over") << ok + "g:0:/g:1:2:3\r\n";
+        QTest::newRow("broken escape") << QByteArray("T::1\r\nf*3:0:/f:1:2:3\r\n");
+        QTest::newRow("unknown escape") << QByteArray("T::1\r\nf*41:0:/f:1:2:3\r\n");
+        QTest::newRow("binary junk") << QByteArray("\x00\x01\x02::\xff\r\n", 9);
+
+        QByteArray deep = "T::1\r\n";
+        for (int i = 0; i < 5000; ++i)
+            deep += "d:1:/:0:-1:-1\r\n";
+        deep += "f:0:/f:1:2:3\r\n";
+        QTest::newRow("nested beyond any real path") << deep;
+    }
+
+    void malformedReadsAsMissing()
+    {
+        QFETCH(QByteArray, text);
+        TFileAttri root;
+        root.Title = "previous";
+        AddFile(root, "/old", 1, 1, 1);
+        QVERIFY(!StateFile::Parse(text, root));
+        QCOMPARE(root.ChildCount, 0);
+        QVERIFY(root.Title.isEmpty());
+
+        QTemporaryDir dir;
+        const QString path = dir.filePath("Job");
+        WriteText(path, text);
+        TFileAttri fromFile;
+        AddFile(fromFile, "/old", 1, 1, 1);
+        StateFile::ReadFile(path, fromFile);
+        QCOMPARE(fromFile.ChildCount, 0);
+        QVERIFY(fromFile.Title.isEmpty());
+    }
+
+    void acceptedShapes_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<int>("topLevel");
+        QTest::newRow("empty tree") << QByteArray("T::0\r\n") << 0;
+        QTest::newRow("no final line end") << QByteArray("T::1\r\nf:0:/f:1:2:3") << 1;
+        QTest::newRow("bare line feeds") << QByteArray("T::1\nd:1:/:0:-1:-1\nf:0:/d/f:1:2:3\n") << 1;
+        // A reader tells a folder by its size; a file's count plays no part.
+        QTest::newRow("file with a count") << QByteArray("T::2\r\nf:7:/f:1:2:3\r\ng:0:/g:1:2:3\r\n") << 2;
+        QTest::newRow("empty folder") << QByteArray("T::1\r\nd:0:/:0:-1:-1\r\n") << 1;
+    }
+
+    void acceptedShapes()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(int, topLevel);
+        TFileAttri root;
+        QVERIFY(StateFile::Parse(text, root));
+        QCOMPARE(root.Title, QStringLiteral("T"));
+        QCOMPARE(root.ChildCount, topLevel);
+    }
+
+    void missingFileReadsEmpty()
+    {
+        QTemporaryDir dir;
+        TFileAttri root;
+        root.Title = "x";
+        StateFile::ReadFile(dir.filePath("none"), root);
+        QCOMPARE(root.ChildCount, 0);
+        QVERIFY(root.Title.isEmpty());
+    }
+
+    void failedWriteKeepsPreviousFile()
+    {
+        QTemporaryDir dir;
+        TFileAttri root;
+        root.Title = "t";
+        QVERIFY(!StateFile::WriteFile(dir.filePath("no/such/folder/Job"), root));
+
+        // A folder in the file's place cannot be replaced: reported, and left as it was.
+        QVERIFY(QDir(dir.path()).mkpath("Job/keep"));
+        QVERIFY(!StateFile::WriteFile(dir.filePath("Job"), root));
+        QVERIFY(QFileInfo(dir.filePath("Job/keep")).isDir());
+
+        const QString path = dir.filePath("State");
+        QVERIFY(StateFile::WriteFile(path, root));
+        AddFile(root, "/n", 1, 2, 3);
+        QVERIFY(StateFile::WriteFile(path, root));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), QByteArray("t::1\r\nn:0:/n:1:2:3\r\n"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"State"});
+    }
+
+    void findEntryAddsFoldersAlongThePath()
+    {
+        TFileAttri root;
+        TFileAttri *c = StateFile::FindEntry("/a/b/c.txt", root);
+        QCOMPARE(root.ChildCount, 1);
+        const TFileAttri *a = root.Child(0);
+        QCOMPARE(a->FileName, QStringLiteral("a"));
+        QCOMPARE(a->IsFolder, 1);
+        QCOMPARE(a->FilePath, QStringLiteral("/"));
+        QCOMPARE(a->FileSize, -1);
+        QCOMPARE(a->FileAttr, -1);
+        QCOMPARE(a->FileTime, 0);
+        const TFileAttri *b = a->Child(0);
+        QCOMPARE(b->FilePath, QStringLiteral("/a/"));
+        QCOMPARE(b->ChildCount, 1);
+        QCOMPARE(b->Child(0), c);
+        QCOMPARE(c->IsFolder, 0);
+        QCOMPARE(c->FileName, QStringLiteral("c.txt"));
+
+        QCOMPARE(StateFile::FindEntry("/a/b/c.txt", root), c);
+        QCOMPARE(root.ChildCount, 1);
+        QCOMPARE(b->ChildCount, 1);
+
+        TFileAttri *d = StateFile::FindEntry("/data/d", root);
+        QCOMPARE(root.ChildCount, 2);
+        QCOMPARE(root.Child(1)->FileName, QStringLiteral("data"));
+        QCOMPARE(root.Child(1)->Child(0), d);
+    }
+
+    void findEntryMatchesNameAndKind_data()
+    {
+        QTest::addColumn<QByteArray>("state");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("expectedFound");  // "topLevel/childIndex" path of indices, or "new"
+        const QByteArray twins = "T::3\r\nx:0:/x:1:0:32\r\nx:1:/:0:-1:-1\r\ny:0:/x/y:2:0:32\r\nx:0:/x:3:0:32\r\n";
+        QTest::newRow("first file of the name") << twins << "/x" << "0";
+        QTest::newRow("folder skips a file of the name") << twins << "/x/y" << "1/0";
+        QTest::newRow("file under a new name") << twins << "/x/z" << "1/new";
+        QTest::newRow("case differs") << twins << "/X" << "new";
+        QTest::newRow("folder name taken by files only")
+            << QByteArray("T::1\r\nd:0:/d:1:0:32\r\n") << "/d/e" << "new";
+        QTest::newRow("doubled separator") << twins << "//x//y" << "1/0";
+    }
+
+    void findEntryMatchesNameAndKind()
+    {
+        QFETCH(QByteArray, state);
+        QFETCH(QString, path);
+        QFETCH(QString, expectedFound);
+        TFileAttri root;
+        QVERIFY(StateFile::Parse(state, root));
+        const int before = root.ChildCount;
+        TFileAttri *found = StateFile::FindEntry(path, root);
+        QCOMPARE(found->IsFolder, 0);
+        QCOMPARE(found->FileName, path.mid(path.lastIndexOf('/') + 1));
+        const QStringList steps = expectedFound.split('/');
+        if (steps.last() == "new") {
+            QCOMPARE(found->FileTime, 0);
+            if (steps.size() == 1) {
+                QVERIFY(root.ChildCount > before);
+                const TFileAttri *last = root.Child(root.ChildCount - 1);
+                QVERIFY(last == found || (last->IsFolder && last->Child(last->ChildCount - 1) == found));
+            }
+            return;
+        }
+        const TFileAttri *e = &root;
+        for (const QString &s : steps)
+            e = e->Child(s.toInt());
+        QCOMPARE(found, e);
+        QCOMPARE(root.ChildCount, before);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestStateFile)
+#include "tst_statefile.moc"
