@@ -2,7 +2,7 @@
 """A throw-away FTP server on 127.0.0.1 for tests and the demo.
 
 Usage: ftpserver.py --root DIR --user U --password P [--port 0] [--no-mlsd]
-                    [--idle-timeout SECONDS]
+                    [--idle-timeout SECONDS] [--perm DIR=LETTERS ...]
 
 Prints "PORT <n>" once listening, then serves until killed or until its
 stdin reaches end of file (so it never outlives the process that started it).
@@ -29,6 +29,9 @@ def parse_args():
                    help="refuse MLSD/MLST so that clients fall back to LIST")
     p.add_argument("--idle-timeout", type=float, default=0,
                    help="drop a control connection idle this long (0: never)")
+    p.add_argument("--perm", action="append", default=[], metavar="DIR=LETTERS",
+                   help="pyftpdlib permission letters for one existing folder "
+                        "below the root (not its subfolders); empty: no access")
     return p.parse_args()
 
 
@@ -41,6 +44,11 @@ def main():
     authorizer = DummyAuthorizer()
     authorizer.add_user(args.user, args.password,
                         os.path.abspath(args.root), perm="elradfmwMT")
+    for spec in args.perm:
+        folder, _, letters = spec.partition("=")
+        authorizer.override_perm(args.user,
+                                 os.path.join(os.path.abspath(args.root), folder),
+                                 letters)
 
     handler = type("TestFTPHandler", (FTPHandler,), {})
     handler.authorizer = authorizer
