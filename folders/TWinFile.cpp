@@ -1,0 +1,181 @@
+#include "folders/TWinFile.h"
+
+#include "app/DosDateTime.h"
+#include "folders/StateFile.h"
+#include "folders/TBeenTortured.h"
+#include "folders/TFileAttri.h"
+#include "model/TFolderSource.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+constexpr int32_t ReadOnlyAttribute = 1;
+constexpr int32_t HiddenAttribute = 2;
+constexpr int32_t FolderAttribute = 16;
+constexpr int32_t ArchiveAttribute = 32;
+
+int32_t AttributeWord(const struct stat &st, const QString &name)
+{
+    int32_t attr = S_ISDIR(st.st_mode) ? FolderAttribute : ArchiveAttribute;
+    if (!(st.st_mode & S_IWUSR))
+        attr |= ReadOnlyAttribute;
+    if (name.startsWith(u'.'))
+        attr |= HiddenAttribute;
+    return attr;
+}
+
+bool IsSkippedName(const char *name)
+{
+    return strcmp(name, ".") == 0 || strcmp(name, "..") == 0 || strcmp(name, "__FileSync__") == 0
+        || strcmp(name, "__Save__") == 0;
+}
+
+struct FolderId {
+    dev_t dev;
+    ino_t ino;
+    bool operator==(const FolderId &) const = default;
+};
+
+struct RawEntry {
+    QByteArray name;
+    struct stat st;
+};
+
+// Lists one folder into parent and returns its file count. ancestors holds the folders
+// above (and including) this one, so a symbolic link back up the tree is not followed.
+int32_t ListInto(const QByteArray &nativePath, const QString &path, TFileAttri &parent,
+                 const TBeenTortured &filter, std::vector<FolderId> &ancestors)
+{
+    parent.FileCount = 0;
+    std::vector<RawEntry> raw;
+    // Read the whole level first and close it before descending, so deep trees do not
+    // hold one open folder per level.
+    if (DIR *dir = opendir(nativePath.constData())) {
+        const int fd = dirfd(dir);
+        while (const dirent *d = readdir(dir)) {
+            if (IsSkippedName(d->d_name))
+                continue;
+            RawEntry e;
+            // Links are followed as a program opening the file would; a dangling one has
+            // nothing to copy and is left out.
+            if (fstatat(fd, d->d_name, &e.st, 0) != 0)
+                continue;
+            // Pipes, sockets and devices are not files to copy (reading a pipe would block).
+            if (!S_ISREG(e.st.st_mode) && !S_ISDIR(e.st.st_mode))
+                continue;
+            e.name = QByteArray(d->d_name);
+            raw.push_back(std::move(e));
+        }
+        closedir(dir);
+    }
+
+    for (const RawEntry &r : raw) {
+        const QString name = QString::fromUtf8(r.name);
+        const bool isFolder = S_ISDIR(r.st.st_mode);
+        const int32_t time = DosDateTime::FromEpochSeconds(int64_t(r.st.st_mtim.tv_sec));
+        const int64_t size = isFolder ? 0 : int64_t(r.st.st_size);
+        const int32_t attr = AttributeWord(r.st, name);
+        if (!isFolder && !filter.Passes(name, time, size, attr))
+            continue;
+        auto entry = std::make_unique<TFileAttri>();
+        entry->FileName = name;
+        entry->FilePath = path + name;
+        entry->FileTime = time;
+        entry->FileSize = size;
+        entry->FileAttr = attr;
+        if (isFolder) {
+            const FolderId id{r.st.st_dev, r.st.st_ino};
+            if (std::find(ancestors.begin(), ancestors.end(), id) != ancestors.end())
+                continue;
+            entry->IsFolder = 1;
+            ancestors.push_back(id);
+            parent.FileCount += ListInto(nativePath + r.name + '/', entry->FilePath + u'/', *entry,
+                                         filter, ancestors);
+            ancestors.pop_back();
+        } else {
+            entry->IsFolder = 0;
+            parent.FileCount += 1;
+        }
+        parent.AddChild(std::move(entry));
+    }
+    return parent.FileCount;
+}
+
+}  // namespace
+
+int32_t TWinFile::CheckFolder(const TFolderSource &side)
+{
+    struct stat st {};
+    if (side.FolerAllName.isEmpty() || stat(QFile::encodeName(side.FolerAllName).constData(), &st) != 0)
+        return 1;
+    return S_ISDIR(st.st_mode) ? 0 : 1;
+}
+
+void TWinFile::ListFolder(const TFolderSource &side, TFileAttri &root, const TBeenTortured &filter)
+{
+    QString path = side.FolerAllName.trimmed();
+    if (!path.endsWith(u'/'))
+        path += u'/';
+    std::vector<FolderId> ancestors;
+    struct stat st {};
+    const QByteArray native = QFile::encodeName(path);
+    if (stat(native.constData(), &st) == 0)
+        ancestors.push_back({st.st_dev, st.st_ino});
+    root.FileCount = ListInto(native, path, root, filter, ancestors);
+}
+
+void TWinFile::ForceFolders(const QString &relativePath, const QString &baseFolder)
+{
+    const QString base = baseFolder.endsWith(u'/') ? baseFolder.chopped(1) : baseFolder;
+    QDir dir;
+    for (qsizetype i = relativePath.indexOf(u'/', 1); i > 0; i = relativePath.indexOf(u'/', i + 1)) {
+        const QString part = relativePath.left(i);
+        const QString folder = part.startsWith(u'/') ? base + part : base + u'/' + part;
+        if (!QFileInfo(folder).isDir())
+            dir.mkdir(folder);
+    }
+}
+
+void TWinFile::RecordFile(const QString &fullPath, const QString &baseFolder, TFileAttri &stateRoot)
+{
+    struct stat st {};
+    // Nothing on disk to describe: recording made-up values would hide a later change.
+    if (stat(QFile::encodeName(fullPath).constData(), &st) != 0)
+        return;
+    QString relative = fullPath.mid(baseFolder.size());
+    if (!relative.startsWith(u'/'))
+        relative.prepend(u'/');
+    TFileAttri *entry = FindStateEntry(relative, stateRoot);
+    entry->FilePath = relative;
+    entry->FileAttr = AttributeWord(st, relative.mid(relative.lastIndexOf(u'/') + 1));
+    entry->FileTime = DosDateTime::FromEpochSeconds(int64_t(st.st_mtim.tv_sec));
+    entry->FileSize = S_ISDIR(st.st_mode) ? 0 : int64_t(st.st_size);
+}
+
+TFileAttri *TWinFile::FindStateEntry(const QString &relativePath, TFileAttri &stateRoot)
+{
+    return StateFile::FindEntry(relativePath, stateRoot);
+}
+
+void TWinFile::LoadStateFile(const QString &path, TFileAttri &stateRoot)
+{
+    StateFile::ReadFile(path, stateRoot);
+}
+
+bool TWinFile::SaveStateFile(const QString &path, const QString &baseFolder, const TFileAttri &stateRoot)
+{
+    if (!QFileInfo::exists(path))
+        ForceFolders(path.mid(baseFolder.size() + 1), baseFolder);
+    return StateFile::WriteFile(path, stateRoot);
+}
