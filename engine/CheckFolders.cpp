@@ -1,0 +1,42 @@
+#include "engine/CheckFolders.h"
+
+#include "engine/TrimmedName.h"
+#include "model/TFolderSource.h"
+
+#include <QDir>
+
+namespace {
+
+constexpr int32_t DeviceLocal = 1;
+
+// The path with exactly one trailing "/", so that prefix tests stop at folder boundaries.
+QString FolderKey(const QString &path)
+{
+    QString clean = QDir::cleanPath(TrimmedName(path));
+    if (!clean.endsWith(QLatin1Char('/')))
+        clean += QLatin1Char('/');
+    return clean;
+}
+
+}  // namespace
+
+int32_t CheckFolders(const TFolderSource &left, const TFolderSource &right)
+{
+    const QString &l = left.FolerAllName;
+    const QString &r = right.FolerAllName;
+    if (TrimmedName(l).isEmpty() || TrimmedName(r).isEmpty())
+        return 3;
+    if (l == r)
+        return 1;
+    // Only two local folders can hold one another. A plain substring test would refuse
+    // "/data" against "/backup/data", so compare whole path components instead.
+    if (left.DeviceType == DeviceLocal && right.DeviceType == DeviceLocal) {
+        const QString lk = FolderKey(l);
+        const QString rk = FolderKey(r);
+        if (lk == rk)
+            return 1;
+        if (lk.startsWith(rk) || rk.startsWith(lk))
+            return 2;
+    }
+    return 0;
+}

@@ -1,0 +1,50 @@
+#include "engine/TSidePaths.h"
+
+#include "engine/TrimmedName.h"
+#include "folders/TFTPFile.h"
+#include "model/TSyncTask.h"
+
+namespace TSidePaths {
+
+QString LocalBase(const TFolderSource &side)
+{
+    QString base = TrimmedName(side.FolerAllName);
+    while (base.endsWith(QLatin1Char('/')))
+        base.chop(1);
+    return base;
+}
+
+QString SideBase(const TFolderSource &side)
+{
+    if (side.DeviceType == DeviceFtp)
+        return TFTPFile::RemoteBasePath(side.FolerAllName);
+    return LocalBase(side);
+}
+
+QString LeftStateFile(const TSyncTask &job)
+{
+    return LocalBase(job.LFolder) + QStringLiteral("/__FileSync__/") + job.SyncName;
+}
+
+QString RemoteStateFolder(const TFolderSource &side)
+{
+    return TFTPFile::RemoteBasePath(side.FolerAllName) + QStringLiteral("/__FileSync__/");
+}
+
+QString RelativeTo(const QString &path, const QString &base)
+{
+    QString relative = path.startsWith(base) ? path.mid(base.size()) : path;
+    if (!relative.startsWith(QLatin1Char('/')))
+        relative.prepend(QLatin1Char('/'));
+    return relative;
+}
+
+QString SaveFolder(const QString &programFolder, const TSyncTask &job)
+{
+    QString folder = programFolder;
+    if (!folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    return folder + QStringLiteral("__Save__/") + job.SyncName;
+}
+
+}  // namespace TSidePaths

@@ -1,0 +1,28 @@
+#pragma once
+#include <QString>
+
+class TSyncTask;
+struct TFolderSource;
+
+// Where a job's files and state files are, built in one place for the analysis and the
+// synchronisation. Local folders are given without a trailing "/"; remote paths begin with
+// the remote base path.
+namespace TSidePaths {
+
+constexpr int DeviceLocal = 1;
+constexpr int DeviceFtp = 3;
+
+// A local side's folder without trailing "/" ("" for the file system root).
+QString LocalBase(const TFolderSource &side);
+// The folder that paths of the side begin with: LocalBase or the FTP remote base path.
+QString SideBase(const TFolderSource &side);
+// The left side's state file.
+QString LeftStateFile(const TSyncTask &job);
+// The right side's state folder on the server, ending in "/".
+QString RemoteStateFolder(const TFolderSource &side);
+// path without its leading base; "/" put in front when missing.
+QString RelativeTo(const QString &path, const QString &base);
+// Folder of saved server copies of the job.
+QString SaveFolder(const QString &programFolder, const TSyncTask &job);
+
+}  // namespace TSidePaths
