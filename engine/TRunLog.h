@@ -37,7 +37,11 @@ public:
     void PreCheckResult(int32_t code);
     void SyncStarted(int32_t fileCount);
     // End of an analysis that ran: view captions are the caller's; these are the lines.
+    // Same as ResultFillStarts followed by ResultFilled, for a caller that fills no view.
     void AnalysisEnded(const TFileAttri &resultRoot, const QString &elapsed);
+    // The two halves, for a page that builds its rows in between.
+    void ResultFillStarts(const TFileAttri &resultRoot);
+    void ResultFilled(const TFileAttri &resultRoot, const QString &elapsed);
     void AnalysisConnectFailedEnded();
     void SyncEnded(int32_t errorCount, int32_t syncedCount, const QString &elapsed);
 
@@ -47,6 +51,9 @@ public:
     static QString SuccessLine(int32_t action, const TEngineTexts &texts, const QDate &date);
 
 private:
+    void SetRange(int32_t maximum);
+
     TRunLogSink &m_sink;
     QDate m_date;
+    int32_t m_progressMaximum = 0;
 };

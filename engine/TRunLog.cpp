@@ -1,0 +1,136 @@
+#include "engine/TRunLog.h"
+
+#include "engine/TSyncAction.h"
+#include "folders/TFileAttri.h"
+
+void TRunLog::SetRange(int32_t maximum)
+{
+    m_progressMaximum = maximum;
+    m_sink.ProgressRange(maximum);
+}
+
+void TRunLog::SyncProgress(int32_t wParam, int32_t lParam)
+{
+    // A start event of 0 files cannot be told from progress 0, and is shown as such.
+    if (wParam == 0) {
+        m_sink.ProgressPosition(lParam);
+        return;
+    }
+    SetRange(wParam);
+    m_sink.ProgressPosition(0);
+    m_sink.Status(QStringLiteral("Start to analyze files ") + QChar(0xFF1A));
+    m_sink.Log(QStringLiteral("Start to analyze files , files total : ") + QString::number(wParam), false);
+}
+
+void TRunLog::SyncConnectFailed(int32_t side)
+{
+    m_sink.Log(side == 1 ? QStringLiteral("Cann't connect the left folder!")
+                         : QStringLiteral("Cann't connect the right folder!"),
+               false);
+}
+
+void TRunLog::SyncItem(int32_t kind, int32_t action, const TEngineTexts &texts)
+{
+    switch (kind) {
+    case ItemReadFailed:
+        m_sink.Log(texts.CurrentItem + QStringLiteral("  File reading error!"), false);
+        break;
+    case ItemWriteFailed:
+        m_sink.Log(texts.CurrentItem + QStringLiteral("  Transfer failed!"), false);
+        break;
+    case ItemUploadStarts:
+        m_sink.Status(QStringLiteral("Reading the file: ") + texts.CurrentItem + QStringLiteral("......"));
+        break;
+    case ItemDownloadStarts:
+        m_sink.Status(QStringLiteral("Writing the file: ") + texts.CurrentItem + QStringLiteral("......"));
+        break;
+    case ItemSucceeded:
+        m_sink.Log(SuccessLine(action, texts, m_date.isValid() ? m_date : QDate::currentDate()), false);
+        break;
+    default:
+        break;
+    }
+}
+
+void TRunLog::PreCheckResult(int32_t code)
+{
+    if (code == 0) {
+        m_sink.Log(QStringLiteral("Loading Files......"), false);
+        m_sink.Status(QStringLiteral("Extracting file information:"));
+        return;
+    }
+    m_sink.Log(PreCheckText(code), true);
+}
+
+void TRunLog::SyncStarted(int32_t fileCount)
+{
+    // The position stays where the analysis left it.
+    SetRange(fileCount);
+}
+
+void TRunLog::AnalysisEnded(const TFileAttri &resultRoot, const QString &elapsed)
+{
+    ResultFillStarts(resultRoot);
+    ResultFilled(resultRoot, elapsed);
+}
+
+void TRunLog::ResultFillStarts(const TFileAttri &resultRoot)
+{
+    m_sink.Status(QStringLiteral("Loading Files......"));
+    SetRange(resultRoot.ToLeftCount + resultRoot.ToRightCount);
+    m_sink.ProgressPosition(0);
+}
+
+void TRunLog::ResultFilled(const TFileAttri &resultRoot, const QString &elapsed)
+{
+    m_sink.Status(QStringLiteral("Files loading done"));
+    m_sink.Log(QStringLiteral("Files loading done , used time : ") + elapsed, false);
+    m_sink.Log(QStringLiteral("Changed files in the left folders : ") + QString::number(resultRoot.ToLeftCount),
+               false);
+    m_sink.Log(QStringLiteral("Changed files in the right folders : ") + QString::number(resultRoot.ToRightCount),
+               false);
+    m_sink.Status(QStringLiteral(" Analyzing Done!"));
+}
+
+void TRunLog::AnalysisConnectFailedEnded()
+{
+    m_sink.Status(QStringLiteral("Analyzing done!"));
+}
+
+void TRunLog::SyncEnded(int32_t errorCount, int32_t syncedCount, const QString &elapsed)
+{
+    m_sink.ProgressPosition(m_progressMaximum);
+    m_sink.Log(QStringLiteral("Sync Done , used time : ") + elapsed, false);
+    m_sink.Log(QStringLiteral("Total numbers of error files : ") + QString::number(errorCount)
+                   + QStringLiteral("; Total numbers of synched files : ") + QString::number(syncedCount),
+               false);
+    m_sink.Status(QStringLiteral("Sync Done!"));
+}
+
+QString TRunLog::PreCheckText(int32_t code)
+{
+    switch (code) {
+    case 1: return QStringLiteral("Left and right folders are the same");
+    case 2: return QStringLiteral("Cannot Analyze nested folders.");
+    case 3: return QStringLiteral("Folders is empty.");
+    default: return {};
+    }
+}
+
+QString TRunLog::ElapsedText(int64_t seconds)
+{
+    if (seconds < 0)
+        seconds = 0;
+    const auto two = [](int64_t v) { return QStringLiteral("%1").arg(v, 2, 10, QLatin1Char('0')); };
+    return two(seconds / 3600) + u':' + two(seconds % 3600 / 60) + u':' + two(seconds % 60);
+}
+
+QString TRunLog::SuccessLine(int32_t action, const TEngineTexts &texts, const QDate &date)
+{
+    const bool toRight = TravelsToRight(action);
+    const QString &source = toRight ? texts.CurrentLeftPath : texts.CurrentRightPath;
+    const QString &destination = toRight ? texts.CurrentRightPath : texts.CurrentLeftPath;
+    return QStringLiteral("Move the file ") + texts.CurrentItem + QStringLiteral(" : ") + source
+        + QStringLiteral(" -> ") + destination + QStringLiteral(" Succeeded,time: ")
+        + date.toString(QStringLiteral("yyyyMMdd"));
+}
