@@ -25,10 +25,10 @@ constexpr int32_t HiddenAttribute = 2;
 constexpr int32_t FolderAttribute = 16;
 constexpr int32_t ArchiveAttribute = 32;
 
-int32_t AttributeWord(const struct stat &st, const QString &name)
+int32_t AttributeWord(mode_t mode, const QString &name)
 {
-    int32_t attr = S_ISDIR(st.st_mode) ? FolderAttribute : ArchiveAttribute;
-    if (!(st.st_mode & S_IWUSR))
+    int32_t attr = S_ISDIR(mode) ? FolderAttribute : ArchiveAttribute;
+    if (!(mode & S_IWUSR))
         attr |= ReadOnlyAttribute;
     if (name.startsWith(u'.'))
         attr |= HiddenAttribute;
@@ -47,9 +47,13 @@ struct FolderId {
     bool operator==(const FolderId &) const = default;
 };
 
+// Only what a listing keeps: a level of 100,000 files is held whole before it is used.
 struct RawEntry {
     QByteArray name;
-    struct stat st;
+    mode_t mode;
+    int64_t mtime;
+    int64_t size;
+    FolderId id;
 };
 
 // Lists one folder into parent and returns its file count. ancestors holds the folders
@@ -66,26 +70,26 @@ int32_t ListInto(const QByteArray &nativePath, const QString &path, TFileAttri &
         while (const dirent *d = readdir(dir)) {
             if (IsSkippedName(d->d_name))
                 continue;
-            RawEntry e;
+            struct stat st;
             // Links are followed as a program opening the file would; a dangling one has
             // nothing to copy and is left out.
-            if (fstatat(fd, d->d_name, &e.st, 0) != 0)
+            if (fstatat(fd, d->d_name, &st, 0) != 0)
                 continue;
             // Pipes, sockets and devices are not files to copy (reading a pipe would block).
-            if (!S_ISREG(e.st.st_mode) && !S_ISDIR(e.st.st_mode))
+            if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode))
                 continue;
-            e.name = QByteArray(d->d_name);
-            raw.push_back(std::move(e));
+            raw.push_back({QByteArray(d->d_name), st.st_mode, int64_t(st.st_mtim.tv_sec),
+                           int64_t(st.st_size), {st.st_dev, st.st_ino}});
         }
         closedir(dir);
     }
 
     for (const RawEntry &r : raw) {
         const QString name = QString::fromUtf8(r.name);
-        const bool isFolder = S_ISDIR(r.st.st_mode);
-        const int32_t time = DosDateTime::FromEpochSeconds(int64_t(r.st.st_mtim.tv_sec));
-        const int64_t size = isFolder ? 0 : int64_t(r.st.st_size);
-        const int32_t attr = AttributeWord(r.st, name);
+        const bool isFolder = S_ISDIR(r.mode);
+        const int32_t time = DosDateTime::FromEpochSeconds(r.mtime);
+        const int64_t size = isFolder ? 0 : r.size;
+        const int32_t attr = AttributeWord(r.mode, name);
         if (!isFolder && !filter.Passes(name, time, size, attr))
             continue;
         auto entry = std::make_unique<TFileAttri>();
@@ -95,11 +99,10 @@ int32_t ListInto(const QByteArray &nativePath, const QString &path, TFileAttri &
         entry->FileSize = size;
         entry->FileAttr = attr;
         if (isFolder) {
-            const FolderId id{r.st.st_dev, r.st.st_ino};
-            if (std::find(ancestors.begin(), ancestors.end(), id) != ancestors.end())
+            if (std::find(ancestors.begin(), ancestors.end(), r.id) != ancestors.end())
                 continue;
             entry->IsFolder = 1;
-            ancestors.push_back(id);
+            ancestors.push_back(r.id);
             parent.FileCount += ListInto(nativePath + r.name + '/', entry->FilePath + u'/', *entry,
                                          filter, ancestors);
             ancestors.pop_back();
@@ -158,7 +161,7 @@ void TWinFile::RecordFile(const QString &fullPath, const QString &baseFolder, TF
         relative.prepend(u'/');
     TFileAttri *entry = FindStateEntry(relative, stateRoot);
     entry->FilePath = relative;
-    entry->FileAttr = AttributeWord(st, relative.mid(relative.lastIndexOf(u'/') + 1));
+    entry->FileAttr = AttributeWord(st.st_mode, relative.mid(relative.lastIndexOf(u'/') + 1));
     entry->FileTime = DosDateTime::FromEpochSeconds(int64_t(st.st_mtim.tv_sec));
     entry->FileSize = S_ISDIR(st.st_mode) ? 0 : int64_t(st.st_size);
 }
