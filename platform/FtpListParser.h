@@ -1,0 +1,28 @@
+#pragma once
+#include <QByteArray>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <cstdint>
+
+// One entry of a remote folder as the server reports it.
+struct FtpEntry {
+    QString name;
+    bool isFolder = false;
+    QDateTime modified;  // UTC; invalid when the server gave no time
+    int64_t size = 0;
+};
+
+// Reads the lines of MLSD/MLST replies and of LIST replies (Unix "ls -l" and DOS/IIS).
+namespace FtpListParser {
+
+// One MLSD line or MLST fact line ("facts; name"). False for "cdir"/"pdir" entries and
+// lines that carry no name.
+bool ParseMlsdLine(const QByteArray &line, FtpEntry &entry);
+// One LIST line. LIST carries no time zone; its times are taken as UTC, as MLSD's are.
+// nowUtc resolves the year of Unix entries that show a time instead of a year.
+bool ParseListLine(const QByteArray &line, const QDateTime &nowUtc, FtpEntry &entry);
+// A whole listing, CR LF or LF line ends, in the server's order.
+QList<FtpEntry> ParseListing(const QByteArray &data, bool mlsd, const QDateTime &nowUtc);
+
+}  // namespace FtpListParser
