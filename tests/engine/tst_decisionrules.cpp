@@ -150,27 +150,6 @@ private Q_SLOTS:
         QCOMPARE(out, (QStringList{"x=1", "y=1"}));
     }
 
-    void largeLevelMarksEveryFile()
-    {
-        constexpr int n = 100'000;
-        TFileAttri listing, state;
-        for (int i = 0; i < n; ++i) {
-            auto e = std::make_unique<TFileAttri>();
-            e->FileName = QString::number(i);
-            e->FileTime = i;
-            listing.AddChild(std::move(e));
-            if (i % 3 != 0)
-                StateFile::FindEntry("/" + QString::number(i), state)->FileTime = i % 3 == 1 ? i : -i;
-        }
-        MarkChanges(listing, state);
-        int counts[3] = {0, 0, 0};
-        for (int i = 0; i < n; ++i)
-            counts[listing.Child(i)->StateMark] += 1;
-        QCOMPARE(counts[0], 33'334);
-        QCOMPARE(counts[1], 33'333);
-        QCOMPARE(counts[2], 33'333);
-    }
-
     void countFile_data()
     {
         QTest::addColumn<int>("action");

@@ -7,17 +7,6 @@ class TestRowValues : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void newRecordIsAllZero()
-    {
-        const TSyncNodeData row;
-        QCOMPARE(row.Kind, 0);
-        QCOMPARE(row.Action, 0);
-        QCOMPARE(row.Direction, 0);
-        QCOMPARE(row.IconIndex + row.LeftImage + row.RightImage + row.DirectImage + row.HoverColumn, 0);
-        QCOMPARE(row.LeftTime, 0);
-        QCOMPARE(row.RightSize, 0);
-    }
-
     void proposal_data()
     {
         QTest::addColumn<int>("action");
