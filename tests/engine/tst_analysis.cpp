@@ -1,0 +1,213 @@
+#include "engine/TAnalysisResult.h"
+#include "engine/TFileAnalyze.h"
+#include "engine/TPairing.h"
+#include "folders/TFileAttri.h"
+#include "model/TSyncTask.h"
+#include "tests/support/RecordingListener.h"
+#include "tests/support/TestFiles.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+// "dir/sub/name@time" adds the folders along the path and the file; names are used as
+// written, blanks included.
+void AddPath(TFileAttri &root, const QString &spec)
+{
+    const qsizetype at = spec.lastIndexOf(QLatin1Char('@'));
+    const QStringList parts = spec.left(at).split(QLatin1Char('/'));
+    TFileAttri *level = &root;
+    for (qsizetype i = 0; i + 1 < parts.size(); ++i) {
+        TFileAttri *next = nullptr;
+        for (int c = 0; c < level->ChildCount && !next; ++c)
+            if (level->Child(c)->IsFolder && level->Child(c)->FileName == parts[i])
+                next = level->Child(c);
+        if (!next) {
+            auto folder = std::make_unique<TFileAttri>();
+            folder->IsFolder = 1;
+            folder->FileName = parts[i];
+            next = level->AddChild(std::move(folder));
+        }
+        level = next;
+    }
+    auto file = std::make_unique<TFileAttri>();
+    file->FileName = parts.last();
+    file->FilePath = spec.left(at);
+    file->FileTime = spec.mid(at + 1).toInt();
+    level->AddChild(std::move(file));
+}
+
+void Dump(const TFileAttri &level, const QString &indent, QStringList &out)
+{
+    for (int i = 0; i < level.ChildCount; ++i) {
+        const TFileAttri &r = *level.Child(i);
+        if (r.PairIsFolder) {
+            out << QStringLiteral("%1%2/ %3 L%4 R%5 F%6").arg(indent, r.Title).arg(r.ActionCode)
+                       .arg(r.ToLeftCount).arg(r.ToRightCount).arg(r.FileCount);
+            Dump(r, indent + QStringLiteral("  "), out);
+        } else {
+            out << QStringLiteral("%1%2 %3").arg(indent, r.Title).arg(r.ActionCode);
+        }
+    }
+}
+
+QString Counts(const TFileAttri &r)
+{
+    return QStringLiteral("L%1 R%2 F%3").arg(r.ToLeftCount).arg(r.ToRightCount).arg(r.FileCount);
+}
+
+struct Paired {
+    TFileAttri left, right, result;
+    bool complete = false;
+};
+
+void Pair(Paired &p, const QStringList &left, const QStringList &right, TSyncTask &job, RecordingListener &listener)
+{
+    for (const QString &s : left)
+        AddPath(p.left, s);
+    for (const QString &s : right)
+        AddPath(p.right, s);
+    TPairing pairing(job, listener);
+    p.complete = pairing.PairLevel(p.left, p.right, p.result);
+}
+
+}  // namespace
+
+class TestAnalysis : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void pairing_data()
+    {
+        QTest::addColumn<QStringList>("left");
+        QTest::addColumn<QStringList>("right");
+        QTest::addColumn<QStringList>("expected");
+        QTest::addColumn<QString>("totals");
+        QTest::addColumn<QStringList>("progress");
+
+        QTest::newRow("names differing in case stay apart")
+            << QStringList{"Readme.txt@4"} << QStringList{"README.TXT@4"}
+            << QStringList{"Readme.txt 1", "README.TXT 2"} << "L1 R1 F2" << QStringList{"P 0 2"};
+        QTest::newRow("trimmed names pair, left name kept")
+            << QStringList{" a.txt@6", "b.txt\t@2"} << QStringList{"a.txt@4", "b.txt@2"}
+            << QStringList{" a.txt 4", "b.txt\t 0"} << "L0 R1 F2" << QStringList{"P 0 2"};
+        QTest::newRow("left folder with a right file")
+            << QStringList{"x/y.txt@2"} << QStringList{"x@1"}
+            << QStringList{"x/ 3 L0 R1 F1", "  y.txt 1"} << "L0 R1 F1" << QStringList{"P 0 1"};
+        QTest::newRow("left file with a right folder")
+            << QStringList{"x@3"} << QStringList{"x/y.txt@1"}
+            << QStringList{"x 4"} << "L0 R1 F1" << QStringList{"P 0 1"};
+        QTest::newRow("equal trimmed names pair in order")
+            << QStringList{" d@1", "d@2"} << QStringList{"d@2", "d @1", "d  @7"}
+            << QStringList{" d 3", "d 4", "d   2"} << "L2 R1 F3" << QStringList{"P 0 3"};
+        QTest::newRow("left order, then unpaired right entries")
+            << QStringList{"b@1", "a@1"} << QStringList{"c@1", "a@1", "d@1"}
+            << QStringList{"b 1", "a 0", "c 2", "d 2"} << "L2 R1 F4" << QStringList{"P 0 4"};
+        QTest::newRow("both sides empty") << QStringList{} << QStringList{} << QStringList{} << "L0 R0 F0"
+                                          << QStringList{};
+        QTest::newRow("one-sided folders are counted whole")
+            << QStringList{"f/g/h.txt@1", "f/i.txt@1"} << QStringList{"k/l.txt@1"}
+            << QStringList{"f/ 1 L0 R2 F2", "  g/ 1 L0 R1 F1", "    h.txt 1", "  i.txt 1", "k/ 2 L1 R0 F1",
+                           "  l.txt 2"}
+            << "L1 R2 F3" << QStringList{"P 0 3"};
+        QTest::newRow("progress per level with both sides, innermost first")
+            << QStringList{"a/x@1", "a/y@1", "b@1"} << QStringList{"a/x@1", "c@1"}
+            << QStringList{"a/ 0 L0 R1 F2", "  x 0", "  y 1", "b 1", "c 2"} << "L1 R2 F4"
+            << QStringList{"P 0 2", "P 0 4"};
+    }
+
+    void pairing()
+    {
+        QFETCH(QStringList, left);
+        QFETCH(QStringList, right);
+        TSyncTask job;
+        RecordingListener listener;
+        Paired p;
+        Pair(p, left, right, job, listener);
+        QVERIFY(p.complete);
+        QStringList got;
+        Dump(p.result, QString(), got);
+        QTEST(got, "expected");
+        QTEST(Counts(p.result), "totals");
+        QTEST(listener.Events(), "progress");
+    }
+
+    void cancelEndsTheLevelsWithoutTheirProgress()
+    {
+        TSyncTask job;
+        RecordingListener listener;
+        listener.onEvent = [&](const QString &) { job.CancelFlag = 1; };
+        Paired p;
+        Pair(p, {"a/x@1", "b@1"}, {"a/x@1", "c@1"}, job, listener);
+        QVERIFY(!p.complete);
+        QStringList got;
+        Dump(p.result, QString(), got);
+        QCOMPARE(got, (QStringList{"a/ 0 L0 R0 F1", "  x 0"}));
+        QCOMPARE(listener.Events(), QStringList{"P 0 1"});
+
+        Paired before;
+        RecordingListener quiet;
+        Pair(before, {"a@1"}, {"a@1"}, job, quiet);
+        QVERIFY(!before.complete);
+        QCOMPARE(before.result.ChildCount, 0);
+        QVERIFY(quiet.Events().isEmpty());
+    }
+
+    void unreachableSides_data()
+    {
+        QTest::addColumn<QString>("left");
+        QTest::addColumn<QString>("right");
+        QTest::addColumn<QStringList>("events");
+        QTest::newRow("left missing") << "missing" << "right" << QStringList{"C 1"};
+        QTest::newRow("left names a file") << "file" << "right" << QStringList{"C 1"};
+        QTest::newRow("right missing") << "left" << "missing" << QStringList{"C 2"};
+        QTest::newRow("both missing") << "missing" << "gone" << QStringList{"C 2"};
+        QTest::newRow("both there") << "left" << "right" << QStringList{"P 3 0", "P 0 2"};
+    }
+
+    void unreachableSides()
+    {
+        QFETCH(QString, left);
+        QFETCH(QString, right);
+        QTemporaryDir dir;
+        QVERIFY(TestFiles::Write(dir.filePath("left/a.txt"), "a", 1600000000));
+        QVERIFY(TestFiles::Write(dir.filePath("left/d/b.txt"), "b", 1600000000));
+        QVERIFY(TestFiles::Write(dir.filePath("right/a.txt"), "a", 1600000000));
+        QVERIFY(TestFiles::Write(dir.filePath("file"), "not a folder"));
+        TSyncTask job;
+        job.SyncName = "Job";
+        job.LFolder.DeviceType = job.RFolder.DeviceType = 1;
+        job.LFolder.FolerAllName = dir.filePath(left);
+        job.RFolder.FolerAllName = dir.filePath(right);
+        RecordingListener listener;
+        TAnalysisResult result;
+        TFileAnalyze(job, listener, result).Execute();
+        QTEST(listener.Events(), "events");
+        QCOMPARE(result.Reached, listener.Events("C").isEmpty());
+        QCOMPARE(result.Completed, result.Reached);
+    }
+
+    void cancelledAnalysisIsNotComplete()
+    {
+        QTemporaryDir dir;
+        QVERIFY(TestFiles::Write(dir.filePath("left/a.txt"), "a"));
+        QVERIFY(QDir().mkpath(dir.filePath("right")));
+        TSyncTask job;
+        job.SyncName = "Job";
+        job.LFolder.DeviceType = job.RFolder.DeviceType = 1;
+        job.LFolder.FolerAllName = dir.filePath("left");
+        job.RFolder.FolerAllName = dir.filePath("right");
+        RecordingListener listener;
+        listener.onEvent = [&](const QString &) { job.CancelFlag = 1; };
+        TAnalysisResult result;
+        TFileAnalyze(job, listener, result).Execute();
+        QVERIFY(result.Reached);
+        QVERIFY(!result.Completed);
+        QCOMPARE(listener.Events(), QStringList{"P 1 0"});
+        QCOMPARE(result.ResultRoot->ChildCount, 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAnalysis)
+#include "tst_analysis.moc"

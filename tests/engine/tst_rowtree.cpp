@@ -1,0 +1,162 @@
+#include "engine/TRowTree.h"
+#include "engine/TSyncAction.h"
+#include "folders/TFileAttri.h"
+#include "model/TSyncTask.h"
+
+#include <QtTest>
+
+namespace {
+
+TFileAttri *Add(TFileAttri &parent, const QString &title, int32_t action, bool folder = false)
+{
+    auto r = std::make_unique<TFileAttri>();
+    r->Title = title;
+    r->ActionCode = action;
+    r->PairIsFolder = folder ? 1 : 0;
+    r->LeftPath = "/l/" + title;
+    return parent.AddChild(std::move(r));
+}
+
+TFileAttri *Folder(TFileAttri &parent, const QString &title, int32_t action, int32_t toLeft, int32_t toRight,
+                   int32_t files)
+{
+    TFileAttri *f = Add(parent, title, action, true);
+    f->ToLeftCount = toLeft;
+    f->ToRightCount = toRight;
+    f->FileCount = files;
+    return f;
+}
+
+// Every action, a pair of folders with equal times holding a change, one-sided folders,
+// an empty folder and a folder pair whose right folder is newer.
+void MakeResult(TFileAttri &root)
+{
+    Add(root, "same", saSame);
+    Add(root, "new", saLeftOnly);
+    Add(root, "old", saRightOnly);
+    Add(root, "upLeft", saUpdateLeft);
+    Add(root, "upRight", saUpdateRight);
+    TFileAttri *eq = Folder(root, "eq", saSame, 1, 0, 2);
+    Add(*eq, "changed", saUpdateLeft);
+    Add(*eq, "same2", saSame);
+    Add(*Folder(root, "onlyL", saLeftOnly, 0, 1, 1), "a", saLeftOnly);
+    Add(*Folder(root, "onlyR", saRightOnly, 1, 0, 1), "b", saRightOnly);
+    Folder(root, "empty", saSame, 0, 0, 0);
+    Add(*Folder(root, "rNewer", saUpdateLeft, 0, 1, 1), "c", saUpdateRight);
+    root.ToLeftCount = 4;
+    root.ToRightCount = 4;
+    root.FileCount = 10;
+}
+
+void Dump(const TSyncNode &node, const QString &prefix, QStringList &out)
+{
+    for (int i = 0; i < node.ChildCount(); ++i) {
+        const TSyncNode &c = *node.Child(i);
+        const QString path = prefix + c.Data.Name;
+        if (c.Data.Kind == 1) {
+            out << path + "/";
+            Dump(c, path + "/", out);
+        } else {
+            out << QStringLiteral("%1 %2").arg(path).arg(c.Data.Direction);
+        }
+    }
+}
+
+}  // namespace
+
+class TestRowTree : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void views_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("direction");
+        QTest::addColumn<QStringList>("rows");
+        QTest::newRow("all, two-way") << -1 << 0
+            << QStringList{"same 0", "new 2", "old 1", "upLeft 1", "upRight 2", "eq/", "eq/changed 1", "eq/same2 0",
+                           "onlyL/", "onlyL/a 2", "onlyR/", "onlyR/b 1", "rNewer/", "rNewer/c 2"};
+        QTest::newRow("changes, two-way: folders with equal times still list their changes") << 0 << 0
+            << QStringList{"new 2", "old 1", "upLeft 1", "upRight 2", "eq/", "eq/changed 1", "onlyL/", "onlyL/a 2",
+                           "onlyR/", "onlyR/b 1", "rNewer/", "rNewer/c 2"};
+        QTest::newRow("changes, left to right") << 0 << 1
+            << QStringList{"new 2", "upRight 2", "onlyL/", "onlyL/a 2", "rNewer/", "rNewer/c 2"};
+        QTest::newRow("changes, right to left") << 0 << 2
+            << QStringList{"old 1", "upLeft 1", "eq/", "eq/changed 1", "onlyR/", "onlyR/b 1"};
+        QTest::newRow("all, left to right") << -1 << 1
+            << QStringList{"same 0", "new 2", "upRight 2", "eq/", "eq/same2 0", "onlyL/", "onlyL/a 2", "rNewer/",
+                           "rNewer/c 2"};
+    }
+
+    void views()
+    {
+        QFETCH(int, mode);
+        QFETCH(int, direction);
+        TSyncTask job;
+        job.SyncName = "Daily";
+        job.SyncDirection = direction;
+        TFileAttri result;
+        MakeResult(result);
+        TRowTree tree(job);
+        int steps = 0;
+        tree.SetProgressStep([&] { ++steps; });
+        tree.BuildView(result, mode);
+        QStringList rows;
+        Dump(*tree.RootNode(), QString(), rows);
+        QTEST(rows, "rows");
+        QCOMPARE(steps, int(rows.filter(QRegularExpression(" \\d$")).size()));
+        // The counts shown stay those of the analysis whatever the direction hides.
+        QCOMPARE(tree.RootNode()->Data.ToLeftCount, 4);
+        QCOMPARE(tree.RootNode()->Data.ToRightCount, 4);
+    }
+
+    void rowValues()
+    {
+        TSyncTask job;
+        job.SyncName = "Daily";
+        TFileAttri result;
+        TFileAttri *f = Add(result, "a.txt", saUpdateLeft);
+        f->LeftTime = 11;
+        f->RightTime = 22;
+        f->LeftSize = 3;
+        f->RightSize = 5000000000;
+        f->RightPath = "/pub/a.txt";
+        TRowTree tree(job);
+        tree.SetIconLookup([](const QString &name) { return name.endsWith(".txt") ? 30 : 4; });
+        tree.BuildView(result, TRowTree::ModeChanges);
+        const TSyncNodeData &root = tree.RootNode()->Data;
+        QCOMPARE(root.Name, QStringLiteral("Daily"));
+        QCOMPARE(root.Kind, 1);
+        QCOMPARE(root.IconIndex, 6);
+        const TSyncNodeData &row = tree.RootNode()->Child(0)->Data;
+        QCOMPARE(row.IconIndex, 30);
+        QCOMPARE(row.Action, int(saUpdateLeft));
+        QCOMPARE(row.Direction, 1);
+        QCOMPARE(row.LeftPath, QStringLiteral("/l/a.txt"));
+        QCOMPARE(row.RightPath, QStringLiteral("/pub/a.txt"));
+        QCOMPARE(row.LeftTime, 11);
+        QCOMPARE(row.RightTime, 22);
+        QCOMPARE(row.RightSize, Q_INT64_C(5000000000));
+    }
+
+    void cancelOrNoNameAddsNoRows()
+    {
+        TSyncTask job;
+        job.SyncName = "Daily";
+        TFileAttri result;
+        MakeResult(result);
+        TRowTree tree(job);
+        tree.BuildView(result, TRowTree::ModeAll);
+        QVERIFY(tree.RootNode()->ChildCount() > 0);
+        job.CancelFlag = 1;
+        tree.BuildView(result, TRowTree::ModeAll);
+        QCOMPARE(tree.RootNode()->ChildCount(), 0);
+
+        TSyncTask unnamed;
+        TRowTree empty(unnamed);
+        QCOMPARE(empty.MakeRootNode(), nullptr);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRowTree)
+#include "tst_rowtree.moc"
