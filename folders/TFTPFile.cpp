@@ -1,0 +1,420 @@
+#include "folders/TFTPFile.h"
+
+#include "app/DosDateTime.h"
+#include "engine/TSyncAction.h"
+#include "engine/TSyncNodeData.h"
+#include "folders/StateFile.h"
+#include "folders/TBeenTortured.h"
+#include "folders/TFileAttri.h"
+#include "model/TFolderSource.h"
+#include "platform/FtpSession.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMutexLocker>
+#include <QSet>
+#include <QTemporaryDir>
+
+namespace {
+
+const QString FileSyncFolder = QStringLiteral("__FileSync__");
+const QString SaveFolder = QStringLiteral("__Save__");
+
+// Enough numbered keep-aside names for any folder a person keeps by hand.
+constexpr int MaxAsideNumber = 99;
+
+FtpSession &session() { return FtpSession::Global(); }
+
+bool skippedName(const QString &name)
+{
+    const QString t = name.trimmed();
+    return t == QLatin1String(".") || t == QLatin1String("..") || t == FileSyncFolder || t == SaveFolder;
+}
+
+FtpSession::Endpoint endpointOf(const TFolderSource &src)
+{
+    FtpSession::Endpoint ep;
+    QString host = TFTPFile::GetFtpHost(src.FolerAllName);
+    ep.port = 21;
+    const qsizetype colon = host.lastIndexOf(QLatin1Char(':'));
+    const qsizetype bracket = host.lastIndexOf(QLatin1Char(']'));
+    if (colon > bracket) {
+        bool ok = false;
+        const int port = host.mid(colon + 1).toInt(&ok);
+        if (ok) {
+            ep.port = port;
+            host.truncate(colon);
+        }
+    }
+    if (host.startsWith(QLatin1Char('[')) && host.endsWith(QLatin1Char(']')))
+        host = host.mid(1, host.size() - 2);
+    ep.host = host;
+    ep.user = src.UserName;
+    ep.password = src.PWD;
+    return ep;
+}
+
+// Connect-if-needed, for the server and login of this source only.
+bool ensureSession(const TFolderSource &src) { return session().EnsureOpen(endpointOf(src)); }
+
+QString withSlash(const QString &path)
+{
+    return path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/');
+}
+
+QString relativePath(const QString &remotePath, const TFolderSource &src)
+{
+    const QString base = TFTPFile::RemoteBasePath(src.FolerAllName);
+    QString rest = remotePath;
+    if (!base.isEmpty()) {
+        const qsizetype at = remotePath.indexOf(base);
+        if (at >= 0)
+            rest = remotePath.mid(at + base.size());
+    }
+    return rest.startsWith(QLatin1Char('/')) ? rest : QLatin1Char('/') + rest;
+}
+
+std::optional<FtpEntry> remoteFile(const QString &remotePath)
+{
+    std::optional<FtpEntry> e = session().Probe(remotePath);
+    if (e && e->isFolder)
+        return std::nullopt;
+    return e;
+}
+
+int32_t dosTime(const FtpEntry &e) { return DosDateTime::Pack(TFTPFile::FileTimeToDateTime(e.modified)); }
+
+bool localExists(const QString &path)
+{
+    const QFileInfo fi(path);
+    return fi.exists() || fi.isSymLink();
+}
+
+// path + ".p", or ".p1", ".p2"... when a file of the user's already has that name.
+QString freeLocalAsideName(const QString &path)
+{
+    const QString first = path + QStringLiteral(".p");
+    if (!localExists(first))
+        return first;
+    for (int i = 1; i <= MaxAsideNumber; ++i) {
+        const QString name = first + QString::number(i);
+        if (!localExists(name))
+            return name;
+    }
+    return {};
+}
+
+QString freeRemoteAsideName(const QString &remotePath)
+{
+    const QString first = remotePath + QStringLiteral(".p");
+    if (!session().Probe(first))
+        return first;
+    const qsizetype slash = remotePath.lastIndexOf(QLatin1Char('/'));
+    QList<FtpEntry> entries;
+    if (!session().List(remotePath.left(slash + 1), entries))
+        return {};
+    QSet<QString> taken;
+    for (const FtpEntry &e : entries)
+        taken.insert(e.name);
+    const QString stem = first.mid(slash + 1);
+    for (int i = 1; i <= MaxAsideNumber; ++i)
+        if (!taken.contains(stem + QString::number(i)))
+            return first + QString::number(i);
+    return {};
+}
+
+// Uploads with the server's copy set aside and put back when the transfer fails, so that
+// a failed upload leaves the server as it was. Nothing is sent when the local file cannot
+// be read or the server copy cannot be set aside.
+bool uploadKeepingAside(const QString &localPath, const QString &remotePath, bool remoteExists)
+{
+    if (!QFileInfo(localPath).isFile())
+        return false;
+    QString aside;
+    if (remoteExists) {
+        aside = freeRemoteAsideName(remotePath);
+        if (aside.isEmpty() || !session().Rename(remotePath, aside))
+            return false;
+    }
+    if (session().Upload(localPath, remotePath)) {
+        if (!aside.isEmpty())
+            session().Delete(aside);
+        return true;
+    }
+    // A partial upload must not stay under the file's name.
+    session().Delete(remotePath);
+    if (!aside.isEmpty())
+        session().Rename(aside, remotePath);
+    return false;
+}
+
+void recordRemoteFile(TFileAttri &entry, const QString &remotePath, const FtpEntry &e)
+{
+    entry.FilePath = remotePath;
+    entry.FileTime = dosTime(e);
+    entry.FileSize = e.size;
+    entry.IsFolder = 0;
+}
+
+int32_t readFolder(const TFolderSource &src, const QString &path, TFileAttri &folder,
+                   const TBeenTortured &filter)
+{
+    const QString dir = withSlash(path.trimmed());
+    if (!ensureSession(src))
+        return 0;
+    QList<FtpEntry> entries;
+    if (!session().List(dir, entries))
+        return 0;
+    int32_t count = 0;
+    QList<TFileAttri *> folders;
+    for (const FtpEntry &e : entries) {
+        if (skippedName(e.name))
+            continue;
+        const int32_t time = dosTime(e);
+        if (!e.isFolder && !filter.Passes(e.name, time, e.size, 0))
+            continue;
+        auto child = std::make_unique<TFileAttri>();
+        child->FileName = e.name;
+        child->FilePath = dir + e.name;
+        child->FileTime = time;
+        child->FileSize = e.size;
+        child->IsFolder = e.isFolder ? 1 : 0;
+        TFileAttri *added = folder.AddChild(std::move(child));
+        if (e.isFolder)
+            folders.append(added);
+        else
+            ++count;
+    }
+    for (TFileAttri *sub : folders) {
+        sub->FileCount = readFolder(src, dir + sub->FileName, *sub, filter);
+        count += sub->FileCount;
+    }
+    return count;
+}
+
+void fillTree(const QString &folderPath, const TFolderSource &src, TFtpNodeSink &sink, void *parent,
+              bool foldersOnly)
+{
+    if (!ensureSession(src))
+        return;
+    QList<FtpEntry> entries;
+    if (!session().List(withSlash(folderPath.trimmed()), entries))
+        return;
+    for (const FtpEntry &e : entries) {
+        if (skippedName(e.name) || (foldersOnly && !e.isFolder))
+            continue;
+        const TSectionRec rec{e.name, src.FolerAllName + QLatin1Char('/') + e.name};
+        sink.AddNode(parent, e.name, rec, 1, 1, e.isFolder);
+    }
+}
+
+// A job name becomes a remote file name: nothing that could point elsewhere.
+bool usableStateName(const QString &syncName)
+{
+    return !syncName.isEmpty() && !syncName.contains(QLatin1Char('/')) && syncName != QLatin1String(".")
+           && syncName != QLatin1String("..");
+}
+
+QString remoteStatePath(const TFolderSource &src, const QString &syncName)
+{
+    return TFTPFile::RemoteBasePath(src.FolerAllName) + QLatin1Char('/') + FileSyncFolder
+           + QLatin1Char('/') + syncName;
+}
+
+}  // namespace
+
+QString TFTPFile::NormalizeFtpUrl(const QString &text)
+{
+    // Trimmed first, so blanks around a typed address cannot end up inside the URL.
+    QString url = text.trimmed();
+    if (url.endsWith(QLatin1Char('/')))
+        url.chop(1);
+    if (!url.startsWith(QLatin1String("ftp://")))
+        url = QStringLiteral("ftp://") + url;
+    return url;
+}
+
+QString TFTPFile::GetFtpHost(const QString &url)
+{
+    const QString rest = url.mid(6);
+    const qsizetype slash = rest.indexOf(QLatin1Char('/'));
+    return slash < 0 ? rest : rest.left(slash);
+}
+
+QString TFTPFile::RemoteBasePath(const QString &url)
+{
+    // Whatever follows the host; a search for the host text could match inside "ftp://".
+    return url.mid(6 + GetFtpHost(url).size());
+}
+
+int32_t TFTPFile::ConnectFtp(const TFolderSource &src)
+{
+    QMutexLocker lock(&session().Mutex());
+    return session().Open(endpointOf(src));
+}
+
+void TFTPFile::ListFolder(const TFolderSource &src, TFileAttri &root, const TBeenTortured &filter)
+{
+    QMutexLocker lock(&session().Mutex());
+    QString path = RemoteBasePath(src.FolerAllName);
+    if (path.isEmpty())
+        path = QStringLiteral("/");
+    root.FileCount = readFolder(src, path, root, filter);
+}
+
+void TFTPFile::FillFolderTree(const TFolderSource &src, TFtpNodeSink &sink, void *parentNode)
+{
+    QMutexLocker lock(&session().Mutex());
+    fillTree(RemoteBasePath(src.FolerAllName), src, sink, parentNode, true);
+}
+
+void TFTPFile::FillContentsTree(const QString &folderPath, const TFolderSource &src, TFtpNodeSink &sink)
+{
+    QMutexLocker lock(&session().Mutex());
+    fillTree(folderPath, src, sink, nullptr, false);
+}
+
+QDateTime TFTPFile::FileTimeToDateTime(const QDateTime &serverUtc)
+{
+    return serverUtc.isValid() ? serverUtc.toLocalTime() : QDateTime();
+}
+
+TFileAttri *TFTPFile::FindStateEntry(const QString &relativePath, TFileAttri &root)
+{
+    return StateFile::FindEntry(relativePath, root);
+}
+
+bool TFTPFile::GetRemoteFile(const QString &remotePath, const QString &localPath, TFileAttri &rightState,
+                             const TFolderSource &src)
+{
+    QMutexLocker lock(&session().Mutex());
+    if (!ensureSession(src))
+        return false;
+    const std::optional<FtpEntry> e = remoteFile(remotePath);
+    if (!e || !session().Download(remotePath, localPath))
+        return false;
+    recordRemoteFile(*FindStateEntry(relativePath(remotePath, src), rightState), remotePath, *e);
+    return true;
+}
+
+bool TFTPFile::SyncDownload(const QString &remotePath, const QString &localPath, TFileAttri &rightState,
+                            const TFolderSource &src)
+{
+    QMutexLocker lock(&session().Mutex());
+    QString aside;
+    if (QFileInfo(localPath).isFile()) {
+        aside = freeLocalAsideName(localPath);
+        // Without a place to keep the user's copy, nothing is risked.
+        if (aside.isEmpty() || !QFile::rename(localPath, aside))
+            return false;
+    }
+    if (GetRemoteFile(remotePath, localPath, rightState, src)) {
+        if (!aside.isEmpty())
+            QFile::remove(aside);
+        return true;
+    }
+    if (!aside.isEmpty())
+        QFile::rename(aside, localPath);
+    return false;
+}
+
+bool TFTPFile::SyncUpload(const QString &localPath, const QString &saveFolder, int32_t saveOldFile,
+                          TFileAttri &rightState, const TFolderSource &src, const QString &remotePath)
+{
+    QMutexLocker lock(&session().Mutex());
+    if (!ensureSession(src) || !QFileInfo(localPath).isFile())
+        return false;
+    const QString relative = relativePath(remotePath, src);
+    const bool exists = remoteFile(remotePath).has_value();
+    if (saveOldFile == 1 && exists) {
+        // A failed save does not stop the upload.
+        const QString savePath = QDir::cleanPath(saveFolder + relative);
+        if (QDir().mkpath(QFileInfo(savePath).absolutePath()))
+            session().Download(remotePath, savePath);
+    }
+    if (!uploadKeepingAside(localPath, remotePath, exists))
+        return false;
+    TFileAttri *entry = FindStateEntry(relative, rightState);
+    if (const std::optional<FtpEntry> e = remoteFile(remotePath))
+        recordRemoteFile(*entry, remotePath, *e);
+    return true;
+}
+
+void TFTPFile::ForceRemoteFolders(const QString &relativePath, const TFolderSource &src)
+{
+    QMutexLocker lock(&session().Mutex());
+    // Folders are made on this source's server, never on one opened for another job.
+    if (!ensureSession(src))
+        return;
+    const QString base = RemoteBasePath(src.FolerAllName);
+    for (qsizetype i = relativePath.indexOf(QLatin1Char('/'), 1); i >= 0;
+         i = relativePath.indexOf(QLatin1Char('/'), i + 1)) {
+        const QString folder = base + relativePath.left(i);
+        if (!session().SetCurrentDirectory(folder))
+            session().MakeDirectory(folder);
+    }
+}
+
+bool TFTPFile::FetchFile(const QString &remotePath, const QString &localPath, const TFolderSource &src)
+{
+    QMutexLocker lock(&session().Mutex());
+    if (!ensureSession(src) || !remoteFile(remotePath))
+        return false;
+    return session().Download(remotePath, localPath);
+}
+
+bool TFTPFile::DeleteFtpFile(const QString &remotePath, const TFolderSource &src)
+{
+    QMutexLocker lock(&session().Mutex());
+    if (!ensureSession(src) || !remoteFile(remotePath))
+        return false;
+    return session().Delete(remotePath);
+}
+
+bool TFTPFile::RestoreFile(const QString &localPath, const QString &remotePath, TSyncNodeData &item,
+                           const TFolderSource &src)
+{
+    QMutexLocker lock(&session().Mutex());
+    if (!ensureSession(src) || !uploadKeepingAside(localPath, remotePath, remoteFile(remotePath).has_value()))
+        return false;
+    if (const std::optional<FtpEntry> e = remoteFile(remotePath)) {
+        item.RightTime = dosTime(*e);
+        item.RightSize = e->size;
+        item.Action = saUpdateLeft;
+        item.DirectImage = RowImage::CanMove;
+        item.LeftImage = RowImage::CanMoveLeft;
+        item.RightImage = RowImage::MoveRight;
+        QFile::remove(localPath);
+    }
+    return true;
+}
+
+void TFTPFile::LoadStateFile(const QString &remoteStateFolder, const TFolderSource &src, TFileAttri &root,
+                             const QString &syncName)
+{
+    QMutexLocker lock(&session().Mutex());
+    if (!usableStateName(syncName) || !ensureSession(src))
+        return;
+    // Private to this user and this call; never a name other files could have.
+    QTemporaryDir dir;
+    if (!dir.isValid())
+        return;
+    const QString local = dir.filePath(QStringLiteral("state"));
+    if (session().Download(withSlash(remoteStateFolder) + syncName, local))
+        StateFile::ReadFile(local, root);
+}
+
+bool TFTPFile::SaveStateFile(const QString &syncName, const TFolderSource &src, const TFileAttri &root)
+{
+    QMutexLocker lock(&session().Mutex());
+    if (!usableStateName(syncName) || !ensureSession(src))
+        return false;
+    ForceRemoteFolders(QLatin1Char('/') + FileSyncFolder + QLatin1Char('/'), src);
+    QTemporaryDir dir;
+    if (!dir.isValid())
+        return false;
+    const QString local = dir.filePath(QStringLiteral("state"));
+    const QString remote = remoteStatePath(src, syncName);
+    return StateFile::WriteFile(local, root) && uploadKeepingAside(local, remote, remoteFile(remote).has_value());
+}

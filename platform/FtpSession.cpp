@@ -1,0 +1,597 @@
+#include "platform/FtpSession.h"
+
+#include <QFile>
+#include <QMutexLocker>
+#include <QSaveFile>
+#include <QUrl>
+#include <curl/curl.h>
+#include <mutex>
+
+namespace {
+
+// A server that answers nothing for this long is taken as gone; transfers keep going as
+// long as bytes move.
+constexpr long ConnectTimeoutSeconds = 20;
+constexpr long ResponseTimeoutSeconds = 60;
+constexpr long StallSeconds = 60;
+
+// Own codes for failures that happen on our side of a call.
+constexpr int NotConnected = -3;
+constexpr int LocalFileError = -2;
+constexpr int UnsafePath = -4;
+
+CURL *handle(void *p) { return static_cast<CURL *>(p); }
+
+size_t discardData(char *, size_t size, size_t count, void *) { return size * count; }
+
+size_t appendToBuffer(char *data, size_t size, size_t count, void *buffer)
+{
+    static_cast<QByteArray *>(buffer)->append(data, qsizetype(size * count));
+    return size * count;
+}
+
+size_t writeToDevice(char *data, size_t size, size_t count, void *device)
+{
+    const qint64 n = qint64(size * count);
+    return static_cast<QIODevice *>(device)->write(data, n) == n ? size * count : 0;
+}
+
+size_t readFromDevice(char *data, size_t size, size_t count, void *device)
+{
+    const qint64 n = static_cast<QIODevice *>(device)->read(data, qint64(size * count));
+    return n < 0 ? size_t(CURL_READFUNC_ABORT) : size_t(n);
+}
+
+// Paths go into FTP command lines: a line break would smuggle in a second command.
+bool safePath(const QString &path)
+{
+    return !path.contains(QLatin1Char('\r')) && !path.contains(QLatin1Char('\n'))
+           && !path.contains(QChar(0));
+}
+
+QString absolute(const QString &path)
+{
+    return path.startsWith(QLatin1Char('/')) ? path : QLatin1Char('/') + path;
+}
+
+struct SList {
+    curl_slist *list = nullptr;
+    ~SList() { curl_slist_free_all(list); }
+    void append(const QByteArray &line) { list = curl_slist_append(list, line.constData()); }
+};
+
+}  // namespace
+
+// What went over the control connection during one perform: libcurl does not fail on a
+// refused "*"-prefixed QUOTE command, so its reply has to be read from here.
+struct FtpSession::Transcript {
+    QList<QByteArray> sent;
+    struct Line {
+        qsizetype afterSent;
+        QByteArray text;
+    };
+    QList<Line> received;
+
+    static int finalCode(const QByteArray &line)
+    {
+        if (line.size() < 3 || (line.size() > 3 && line[3] != ' '))
+            return 0;
+        bool ok = false;
+        const int code = line.left(3).toInt(&ok);
+        return ok && code >= 200 ? code : 0;
+    }
+    // The final reply to the last command sent with this verb; 0 when there was none.
+    int replyTo(const QByteArray &verb, QList<QByteArray> *lines = nullptr) const
+    {
+        qsizetype index = -1;
+        for (qsizetype i = sent.size() - 1; i >= 0 && index < 0; --i)
+            if (sent[i] == verb || sent[i].startsWith(verb + ' '))
+                index = i;
+        if (index < 0)
+            return 0;
+        for (const Line &l : received) {
+            if (l.afterSent != index)
+                continue;
+            if (lines)
+                lines->append(l.text);
+            if (const int code = finalCode(l.text))
+                return code;
+        }
+        return 0;
+    }
+    bool sawClosing() const
+    {
+        for (const Line &l : received)
+            if (finalCode(l.text) == 421)
+                return true;
+        return false;
+    }
+    QByteArray lastReply() const { return received.isEmpty() ? QByteArray() : received.last().text; }
+};
+
+namespace {
+
+int recordLine(CURL *, curl_infotype type, char *data, size_t size, void *user)
+{
+    if (type != CURLINFO_HEADER_IN && type != CURLINFO_HEADER_OUT)
+        return 0;
+    auto *t = static_cast<FtpSession::Transcript *>(user);
+    for (QByteArray line : QByteArray(data, qsizetype(size)).split('\n')) {
+        if (line.endsWith('\r'))
+            line.chop(1);
+        if (line.isEmpty())
+            continue;
+        if (type == CURLINFO_HEADER_OUT)
+            t->sent.append(line);
+        else
+            t->received.append({t->sent.size() - 1, line});
+    }
+    return 0;
+}
+
+bool droppedConnection(int rc, const FtpSession::Transcript &t)
+{
+    switch (rc) {
+    case CURLE_SEND_ERROR:
+    case CURLE_RECV_ERROR:
+    case CURLE_GOT_NOTHING:
+    case CURLE_FTP_WEIRD_SERVER_REPLY:
+    case CURLE_PARTIAL_FILE:
+        return true;
+    default:
+        return t.sawClosing();
+    }
+}
+
+}  // namespace
+
+FtpSession::FtpSession()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+FtpSession::~FtpSession() { Close(); }
+
+FtpSession &FtpSession::Global()
+{
+    static FtpSession session;
+    return session;
+}
+
+void FtpSession::Close()
+{
+    QMutexLocker lock(&m_mutex);
+    if (m_curl)
+        curl_easy_cleanup(handle(m_curl));
+    m_curl = nullptr;
+    m_open = false;
+}
+
+bool FtpSession::IsOpen() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_open;
+}
+
+FtpSession::Endpoint FtpSession::CurrentEndpoint() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_endpoint;
+}
+
+QString FtpSession::CurrentDirectory() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_cwd;
+}
+
+int FtpSession::LastError() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_lastError;
+}
+
+QString FtpSession::LastErrorText() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_lastErrorText;
+}
+
+long FtpSession::LocalPort() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_localPort;
+}
+
+bool FtpSession::UsesList() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_mlsdRefused;
+}
+
+void FtpSession::fail(int code, const QString &text)
+{
+    m_lastError = code;
+    m_lastErrorText = text;
+}
+
+QByteArray FtpSession::serverUrl() const
+{
+    QString host = m_endpoint.host;
+    if (host.contains(QLatin1Char(':')))
+        host = QLatin1Char('[') + host + QLatin1Char(']');
+    return "ftp://" + host.toUtf8() + ':' + QByteArray::number(m_endpoint.port) + '/';
+}
+
+QByteArray FtpSession::urlFor(const QString &path, bool folder) const
+{
+    // "%2F" makes the path absolute; without it libcurl starts from the login folder.
+    QByteArray url = serverUrl() + "%2F";
+    QByteArrayList segments;
+    for (const QString &s : path.split(QLatin1Char('/'), Qt::SkipEmptyParts))
+        segments.append(QUrl::toPercentEncoding(s));
+    url += segments.join('/');
+    if (folder)
+        url += '/';
+    return url;
+}
+
+int FtpSession::perform(const std::function<void(Transcript &)> &setup, Transcript &transcript)
+{
+    CURL *h = handle(m_curl);
+    transcript = Transcript();
+    m_errorBuffer[0] = 0;
+    curl_easy_reset(h);
+    const QByteArray user = m_endpoint.user.toUtf8();
+    const QByteArray password = m_endpoint.password.toUtf8();
+    curl_easy_setopt(h, CURLOPT_USERNAME, user.constData());
+    curl_easy_setopt(h, CURLOPT_PASSWORD, password.constData());
+    curl_easy_setopt(h, CURLOPT_ERRORBUFFER, m_errorBuffer);
+    curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, ConnectTimeoutSeconds);
+    curl_easy_setopt(h, CURLOPT_FTP_RESPONSE_TIMEOUT, ResponseTimeoutSeconds);
+    curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, StallSeconds);
+    curl_easy_setopt(h, CURLOPT_FTP_FILEMETHOD, long(CURLFTPMETHOD_SINGLECWD));
+    // One cached connection: a replaced one is closed rather than kept aside.
+    curl_easy_setopt(h, CURLOPT_MAXCONNECTS, 1L);
+    curl_easy_setopt(h, CURLOPT_NOPROXY, "127.0.0.1,localhost,::1");
+    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, discardData);
+    curl_easy_setopt(h, CURLOPT_VERBOSE, 1L);
+    curl_easy_setopt(h, CURLOPT_DEBUGFUNCTION, recordLine);
+    curl_easy_setopt(h, CURLOPT_DEBUGDATA, &transcript);
+    setup(transcript);
+    const int rc = int(curl_easy_perform(h));
+    long port = 0;
+    if (curl_easy_getinfo(h, CURLINFO_LOCAL_PORT, &port) == CURLE_OK && port > 0)
+        m_localPort = port;
+    if (rc != CURLE_OK) {
+        const QByteArray reply = transcript.lastReply();
+        fail(rc, QString::fromUtf8(m_errorBuffer[0] ? QByteArray(m_errorBuffer)
+                                                    : QByteArray(curl_easy_strerror(CURLcode(rc))))
+                     + (reply.isEmpty() ? QString() : QStringLiteral(" (") + QString::fromUtf8(reply)
+                                                          + QLatin1Char(')')));
+    }
+    return rc;
+}
+
+// Runs one exchange; when the server turns out to have dropped the control connection
+// (idle time-out, restart), runs it once more on a fresh one.
+int FtpSession::performRetrying(const std::function<bool(Transcript &)> &prepare,
+                                const std::function<void(Transcript &)> &setup, Transcript &transcript)
+{
+    int rc = CURLE_OK;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (!prepare(transcript))
+            return LocalFileError;
+        rc = perform(
+            [&](Transcript &t) {
+                if (attempt > 0)
+                    curl_easy_setopt(handle(m_curl), CURLOPT_FRESH_CONNECT, 1L);
+                setup(t);
+            },
+            transcript);
+        if (!droppedConnection(rc, transcript))
+            break;
+    }
+    return rc;
+}
+
+int FtpSession::Open(const Endpoint &endpoint)
+{
+    QMutexLocker lock(&m_mutex);
+    Close();
+    m_endpoint = endpoint;
+    m_mlsdRefused = false;
+    m_mlstRefused = false;
+    m_cwd.clear();
+    m_curl = curl_easy_init();
+    if (!m_curl) {
+        fail(-1, QStringLiteral("cannot create a libcurl handle"));
+        return -1;
+    }
+    Transcript t;
+    // Logs in without a transfer, so that a wrong password or a closed port shows here.
+    const QByteArray url = serverUrl();
+    const int rc = perform(
+        [&](Transcript &) {
+            curl_easy_setopt(handle(m_curl), CURLOPT_URL, url.constData());
+            curl_easy_setopt(handle(m_curl), CURLOPT_NOBODY, 1L);
+        },
+        t);
+    if (rc != CURLE_OK) {
+        Close();
+        return rc;
+    }
+    char *entry = nullptr;
+    curl_easy_getinfo(handle(m_curl), CURLINFO_FTP_ENTRY_PATH, &entry);
+    m_cwd = entry ? QString::fromUtf8(entry) : QStringLiteral("/");
+    m_open = true;
+    return 0;
+}
+
+bool FtpSession::EnsureOpen(const Endpoint &endpoint)
+{
+    QMutexLocker lock(&m_mutex);
+    if (m_open && m_endpoint == endpoint)
+        return true;
+    return Open(endpoint) == 0;
+}
+
+bool FtpSession::SetCurrentDirectory(const QString &path)
+{
+    QMutexLocker lock(&m_mutex);
+    if (!m_open || !safePath(path)) {
+        fail(m_open ? UnsafePath : NotConnected, QStringLiteral("cannot enter %1").arg(path));
+        return false;
+    }
+    const QByteArray url = urlFor(path, true);
+    Transcript t;
+    const int rc = performRetrying([](Transcript &) { return true; },
+                                   [&](Transcript &) {
+                                       curl_easy_setopt(handle(m_curl), CURLOPT_URL, url.constData());
+                                       curl_easy_setopt(handle(m_curl), CURLOPT_NOBODY, 1L);
+                                   },
+                                   t);
+    if (rc != CURLE_OK)
+        return false;
+    m_cwd = absolute(path);
+    return true;
+}
+
+bool FtpSession::listOnce(const QString &folder, bool mlsd, QList<FtpEntry> &entries, Transcript &t)
+{
+    const QByteArray url = urlFor(folder, true);
+    QByteArray data;
+    const int rc = performRetrying(
+        [&](Transcript &) {
+            data.clear();
+            return true;
+        },
+        [&](Transcript &) {
+            CURL *h = handle(m_curl);
+            curl_easy_setopt(h, CURLOPT_URL, url.constData());
+            if (mlsd)
+                curl_easy_setopt(h, CURLOPT_CUSTOMREQUEST, "MLSD");
+            curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, appendToBuffer);
+            curl_easy_setopt(h, CURLOPT_WRITEDATA, &data);
+        },
+        t);
+    if (rc != CURLE_OK)
+        return false;
+    entries = FtpListParser::ParseListing(data, mlsd, QDateTime::currentDateTimeUtc());
+    m_cwd = absolute(folder);
+    return true;
+}
+
+bool FtpSession::List(const QString &folder, QList<FtpEntry> &entries)
+{
+    QMutexLocker lock(&m_mutex);
+    entries.clear();
+    if (!m_open || !safePath(folder)) {
+        fail(m_open ? UnsafePath : NotConnected, QStringLiteral("cannot list %1").arg(folder));
+        return false;
+    }
+    Transcript t;
+    if (!m_mlsdRefused) {
+        if (listOnce(folder, true, entries, t))
+            return true;
+        const int code = t.replyTo("MLSD");
+        if (code != 500 && code != 502 && code != 504)
+            return false;
+        m_mlsdRefused = true;
+    }
+    return listOnce(folder, false, entries, t);
+}
+
+std::optional<FtpEntry> FtpSession::probeByListing(const QString &path)
+{
+    const QString abs = absolute(path);
+    const qsizetype slash = abs.lastIndexOf(QLatin1Char('/'));
+    const QString name = abs.mid(slash + 1);
+    if (name.isEmpty())
+        return std::nullopt;
+    QList<FtpEntry> entries;
+    if (!List(abs.left(slash), entries))
+        return std::nullopt;
+    for (const FtpEntry &e : entries)
+        if (e.name == name)
+            return e;
+    return std::nullopt;
+}
+
+std::optional<FtpEntry> FtpSession::Probe(const QString &path)
+{
+    QMutexLocker lock(&m_mutex);
+    if (!m_open || !safePath(path)) {
+        fail(m_open ? UnsafePath : NotConnected, QStringLiteral("cannot probe %1").arg(path));
+        return std::nullopt;
+    }
+    // MLST gives the very facts MLSD gives; with LIST the folder's own listing is the
+    // only way to get the same minutes-only time it shows.
+    if (m_mlsdRefused || m_mlstRefused)
+        return probeByListing(path);
+    const QString abs = absolute(path);
+    Transcript t;
+    if (!command({"MLST " + abs.toUtf8()}, t))
+        return std::nullopt;
+    QList<QByteArray> lines;
+    const int code = t.replyTo("MLST", &lines);
+    if (code == 500 || code == 502 || code == 504) {
+        m_mlstRefused = true;
+        return probeByListing(path);
+    }
+    if (code / 100 != 2) {
+        fail(code, QString::fromUtf8(t.lastReply()));
+        return std::nullopt;
+    }
+    for (const QByteArray &line : lines) {
+        FtpEntry e;
+        if (line.startsWith(' ') && FtpListParser::ParseMlsdLine(line.mid(1), e)) {
+            e.name = abs.mid(abs.lastIndexOf(QLatin1Char('/')) + 1);
+            return e;
+        }
+    }
+    return std::nullopt;
+}
+
+bool FtpSession::Download(const QString &remotePath, const QString &localPath)
+{
+    QMutexLocker lock(&m_mutex);
+    if (!m_open || !safePath(remotePath)) {
+        fail(m_open ? UnsafePath : NotConnected, QStringLiteral("cannot download %1").arg(remotePath));
+        return false;
+    }
+    const QByteArray url = urlFor(remotePath, false);
+    std::unique_ptr<QSaveFile> file;
+    Transcript t;
+    const int rc = performRetrying(
+        [&](Transcript &) {
+            file = std::make_unique<QSaveFile>(localPath);
+            if (file->open(QIODevice::WriteOnly))
+                return true;
+            fail(LocalFileError, file->errorString());
+            return false;
+        },
+        [&](Transcript &) {
+            CURL *h = handle(m_curl);
+            curl_easy_setopt(h, CURLOPT_URL, url.constData());
+            curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, writeToDevice);
+            curl_easy_setopt(h, CURLOPT_WRITEDATA, static_cast<QIODevice *>(file.get()));
+        },
+        t);
+    if (rc != CURLE_OK) {
+        if (file)
+            file->cancelWriting();
+        return false;
+    }
+    if (!file->commit()) {
+        fail(LocalFileError, file->errorString());
+        return false;
+    }
+    return true;
+}
+
+bool FtpSession::Upload(const QString &localPath, const QString &remotePath)
+{
+    QMutexLocker lock(&m_mutex);
+    if (!m_open || !safePath(remotePath)) {
+        fail(m_open ? UnsafePath : NotConnected, QStringLiteral("cannot upload %1").arg(remotePath));
+        return false;
+    }
+    QFile file(localPath);
+    if (!file.open(QIODevice::ReadOnly)) {
+        fail(LocalFileError, file.errorString());
+        return false;
+    }
+    const QByteArray url = urlFor(remotePath, false);
+    Transcript t;
+    const int rc = performRetrying([&](Transcript &) { return file.seek(0); },
+                                   [&](Transcript &) {
+                                       CURL *h = handle(m_curl);
+                                       curl_easy_setopt(h, CURLOPT_URL, url.constData());
+                                       curl_easy_setopt(h, CURLOPT_UPLOAD, 1L);
+                                       curl_easy_setopt(h, CURLOPT_READFUNCTION, readFromDevice);
+                                       curl_easy_setopt(h, CURLOPT_READDATA,
+                                                        static_cast<QIODevice *>(&file));
+                                       curl_easy_setopt(h, CURLOPT_INFILESIZE_LARGE,
+                                                        curl_off_t(file.size()));
+                                   },
+                                   t);
+    return rc == CURLE_OK;
+}
+
+bool FtpSession::command(const QList<QByteArray> &lines, Transcript &transcript)
+{
+    for (const QByteArray &line : lines)
+        if (line.contains('\r') || line.contains('\n') || line.contains('\0')) {
+            fail(UnsafePath, QStringLiteral("refused to send a command with a line break"));
+            return false;
+        }
+    // No path in the URL: the commands run without a change of folder.
+    const QByteArray url = serverUrl();
+    SList quote;
+    for (const QByteArray &line : lines)
+        quote.append('*' + line);  // "*": a refusal must not make libcurl drop the connection
+    const int rc = performRetrying([](Transcript &) { return true; },
+                                   [&](Transcript &) {
+                                       CURL *h = handle(m_curl);
+                                       curl_easy_setopt(h, CURLOPT_URL, url.constData());
+                                       curl_easy_setopt(h, CURLOPT_NOBODY, 1L);
+                                       curl_easy_setopt(h, CURLOPT_QUOTE, quote.list);
+                                   },
+                                   transcript);
+    return rc == CURLE_OK;
+}
+
+bool FtpSession::Rename(const QString &from, const QString &to)
+{
+    QMutexLocker lock(&m_mutex);
+    if (!m_open || !safePath(from) || !safePath(to)) {
+        fail(m_open ? UnsafePath : NotConnected, QStringLiteral("cannot rename %1").arg(from));
+        return false;
+    }
+    Transcript t;
+    if (!command({"RNFR " + absolute(from).toUtf8(), "RNTO " + absolute(to).toUtf8()}, t))
+        return false;
+    const int from_ = t.replyTo("RNFR"), to_ = t.replyTo("RNTO");
+    if (from_ == 350 && to_ / 100 == 2)
+        return true;
+    fail(from_ == 350 ? to_ : from_, QString::fromUtf8(t.lastReply()));
+    return false;
+}
+
+bool FtpSession::Delete(const QString &path)
+{
+    QMutexLocker lock(&m_mutex);
+    if (!m_open || !safePath(path)) {
+        fail(m_open ? UnsafePath : NotConnected, QStringLiteral("cannot delete %1").arg(path));
+        return false;
+    }
+    Transcript t;
+    if (!command({"DELE " + absolute(path).toUtf8()}, t))
+        return false;
+    const int code = t.replyTo("DELE");
+    if (code / 100 == 2)
+        return true;
+    fail(code, QString::fromUtf8(t.lastReply()));
+    return false;
+}
+
+bool FtpSession::MakeDirectory(const QString &path)
+{
+    QMutexLocker lock(&m_mutex);
+    if (!m_open || !safePath(path)) {
+        fail(m_open ? UnsafePath : NotConnected, QStringLiteral("cannot create %1").arg(path));
+        return false;
+    }
+    Transcript t;
+    if (!command({"MKD " + absolute(path).toUtf8()}, t))
+        return false;
+    const int code = t.replyTo("MKD");
+    if (code / 100 == 2)
+        return true;
+    fail(code, QString::fromUtf8(t.lastReply()));
+    return false;
+}

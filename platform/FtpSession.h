@@ -1,0 +1,91 @@
+#pragma once
+#include "platform/FtpListParser.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QRecursiveMutex>
+#include <QString>
+#include <functional>
+#include <optional>
+
+// One FTP login: one libcurl easy handle, i.e. one control connection reused for every
+// command, in passive mode. Remote paths are absolute on the server ("/pub/a.txt") and go
+// out as UTF-8. Every call locks the session; a caller that needs several commands in a
+// row without another thread's commands in between holds Mutex() around them.
+class FtpSession {
+public:
+    struct Endpoint {
+        QString host;
+        int port = 21;
+        QString user;
+        QString password;
+        bool operator==(const Endpoint &) const = default;
+    };
+
+    FtpSession();
+    ~FtpSession();
+    FtpSession(const FtpSession &) = delete;
+    FtpSession &operator=(const FtpSession &) = delete;
+
+    // The process-wide session. Created on first use, lives until the program ends.
+    static FtpSession &Global();
+    QRecursiveMutex &Mutex() { return m_mutex; }
+
+    // Drops any connection and logs in afresh: 0, or the libcurl error code (-1 when no
+    // handle can be created).
+    int Open(const Endpoint &endpoint);
+    // Keeps the connection when it is open for endpoint, else opens one. True when usable.
+    bool EnsureOpen(const Endpoint &endpoint);
+    void Close();
+    bool IsOpen() const;
+    Endpoint CurrentEndpoint() const;
+
+    // False (current directory unchanged) when the server refuses to enter path.
+    bool SetCurrentDirectory(const QString &path);
+    QString CurrentDirectory() const;
+    // MLSD, or LIST once the server has refused MLSD. False when the folder cannot be
+    // entered or enumerated; "." and ".." are not filtered here.
+    bool List(const QString &folder, QList<FtpEntry> &entries);
+    // The entry exactly as the listing of its folder gives it; nullopt when absent.
+    std::optional<FtpEntry> Probe(const QString &path);
+    // Streams to a temporary file beside localPath that replaces it only when complete.
+    bool Download(const QString &remotePath, const QString &localPath);
+    bool Upload(const QString &localPath, const QString &remotePath);
+    bool Rename(const QString &from, const QString &to);
+    bool Delete(const QString &path);
+    bool MakeDirectory(const QString &path);
+
+    // Of the last failed call: the libcurl code, or the FTP reply code of a refused command.
+    int LastError() const;
+    QString LastErrorText() const;
+    // Local port of the control connection used last (the same port: the same connection).
+    long LocalPort() const;
+    // True once the server has refused MLSD in this login.
+    bool UsesList() const;
+
+    // The commands and replies of one exchange (defined with the implementation).
+    struct Transcript;
+
+private:
+    QByteArray serverUrl() const;
+    QByteArray urlFor(const QString &path, bool folder) const;
+    int perform(const std::function<void(Transcript &)> &setup, Transcript &transcript);
+    int performRetrying(const std::function<bool(Transcript &)> &prepare,
+                        const std::function<void(Transcript &)> &setup, Transcript &transcript);
+    bool command(const QList<QByteArray> &lines, Transcript &transcript);
+    bool listOnce(const QString &folder, bool mlsd, QList<FtpEntry> &entries, Transcript &t);
+    std::optional<FtpEntry> probeByListing(const QString &path);
+    void fail(int code, const QString &text);
+
+    mutable QRecursiveMutex m_mutex;
+    void *m_curl = nullptr;  // CURL*, owned
+    Endpoint m_endpoint;
+    bool m_open = false;
+    QString m_cwd;
+    bool m_mlsdRefused = false;
+    bool m_mlstRefused = false;
+    int m_lastError = 0;
+    QString m_lastErrorText;
+    long m_localPort = 0;
+    char m_errorBuffer[256] = {};
+};

@@ -1,0 +1,486 @@
+#include "app/DosDateTime.h"
+#include "engine/TSyncNodeData.h"
+#include "folders/StateFile.h"
+#include "folders/TBeenTortured.h"
+#include "folders/TFTPFile.h"
+#include "folders/TFileAttri.h"
+#include "model/TSyncTask.h"
+#include "platform/FtpSession.h"
+#include "tests/support/FtpServerFixture.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+
+namespace {
+
+void writeFile(const QString &path, const QByteArray &content, const QDateTime &modified = {})
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(content);
+    f.flush();  // a later flush would move the time again
+    if (modified.isValid())
+        QVERIFY(f.setFileTime(modified, QFileDevice::FileModificationTime));
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+TFolderSource ftpSource(const FtpServerFixture &server, const QString &base = QStringLiteral("/pub"))
+{
+    TFolderSource s;
+    s.DeviceType = 3;
+    s.FolerAllName = server.url(base);
+    s.UserName = server.user();
+    s.PWD = server.password();
+    return s;
+}
+
+const TFileAttri *childNamed(const TFileAttri &folder, const QString &name)
+{
+    for (int i = 0; i < folder.ChildCount; ++i)
+        if (folder.Child(i)->FileName == name)
+            return folder.Child(i);
+    return nullptr;
+}
+
+QStringList childNames(const TFileAttri &folder)
+{
+    QStringList names;
+    for (int i = 0; i < folder.ChildCount; ++i)
+        names << folder.Child(i)->FileName;
+    names.sort();
+    return names;
+}
+
+// A minute in the past, whole minutes: LIST shows no seconds.
+QDateTime recentUtc()
+{
+    QDateTime t = QDateTime::currentDateTimeUtc().addDays(-1);
+    return QDateTime(t.date(), QTime(t.time().hour(), t.time().minute()), Qt::UTC);
+}
+
+int32_t packed(const QDateTime &utc) { return DosDateTime::Pack(TFTPFile::FileTimeToDateTime(utc)); }
+
+void addModes()
+{
+    QTest::addColumn<bool>("mlsd");
+}
+
+struct RecordingSink : TFtpNodeSink {
+    QStringList added;
+    void *AddNode(void *parent, const QString &text, const TSectionRec &data, int image, int selected,
+                  bool isFolder) override
+    {
+        added << QStringLiteral("%1|%2|%3|%4|%5|%6")
+                     .arg(parent ? QStringLiteral("child") : QStringLiteral("top"), text, data.FolderName,
+                          data.FolderUrl)
+                     .arg(image * 10 + selected)
+                     .arg(isFolder);
+        return nullptr;
+    }
+};
+
+}  // namespace
+
+class tst_FtpFile : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void urlParts_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("url");
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<QString>("base");
+        QTest::newRow("plain") << "server/pub/" << "ftp://server/pub" << "server" << "/pub";
+        QTest::newRow("complete") << "ftp://server/pub" << "ftp://server/pub" << "server" << "/pub";
+        QTest::newRow("no path") << "ftp://server" << "ftp://server" << "server" << "";
+        QTest::newRow("blanks around") << "  ftp://server/a b/ " << "ftp://server/a b" << "server" << "/a b";
+        QTest::newRow("port") << "ftp://host:2121/pub" << "ftp://host:2121/pub" << "host:2121" << "/pub";
+        QTest::newRow("host text inside the scheme") << "ftp://f/tp" << "ftp://f/tp" << "f" << "/tp";
+        QTest::newRow("capital scheme gets a prefix") << "FTP://server" << "ftp://FTP://server" << "FTP:" << "//server";
+    }
+    void urlParts()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, url);
+        QCOMPARE(TFTPFile::NormalizeFtpUrl(typed), url);
+        QTEST(TFTPFile::GetFtpHost(url), "host");
+        QTEST(TFTPFile::RemoteBasePath(url), "base");
+    }
+
+    void connect_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("right login") << "ok";
+        QTest::newRow("wrong password") << "password";
+        QTest::newRow("closed port") << "closed";
+    }
+    void connect()
+    {
+        QFETCH(QString, how);
+        FtpServerFixture server;
+        QVERIFY(server.start());
+        TFolderSource src = ftpSource(server);
+        if (how == QLatin1String("password"))
+            src.PWD = QStringLiteral("wrong");
+        if (how == QLatin1String("closed"))
+            server.stop();
+        const int32_t rc = TFTPFile::ConnectFtp(src);
+        QCOMPARE(rc == 0, how == QLatin1String("ok"));
+    }
+
+    void listFolder_data() { addModes(); QTest::newRow("MLSD") << true; QTest::newRow("LIST") << false; }
+    void listFolder()
+    {
+        QFETCH(bool, mlsd);
+        FtpServerFixture server;
+        const QString pub = server.root() + QStringLiteral("/pub");
+        const QDateTime recent = recentUtc();
+        writeFile(pub + QStringLiteral("/a.txt"), "four", recent);
+        writeFile(pub + QString::fromUtf8("/sp ace \xc3\xbc.txt"), "x", recent);
+        writeFile(pub + QStringLiteral("/skip.log"), "filtered");
+        writeFile(pub + QStringLiteral("/__Save__/old.txt"), "never listed");
+        writeFile(pub + QStringLiteral("/__FileSync__/Daily"), "never listed");
+        writeFile(pub + QStringLiteral("/sub/deep/b.txt"), "b");
+        writeFile(pub + QStringLiteral("/sub/__Save__/c.txt"), "never listed");
+        writeFile(pub + QString::fromUtf8("/sub/\xc3\xbc dir/c.txt"), "c");
+        writeFile(pub + QStringLiteral("/locked/hidden.txt"), "behind a refusal");
+        QFile big(pub + QStringLiteral("/big.bin"));
+        QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(5LL << 30));  // sparse
+        big.close();
+        server.setFolderPermissions(QStringLiteral("pub/locked"), QString());
+        QVERIFY(server.start(mlsd));
+
+        TSyncTask job;
+        job.ExcludeFilterr = QStringList{QStringLiteral(".log")};
+        const TBeenTortured filter(job);
+        const TFolderSource src = ftpSource(server);
+        QCOMPARE(TFTPFile::ConnectFtp(src), 0);
+        TFileAttri root;
+        TFTPFile::ListFolder(src, root, filter);
+
+        QCOMPARE(childNames(root), (QStringList{QStringLiteral("a.txt"), QStringLiteral("big.bin"),
+                                                QStringLiteral("locked"), QString::fromUtf8("sp ace \xc3\xbc.txt"),
+                                                QStringLiteral("sub")}));
+        QCOMPARE(root.FileCount, 5);  // a.txt, big.bin, sp ace, b.txt, c.txt
+        const TFileAttri *a = childNamed(root, QStringLiteral("a.txt"));
+        QCOMPARE(a->FilePath, QStringLiteral("/pub/a.txt"));
+        QCOMPARE(a->FileSize, 4);
+        QCOMPARE(a->FileTime, packed(recent));
+        QCOMPARE(a->IsFolder, 0);
+        QCOMPARE(a->FileAttr, 0);
+        QCOMPARE(childNamed(root, QStringLiteral("big.bin"))->FileSize, int64_t(5LL << 30));
+        QCOMPARE(childNamed(root, QStringLiteral("locked"))->ChildCount, 0);
+        const TFileAttri *sub = childNamed(root, QStringLiteral("sub"));
+        QCOMPARE(sub->IsFolder, 1);
+        QCOMPARE(sub->FileCount, 2);
+        QCOMPARE(childNames(*sub), (QStringList{QStringLiteral("deep"), QString::fromUtf8("\xc3\xbc dir")}));
+        const TFileAttri *c = childNamed(*childNamed(*sub, QString::fromUtf8("\xc3\xbc dir")), QStringLiteral("c.txt"));
+        QCOMPARE(c->FilePath, QString::fromUtf8("/pub/sub/\xc3\xbc dir/c.txt"));
+        QCOMPARE(FtpSession::Global().UsesList(), !mlsd);
+
+        // What a download records must equal what the listing shows, or the file would look
+        // changed at the next analysis.
+        QTemporaryDir local;
+        for (const QString &name : {QStringLiteral("a.txt"), QString::fromUtf8("sp ace \xc3\xbc.txt")}) {
+            TFileAttri state;
+            const TFileAttri *listed = childNamed(root, name);
+            QVERIFY(TFTPFile::GetRemoteFile(listed->FilePath, local.filePath(name), state, src));
+            const TFileAttri *recorded = TFTPFile::FindStateEntry(QLatin1Char('/') + name, state);
+            QCOMPARE(recorded->FilePath, listed->FilePath);
+            QCOMPARE(recorded->FileTime, listed->FileTime);
+            QCOMPARE(recorded->FileSize, listed->FileSize);
+            QCOMPARE(readFile(local.filePath(name)), readFile(pub + QLatin1Char('/') + name));
+        }
+
+        RecordingSink folders;
+        TFTPFile::FillFolderTree(src, folders, nullptr);
+        folders.added.sort();
+        const QString url = src.FolerAllName;
+        QCOMPARE(folders.added, (QStringList{QStringLiteral("top|locked|locked|%1/locked|11|1").arg(url),
+                                             QStringLiteral("top|sub|sub|%1/sub|11|1").arg(url)}));
+        RecordingSink contents;
+        TFTPFile::FillContentsTree(QStringLiteral("/pub/sub/deep"), src, contents);
+        QCOMPARE(contents.added, QStringList{QStringLiteral("top|b.txt|b.txt|%1/b.txt|11|0").arg(url)});
+    }
+
+    void upload_data()
+    {
+        addModes();
+        QTest::addColumn<QString>("relative");
+        QTest::addColumn<QByteArray>("onServer");  // empty: no server copy yet
+        QTest::addColumn<QByteArray>("userAside");  // a user's file already named x.p
+        QTest::addColumn<int>("saveOldFile");
+        for (bool mlsd : {true, false}) {
+            const char *mode = mlsd ? "MLSD" : "LIST";
+            QTest::addRow("%s new file, new folders, save on", mode)
+                << mlsd << QString::fromUtf8("/docs/n\xc3\xa9w dir/a b.txt") << QByteArray() << QByteArray() << 1;
+            QTest::addRow("%s replace", mode) << mlsd << "/docs/a.txt" << QByteArray("old") << QByteArray() << 0;
+            QTest::addRow("%s replace, old copy saved", mode)
+                << mlsd << "/docs/a.txt" << QByteArray("old") << QByteArray() << 1;
+            QTest::addRow("%s replace, keep-aside name taken", mode)
+                << mlsd << "/docs/a.txt" << QByteArray("old") << QByteArray("user's own") << 0;
+        }
+    }
+    void upload()
+    {
+        QFETCH(bool, mlsd);
+        QFETCH(QString, relative);
+        QFETCH(QByteArray, onServer);
+        QFETCH(QByteArray, userAside);
+        QFETCH(int, saveOldFile);
+        FtpServerFixture server;
+        const QString onDisk = server.root() + QStringLiteral("/pub") + relative;
+        QDir().mkpath(server.root() + QStringLiteral("/pub"));
+        if (!onServer.isEmpty())
+            writeFile(onDisk, onServer);
+        if (!userAside.isEmpty())
+            writeFile(onDisk + QStringLiteral(".p"), userAside);
+        QVERIFY(server.start(mlsd));
+        QTemporaryDir local;
+        const QString localFile = local.filePath(QStringLiteral("new.txt"));
+        writeFile(localFile, "new content");
+        const QString saveFolder = local.filePath(QStringLiteral("__Save__/Daily"));
+
+        const TFolderSource src = ftpSource(server);
+        TFileAttri state;
+        TFTPFile::ForceRemoteFolders(relative, src);
+        QVERIFY(TFTPFile::SyncUpload(localFile, saveFolder, saveOldFile, state, src, QStringLiteral("/pub") + relative));
+
+        QCOMPARE(readFile(onDisk), QByteArray("new content"));
+        QCOMPARE(readFile(onDisk + QStringLiteral(".p")), userAside.isEmpty() ? QByteArray("<missing>") : userAside);
+        QVERIFY(!QFileInfo::exists(onDisk + QStringLiteral(".p1")));
+        const bool saved = saveOldFile == 1 && !onServer.isEmpty();
+        QCOMPARE(readFile(saveFolder + relative), saved ? onServer : QByteArray("<missing>"));
+
+        TSyncTask job;
+        TFileAttri listing;
+        TFTPFile::ListFolder(src, listing, TBeenTortured(job));
+        const TFileAttri *recorded = TFTPFile::FindStateEntry(relative, state);
+        QCOMPARE(recorded->FilePath, QStringLiteral("/pub") + relative);
+        QCOMPARE(recorded->FileSize, 11);
+        QStringList parts = relative.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+        const TFileAttri *listed = &listing;
+        for (const QString &part : parts)
+            listed = childNamed(*listed, part);
+        QVERIFY(listed);
+        QCOMPARE(recorded->FileTime, listed->FileTime);
+    }
+
+    void keepAsideNameTakenOnDownload()
+    {
+        FtpServerFixture server;
+        writeFile(server.root() + QStringLiteral("/pub/a.txt"), "from server");
+        QVERIFY(server.start());
+        QTemporaryDir local;
+        writeFile(local.filePath(QStringLiteral("a.txt")), "mine");
+        writeFile(local.filePath(QStringLiteral("a.txt.p")), "user's own");
+        TFileAttri state;
+        QVERIFY(TFTPFile::SyncDownload(QStringLiteral("/pub/a.txt"), local.filePath(QStringLiteral("a.txt")), state,
+                                       ftpSource(server)));
+        QCOMPARE(readFile(local.filePath(QStringLiteral("a.txt"))), QByteArray("from server"));
+        QCOMPARE(readFile(local.filePath(QStringLiteral("a.txt.p"))), QByteArray("user's own"));
+        QCOMPARE(QDir(local.path()).entryList(QDir::Files).size(), 2);
+    }
+
+    void failedTransferLeavesBothSides_data()
+    {
+        addModes();
+        QTest::addColumn<bool>("download");
+        QTest::addColumn<QString>("remote");
+        QTest::addColumn<QString>("failure");
+        for (bool mlsd : {true, false}) {
+            const char *mode = mlsd ? "MLSD" : "LIST";
+            QTest::addRow("%s download, server stopped", mode) << mlsd << true << "/pub/a.txt" << "stopped";
+            QTest::addRow("%s download, read refused", mode) << mlsd << true << "/pub/noread/a.txt" << "refused";
+            QTest::addRow("%s download, no such file", mode) << mlsd << true << "/pub/none.txt" << "missing";
+            QTest::addRow("%s upload, server stopped", mode) << mlsd << false << "/pub/a.txt" << "stopped";
+            QTest::addRow("%s upload, store refused", mode) << mlsd << false << "/pub/nostore/a.txt" << "refused";
+            QTest::addRow("%s upload, no such folder", mode) << mlsd << false << "/pub/none/a.txt" << "missing";
+        }
+    }
+    void failedTransferLeavesBothSides()
+    {
+        QFETCH(bool, mlsd);
+        QFETCH(bool, download);
+        QFETCH(QString, remote);
+        QFETCH(QString, failure);
+        FtpServerFixture server;
+        const QString onDisk = server.root() + remote;
+        if (failure != QLatin1String("missing"))
+            writeFile(onDisk, "server copy");
+        QDir().mkpath(server.root() + QStringLiteral("/pub/noread"));
+        QDir().mkpath(server.root() + QStringLiteral("/pub/nostore"));
+        server.setFolderPermissions(QStringLiteral("pub/noread"), QStringLiteral("el"));
+        server.setFolderPermissions(QStringLiteral("pub/nostore"), QStringLiteral("elradfmMT"));
+        QVERIFY(server.start(mlsd));
+        const TFolderSource src = ftpSource(server);
+        QCOMPARE(TFTPFile::ConnectFtp(src), 0);
+        if (failure == QLatin1String("stopped"))
+            server.stop();
+
+        QTemporaryDir local;
+        const QString localFile = local.filePath(QStringLiteral("a.txt"));
+        writeFile(localFile, "local copy");
+        TFileAttri state;
+        const bool ok = download ? TFTPFile::SyncDownload(remote, localFile, state, src)
+                                 : TFTPFile::SyncUpload(localFile, local.filePath(QStringLiteral("save")), 1, state,
+                                                        src, remote);
+        QVERIFY(!ok);
+        QCOMPARE(readFile(localFile), QByteArray("local copy"));
+        QCOMPARE(QDir(local.path()).entryList(QDir::Files), QStringList{QStringLiteral("a.txt")});
+        QCOMPARE(readFile(onDisk),
+                 failure == QLatin1String("missing") ? QByteArray("<missing>") : QByteArray("server copy"));
+        QVERIFY(!QFileInfo::exists(onDisk + QStringLiteral(".p")));
+        QCOMPARE(state.ChildCount, 0);
+    }
+
+    void itemCommands_data() { addModes(); QTest::newRow("MLSD") << true; QTest::newRow("LIST") << false; }
+    void itemCommands()
+    {
+        QFETCH(bool, mlsd);
+        FtpServerFixture server;
+        writeFile(server.root() + QStringLiteral("/pub/view.txt"), "to view");
+        writeFile(server.root() + QStringLiteral("/pub/gone.txt"), "to delete");
+        writeFile(server.root() + QStringLiteral("/pub/back.txt"), "damaged");
+        QVERIFY(server.start(mlsd));
+        const TFolderSource src = ftpSource(server);
+        QTemporaryDir local;
+
+        QVERIFY(TFTPFile::FetchFile(QStringLiteral("/pub/view.txt"), local.filePath(QStringLiteral("v")), src));
+        QCOMPARE(readFile(local.filePath(QStringLiteral("v"))), QByteArray("to view"));
+        QVERIFY(!TFTPFile::FetchFile(QStringLiteral("/pub/none.txt"), local.filePath(QStringLiteral("n")), src));
+
+        QVERIFY(TFTPFile::DeleteFtpFile(QStringLiteral("/pub/gone.txt"), src));
+        QVERIFY(!QFileInfo::exists(server.root() + QStringLiteral("/pub/gone.txt")));
+        QVERIFY(!TFTPFile::DeleteFtpFile(QStringLiteral("/pub/gone.txt"), src));
+
+        const QString saved = local.filePath(QStringLiteral("__Save__/Daily/back.txt"));
+        writeFile(saved, "saved version");
+        TSyncNodeData item;
+        QVERIFY(TFTPFile::RestoreFile(saved, QStringLiteral("/pub/back.txt"), item, src));
+        QCOMPARE(readFile(server.root() + QStringLiteral("/pub/back.txt")), QByteArray("saved version"));
+        QVERIFY(!QFileInfo::exists(saved));
+        QCOMPARE(item.RightSize, 13);
+        QVERIFY(item.RightTime != 0);
+        QCOMPARE(item.Action, 3);
+        QCOMPARE(item.DirectImage, 6);
+        QCOMPARE(item.LeftImage, 14);
+        QCOMPARE(item.RightImage, 8);
+    }
+
+    void stateFileRoundTrip_data()
+    {
+        addModes();
+        QTest::addColumn<QString>("syncName");
+        QTest::newRow("MLSD") << true << "Daily";
+        QTest::newRow("LIST") << false << "Daily";
+        // Names of the program's own files: the temporary copy must not land beside it.
+        QTest::newRow("MLSD, job named like the task list") << true << "tasklist.tkl";
+    }
+    void stateFileRoundTrip()
+    {
+        QFETCH(bool, mlsd);
+        QFETCH(QString, syncName);
+        FtpServerFixture server;
+        QDir().mkpath(server.root() + QStringLiteral("/pub"));
+        QVERIFY(server.start(mlsd));
+        const TFolderSource src = ftpSource(server);
+        const QString programFile = QCoreApplication::applicationDirPath() + QLatin1Char('/') + syncName;
+        QVERIFY(!QFileInfo::exists(programFile));
+
+        TFileAttri missing;
+        TFTPFile::LoadStateFile(QStringLiteral("/pub/__FileSync__/"), src, missing, syncName);
+        QCOMPARE(missing.ChildCount, 0);
+
+        TFileAttri root;
+        root.Title = src.FolerAllName;
+        TFileAttri *big = TFTPFile::FindStateEntry(QStringLiteral("/docs/big.bin"), root);
+        big->FilePath = QStringLiteral("/pub/docs/big.bin");
+        big->FileSize = 3000000000LL;
+        big->FileTime = DosDateTime::PackFields(2024, 5, 6, 7, 8, 10);
+        TFileAttri *name = TFTPFile::FindStateEntry(QString::fromUtf8("/\xc3\xbc b.txt"), root);
+        name->FilePath = QString::fromUtf8("/pub/\xc3\xbc b.txt");
+        name->FileSize = 1;
+        QVERIFY(TFTPFile::SaveStateFile(syncName, src, root));
+        QVERIFY(QFileInfo::exists(server.root() + QStringLiteral("/pub/__FileSync__/") + syncName));
+
+        TFileAttri loaded;
+        TFTPFile::LoadStateFile(QStringLiteral("/pub/__FileSync__/"), src, loaded, syncName);
+        QCOMPARE(loaded.Title, src.FolerAllName);
+        QCOMPARE(StateFile::Serialize(loaded), StateFile::Serialize(root));
+        QCOMPARE(TFTPFile::FindStateEntry(QStringLiteral("/docs/big.bin"), loaded)->FileSize, 3000000000LL);
+        QVERIFY(!QFileInfo::exists(programFile));
+    }
+
+    void droppedSessionWorksAgain_data() { addModes(); QTest::newRow("MLSD") << true; QTest::newRow("LIST") << false; }
+    void droppedSessionWorksAgain()
+    {
+        QFETCH(bool, mlsd);
+        FtpServerFixture server;
+        writeFile(server.root() + QStringLiteral("/pub/a.txt"), "a");
+        QVERIFY(server.start(mlsd, 1));
+        const TFolderSource src = ftpSource(server);
+        QCOMPARE(TFTPFile::ConnectFtp(src), 0);
+        TSyncTask job;
+        const TBeenTortured filter(job);
+        TFileAttri before;
+        TFTPFile::ListFolder(src, before, filter);
+        QCOMPARE(before.FileCount, 1);
+        QThread::msleep(2500);  // past the server's idle time-out
+        TFileAttri after;
+        TFTPFile::ListFolder(src, after, filter);
+        QCOMPARE(after.FileCount, 1);
+        QThread::msleep(2500);
+        QTemporaryDir local;
+        writeFile(local.filePath(QStringLiteral("b.txt")), "b");
+        TFileAttri state;
+        QVERIFY(TFTPFile::SyncUpload(local.filePath(QStringLiteral("b.txt")), local.path(), 0, state, src,
+                                     QStringLiteral("/pub/b.txt")));
+        QCOMPARE(readFile(server.root() + QStringLiteral("/pub/b.txt")), QByteArray("b"));
+    }
+
+    void eachSourceGetsItsOwnServer()
+    {
+        FtpServerFixture first, second;
+        writeFile(first.root() + QStringLiteral("/pub/first.txt"), "1");
+        writeFile(second.root() + QStringLiteral("/pub/second.txt"), "2");
+        QVERIFY(first.start());
+        QVERIFY(second.start(false));
+        const TFolderSource one = ftpSource(first), two = ftpSource(second);
+        TSyncTask job;
+        const TBeenTortured filter(job);
+
+        QCOMPARE(TFTPFile::ConnectFtp(one), 0);
+        TFileAttri listed;
+        TFTPFile::ListFolder(two, listed, filter);
+        QCOMPARE(childNames(listed), QStringList{QStringLiteral("second.txt")});
+
+        QTemporaryDir local;
+        writeFile(local.filePath(QStringLiteral("up.txt")), "up");
+        TFileAttri state;
+        TFTPFile::ConnectFtp(one);
+        QVERIFY(TFTPFile::SyncUpload(local.filePath(QStringLiteral("up.txt")), local.path(), 0, state, two,
+                                     QStringLiteral("/pub/up.txt")));
+        QVERIFY(QFileInfo::exists(second.root() + QStringLiteral("/pub/up.txt")));
+        QVERIFY(!QFileInfo::exists(first.root() + QStringLiteral("/pub/up.txt")));
+
+        TFileAttri again;
+        TFTPFile::ListFolder(one, again, filter);
+        QCOMPARE(childNames(again), QStringList{QStringLiteral("first.txt")});
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_FtpFile)
+#include "tst_ftpfile.moc"
