@@ -1,2 +1,24 @@
+#include "cli/CliOptions.h"
+#include "cli/TCliRun.h"
+#include "cli/TConsoleSink.h"
+
+#include <QCoreApplication>
 #include <cstdio>
-int main() { std::fputs("corvane-cli: not built yet\n", stderr); return 2; }
+#include <unistd.h>
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const CliOptions options = CliOptions::Parse(app.arguments().mid(1));
+    if (options.Help) {
+        std::fputs(CliOptions::Usage().toUtf8().constData(), stdout);
+        return TCliRun::ExitDone;
+    }
+    if (!options.Error.isEmpty()) {
+        std::fprintf(stderr, "corvane-cli: %s\n%s", options.Error.toUtf8().constData(),
+                     CliOptions::Usage().toUtf8().constData());
+        return TCliRun::ExitUsage;
+    }
+    TConsoleSink sink(isatty(fileno(stderr)) != 0);
+    return TCliRun(options, sink).Execute();
+}

@@ -1,0 +1,20 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+
+// The command line of corvane-cli:
+//   [--tasklist FILE] list
+//   [--tasklist FILE] analyze JOB [--all] [--rows]
+//   [--tasklist FILE] sync JOB [--all] [--rows]
+struct CliOptions {
+    QString TaskList;  // empty: the program folder's task list
+    QString Command;   // "list", "analyze" or "sync"
+    QString Job;
+    bool All = false;
+    bool Rows = false;
+    bool Help = false;
+    QString Error;     // set when the command line is not usable
+
+    static CliOptions Parse(const QStringList &arguments);  // arguments without the program
+    static QString Usage();
+};

@@ -1,0 +1,138 @@
+#include "cli/TCliRun.h"
+
+#include "app/ExecutableFolder.h"
+#include "cli/CliOptions.h"
+#include "cli/TConsoleSink.h"
+#include "engine/CheckFolders.h"
+#include "engine/JobNameCheck.h"
+#include "engine/TAnalysisResult.h"
+#include "engine/TEngineWorker.h"
+#include "engine/TFileAnalyze.h"
+#include "engine/TFileSync.h"
+#include "engine/TRowTree.h"
+#include "engine/TRunLog.h"
+#include "model/SyncTaskList.h"
+
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <cstdio>
+
+namespace {
+
+constexpr int32_t ListStateDeleted = 1;
+
+void Complain(const QString &text)
+{
+    const QByteArray bytes = (QStringLiteral("corvane-cli: ") + text + QLatin1Char('\n')).toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
+}
+
+QString ElapsedSince(const QElapsedTimer &clock)
+{
+    return TRunLog::ElapsedText(clock.elapsed() / 1000);
+}
+
+void PrintRows(TConsoleSink &sink, const TSyncNode &node, const QString &prefix)
+{
+    for (int i = 0; i < node.ChildCount(); ++i) {
+        const TSyncNode &child = *node.Child(i);
+        const QString path = prefix.isEmpty() ? child.Data.Name : prefix + QLatin1Char('/') + child.Data.Name;
+        if (child.Data.Kind == 1) {
+            PrintRows(sink, child, path);
+            continue;
+        }
+        sink.Print(QStringLiteral("ROW\t%1\t%2\t%3").arg(child.Data.Action).arg(child.Data.Direction).arg(path));
+    }
+}
+
+// Runs body on an engine worker (behind the run gate) and waits for it.
+void RunOnWorker(TSyncTask &job, const std::function<void()> &body)
+{
+    TEngineWorker worker(job);
+    worker.Start(body);
+    worker.Wait();
+}
+
+}  // namespace
+
+int TCliRun::Execute()
+{
+    const QString path = m_options.TaskList.isEmpty() ? ExecutableFolder() + QStringLiteral("tasklist.tkl")
+                                                      : m_options.TaskList;
+    if (!QFileInfo(path).isFile()) {
+        Complain(QStringLiteral("cannot read the task list %1").arg(path));
+        return ExitNotRun;
+    }
+    m_taskList.LoadTaskList(path);
+    return m_options.Command == QLatin1String("list") ? List() : Run();
+}
+
+int TCliRun::List()
+{
+    for (int i = 0; i < m_taskList.Count(); ++i) {
+        const TSyncTask &job = *m_taskList.TaskAt(i);
+        if (job.ListState == ListStateDeleted)
+            continue;
+        m_sink.Print(job.SyncName + QLatin1Char('\t') + job.LFolder.FolerAllName + QLatin1Char('\t')
+                     + job.RFolder.FolerAllName);
+    }
+    return ExitDone;
+}
+
+int TCliRun::Run()
+{
+    TSyncTask *job = nullptr;
+    for (int i = 0; i < m_taskList.Count() && !job; ++i) {
+        TSyncTask *candidate = m_taskList.TaskAt(i);
+        if (candidate->ListState != ListStateDeleted && candidate->SyncName == m_options.Job)
+            job = candidate;
+    }
+    if (!job) {
+        Complain(QStringLiteral("no job named \"%1\" in the task list").arg(m_options.Job));
+        return ExitNotRun;
+    }
+
+    TRunLog log(m_sink);
+    if (!IsUsableJobName(job->SyncName)) {
+        m_sink.Log(JobNameRefusedText(job->SyncName), true);
+        return ExitNotRun;
+    }
+    const int32_t check = CheckFolders(job->LFolder, job->RFolder);
+    log.PreCheckResult(check);
+    if (check != 0)
+        return ExitNotRun;
+
+    QElapsedTimer clock;
+    clock.start();
+    job->CancelFlag = 0;
+    TAnalysisResult result;
+    TFileAnalyze analysis(*job, log, result);
+    RunOnWorker(*job, [&] { analysis.Execute(); });
+    if (!result.Reached) {
+        log.AnalysisConnectFailedEnded();
+        return ExitNotRun;
+    }
+
+    TRowTree rows(*job);
+    log.ResultFillStarts(*result.ResultRoot);
+    int32_t filled = 0;
+    rows.SetProgressStep([&] { m_sink.ProgressPosition(++filled); });
+    rows.BuildView(*result.ResultRoot, m_options.All ? TRowTree::ModeAll : TRowTree::ModeChanges);
+    log.ResultFilled(*result.ResultRoot, ElapsedSince(clock));
+
+    int status = ExitDone;
+    if (m_options.Command == QLatin1String("sync")) {
+        clock.restart();
+        job->CancelFlag = 0;
+        const TSyncNode *root = rows.RootNode();
+        log.SyncStarted(root ? root->Data.ToLeftCount + root->Data.ToRightCount : 0);
+        TFileSync sync(rows, result, ExecutableFolder(), log, *job);
+        RunOnWorker(*job, [&] { sync.Execute(); });
+        log.SyncEnded(sync.ErrorCount(), sync.SyncedCount(), ElapsedSince(clock));
+        if (sync.ErrorCount() > 0)
+            status = ExitCopyFailed;
+    }
+    if (m_options.Rows && rows.RootNode())
+        PrintRows(m_sink, *rows.RootNode(), QString());
+    return status;
+}

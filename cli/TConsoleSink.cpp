@@ -1,0 +1,82 @@
+#include "cli/TConsoleSink.h"
+
+#include <cstdio>
+
+namespace {
+
+void WriteLine(std::FILE *stream, const QString &line)
+{
+    const QByteArray bytes = line.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+    std::fputc('\n', stream);
+    std::fflush(stream);
+}
+
+}  // namespace
+
+TConsoleSink::~TConsoleSink()
+{
+    std::lock_guard lock(m_mutex);
+    ClearProgress();
+}
+
+void TConsoleSink::ClearProgress()
+{
+    if (!m_progressShown)
+        return;
+    std::fputs("\r\033[K", stderr);
+    std::fflush(stderr);
+    m_progressShown = false;
+}
+
+void TConsoleSink::DrawProgress()
+{
+    if (!m_showProgress)
+        return;
+    QString text = m_status;
+    if (m_maximum > 0)
+        text += QStringLiteral(" %1/%2").arg(m_position).arg(m_maximum);
+    const QByteArray bytes = text.toUtf8();
+    std::fputs("\r\033[K", stderr);
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
+    std::fflush(stderr);
+    m_progressShown = true;
+}
+
+void TConsoleSink::Status(const QString &text)
+{
+    std::lock_guard lock(m_mutex);
+    m_status = text;
+    DrawProgress();
+}
+
+void TConsoleSink::Log(const QString &line, bool error)
+{
+    Q_UNUSED(error);  // a terminal line has no colour of its own; stdout stays plain text
+    std::lock_guard lock(m_mutex);
+    ClearProgress();
+    WriteLine(stdout, line);
+    DrawProgress();
+}
+
+void TConsoleSink::ProgressRange(int32_t maximum)
+{
+    std::lock_guard lock(m_mutex);
+    m_maximum = maximum;
+    m_position = 0;
+    DrawProgress();
+}
+
+void TConsoleSink::ProgressPosition(int32_t position)
+{
+    std::lock_guard lock(m_mutex);
+    m_position = position;
+    DrawProgress();
+}
+
+void TConsoleSink::Print(const QString &line)
+{
+    std::lock_guard lock(m_mutex);
+    ClearProgress();
+    WriteLine(stdout, line);
+}

@@ -1,0 +1,32 @@
+#pragma once
+#include "engine/TRunLog.h"
+
+#include <mutex>
+
+// Where corvane-cli's run texts go: log lines to stdout, and, only when stderr is a
+// terminal, the status and progress as one line rewritten in place on stderr.
+// Called from the main thread and from the engine worker.
+class TConsoleSink : public TRunLogSink {
+public:
+    explicit TConsoleSink(bool showProgress) : m_showProgress(showProgress) {}
+    ~TConsoleSink() override;
+
+    void Status(const QString &text) override;
+    void Log(const QString &line, bool error) override;
+    void ProgressRange(int32_t maximum) override;
+    void ProgressPosition(int32_t position) override;
+
+    // Writes a line to stdout outside the run log (list output, ROW lines).
+    void Print(const QString &line);
+
+private:
+    void DrawProgress();
+    void ClearProgress();
+
+    const bool m_showProgress;
+    std::mutex m_mutex;
+    QString m_status;
+    int32_t m_maximum = 0;
+    int32_t m_position = 0;
+    bool m_progressShown = false;
+};

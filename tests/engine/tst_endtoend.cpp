@@ -1,0 +1,268 @@
+#include "engine/TAnalysisResult.h"
+#include "engine/TFileAnalyze.h"
+#include "engine/TFileSync.h"
+#include "engine/TRowTree.h"
+#include "folders/StateFile.h"
+#include "folders/TFileAttri.h"
+#include "model/TSyncTask.h"
+#include "tests/support/FtpServerFixture.h"
+#include "tests/support/RecordingListener.h"
+#include "tests/support/TestFiles.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+constexpr int64_t Old = 1500000000;  // even seconds: packed times keep two-second steps
+constexpr int64_t Newer = 1600000000;
+constexpr int64_t Newest = 1700000000;
+
+void DumpRows(const TSyncNode &node, const QString &prefix, QStringList &out)
+{
+    for (int i = 0; i < node.ChildCount(); ++i) {
+        const TSyncNode &c = *node.Child(i);
+        if (c.Data.Kind == 1)
+            DumpRows(c, prefix + c.Data.Name + "/", out);
+        else
+            out << QStringLiteral("%1%2 %3 %4").arg(prefix, c.Data.Name).arg(c.Data.Action).arg(c.Data.Direction);
+    }
+}
+
+}  // namespace
+
+// Analyses and synchronisations of one job from end to end, with the right side on a real
+// FTP server on loopback or in a second local folder.
+class TestEndToEnd : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;  // left/, right/ (local kind), program/
+    std::unique_ptr<FtpServerFixture> m_server;
+    std::unique_ptr<TSyncTask> m_job;
+    std::unique_ptr<TAnalysisResult> m_result;
+    std::unique_ptr<TRowTree> m_rows;
+
+    QString Left(const QString &rel = {}) const { return m_dir.filePath("left") + (rel.isEmpty() ? "" : "/" + rel); }
+    // Where the right side's files lie on disk (for the FTP kind, below the server's root).
+    QString Right(const QString &rel = {}) const
+    {
+        const QString base = m_server ? m_server->root() + "/pub" : m_dir.filePath("right");
+        return base + (rel.isEmpty() ? "" : "/" + rel);
+    }
+
+    void SetUpSides()
+    {
+        QFETCH_GLOBAL(bool, ftp);
+        QVERIFY(QDir().mkpath(Left()));
+        m_job = std::make_unique<TSyncTask>();
+        m_job->SyncName = "Job";
+        m_job->LFolder.DeviceType = 1;
+        m_job->LFolder.FolerAllName = Left();
+        if (ftp) {
+            m_server = std::make_unique<FtpServerFixture>();
+            QVERIFY(QDir().mkpath(m_server->root() + "/pub"));
+            QVERIFY(m_server->start());
+            m_job->RFolder.DeviceType = 3;
+            m_job->RFolder.FolerAllName = m_server->url("/pub");
+            m_job->RFolder.UserName = m_server->user();
+            m_job->RFolder.PWD = m_server->password();
+        } else {
+            QVERIFY(QDir().mkpath(Right()));
+            m_job->RFolder.DeviceType = 1;
+            m_job->RFolder.FolerAllName = Right();
+        }
+    }
+
+    // Changes view rows as "path action direction", sorted: folders list in the platform's order.
+    QStringList Analyse()
+    {
+        m_job->CancelFlag = 0;
+        m_result = std::make_unique<TAnalysisResult>();
+        RecordingListener listener;
+        TFileAnalyze(*m_job, listener, *m_result).Execute();
+        m_rows = std::make_unique<TRowTree>(*m_job);
+        m_rows->BuildView(*m_result->ResultRoot, TRowTree::ModeChanges);
+        QStringList rows;
+        DumpRows(*m_rows->RootNode(), QString(), rows);
+        rows.sort();
+        return rows;
+    }
+
+    QStringList Sync(RecordingListener &listener, int *errors = nullptr, TAnalysisResult *result = nullptr)
+    {
+        m_job->CancelFlag = 0;
+        TFileSync sync(*m_rows, result ? *result : *m_result, m_dir.filePath("program"), listener, *m_job);
+        sync.Execute();
+        if (errors)
+            *errors = sync.ErrorCount();
+        return listener.Events("I 4");
+    }
+
+    QByteArray LeftStateFile() const { return TestFiles::Read(Left("__FileSync__/Job")); }
+
+private Q_SLOTS:
+    void initTestCase_data()
+    {
+        QTest::addColumn<bool>("ftp");
+        QTest::newRow("ftp") << true;
+        QTest::newRow("local") << false;
+    }
+
+    void init() { SetUpSides(); }
+
+    void cleanup()
+    {
+        m_rows.reset();
+        m_result.reset();
+        m_server.reset();
+        QDir(m_dir.path()).removeRecursively();
+        QDir().mkpath(m_dir.path());
+    }
+
+    // The everyday run: analyse, synchronise, and the next analysis proposes nothing;
+    // then single changes on either side since that synchronisation.
+    void changesSinceTheLastSync_data()
+    {
+        // A local right side keeps no state file: its copies are judged by their times alone.
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QStringList>("rows");
+        QTest::addColumn<QStringList>("localRows");
+        QTest::newRow("nothing") << "" << QStringList{} << QStringList{};
+        QTest::newRow("only the left changed, right copy newer")
+            << "left-older" << QStringList{"a.txt 4 2"} << QStringList{"a.txt 3 1"};
+        QTest::newRow("both changed, equal times") << "both-equal" << QStringList{"a.txt 3 1"} << QStringList{};
+        QTest::newRow("deleted on the left")
+            << "delete-left" << QStringList{"docs/b.txt 2 1"} << QStringList{"docs/b.txt 2 1"};
+        QTest::newRow("deleted on the right")
+            << "delete-right" << QStringList{"docs/c.txt 1 2"} << QStringList{"docs/c.txt 1 2"};
+    }
+
+    void changesSinceTheLastSync()
+    {
+        QFETCH(QString, change);
+        QVERIFY(TestFiles::Write(Left("a.txt"), "a", Newer));
+        QVERIFY(TestFiles::Write(Left("docs/b.txt"), "left b", Old));
+        QVERIFY(TestFiles::Write(Right("docs/b.txt"), "right b", Newer));
+        QVERIFY(TestFiles::Write(Right("docs/c.txt"), "c", Old));
+
+        QCOMPARE(Analyse(), (QStringList{"a.txt 1 2", "docs/b.txt 3 1", "docs/c.txt 2 1"}));
+        RecordingListener listener;
+        int errors = -1;
+        QCOMPARE(Sync(listener, &errors).size(), 3);
+        QCOMPARE(errors, 0);
+        QCOMPARE(TestFiles::FilesBelow(Left()), (QStringList{"__FileSync__/Job", "a.txt", "docs/b.txt", "docs/c.txt"}));
+        QCOMPARE(TestFiles::Read(Left("docs/b.txt")), QByteArray("right b"));
+        QCOMPARE(TestFiles::Read(Right("a.txt")), QByteArray("a"));
+        QCOMPARE(QFileInfo::exists(Right("__FileSync__/Job")), m_server != nullptr);
+
+        if (change == "left-older") {
+            QVERIFY(TestFiles::Write(Left("a.txt"), "edited", Old));
+        } else if (change == "both-equal") {
+            QVERIFY(TestFiles::Write(Left("a.txt"), "left edit", Newest));
+            QVERIFY(TestFiles::Write(Right("a.txt"), "right edit", Newest));
+        } else if (change == "delete-left") {
+            QVERIFY(QFile::remove(Left("docs/b.txt")));
+        } else if (change == "delete-right") {
+            QVERIFY(QFile::remove(Right("docs/c.txt")));
+        }
+        if (m_server)
+            QTEST(Analyse(), "rows");
+        else
+            QTEST(Analyse(), "localRows");
+    }
+
+    // A copy that fails is logged with its right path and counted; the walk goes on, the
+    // replaced copy is put back and nothing is left set aside.
+    void failedCopiesAreCountedAndTheWalkGoesOn()
+    {
+        QVERIFY(TestFiles::Write(Left("a.txt"), "a", Old));
+        QVERIFY(TestFiles::Write(Left("m.txt"), "new m", Newer));
+        QVERIFY(TestFiles::Write(Right("m.txt"), "old m", Old));
+        QVERIFY(TestFiles::Write(Right("r.txt"), "r", Old));
+        QVERIFY(TestFiles::Write(Left("z.txt"), "z", Old));
+        QCOMPARE(Analyse(), (QStringList{"a.txt 1 2", "m.txt 4 2", "r.txt 2 1", "z.txt 1 2"}));
+        // The sources vanish between the analysis and the synchronisation.
+        QVERIFY(QFile::remove(Left("m.txt")));
+        QVERIFY(QFile::remove(Right("r.txt")));
+
+        RecordingListener listener;
+        int errors = 0;
+        QCOMPARE(Sync(listener, &errors).size(), 2);
+        QCOMPARE(errors, 2);
+        const QString rightBase = m_server ? QStringLiteral("/pub") : Right();
+        QCOMPARE(listener.Events("I 1"), QStringList{"I 1 0 " + rightBase + "/m.txt"});
+        QCOMPARE(listener.Events("I 0"), QStringList{"I 0 0 " + rightBase + "/r.txt"});
+        QCOMPARE(TestFiles::Read(Right("m.txt")), QByteArray("old m"));
+        QCOMPARE(TestFiles::FilesBelow(Right()).filter(".p"), QStringList{});
+        QCOMPARE(TestFiles::Read(Right("z.txt")), QByteArray("z"));
+        // Failed rows keep their proposal for another try.
+        const TSyncNode &root = *m_rows->RootNode();
+        for (int i = 0; i < root.ChildCount(); ++i) {
+            const bool failed = root.Child(i)->Data.Name == "m.txt" || root.Child(i)->Data.Name == "r.txt";
+            QCOMPARE(root.Child(i)->Data.DirectImage, failed ? 6 : 16);
+        }
+    }
+
+    // Cancel lets the copy in hand finish and still records it in the state files.
+    void cancelDuringSyncKeepsTheCopiesDone()
+    {
+        for (const char *name : {"a.txt", "b.txt", "c.txt"})
+            QVERIFY(TestFiles::Write(Left(name), name, Old));
+        QCOMPARE(Analyse().size(), 3);
+        RecordingListener listener;
+        listener.onEvent = [&](const QString &e) {
+            if (e.startsWith("I 4"))
+                m_job->CancelFlag = 1;
+        };
+        const QStringList copied = Sync(listener);
+        QCOMPARE(copied.size(), 1);
+        QVERIFY(!LeftStateFile().isEmpty());
+        QStringList rest{"a.txt 1 2", "b.txt 1 2", "c.txt 1 2"};
+        rest.removeAll(copied.first().section(' ', 3) + " 1 2");
+        QCOMPARE(Analyse(), rest);
+    }
+
+    // Without a finished analysis nothing is copied and no state file is replaced.
+    void syncWithoutCompletedAnalysisDoesNothing()
+    {
+        QVERIFY(TestFiles::Write(Left("a.txt"), "a", Old));
+        Analyse();
+        RecordingListener first;
+        QCOMPARE(Sync(first).size(), 1);
+        const QByteArray state = LeftStateFile();
+        QVERIFY(TestFiles::Write(Left("b.txt"), "b", Old));
+        QCOMPARE(Analyse(), QStringList{"b.txt 1 2"});
+
+        TAnalysisResult notRun;
+        RecordingListener listener;
+        QCOMPARE(Sync(listener, nullptr, &notRun).size(), 0);
+        QVERIFY(listener.Events().isEmpty());
+        QVERIFY(!QFileInfo::exists(Right("b.txt")));
+        QCOMPARE(LeftStateFile(), state);
+    }
+
+    // Names are paired case-sensitively after trimming; a left folder pairs with a right
+    // file of its name, and the file on the right is left alone.
+    void awkwardNames()
+    {
+        QVERIFY(TestFiles::Write(Left("Readme.txt"), "left", Old));
+        QVERIFY(TestFiles::Write(Right("README.TXT"), "right", Old));
+        QVERIFY(TestFiles::Write(Left(" t.txt"), "trimmed pair", Newer));
+        QVERIFY(TestFiles::Write(Right("t.txt"), "old t", Old));
+        QVERIFY(TestFiles::Write(Left("x/y.txt"), "y", Old));
+        QVERIFY(TestFiles::Write(Right("x"), "a file named x", Old));
+        QCOMPARE(Analyse(), (QStringList{" t.txt 4 2", "README.TXT 2 1", "Readme.txt 1 2", "x/y.txt 1 2"}));
+        RecordingListener listener;
+        int errors = 0;
+        QCOMPARE(Sync(listener, &errors).size(), 3);
+        QCOMPARE(errors, 1);
+        QCOMPARE(TestFiles::Read(Right("t.txt")), QByteArray("trimmed pair"));
+        QCOMPARE(TestFiles::Read(Right("x")), QByteArray("a file named x"));
+        QCOMPARE(TestFiles::Read(Left("README.TXT")), QByteArray("right"));
+        QCOMPARE(TestFiles::Read(Right("Readme.txt")), QByteArray("left"));
+        QCOMPARE(Analyse(), QStringList{"x/y.txt 1 2"});
+    }
+};
+
+QTEST_GUILESS_MAIN(TestEndToEnd)
+#include "tst_endtoend.moc"
