@@ -1,0 +1,85 @@
+#include "model/SyncTaskList.h"
+
+#include <QtTest>
+
+namespace {
+
+std::unique_ptr<TSyncTask> Job(const QString &name, const QString &id = QString())
+{
+    auto t = std::make_unique<TSyncTask>();
+    t->SyncName = name;
+    t->SyncID = id;
+    return t;
+}
+
+}  // namespace
+
+class tst_SyncTaskList : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void newJobDefaults()
+    {
+        const TSyncTask t;
+        for (int32_t bound : {t.IncludeFilter.FileTimeMin, t.IncludeFilter.FileTimeMax,
+                              t.ExcludeFilter.FileTimeMin, t.ExcludeFilter.FileTimeMax})
+            QCOMPARE(bound, -1);
+        for (int64_t bound : {t.IncludeFilter.FileSizeMin, t.IncludeFilter.FileSizeMax,
+                              t.ExcludeFilter.FileSizeMin, t.ExcludeFilter.FileSizeMax})
+            QCOMPARE(bound, int64_t(-1));
+        QCOMPARE(t.LFolder.DeviceType, 0);
+        QCOMPARE(t.RFolder.DeviceType, 0);
+        QVERIFY(t.SyncID.isEmpty());
+        QVERIFY(t.IncludeFilterr.isEmpty() && t.ExcludeFilterr.isEmpty());
+        QCOMPARE(t.Hours, 0);
+        QCOMPARE(t.ListState, 0);
+        QVERIFY(!t.Cancelled());
+    }
+
+    void addAndDelete()
+    {
+        SyncTaskList list;
+        list.AddTask(Job(QStringLiteral("Site"), QStringLiteral("id-1")));
+        list.AddTask(Job(QStringLiteral("Photos")));
+        QCOMPARE(list.Count(), 2);
+        QCOMPARE(list.TaskAt(0)->ListState, 2);
+        QCOMPARE(list.TextAt(0), QStringLiteral("id-1"));
+
+        list.MarkTaskDeleted(0);
+        list.MarkTaskDeleted(-1);
+        list.MarkTaskDeleted(2);
+        QCOMPARE(list.Count(), 2);
+        QCOMPARE(list.TaskAt(0)->ListState, 1);  // kept, only marked
+        QCOMPARE(list.TaskAt(1)->ListState, 2);
+        QVERIFY(list.TaskNameExists(QStringLiteral("Site")));
+        QVERIFY(!list.TaskAt(-1));
+        QVERIFY(!list.TaskAt(2));
+    }
+
+    void taskNameExists_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("asked");
+        QTest::addColumn<bool>("exists");
+        QTest::newRow("same") << "Site" << "Site" << true;
+        QTest::newRow("blanks around the question") << "Site" << "  Site " << true;
+        QTest::newRow("blanks around the stored name") << " Site  " << "Site" << true;
+        QTest::newRow("other case") << "Site" << "site" << false;
+        QTest::newRow("inner blanks count") << "My Site" << "My  Site" << false;
+        QTest::newRow("prefix only") << "Site backup" << "Site" << false;
+    }
+
+    void taskNameExists()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QString, asked);
+        QFETCH(bool, exists);
+        SyncTaskList list;
+        QVERIFY(!list.TaskNameExists(asked));
+        list.AddTask(Job(stored));
+        QCOMPARE(list.TaskNameExists(asked), exists);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_SyncTaskList)
+#include "tst_synctasklist.moc"
