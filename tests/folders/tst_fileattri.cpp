@@ -1,0 +1,77 @@
+#include "folders/TFileAttri.h"
+
+#include <QtTest>
+
+namespace {
+
+std::unique_ptr<TFileAttri> Entry(const char *name)
+{
+    auto e = std::make_unique<TFileAttri>();
+    e->FileName = QString::fromUtf8(name);
+    return e;
+}
+
+std::vector<int> Named(const TFileAttri &parent, const char *name)
+{
+    const std::vector<int> *hits = parent.ChildrenNamed(QString::fromUtf8(name));
+    return hits ? *hits : std::vector<int>();
+}
+
+}  // namespace
+
+class tst_FileAttri : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void newEntry()
+    {
+        const TFileAttri e;
+        QCOMPARE(e.ActionCode, -1);
+        QCOMPARE(e.LeftTime, -1);
+        QCOMPARE(e.RightTime, -1);
+        QCOMPARE(e.LeftAttr, -1);
+        QCOMPARE(e.RightAttr, -1);
+        QCOMPARE(e.LeftSize, int64_t(0));
+        QCOMPARE(e.RightSize, int64_t(0));
+        QCOMPARE(e.ChildCount, 0);
+    }
+
+    void childrenInCallOrder()
+    {
+        TFileAttri root;
+        TFileAttri *a = root.AddChild(Entry("a"));
+        TFileAttri *b = root.AddChild(Entry("b"));
+        TFileAttri *c = root.AddChild(Entry("c"));
+        QCOMPARE(root.ChildCount, 3);
+        QCOMPARE(root.Child(0), a);
+        QCOMPARE(root.Child(1), b);
+        QCOMPARE(root.Child(2), c);
+    }
+
+    // The name index must give what a scan of the level would: every entry of that exact
+    // name, in child order, also for children added after the first lookup.
+    void nameLookupMatchesAScan()
+    {
+        TFileAttri root;
+        root.AddChild(Entry("x"));
+        root.AddChild(Entry("X"));
+        root.AddChild(Entry("x"));
+        QCOMPARE(Named(root, "x"), std::vector<int>({0, 2}));
+        QCOMPARE(Named(root, "X"), std::vector<int>({1}));
+        QVERIFY(!root.ChildrenNamed(QStringLiteral("y")));
+
+        root.AddChild(Entry("y"));
+        root.AddChild(Entry("x"));
+        QCOMPARE(Named(root, "x"), std::vector<int>({0, 2, 4}));
+        QCOMPARE(Named(root, "y"), std::vector<int>({3}));
+
+        root.ClearChildren();
+        QCOMPARE(root.ChildCount, 0);
+        QVERIFY(!root.ChildrenNamed(QStringLiteral("x")));
+        root.AddChild(Entry("x"));
+        QCOMPARE(Named(root, "x"), std::vector<int>({0}));
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_FileAttri)
+#include "tst_fileattri.moc"
