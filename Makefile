@@ -34,7 +34,9 @@ bench: deps
 install: build
 	@[ -n "$(PREFIX)" ] || { echo "usage: make install PREFIX=/some/folder"; exit 64; }
 	mkdir -p "$(PREFIX)"
-	cp $(BUILD)/corvane-cli "$(PREFIX)/"
+	for e in Corvane Update corvane-cli; do \
+	  if [ -f "$(BUILD)/$$e" ]; then cp "$(BUILD)/$$e" "$(PREFIX)/"; fi; \
+	done
 
 clean:
 	rm -rf $(BUILD)
