@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+#include <ctime>
 
 namespace {
 
@@ -69,8 +70,6 @@ QDateTime recentUtc()
     return QDateTime(t.date(), QTime(t.time().hour(), t.time().minute()), Qt::UTC);
 }
 
-int32_t packed(const QDateTime &utc) { return DosDateTime::Pack(TFTPFile::FileTimeToDateTime(utc)); }
-
 void addModes()
 {
     QTest::addColumn<bool>("mlsd");
@@ -96,6 +95,15 @@ class tst_FtpFile : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase()
+    {
+        // Three and a half hours west of UTC, no daylight saving: server times (UTC) that
+        // were packed without conversion to local time would show.
+        qputenv("TZ", "XST3:30");
+        tzset();
+        QVERIFY(QDateTime(QDate(2024, 7, 1), QTime(12, 0), Qt::UTC).toLocalTime().time() == QTime(8, 30));
+    }
+
     void urlParts_data()
     {
         QTest::addColumn<QString>("typed");
@@ -177,7 +185,8 @@ private Q_SLOTS:
         const TFileAttri *a = childNamed(root, QStringLiteral("a.txt"));
         QCOMPARE(a->FilePath, QStringLiteral("/pub/a.txt"));
         QCOMPARE(a->FileSize, 4);
-        QCOMPARE(a->FileTime, packed(recent));
+        // The same instant packs the same way as a local file's time does.
+        QCOMPARE(a->FileTime, DosDateTime::FromEpochSeconds(recent.toSecsSinceEpoch()));
         QCOMPARE(a->IsFolder, 0);
         QCOMPARE(a->FileAttr, 0);
         QCOMPARE(childNamed(root, QStringLiteral("big.bin"))->FileSize, int64_t(5LL << 30));
@@ -189,6 +198,12 @@ private Q_SLOTS:
         const TFileAttri *c = childNamed(*childNamed(*sub, QString::fromUtf8("\xc3\xbc dir")), QStringLiteral("c.txt"));
         QCOMPARE(c->FilePath, QString::fromUtf8("/pub/sub/\xc3\xbc dir/c.txt"));
         QCOMPARE(FtpSession::Global().UsesList(), !mlsd);
+
+        TFileAttri whole;
+        TFTPFile::ListFolder(ftpSource(server, QString()), whole, filter);
+        QCOMPARE(childNames(whole), QStringList{QStringLiteral("pub")});
+        QCOMPARE(whole.Child(0)->FilePath, QStringLiteral("/pub"));
+        QCOMPARE(whole.FileCount, 5);
 
         // What a download records must equal what the listing shows, or the file would look
         // changed at the next analysis.
