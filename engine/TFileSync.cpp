@@ -120,13 +120,15 @@ bool TFileSync::Walk(TSyncNode &node)
 {
     for (int i = 0;; ++i) {
         TSyncNode *child;
+        bool folder;
         {
             std::lock_guard lock(m_rows.Mutex());
             if (i >= node.ChildCount())
                 return true;
             child = node.Child(i);
+            folder = child->Data.Kind == 1;
         }
-        if (child->Data.Kind == 1) {
+        if (folder) {
             if (!Walk(*child))
                 return false;
             continue;

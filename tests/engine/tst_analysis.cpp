@@ -1,3 +1,4 @@
+#include "engine/CheckFolders.h"
 #include "engine/TAnalysisResult.h"
 #include "engine/TFileAnalyze.h"
 #include "engine/TPairing.h"
@@ -152,6 +153,35 @@ private Q_SLOTS:
         QVERIFY(!before.complete);
         QCOMPARE(before.result.ChildCount, 0);
         QVERIFY(quiet.Events().isEmpty());
+    }
+
+    void preCheck_data()
+    {
+        QTest::addColumn<QString>("left");
+        QTest::addColumn<QString>("right");
+        QTest::addColumn<int>("code");
+        QTest::newRow("same folder") << "/data/a" << "/data/a" << 1;
+        QTest::newRow("same folder, trailing slash") << "/data/a" << "/data/a/" << 1;
+        QTest::newRow("right inside left") << "/data/a" << "/data/a/b" << 2;
+        QTest::newRow("left inside right") << "/data/a/b/c" << "/data/a" << 2;
+        QTest::newRow("same beginning, other folder") << "/data/a" << "/data/ab" << 0;
+        QTest::newRow("same name elsewhere") << "/data" << "/backup/data" << 0;
+        QTest::newRow("blank left") << " \t" << "/data" << 3;
+        QTest::newRow("empty right") << "/data" << "" << 3;
+        QTest::newRow("same server folder") << "ftp://h/pub" << "ftp://h/pub" << 1;
+        QTest::newRow("server path containing the left") << "/pub" << "ftp://h/pub/x" << 0;
+    }
+
+    void preCheck()
+    {
+        QFETCH(QString, left);
+        QFETCH(QString, right);
+        TFolderSource l, r;
+        l.DeviceType = left.startsWith("ftp:") ? 3 : 1;
+        r.DeviceType = right.startsWith("ftp:") ? 3 : 1;
+        l.FolerAllName = left;
+        r.FolerAllName = right;
+        QTEST(CheckFolders(l, r), "code");
     }
 
     void unreachableSides_data()

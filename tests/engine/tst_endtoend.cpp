@@ -203,6 +203,24 @@ private Q_SLOTS:
         }
     }
 
+    // A replaced right copy is saved beside the program when the job asks for it, and a
+    // user's own file with the keep-aside name survives the copy.
+    void replacedCopiesAreSaved()
+    {
+        m_job->SaveOldFile = 1;
+        QVERIFY(TestFiles::Write(Left("d/s.txt"), "new s", Newer));
+        QVERIFY(TestFiles::Write(Right("d/s.txt"), "old s", Old));
+        QVERIFY(TestFiles::Write(Right("d/s.txt.p"), "the user's own file", Old));
+        QVERIFY(TestFiles::Write(Left("d/s.txt.p"), "the user's own file", Old));
+        QCOMPARE(Analyse(), QStringList{"d/s.txt 4 2"});
+        RecordingListener listener;
+        QCOMPARE(Sync(listener).size(), 1);
+        QCOMPARE(TestFiles::Read(Right("d/s.txt")), QByteArray("new s"));
+        QCOMPARE(TestFiles::Read(Right("d/s.txt.p")), QByteArray("the user's own file"));
+        QCOMPARE(TestFiles::Read(m_dir.filePath("program/__Save__/Job/d/s.txt")), QByteArray("old s"));
+        QCOMPARE(TestFiles::FilesBelow(Right()).filter(QRegularExpression("\\.p\\d")), QStringList{});
+    }
+
     // Cancel lets the copy in hand finish and still records it in the state files.
     void cancelDuringSyncKeepsTheCopiesDone()
     {
