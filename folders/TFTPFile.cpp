@@ -15,6 +15,8 @@
 #include <QMutexLocker>
 #include <QSet>
 #include <QTemporaryDir>
+#include <memory>
+#include <optional>
 
 namespace {
 

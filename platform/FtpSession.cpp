@@ -5,6 +5,7 @@
 #include <QSaveFile>
 #include <QUrl>
 #include <curl/curl.h>
+#include <memory>
 #include <mutex>
 
 namespace {
@@ -555,10 +556,10 @@ bool FtpSession::Rename(const QString &from, const QString &to)
     Transcript t;
     if (!command({"RNFR " + absolute(from).toUtf8(), "RNTO " + absolute(to).toUtf8()}, t))
         return false;
-    const int from_ = t.replyTo("RNFR"), to_ = t.replyTo("RNTO");
-    if (from_ == 350 && to_ / 100 == 2)
+    const int fromReply = t.replyTo("RNFR"), toReply = t.replyTo("RNTO");
+    if (fromReply == 350 && toReply / 100 == 2)
         return true;
-    fail(from_ == 350 ? to_ : from_, QString::fromUtf8(t.lastReply()));
+    fail(fromReply == 350 ? toReply : fromReply, QString::fromUtf8(t.lastReply()));
     return false;
 }
 
