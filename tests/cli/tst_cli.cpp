@@ -80,8 +80,6 @@ private Q_SLOTS:
         QTest::newRow("nothing") << QStringList{};
         QTest::newRow("unknown command") << QStringList{"frobnicate"};
         QTest::newRow("analyze without job") << QStringList{"analyze"};
-        QTest::newRow("two jobs") << QStringList{"sync", "A", "B"};
-        QTest::newRow("list with a job") << QStringList{"list", "extra"};
         QTest::newRow("list with rows") << QStringList{"list", "--rows"};
         QTest::newRow("task list without file") << QStringList{"list", "--tasklist"};
         QTest::newRow("unknown option") << QStringList{"--bogus", "list"};

@@ -217,26 +217,6 @@ private Q_SLOTS:
         QCOMPARE(result.Reached, listener.Events("C").isEmpty());
         QCOMPARE(result.Completed, result.Reached);
     }
-
-    void cancelledAnalysisIsNotComplete()
-    {
-        QTemporaryDir dir;
-        QVERIFY(TestFiles::Write(dir.filePath("left/a.txt"), "a"));
-        QVERIFY(QDir().mkpath(dir.filePath("right")));
-        TSyncTask job;
-        job.SyncName = "Job";
-        job.LFolder.DeviceType = job.RFolder.DeviceType = 1;
-        job.LFolder.FolerAllName = dir.filePath("left");
-        job.RFolder.FolerAllName = dir.filePath("right");
-        RecordingListener listener;
-        listener.onEvent = [&](const QString &) { job.CancelFlag = 1; };
-        TAnalysisResult result;
-        TFileAnalyze(job, listener, result).Execute();
-        QVERIFY(result.Reached);
-        QVERIFY(!result.Completed);
-        QCOMPARE(listener.Events(), QStringList{"P 1 0"});
-        QCOMPARE(result.ResultRoot->ChildCount, 0);
-    }
 };
 
 QTEST_GUILESS_MAIN(TestAnalysis)

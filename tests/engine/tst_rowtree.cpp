@@ -110,35 +110,6 @@ private Q_SLOTS:
         QCOMPARE(tree.RootNode()->Data.ToRightCount, 4);
     }
 
-    void rowValues()
-    {
-        TSyncTask job;
-        job.SyncName = "Daily";
-        TFileAttri result;
-        TFileAttri *f = Add(result, "a.txt", saUpdateLeft);
-        f->LeftTime = 11;
-        f->RightTime = 22;
-        f->LeftSize = 3;
-        f->RightSize = 5000000000;
-        f->RightPath = "/pub/a.txt";
-        TRowTree tree(job);
-        tree.SetIconLookup([](const QString &name) { return name.endsWith(".txt") ? 30 : 4; });
-        tree.BuildView(result, TRowTree::ModeChanges);
-        const TSyncNodeData &root = tree.RootNode()->Data;
-        QCOMPARE(root.Name, QStringLiteral("Daily"));
-        QCOMPARE(root.Kind, 1);
-        QCOMPARE(root.IconIndex, 6);
-        const TSyncNodeData &row = tree.RootNode()->Child(0)->Data;
-        QCOMPARE(row.IconIndex, 30);
-        QCOMPARE(row.Action, int(saUpdateLeft));
-        QCOMPARE(row.Direction, 1);
-        QCOMPARE(row.LeftPath, QStringLiteral("/l/a.txt"));
-        QCOMPARE(row.RightPath, QStringLiteral("/pub/a.txt"));
-        QCOMPARE(row.LeftTime, 11);
-        QCOMPARE(row.RightTime, 22);
-        QCOMPARE(row.RightSize, Q_INT64_C(5000000000));
-    }
-
     void cancelOrNoNameAddsNoRows()
     {
         TSyncTask job;
