@@ -56,7 +56,7 @@ RegistryKey::~RegistryKey()
 QString RegistryKey::HiveFilePath(RegistryHive hive)
 {
     QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
-    // The base directory specification ignores relative paths here.
+    // XDG ignores a relative path here.
     if (base.isEmpty() || QDir::isRelativePath(base))
         base = QDir::homePath() + QStringLiteral("/.config");
     const QString file = hive == RegistryHive::CurrentUser ? QStringLiteral("HKEY_CURRENT_USER.ini")
