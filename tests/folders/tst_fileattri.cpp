@@ -23,31 +23,6 @@ class tst_FileAttri : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void newEntry()
-    {
-        const TFileAttri e;
-        QCOMPARE(e.ActionCode, -1);
-        QCOMPARE(e.LeftTime, -1);
-        QCOMPARE(e.RightTime, -1);
-        QCOMPARE(e.LeftAttr, -1);
-        QCOMPARE(e.RightAttr, -1);
-        QCOMPARE(e.LeftSize, int64_t(0));
-        QCOMPARE(e.RightSize, int64_t(0));
-        QCOMPARE(e.ChildCount, 0);
-    }
-
-    void childrenInCallOrder()
-    {
-        TFileAttri root;
-        TFileAttri *a = root.AddChild(Entry("a"));
-        TFileAttri *b = root.AddChild(Entry("b"));
-        TFileAttri *c = root.AddChild(Entry("c"));
-        QCOMPARE(root.ChildCount, 3);
-        QCOMPARE(root.Child(0), a);
-        QCOMPARE(root.Child(1), b);
-        QCOMPARE(root.Child(2), c);
-    }
-
     // The name index must give what a scan of the level would: every entry of that exact
     // name, in child order, also for children added after the first lookup.
     void nameLookupMatchesAScan()

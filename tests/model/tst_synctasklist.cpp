@@ -18,24 +18,6 @@ class tst_SyncTaskList : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void newJobDefaults()
-    {
-        const TSyncTask t;
-        for (int32_t bound : {t.IncludeFilter.FileTimeMin, t.IncludeFilter.FileTimeMax,
-                              t.ExcludeFilter.FileTimeMin, t.ExcludeFilter.FileTimeMax})
-            QCOMPARE(bound, -1);
-        for (int64_t bound : {t.IncludeFilter.FileSizeMin, t.IncludeFilter.FileSizeMax,
-                              t.ExcludeFilter.FileSizeMin, t.ExcludeFilter.FileSizeMax})
-            QCOMPARE(bound, int64_t(-1));
-        QCOMPARE(t.LFolder.DeviceType, 0);
-        QCOMPARE(t.RFolder.DeviceType, 0);
-        QVERIFY(t.SyncID.isEmpty());
-        QVERIFY(t.IncludeFilterr.isEmpty() && t.ExcludeFilterr.isEmpty());
-        QCOMPARE(t.Hours, 0);
-        QCOMPARE(t.ListState, 0);
-        QVERIFY(!t.Cancelled());
-    }
-
     void addAndDelete()
     {
         SyncTaskList list;
