@@ -7,10 +7,9 @@ TEngineWorker::TEngineWorker(TSyncTask &job) : m_job(job) {}
 
 TEngineWorker::~TEngineWorker()
 {
-    if (m_thread.joinable()) {
+    if (m_running)
         Cancel();
-        m_thread.join();
-    }
+    Wait();
 }
 
 bool TEngineWorker::Start(std::function<void()> body, std::function<void(bool)> finished,
@@ -24,11 +23,18 @@ bool TEngineWorker::Start(TRunGate &gate, std::function<void()> body, std::funct
 {
     if (m_running.load())
         return false;
-    if (m_thread.joinable())
-        m_thread.join();
+    for (auto it = m_runs.begin(); it != m_runs.end();) {
+        if (it->Returned) {
+            it->Thread.join();
+            it = m_runs.erase(it);
+        } else {
+            ++it;
+        }
+    }
     m_running = true;
-    m_thread = std::thread([this, &gate, body = std::move(body), finished = std::move(finished),
-                            waiting = std::move(waiting)] {
+    Run &run = m_runs.emplace_back();
+    run.Thread = std::thread([this, &run, &gate, body = std::move(body), finished = std::move(finished),
+                              waiting = std::move(waiting)] {
         bool admitted;
         {
             TRunGate::Pass pass(gate, &m_job.CancelFlag, waiting);
@@ -36,9 +42,10 @@ bool TEngineWorker::Start(TRunGate &gate, std::function<void()> body, std::funct
             if (admitted)
                 body();
         }
+        m_running = false;
         if (finished)
             finished(admitted);
-        m_running = false;
+        run.Returned = true;
     });
     return true;
 }
@@ -50,6 +57,8 @@ void TEngineWorker::Cancel()
 
 void TEngineWorker::Wait()
 {
-    if (m_thread.joinable())
-        m_thread.join();
+    for (Run &run : m_runs)
+        if (run.Thread.joinable())
+            run.Thread.join();
+    m_runs.clear();
 }

@@ -1,15 +1,17 @@
 #pragma once
 #include <atomic>
 #include <functional>
+#include <list>
 #include <thread>
 
 class TSyncTask;
 class TRunGate;
 
-// Owns the worker thread of one analysis or synchronisation. The thread waits for its turn
-// at the run gate, runs the body, leaves the gate, then calls finished (on the worker
-// thread; a window forwards it to its own thread). Destroying the worker cancels the job's
-// run and waits for the thread, so nothing the body uses is released under it.
+// Owns the worker threads of one job's analyses and synchronisations, one run at a time.
+// A run waits for its turn at the run gate, runs the body, leaves the gate, then calls
+// finished (on the worker thread; a window forwards it to its own thread). Destroying the
+// worker cancels the job's run and waits for its thread, so nothing the body uses is
+// released under it. Start, Wait and destruction belong to the owner's thread.
 class TEngineWorker {
 public:
     explicit TEngineWorker(TSyncTask &job);
@@ -19,8 +21,8 @@ public:
 
     // body runs only when the gate admits the run; finished learns whether it did (false:
     // cancelled while waiting). waiting is called on the worker when the run must wait for
-    // another one. finished must not destroy the worker. Returns false when a run of this
-    // worker is still going.
+    // another one. The run counts as ended before finished is called, so finished (or what
+    // it triggers) may start the next run. Returns false while a run is still going.
     bool Start(std::function<void()> body, std::function<void(bool admitted)> finished = {},
                std::function<void()> waiting = {});
     // Uses gate instead of the process-wide one (tests).
@@ -28,12 +30,20 @@ public:
                std::function<void()> waiting = {});
     // Sets the job's cancel flag; the run stops at its next check.
     void Cancel();
-    // Waits for the thread to end.
+    // Waits for every thread to end. Not from inside finished, nor while finished waits
+    // for the calling thread.
     void Wait();
     bool Running() const { return m_running.load(); }
 
 private:
+    struct Run {
+        std::thread Thread;
+        std::atomic<bool> Returned{false};
+    };
+
     TSyncTask &m_job;
-    std::thread m_thread;
+    // Threads not joined yet: the current run and any whose finished call may still be
+    // returning. Joined when they have returned, at the next Start, Wait or destruction.
+    std::list<Run> m_runs;
     std::atomic<bool> m_running{false};
 };

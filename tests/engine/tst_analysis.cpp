@@ -14,10 +14,10 @@ namespace {
 
 // "dir/sub/name@time" adds the folders along the path and the file; names are used as
 // written, blanks included.
-void AddPath(TFileAttri &root, const QString &spec)
+void AddPath(TFileAttri &root, const QString &entry)
 {
-    const qsizetype at = spec.lastIndexOf(QLatin1Char('@'));
-    const QStringList parts = spec.left(at).split(QLatin1Char('/'));
+    const qsizetype at = entry.lastIndexOf(QLatin1Char('@'));
+    const QStringList parts = entry.left(at).split(QLatin1Char('/'));
     TFileAttri *level = &root;
     for (qsizetype i = 0; i + 1 < parts.size(); ++i) {
         TFileAttri *next = nullptr;
@@ -34,8 +34,8 @@ void AddPath(TFileAttri &root, const QString &spec)
     }
     auto file = std::make_unique<TFileAttri>();
     file->FileName = parts.last();
-    file->FilePath = spec.left(at);
-    file->FileTime = spec.mid(at + 1).toInt();
+    file->FilePath = entry.left(at);
+    file->FileTime = entry.mid(at + 1).toInt();
     level->AddChild(std::move(file));
 }
 

@@ -63,6 +63,26 @@ private Q_SLOTS:
         QCOMPARE(gate.Pending(), 0);
     }
 
+    // A page starts its pending synchronisation while it handles the end of the analysis,
+    // possibly while the worker still waits for that handling to return.
+    void theNextRunStartsFromTheEndNotification()
+    {
+        TRunGate gate;
+        TSyncTask job;
+        TEngineWorker worker(job);
+        std::atomic<bool> ended{false}, handled{false}, secondRan{false};
+        QVERIFY(worker.Start(gate, [] {}, [&](bool) {
+            ended = true;
+            while (!handled)
+                QThread::msleep(5);
+        }));
+        QTRY_VERIFY(ended);
+        QVERIFY(worker.Start(gate, [&] { secondRan = true; }));
+        handled = true;
+        worker.Wait();
+        QVERIFY(secondRan);
+    }
+
     // Letting go of a worker cancels its run and waits for it, so the run never outlives
     // what it works on.
     void destroyingAWorkerCancelsAndJoins()
