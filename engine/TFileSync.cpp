@@ -5,6 +5,7 @@
 #include "engine/TRowTree.h"
 #include "engine/JobNameCheck.h"
 #include "engine/TSidePaths.h"
+#include "engine/TSyncAction.h"
 #include "folders/TFTPFile.h"
 #include "folders/TWinFile.h"
 #include "model/TSyncTask.h"
@@ -17,6 +18,15 @@ namespace {
 
 constexpr int32_t DirectionNone = 0;
 constexpr int32_t DirectionToLeft = 1;
+
+// The success line's arrow follows the action; when the user turned a row around (or made
+// an equal file travel), report the action of the copy that was really made.
+int32_t ReportedAction(int32_t action, bool toLeft)
+{
+    if (toLeft ? TravelsToLeft(action) : TravelsToRight(action))
+        return action;
+    return toLeft ? saUpdateLeft : saUpdateRight;
+}
 
 }  // namespace
 
@@ -106,7 +116,7 @@ void TFileSync::SyncFile(TSyncNode &row)
     ++m_texts.SyncedCount;
     m_texts.CurrentLeftPath = leftPath;
     m_texts.CurrentRightPath = rightPath;
-    m_listener.SyncItem(TEngineListener::ItemSucceeded, action, m_texts);
+    m_listener.SyncItem(TEngineListener::ItemSucceeded, ReportedAction(action, toLeft), m_texts);
     Progress();
     {
         std::lock_guard lock(m_rows.Mutex());

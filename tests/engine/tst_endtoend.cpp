@@ -259,6 +259,25 @@ private Q_SLOTS:
         QCOMPARE(LeftStateFile(), state);
     }
 
+    // A row the user turned around is copied the way it now points, and logged that way.
+    void overriddenDirectionIsCarriedOutAndLogged()
+    {
+        QVERIFY(TestFiles::Write(Left("m.txt"), "new m", Newer));
+        QVERIFY(TestFiles::Write(Right("m.txt"), "old m", Old));
+        QVERIFY(TestFiles::Write(Left("s.txt"), "same", Old));
+        QVERIFY(TestFiles::Write(Right("s.txt"), "same", Old));
+        Analyse();
+        m_rows = std::make_unique<TRowTree>(*m_job);
+        m_rows->BuildView(*m_result->ResultRoot, TRowTree::ModeAll);
+        TSyncNode &root = *m_rows->RootNode();
+        QCOMPARE(root.ChildCount(), 2);
+        for (int i = 0; i < root.ChildCount(); ++i)
+            root.Child(i)->Data.Direction = root.Child(i)->Data.Name == "m.txt" ? 1 : 2;
+        RecordingListener listener;
+        QCOMPARE(Sync(listener), (QStringList{"I 4 3 m.txt", "I 4 4 s.txt"}));
+        QCOMPARE(TestFiles::Read(Left("m.txt")), QByteArray("old m"));
+    }
+
     // Names are paired case-sensitively after trimming; a left folder pairs with a right
     // file of its name, and the file on the right is left alone.
     void awkwardNames()
