@@ -44,8 +44,8 @@ def main():
     authorizer = DummyAuthorizer()
     authorizer.add_user(args.user, args.password,
                         os.path.abspath(args.root), perm="elradfmwMT")
-    for spec in args.perm:
-        folder, _, letters = spec.partition("=")
+    for entry in args.perm:
+        folder, _, letters = entry.partition("=")
         authorizer.override_perm(args.user,
                                  os.path.join(os.path.abspath(args.root), folder),
                                  letters)
