@@ -178,7 +178,9 @@ void TWinFile::LoadStateFile(const QString &path, TFileAttri &stateRoot)
 
 bool TWinFile::SaveStateFile(const QString &path, const QString &baseFolder, const TFileAttri &stateRoot)
 {
-    if (!QFileInfo::exists(path))
-        ForceFolders(path.mid(baseFolder.size() + 1), baseFolder);
+    if (!QFileInfo::exists(path)) {
+        const QString base = baseFolder.endsWith(u'/') ? baseFolder.chopped(1) : baseFolder;
+        ForceFolders(path.mid(base.size() + 1), base);
+    }
     return StateFile::WriteFile(path, stateRoot);
 }

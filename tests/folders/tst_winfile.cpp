@@ -297,6 +297,26 @@ private Q_SLOTS:
         QCOMPARE(x->ChildCount, 1);
     }
 
+    void saveStateFileMakesItsFolder_data()
+    {
+        QTest::addColumn<QString>("baseSuffix");
+        QTest::newRow("base as the engine gives it") << QString();
+        QTest::newRow("base with a final separator") << QStringLiteral("/");
+    }
+
+    void saveStateFileMakesItsFolder()
+    {
+        QFETCH(QString, baseSuffix);
+        QTemporaryDir tmp;
+        const QString base = tmp.path();
+        TFileAttri state;
+        state.Title = base;
+        const QString statePath = base + "/__FileSync__/Job";
+        QVERIFY(TWinFile::SaveStateFile(statePath, base + baseSuffix, state));
+        QVERIFY(QFileInfo(statePath).isFile());
+        QCOMPARE(QDir(base).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"__FileSync__"});
+    }
+
     void saveThenLoadAndListAgain()
     {
         QTemporaryDir tmp;
