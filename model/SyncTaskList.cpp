@@ -14,6 +14,13 @@ void SyncTaskList::AppendLoaded(std::unique_ptr<TSyncTask> task)
     m_entries.push_back({text, std::move(task)});
 }
 
+void SyncTaskList::Clear()
+{
+    for (Entry &e : m_entries)
+        m_dropped.push_back(std::move(e.Task));
+    m_entries.clear();
+}
+
 void SyncTaskList::MarkTaskDeleted(int index)
 {
     if (TSyncTask *t = TaskAt(index))

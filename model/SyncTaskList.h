@@ -22,7 +22,8 @@ public:
     bool TaskNameExists(const QString &name) const;
     int Count() const { return int(m_entries.size()); }
     const QString &TextAt(int index) const { return m_entries.at(size_t(index)).Text; }
-    void Clear() { m_entries.clear(); }
+    // Empties the list. The jobs are kept, not freed: pages and workers may still hold them.
+    void Clear();
 
     // Replaces the content with the jobs of the file at path; stops silently at the first
     // faulty job, keeping those read before it.
@@ -35,4 +36,5 @@ public:
 private:
     void AppendLoaded(std::unique_ptr<TSyncTask> task);
     std::vector<Entry> m_entries;
+    std::vector<std::unique_ptr<TSyncTask>> m_dropped;  // jobs of emptied entries
 };

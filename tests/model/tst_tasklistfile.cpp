@@ -307,6 +307,24 @@ private Q_SLOTS:
             QCOMPARE(two.IncludeFilter.FileSizeMax, int64_t(10484711424LL));
     }
 
+    void jobsReplacedByALoadStayAlive()
+    {
+        // A page or its worker may still hold a job when an import replaces the list.
+        const QString path = m_dir->filePath(QStringLiteral("import.tkl"));
+        SaveThree(path);
+        SyncTaskList list;
+        auto running = std::make_unique<TSyncTask>();
+        running->SyncName = QStringLiteral("running job with a long name");
+        running->IncludeFilterr = {QStringLiteral(".txt")};
+        list.AddTask(std::move(running));
+        TSyncTask *held = list.TaskAt(0);
+        list.LoadTaskList(path);
+        QCOMPARE(list.Count(), 3);
+        held->CancelFlag = 1;
+        QCOMPARE(held->SyncName, QStringLiteral("running job with a long name"));
+        QCOMPARE(held->IncludeFilterr, QStringList({".txt"}));
+    }
+
     void readsAnyRootAndElementOrder()
     {
         const QString path = m_dir->filePath(QStringLiteral("import.tkl"));
