@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMutexLocker>
+#include <QPair>
 #include <QSet>
 #include <QTemporaryDir>
 #include <memory>
@@ -159,19 +160,24 @@ void recordRemoteFile(TFileAttri &entry, const QString &remotePath, const FtpEnt
     entry.IsFolder = 0;
 }
 
+// ancestors: the "unique" facts of the folders from the listed base down to this one, so
+// that a server-side link back up the tree is not followed.
 int32_t readFolder(const TFolderSource &src, const QString &path, TFileAttri &folder,
-                   const TBeenTortured &filter)
+                   const TBeenTortured &filter, QList<QByteArray> &ancestors)
 {
-    const QString dir = withSlash(path.trimmed());
+    // Not trimmed: a blank at the end of a folder's name is part of the name.
+    const QString dir = withSlash(path);
     if (!ensureSession(src))
         return 0;
     QList<FtpEntry> entries;
     if (!session().List(dir, entries))
         return 0;
     int32_t count = 0;
-    QList<TFileAttri *> folders;
+    QList<QPair<TFileAttri *, QByteArray>> folders;
     for (const FtpEntry &e : entries) {
         if (skippedName(e.name))
+            continue;
+        if (e.isFolder && !e.unique.isEmpty() && ancestors.contains(e.unique))
             continue;
         const int32_t time = dosTime(e);
         if (!e.isFolder && !filter.Passes(e.name, time, e.size, 0))
@@ -184,12 +190,16 @@ int32_t readFolder(const TFolderSource &src, const QString &path, TFileAttri &fo
         child->IsFolder = e.isFolder ? 1 : 0;
         TFileAttri *added = folder.AddChild(std::move(child));
         if (e.isFolder)
-            folders.append(added);
+            folders.append({added, e.unique});
         else
             ++count;
     }
-    for (TFileAttri *sub : folders) {
-        sub->FileCount = readFolder(src, dir + sub->FileName, *sub, filter);
+    for (const auto &[sub, unique] : folders) {
+        if (!unique.isEmpty())
+            ancestors.append(unique);
+        sub->FileCount = readFolder(src, dir + sub->FileName, *sub, filter, ancestors);
+        if (!unique.isEmpty())
+            ancestors.removeLast();
         count += sub->FileCount;
     }
     return count;
@@ -259,10 +269,14 @@ int32_t TFTPFile::ConnectFtp(const TFolderSource &src)
 void TFTPFile::ListFolder(const TFolderSource &src, TFileAttri &root, const TBeenTortured &filter)
 {
     QMutexLocker lock(&session().Mutex());
-    QString path = RemoteBasePath(src.FolerAllName);
+    QString path = RemoteBasePath(src.FolerAllName).trimmed();
     if (path.isEmpty())
         path = QStringLiteral("/");
-    root.FileCount = readFolder(src, path, root, filter);
+    QList<QByteArray> ancestors;
+    if (ensureSession(src))
+        if (const std::optional<FtpEntry> base = session().Probe(path); base && !base->unique.isEmpty())
+            ancestors.append(base->unique);
+    root.FileCount = readFolder(src, path, root, filter, ancestors);
 }
 
 void TFTPFile::FillFolderTree(const TFolderSource &src, TFtpNodeSink &sink, void *parentNode)

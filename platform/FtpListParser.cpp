@@ -172,6 +172,8 @@ bool ParseMlsdLine(const QByteArray &line, FtpEntry &entry)
             entry.isFolder = type == "dir";
         } else if (key == "modify") {
             entry.modified = parseMlsdTime(value);
+        } else if (key == "unique") {
+            entry.unique = value;
         } else if (key == "size" || (key == "sizd" && !haveSize)) {
             entry.size = value.toLongLong();
             haveSize = key == "size";

@@ -11,6 +11,9 @@ struct FtpEntry {
     bool isFolder = false;
     QDateTime modified;  // UTC; invalid when the server gave no time
     int64_t size = 0;
+    // MLSD/MLST "unique" fact: the same for every path that leads to one folder (links
+    // included); empty when the server gives none.
+    QByteArray unique;
 };
 
 // Reads the lines of MLSD/MLST replies and of LIST replies (Unix "ls -l" and DOS/IIS).

@@ -163,6 +163,11 @@ private Q_SLOTS:
         writeFile(pub + QStringLiteral("/sub/deep/b.txt"), "b");
         writeFile(pub + QStringLiteral("/sub/__Save__/c.txt"), "never listed");
         writeFile(pub + QString::fromUtf8("/sub/\xc3\xbc dir/c.txt"), "c");
+        // A folder whose name ends in a blank, beside one without it.
+        writeFile(pub + QStringLiteral("/sub/deep /e.txt"), "e");
+        // A link back to the listed folder: the server shows it as a folder (MLSD) or a link
+        // (LIST, then a file the filter drops); followed, it would list the tree over and over.
+        QVERIFY(QFile::link(QStringLiteral("../.."), pub + QString::fromUtf8("/sub/\xc3\xbc dir/top.log")));
         writeFile(pub + QStringLiteral("/locked/hidden.txt"), "behind a refusal");
         QFile big(pub + QStringLiteral("/big.bin"));
         QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(5LL << 30));  // sparse
@@ -181,7 +186,7 @@ private Q_SLOTS:
         QCOMPARE(childNames(root), (QStringList{QStringLiteral("a.txt"), QStringLiteral("big.bin"),
                                                 QStringLiteral("locked"), QString::fromUtf8("sp ace \xc3\xbc.txt"),
                                                 QStringLiteral("sub")}));
-        QCOMPARE(root.FileCount, 5);  // a.txt, big.bin, sp ace, b.txt, c.txt
+        QCOMPARE(root.FileCount, 6);  // a.txt, big.bin, sp ace, b.txt, c.txt, e.txt
         const TFileAttri *a = childNamed(root, QStringLiteral("a.txt"));
         QCOMPARE(a->FilePath, QStringLiteral("/pub/a.txt"));
         QCOMPARE(a->FileSize, 4);
@@ -193,9 +198,15 @@ private Q_SLOTS:
         QCOMPARE(childNamed(root, QStringLiteral("locked"))->ChildCount, 0);
         const TFileAttri *sub = childNamed(root, QStringLiteral("sub"));
         QCOMPARE(sub->IsFolder, 1);
-        QCOMPARE(sub->FileCount, 2);
-        QCOMPARE(childNames(*sub), (QStringList{QStringLiteral("deep"), QString::fromUtf8("\xc3\xbc dir")}));
-        const TFileAttri *c = childNamed(*childNamed(*sub, QString::fromUtf8("\xc3\xbc dir")), QStringLiteral("c.txt"));
+        QCOMPARE(sub->FileCount, 3);
+        QCOMPARE(childNames(*sub), (QStringList{QStringLiteral("deep"), QStringLiteral("deep "),
+                                                QString::fromUtf8("\xc3\xbc dir")}));
+        QCOMPARE(childNames(*childNamed(*sub, QStringLiteral("deep "))), QStringList{QStringLiteral("e.txt")});
+        QCOMPARE(childNamed(*childNamed(*sub, QStringLiteral("deep ")), QStringLiteral("e.txt"))->FilePath,
+                 QStringLiteral("/pub/sub/deep /e.txt"));
+        const TFileAttri *uDir = childNamed(*sub, QString::fromUtf8("\xc3\xbc dir"));
+        QCOMPARE(childNames(*uDir), QStringList{QStringLiteral("c.txt")});
+        const TFileAttri *c = childNamed(*uDir, QStringLiteral("c.txt"));
         QCOMPARE(c->FilePath, QString::fromUtf8("/pub/sub/\xc3\xbc dir/c.txt"));
         QCOMPARE(FtpSession::Global().UsesList(), !mlsd);
 
@@ -203,7 +214,7 @@ private Q_SLOTS:
         TFTPFile::ListFolder(ftpSource(server, QString()), whole, filter);
         QCOMPARE(childNames(whole), QStringList{QStringLiteral("pub")});
         QCOMPARE(whole.Child(0)->FilePath, QStringLiteral("/pub"));
-        QCOMPARE(whole.FileCount, 5);
+        QCOMPARE(whole.FileCount, 6);
 
         // What a download records must equal what the listing shows, or the file would look
         // changed at the next analysis.
