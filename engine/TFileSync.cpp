@@ -38,14 +38,20 @@ void TFileSync::Progress()
 bool TFileSync::CopyToLeft(TSyncNode &row, QString &leftPath, const QString &rightPath)
 {
     const QString leftBase = LocalBase(m_job.LFolder);
+    bool inside = true;
     if (leftPath.isEmpty()) {
         const QString relative = RelativeTo(rightPath, SideBase(m_job.RFolder));
-        TWinFile::ForceFolders(relative, leftBase);
-        leftPath = leftBase + relative;
-        std::lock_guard lock(m_rows.Mutex());
-        row.Data.LeftPath = leftPath;
+        inside = StaysInside(relative);
+        if (inside) {
+            TWinFile::ForceFolders(relative, leftBase);
+            leftPath = leftBase + relative;
+            std::lock_guard lock(m_rows.Mutex());
+            row.Data.LeftPath = leftPath;
+        }
     }
     m_listener.SyncItem(TEngineListener::ItemDownloadStarts, 0, m_texts);
+    if (!inside)
+        return false;
     if (m_job.RFolder.DeviceType == DeviceFtp)
         return TFTPFile::SyncDownload(rightPath, leftPath, *m_result.RightState, m_job.RFolder);
     if (!TLocalCopy::CopyReplacing(rightPath, leftPath))

@@ -4,6 +4,8 @@
 #include "folders/TFTPFile.h"
 #include "model/TSyncTask.h"
 
+#include <QStringList>
+
 namespace TSidePaths {
 
 QString LocalBase(const TFolderSource &side)
@@ -37,6 +39,15 @@ QString RelativeTo(const QString &path, const QString &base)
     if (!relative.startsWith(QLatin1Char('/')))
         relative.prepend(QLatin1Char('/'));
     return relative;
+}
+
+bool StaysInside(const QString &relative)
+{
+    const QStringList steps = relative.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    for (const QString &step : steps)
+        if (step == QLatin1String(".") || step == QLatin1String(".."))
+            return false;
+    return !steps.isEmpty();
 }
 
 QString SaveFolder(const QString &programFolder, const TSyncTask &job)

@@ -22,6 +22,9 @@ QString LeftStateFile(const TSyncTask &job);
 QString RemoteStateFolder(const TFolderSource &side);
 // path without its leading base; "/" put in front when missing.
 QString RelativeTo(const QString &path, const QString &base);
+// False when a relative path names no file or steps through "." or "..": a server may list
+// such names, and a path built from one would lead out of the folder it is meant for.
+bool StaysInside(const QString &relative);
 // Folder of saved server copies of the job.
 QString SaveFolder(const QString &programFolder, const TSyncTask &job);
 

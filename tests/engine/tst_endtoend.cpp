@@ -2,6 +2,7 @@
 #include "engine/TFileAnalyze.h"
 #include "engine/TFileSync.h"
 #include "engine/TRowTree.h"
+#include "engine/TSyncAction.h"
 #include "folders/StateFile.h"
 #include "folders/TFileAttri.h"
 #include "model/TSyncTask.h"
@@ -276,6 +277,30 @@ private Q_SLOTS:
         RecordingListener listener;
         QCOMPARE(Sync(listener), (QStringList{"I 4 3 m.txt", "I 4 4 s.txt"}));
         QCOMPARE(TestFiles::Read(Left("m.txt")), QByteArray("old m"));
+    }
+
+    // A server may list a name holding "/" or "..": the download of such a right-only file
+    // fails instead of writing outside the left folder, and the walk goes on.
+    void remoteNameCannotLeadOutOfTheLeftFolder()
+    {
+        if (!m_server)
+            QSKIP("a local folder cannot hold such a name");
+        QVERIFY(TestFiles::Write(Right("fine.txt"), "fine", Old));
+        QVERIFY(TestFiles::Write(m_server->root() + "/outside.txt", "from outside", Old));
+        QCOMPARE(Analyse(), QStringList{"fine.txt 2 1"});
+        TSyncNodeData hostile;
+        hostile.Name = "outside.txt";
+        hostile.RightPath = "/pub/../outside.txt";
+        RowValues::ApplyProposal(hostile, saRightOnly);
+        m_rows->RootNode()->AddChild(hostile);
+
+        RecordingListener listener;
+        int errors = 0;
+        QCOMPARE(Sync(listener, &errors).size(), 1);
+        QCOMPARE(errors, 1);
+        QCOMPARE(listener.Events("I 0"), QStringList{"I 0 0 /pub/../outside.txt"});
+        QVERIFY(!QFileInfo::exists(m_dir.filePath("outside.txt")));
+        QCOMPARE(TestFiles::Read(Left("fine.txt")), QByteArray("fine"));
     }
 
     // Names are paired case-sensitively after trimming; a left folder pairs with a right
