@@ -5,6 +5,7 @@
 #include "cli/TConsoleSink.h"
 #include "engine/CheckFolders.h"
 #include "engine/JobNameCheck.h"
+#include "engine/JobSidesCheck.h"
 #include "engine/TAnalysisResult.h"
 #include "engine/TEngineWorker.h"
 #include "engine/TFileAnalyze.h"
@@ -95,6 +96,10 @@ int TCliRun::Run()
     TRunLog log(m_sink);
     if (!IsUsableJobName(job->SyncName)) {
         m_sink.Log(JobNameRefusedText(job->SyncName), true);
+        return ExitNotRun;
+    }
+    if (!HasSupportedSides(*job)) {
+        m_sink.Log(UnsupportedSidesText(*job), true);
         return ExitNotRun;
     }
     const int32_t check = CheckFolders(job->LFolder, job->RFolder);

@@ -4,6 +4,7 @@
 #include "engine/TLocalCopy.h"
 #include "engine/TRowTree.h"
 #include "engine/JobNameCheck.h"
+#include "engine/JobSidesCheck.h"
 #include "engine/TSidePaths.h"
 #include "engine/TSyncAction.h"
 #include "folders/TFTPFile.h"
@@ -175,8 +176,7 @@ void TFileSync::Execute()
     // them would wipe each side's record of earlier copies.
     if (!m_result.Completed || !IsUsableJobName(m_job.SyncName))
         return;
-    if (m_job.LFolder.DeviceType != DeviceLocal
-        || (m_job.RFolder.DeviceType != DeviceLocal && m_job.RFolder.DeviceType != DeviceFtp))
+    if (!HasSupportedSides(m_job))
         return;
     TSyncNode *root;
     {

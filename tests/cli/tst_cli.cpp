@@ -70,6 +70,8 @@ private Q_SLOTS:
         AddJob(list, "Gone", Path("missing"), Path("right"));
         AddJob(list, "NoServer", Path("left"), "ftp://127.0.0.1:1/pub");
         AddJob(list, "a:b", Path("left"), Path("right"));
+        AddJob(list, "Odd", Path("left"), Path("right"));
+        list.TaskAt(list.Count() - 1)->RFolder.DeviceType = 0;
         m_taskList = Path("tasks.tkl");
         QVERIFY(list.SaveTaskList(m_taskList));
     }
@@ -98,7 +100,7 @@ private Q_SLOTS:
     {
         const Outcome o = RunCli({"--tasklist", m_taskList, "list"});
         QCOMPARE(o.exit, 0);
-        QCOMPARE(o.out.size(), 7);
+        QCOMPARE(o.out.size(), 8);
         QCOMPARE(o.out.first(), "Plain\t" + Path("left") + "\t" + Path("right"));
         QCOMPARE(o.out.at(5), "NoServer\t" + Path("left") + "\tftp://127.0.0.1:1/pub");
         QVERIFY(o.err.isEmpty());
@@ -125,6 +127,10 @@ private Q_SLOTS:
                                             << QStringList{"Loading Files......", "Cann't connect the right folder!"};
         QTest::newRow("name not a file name") << QStringList{"sync", "a:b"} << 2
                                               << QStringList{JobNameRefusedText("a:b")};
+        QTest::newRow("side of an unknown kind")
+            << QStringList{"sync", "Odd"} << 2
+            << QStringList{"The job \"Odd\" cannot run: its left side must be a local folder (kind 1) and its right "
+                           "side a local folder (kind 1) or an FTP directory (kind 3); it has 1 and 0."};
         QTest::newRow("analyze") << QStringList{"analyze", "Plain", "--rows"} << 0
                                  << analysed + QStringList{"ROW\t1\t2\ta.txt", "ROW\t1\t2\tx/y.txt"};
         QTest::newRow("analyze, log only") << QStringList{"analyze", "Plain"} << 0 << analysed;
