@@ -39,11 +39,14 @@ void TFileSync::Progress()
 bool TFileSync::CopyToLeft(TSyncNode &row, QString &leftPath, const QString &rightPath)
 {
     const QString leftBase = LocalBase(m_job.LFolder);
-    bool inside = true;
+    bool usable = true;
     if (leftPath.isEmpty()) {
         const QString relative = RelativeTo(rightPath, SideBase(m_job.RFolder));
-        inside = StaysInside(relative);
-        if (inside) {
+        // The analysis saw no left copy. Something there now was filtered out (the two sides
+        // can differ in size, time or attributes) or made since: the user was never shown it
+        // would be replaced, so it is not.
+        usable = StaysInside(relative) && !TLocalCopy::Exists(leftBase + relative);
+        if (usable) {
             TWinFile::ForceFolders(relative, leftBase);
             leftPath = leftBase + relative;
             std::lock_guard lock(m_rows.Mutex());
@@ -51,7 +54,7 @@ bool TFileSync::CopyToLeft(TSyncNode &row, QString &leftPath, const QString &rig
         }
     }
     m_listener.SyncItem(TEngineListener::ItemDownloadStarts, 0, m_texts);
-    if (!inside)
+    if (!usable)
         return false;
     if (m_job.RFolder.DeviceType == DeviceFtp)
         return TFTPFile::SyncDownload(rightPath, leftPath, *m_result.RightState, m_job.RFolder);
@@ -65,17 +68,24 @@ bool TFileSync::CopyToRight(TSyncNode &row, const QString &leftPath, QString &ri
 {
     const bool ftp = m_job.RFolder.DeviceType == DeviceFtp;
     const QString rightBase = SideBase(m_job.RFolder);
+    bool unseen = true;
     if (rightPath.isEmpty()) {
         const QString relative = RelativeTo(leftPath, LocalBase(m_job.LFolder));
-        if (ftp)
-            TFTPFile::ForceRemoteFolders(relative, m_job.RFolder);
-        else
-            TWinFile::ForceFolders(relative, rightBase);
         rightPath = rightBase + relative;
-        std::lock_guard lock(m_rows.Mutex());
-        row.Data.RightPath = rightPath;
+        // As for a copy to the left: a right copy the analysis did not see is never replaced.
+        unseen = !(ftp ? TFTPFile::RemoteEntryExists(rightPath, m_job.RFolder) : TLocalCopy::Exists(rightPath));
+        if (unseen) {
+            if (ftp)
+                TFTPFile::ForceRemoteFolders(relative, m_job.RFolder);
+            else
+                TWinFile::ForceFolders(relative, rightBase);
+            std::lock_guard lock(m_rows.Mutex());
+            row.Data.RightPath = rightPath;
+        }
     }
     m_listener.SyncItem(TEngineListener::ItemUploadStarts, 0, m_texts);
+    if (!unseen)
+        return false;
     const QString saveFolder = SaveFolder(m_programFolder, m_job);
     if (ftp)
         return TFTPFile::SyncUpload(leftPath, saveFolder, m_job.SaveOldFile, *m_result.RightState, m_job.RFolder,

@@ -73,3 +73,9 @@ bool TLocalCopy::SaveCopy(const QString &source, const QString &target)
     QFile::remove(target);
     return CopyContent(source, target);
 }
+
+bool TLocalCopy::Exists(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink();
+}

@@ -17,6 +17,8 @@ public:
     // Copies source to target, creating target's folders and replacing a previous saved
     // copy (used for the saved versions of replaced files).
     static bool SaveCopy(const QString &source, const QString &target);
+    // Anything at path, a dangling link included.
+    static bool Exists(const QString &path);
 
 private:
     static bool CopyContent(const QString &source, const QString &target);

@@ -372,6 +372,12 @@ void TFTPFile::ForceRemoteFolders(const QString &relativePath, const TFolderSour
     }
 }
 
+bool TFTPFile::RemoteEntryExists(const QString &remotePath, const TFolderSource &src)
+{
+    QMutexLocker lock(&session().Mutex());
+    return ensureSession(src) && session().Probe(remotePath).has_value();
+}
+
 bool TFTPFile::FetchFile(const QString &remotePath, const QString &localPath, const TFolderSource &src)
 {
     QMutexLocker lock(&session().Mutex());

@@ -57,6 +57,8 @@ public:
                            TFileAttri &rightState, const TFolderSource &src, const QString &remotePath);
     // Creates the missing remote folders of relativePath's folder part below the source's base.
     static void ForceRemoteFolders(const QString &relativePath, const TFolderSource &src);
+    // Whether anything (file or folder) is at remotePath on the source's server.
+    static bool RemoteEntryExists(const QString &remotePath, const TFolderSource &src);
     static bool FetchFile(const QString &remotePath, const QString &localPath, const TFolderSource &src);
     static bool DeleteFtpFile(const QString &remotePath, const TFolderSource &src);
     static bool RestoreFile(const QString &localPath, const QString &remotePath, TSyncNodeData &item,

@@ -260,6 +260,27 @@ private Q_SLOTS:
         QCOMPARE(LeftStateFile(), state);
     }
 
+    // A copy the analysis did not see (here filtered out by size on one side only) is never
+    // replaced by a file proposed as one-sided; the failure is logged and counted.
+    void unseenCopiesAreNotReplaced()
+    {
+        m_job->IncludeFilter.FileSizeMax = 10;
+        QVERIFY(TestFiles::Write(Left("big.txt"), "a left file of more than ten bytes", Old));
+        QVERIFY(TestFiles::Write(Right("big.txt"), "small", Old));
+        QVERIFY(TestFiles::Write(Left("d/small.txt"), "small", Old));
+        QVERIFY(TestFiles::Write(Right("d/small.txt"), "a right file of more than ten bytes", Old));
+        QVERIFY(TestFiles::Write(Left("new.txt"), "new", Old));
+        QCOMPARE(Analyse(), (QStringList{"big.txt 2 1", "d/small.txt 1 2", "new.txt 1 2"}));
+        RecordingListener listener;
+        int errors = 0;
+        QCOMPARE(Sync(listener, &errors).size(), 1);
+        QCOMPARE(errors, 2);
+        QCOMPARE(TestFiles::Read(Left("big.txt")), QByteArray("a left file of more than ten bytes"));
+        QCOMPARE(TestFiles::Read(Right("d/small.txt")), QByteArray("a right file of more than ten bytes"));
+        QCOMPARE(TestFiles::Read(Right("new.txt")), QByteArray("new"));
+        QCOMPARE(listener.Events("I 0").size() + listener.Events("I 1").size(), 2);
+    }
+
     // A row the user turned around is copied the way it now points, and logged that way.
     void overriddenDirectionIsCarriedOutAndLogged()
     {
