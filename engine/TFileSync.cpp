@@ -7,6 +7,7 @@
 #include "engine/JobSidesCheck.h"
 #include "engine/TSidePaths.h"
 #include "engine/TSyncAction.h"
+#include "folders/KeepAside.h"
 #include "folders/TFTPFile.h"
 #include "folders/TWinFile.h"
 #include "model/TSyncTask.h"
@@ -45,7 +46,7 @@ bool TFileSync::CopyToLeft(TSyncNode &row, QString &leftPath, const QString &rig
         // The analysis saw no left copy. Something there now was filtered out (the two sides
         // can differ in size, time or attributes) or made since: the user was never shown it
         // would be replaced, so it is not.
-        usable = StaysInside(relative) && !TLocalCopy::Exists(leftBase + relative);
+        usable = StaysInside(relative) && !KeepAside::LocalExists(leftBase + relative);
         if (usable) {
             TWinFile::ForceFolders(relative, leftBase);
             leftPath = leftBase + relative;
@@ -73,7 +74,7 @@ bool TFileSync::CopyToRight(TSyncNode &row, const QString &leftPath, QString &ri
         const QString relative = RelativeTo(leftPath, LocalBase(m_job.LFolder));
         rightPath = rightBase + relative;
         // As for a copy to the left: a right copy the analysis did not see is never replaced.
-        unseen = !(ftp ? TFTPFile::RemoteEntryExists(rightPath, m_job.RFolder) : TLocalCopy::Exists(rightPath));
+        unseen = !(ftp ? TFTPFile::RemoteEntryExists(rightPath, m_job.RFolder) : KeepAside::LocalExists(rightPath));
         if (unseen) {
             if (ftp)
                 TFTPFile::ForceRemoteFolders(relative, m_job.RFolder);

@@ -1,20 +1,10 @@
 #include "engine/TLocalCopy.h"
 
+#include "folders/KeepAside.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-
-QString TLocalCopy::FreeKeepAsideName(const QString &path)
-{
-    const QString first = path + QStringLiteral(".p");
-    if (!QFileInfo::exists(first) && !QFileInfo(first).isSymLink())
-        return first;
-    for (int n = 1;; ++n) {
-        const QString candidate = first + QString::number(n);
-        if (!QFileInfo::exists(candidate) && !QFileInfo(candidate).isSymLink())
-            return candidate;
-    }
-}
 
 bool TLocalCopy::CopyContent(const QString &source, const QString &target)
 {
@@ -51,7 +41,7 @@ bool TLocalCopy::CopyReplacing(const QString &source, const QString &target)
     if (existing.exists() || existing.isSymLink()) {
         if (existing.isDir())
             return false;
-        aside = FreeKeepAsideName(target);
+        aside = KeepAside::FreeLocalName(target);
         if (!QFile::rename(target, aside))
             return false;
     }
@@ -72,10 +62,4 @@ bool TLocalCopy::SaveCopy(const QString &source, const QString &target)
     QDir().mkpath(QFileInfo(target).absolutePath());
     QFile::remove(target);
     return CopyContent(source, target);
-}
-
-bool TLocalCopy::Exists(const QString &path)
-{
-    const QFileInfo info(path);
-    return info.exists() || info.isSymLink();
 }

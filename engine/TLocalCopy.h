@@ -11,14 +11,9 @@ public:
     // the source's last-write time: a local side has no state file, and a fresh time would
     // make the next analysis copy the file back.
     static bool CopyReplacing(const QString &source, const QString &target);
-    // path + ".p", or, when a file of that name exists already, the first free
-    // path + ".p" + n (n = 1, 2, ...): a user's own file is never overwritten.
-    static QString FreeKeepAsideName(const QString &path);
     // Copies source to target, creating target's folders and replacing a previous saved
     // copy (used for the saved versions of replaced files).
     static bool SaveCopy(const QString &source, const QString &target);
-    // Anything at path, a dangling link included.
-    static bool Exists(const QString &path);
 
 private:
     static bool CopyContent(const QString &source, const QString &target);

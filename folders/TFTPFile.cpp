@@ -3,6 +3,7 @@
 #include "app/DosDateTime.h"
 #include "engine/TSyncAction.h"
 #include "engine/TSyncNodeData.h"
+#include "folders/KeepAside.h"
 #include "folders/StateFile.h"
 #include "folders/TBeenTortured.h"
 #include "folders/TFileAttri.h"
@@ -87,26 +88,6 @@ std::optional<FtpEntry> remoteFile(const QString &remotePath)
 }
 
 int32_t dosTime(const FtpEntry &e) { return DosDateTime::Pack(TFTPFile::FileTimeToDateTime(e.modified)); }
-
-bool localExists(const QString &path)
-{
-    const QFileInfo fi(path);
-    return fi.exists() || fi.isSymLink();
-}
-
-// path + ".p", or ".p1", ".p2"... when a file of the user's already has that name.
-QString freeLocalAsideName(const QString &path)
-{
-    const QString first = path + QStringLiteral(".p");
-    if (!localExists(first))
-        return first;
-    for (int i = 1; i <= MaxAsideNumber; ++i) {
-        const QString name = first + QString::number(i);
-        if (!localExists(name))
-            return name;
-    }
-    return {};
-}
 
 QString freeRemoteAsideName(const QString &remotePath)
 {
@@ -320,7 +301,7 @@ bool TFTPFile::SyncDownload(const QString &remotePath, const QString &localPath,
     QMutexLocker lock(&session().Mutex());
     QString aside;
     if (QFileInfo(localPath).isFile()) {
-        aside = freeLocalAsideName(localPath);
+        aside = KeepAside::FreeLocalName(localPath);
         // Without a place to keep the user's copy, nothing is risked.
         if (aside.isEmpty() || !QFile::rename(localPath, aside))
             return false;

@@ -1,0 +1,25 @@
+#include "folders/KeepAside.h"
+
+#include <QFileInfo>
+
+namespace KeepAside {
+
+bool LocalExists(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink();
+}
+
+QString FreeLocalName(const QString &path)
+{
+    const QString first = path + QStringLiteral(".p");
+    if (!LocalExists(first))
+        return first;
+    for (int n = 1;; ++n) {
+        const QString candidate = first + QString::number(n);
+        if (!LocalExists(candidate))
+            return candidate;
+    }
+}
+
+}  // namespace KeepAside
