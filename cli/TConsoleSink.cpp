@@ -29,10 +29,14 @@ void TConsoleSink::ClearProgress()
     m_progressShown = false;
 }
 
-void TConsoleSink::DrawProgress()
+void TConsoleSink::DrawProgress(bool force)
 {
     if (!m_showProgress)
         return;
+    const auto now = std::chrono::steady_clock::now();
+    if (!force && m_progressShown && now - m_lastDraw < std::chrono::milliseconds(100))
+        return;
+    m_lastDraw = now;
     QString text = m_status;
     if (m_maximum > 0)
         text += QStringLiteral(" %1/%2").arg(m_position).arg(m_maximum);
@@ -56,7 +60,7 @@ void TConsoleSink::Log(const QString &line, bool error)
     std::lock_guard lock(m_mutex);
     ClearProgress();
     WriteLine(stdout, line);
-    DrawProgress();
+    DrawProgress(true);
 }
 
 void TConsoleSink::ProgressRange(int32_t maximum)
