@@ -1,4 +1,5 @@
 #include "platform/Registry.h"
+#include "tests/support/TempConfigHome.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -10,12 +11,8 @@ class tst_Registry : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void init()
-    {
-        m_config = std::make_unique<QTemporaryDir>();
-        qputenv("XDG_CONFIG_HOME", m_config->path().toUtf8());
-    }
-    void cleanup() { qunsetenv("XDG_CONFIG_HOME"); }
+    void init() { m_config = std::make_unique<TempConfigHome>(); }
+    void cleanup() { m_config.reset(); }
 
     void keyIsCreatedOnlyWhenAsked()
     {
@@ -133,7 +130,7 @@ private Q_SLOTS:
     }
 
 private:
-    std::unique_ptr<QTemporaryDir> m_config;
+    std::unique_ptr<TempConfigHome> m_config;
 };
 
 QTEST_GUILESS_MAIN(tst_Registry)
