@@ -1,5 +1,6 @@
 #include "resources/painter/SkinGlyphs.h"
 
+#include <QFont>
 #include <QPainter>
 #include <QPainterPath>
 #include <QtMath>
@@ -90,6 +91,50 @@ bool draw(QPainter &p, const QString &name, const QRectF &box, const QColor &col
         p.drawLine(c + QPointF(r * 0.72, r * 0.72), in.bottomRight());
     } else if (name == QLatin1String("sync")) {
         sync(p, sq, colour, w);
+    } else if (name == QLatin1String("question") || name == QLatin1String("warning")) {
+        const bool warning = name == QLatin1String("warning");
+        const QRectF outer = sq.adjusted(w, w, -w, -w);
+        if (warning) {
+            p.drawPolygon(QPolygonF{QPointF(outer.center().x(), outer.top()), outer.bottomRight(),
+                                    outer.bottomLeft()});
+        } else {
+            p.drawEllipse(outer);
+        }
+        QFont f(QStringLiteral("DejaVu Sans"));
+        f.setBold(true);
+        f.setPixelSize(qRound(s * (warning ? 0.5 : 0.62)));
+        p.setFont(f);
+        p.drawText(outer.adjusted(0, warning ? s * 0.18 : 0, 0, 0), Qt::AlignCenter,
+                   warning ? QStringLiteral("!") : QStringLiteral("?"));
+    } else if (name == QLatin1String("document")) {
+        const QRectF page(sq.left() + s * 0.2, sq.top() + s * 0.08, s * 0.6, s * 0.84);
+        const qreal fold = s * 0.22;
+        p.setBrush(Qt::white);
+        p.drawPolygon(QPolygonF{page.topLeft(), QPointF(page.right() - fold, page.top()),
+                                QPointF(page.right(), page.top() + fold), page.bottomRight(),
+                                page.bottomLeft()});
+        p.drawPolyline(QList<QPointF>{QPointF(page.right() - fold, page.top()),
+                                      QPointF(page.right() - fold, page.top() + fold),
+                                      QPointF(page.right(), page.top() + fold)});
+    } else if (name == QLatin1String("equals")) {
+        p.drawLine(QPointF(in.left(), sq.center().y() - s * 0.14), QPointF(in.right(), sq.center().y() - s * 0.14));
+        p.drawLine(QPointF(in.left(), sq.center().y() + s * 0.14), QPointF(in.right(), sq.center().y() + s * 0.14));
+    } else if (name == QLatin1String("bars")) {
+        p.drawLine(QPointF(sq.center().x() - s * 0.14, in.top()), QPointF(sq.center().x() - s * 0.14, in.bottom()));
+        p.drawLine(QPointF(sq.center().x() + s * 0.14, in.top()), QPointF(sq.center().x() + s * 0.14, in.bottom()));
+    } else if (name == QLatin1String("outline-left") || name == QLatin1String("outline-right")) {
+        // Shaft and head as one hollow outline, pointing right; mirrored for left.
+        const qreal l = sq.left() + s * 0.08, r = sq.right() - s * 0.08, cy = sq.center().y();
+        const qreal neck = l + (r - l) * 0.5, shaft = s * 0.14, head = s * 0.36;
+        QPolygonF arrow{QPointF(l, cy - shaft), QPointF(neck, cy - shaft), QPointF(neck, cy - head),
+                        QPointF(r, cy), QPointF(neck, cy + head), QPointF(neck, cy + shaft),
+                        QPointF(l, cy + shaft)};
+        if (name == QLatin1String("outline-left")) {
+            for (auto &pt : arrow)
+                pt.setX(sq.left() + sq.right() - pt.x());
+        }
+        p.setBrush(Qt::white);
+        p.drawPolygon(arrow);
     } else {
         known = false;
     }

@@ -9,7 +9,8 @@ class QPainter;
 // Small line drawings used on buttons and in the logo, drawn centred in a box.
 namespace SkinGlyphs {
 
-// Known names: minimise, maximise, close, plus, minus, left, right, folder, search, sync.
+// Known names: minimise, maximise, close, plus, minus, left, right, folder, search, sync,
+// question, warning, document, equals, bars, outline-left, outline-right.
 // Returns false for an unknown name (nothing is drawn).
 bool draw(QPainter &p, const QString &name, const QRectF &box, const QColor &colour, qreal penWidth);
 

@@ -93,6 +93,8 @@ QImage SkinPainter::picture(const SkinPicture &pic, State state) const
         about(p, pic);
     else if (s == QLatin1String("side"))
         side(p, pic);
+    else if (s == QLatin1String("result-images"))
+        resultImages(p, pic);
     else
         return {};
     return image;
@@ -330,6 +332,54 @@ void SkinPainter::side(QPainter &p, const SkinPicture &pic) const
     p.setFont(font(11, false));
     p.drawText(QRectF(0, r.height() - 30, r.width(), 18), Qt::AlignCenter,
                QStringLiteral("Version %1").arg(pic.option(QStringLiteral("version"))));
+}
+
+void SkinPainter::resultImages(QPainter &p, const SkinPicture &pic) const
+{
+    // The result tree's image list in index order, one 16-pixel cell each. From index 5 on the
+    // odd cell is the highlighted twin of the even one after it.
+    struct Cell {
+        const char *glyph;
+        const char *colour;
+    };
+    static const Cell cells[] = {
+        {"", ""},           {"question", "accent"}, {"warning", "warn"},       {"folder", "folder"},
+        {"document", "muted"},
+        {"sync", "accent"},  {"sync", "accent"},
+        {"to-right", "accent"}, {"to-right", "accent"}, {"to-right", "muted"}, {"to-right", "muted"},
+        {"to-left", "accent"},  {"to-left", "accent"},  {"to-left", "muted"},  {"to-left", "muted"},
+        {"equals", "go"},       {"equals", "go"},       {"bars", "muted"},     {"bars", "muted"},
+        {"close", "muted"},     {"close", "muted"},
+        {"outline-right", "accent"}, {"outline-right", "accent"},
+        {"outline-left", "accent"},  {"outline-left", "accent"},
+    };
+    const int cell = pic.size.height();
+    for (int i = 0; i < int(std::size(cells)) && (i + 1) * cell <= pic.size.width(); ++i) {
+        const QRectF box(i * cell, 0, cell, cell);
+        const QString glyph = QString::fromLatin1(cells[i].glyph);
+        if (glyph.isEmpty())
+            continue;
+        const QColor ink = c(QString::fromLatin1(cells[i].colour));
+        if (i >= 5 && i % 2 == 1) {
+            p.setPen(QPen(c(QStringLiteral("accentSoft")), 1));
+            p.setBrush(c(QStringLiteral("hoverFill")));
+            p.drawRoundedRect(box.adjusted(0.5, 0.5, -0.5, -0.5), 3, 3);
+        }
+        if (glyph == QLatin1String("to-right") || glyph == QLatin1String("to-left")) {
+            SkinGlyphs::arrow(p, box.adjusted(1, 2, -1, -2),
+                              glyph == QLatin1String("to-right") ? QStringLiteral("right") : QStringLiteral("left"),
+                              ink, 2);
+        } else if (glyph == QLatin1String("sync")) {
+            // Blue above, green below.
+            SkinGlyphs::draw(p, glyph, box, ink, 1.6);
+            p.save();
+            p.setClipRect(box.adjusted(0, cell / 2.0, 0, 0));
+            SkinGlyphs::draw(p, glyph, box, c(QStringLiteral("go")), 1.6);
+            p.restore();
+        } else {
+            SkinGlyphs::draw(p, glyph, box, ink, glyph == QLatin1String("folder") ? 1.8 : 1.5);
+        }
+    }
 }
 
 QImage SkinPainter::frame(const SkinPicture &anim, int index) const

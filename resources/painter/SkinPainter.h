@@ -33,6 +33,7 @@ private:
     void dialog(QPainter &p, const SkinPicture &pic) const;
     void about(QPainter &p, const SkinPicture &pic) const;
     void side(QPainter &p, const SkinPicture &pic) const;
+    void resultImages(QPainter &p, const SkinPicture &pic) const;
 
     const SkinSource &m_source;
 };

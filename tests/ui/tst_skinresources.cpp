@@ -91,6 +91,7 @@ void TestSkinResources::jpegLoadsAtItsSize_data()
     row("BitBtn_cancel1", 110, 34);
     row("BitBtn_cancel2", 110, 34);
     row("BitBtn_cancelDisabled", 110, 34);
+    row("ResultImages", 400, 16);
     row("CreatTaskBack", 570, 550);
     row("ChooseRoBack", 640, 440);
     row("FTPChooseRoBack", 619, 400);
