@@ -90,6 +90,8 @@ int main(int argc, char **argv)
         return 0;
     }
 
+    // Start empty, so a renamed picture leaves no stale file behind.
+    QDir(out.filePath(QStringLiteral("jpg"))).removeRecursively();
     if (!out.mkpath(QStringLiteral("jpg")))
         return fail(QStringLiteral("cannot create %1").arg(out.filePath(QStringLiteral("jpg"))));
     QString qrc;
