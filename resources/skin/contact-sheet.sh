@@ -12,7 +12,7 @@ trap 'rm -rf "$cells"' EXIT
 mkdir "$cells/small" "$cells/large"
 label() {  # picture, name, output
   convert "$1" -bordercolor '#9aa4ae' -border 1 -background '#f2f3f5' -gravity center \
-    -extent "$(identify -format '%[fx:max(w+12,150)]x%[fx:h+12]' "$1")" \
+    -extent "$(identify -format '%[fx:max(w+12,170)]x%[fx:h+12]' "$1")" \
     -gravity south -splice 0x16 -font DejaVu-Sans -pointsize 10 -fill '#333' \
     -annotate +0+2 "$2" "$3"
 }
@@ -31,5 +31,5 @@ convert "$cells"/frame-*.png -bordercolor '#f2f3f5' -border 3 +append "$cells/fr
 label "$cells/frames.png" "Loding (GIF frames) 32x32" "$cells/small/zz-Loding.png"
 montage "$cells/small"/*.png -background '#f2f3f5' -geometry +3+3 -tile 7x "$cells/small.png"
 montage "$cells/large"/*.png -background '#f2f3f5' -geometry +3+3 -tile 4x "$cells/large.png"
-convert "$cells/small.png" "$cells/large.png" -background '#f2f3f5' -append "$out"
+convert "$cells/small.png" "$cells/large.png" -background "#f2f3f5" -append +repage "$out"
 echo "$out"
