@@ -37,6 +37,7 @@ install: build
 	for e in Corvane Update corvane-cli; do \
 	  if [ -f "$(BUILD)/$$e" ]; then cp "$(BUILD)/$$e" "$(PREFIX)/"; fi; \
 	done
+	mkdir -p "$(PREFIX)/help" && cp -R help/. "$(PREFIX)/help/"
 
 clean:
 	rm -rf $(BUILD)

@@ -25,9 +25,15 @@ public:
     // Empties the list. The jobs are kept, not freed: pages and workers may still hold them.
     void Clear();
 
+    enum class LoadResult {
+        NoFile,      // nothing at path: the list is empty
+        Complete,    // every job of the file was read
+        PartlyRead,  // a faulty job stopped the reading; the jobs before it are in the list
+        Unreadable,  // the file exists but is no XML document that can be read
+    };
     // Replaces the content with the jobs of the file at path; stops silently at the first
     // faulty job, keeping those read before it.
-    void LoadTaskList(const QString &path);
+    LoadResult LoadTaskList(const QString &path);
     // Writes to the program folder + "tasklist.tkl". False when nothing was written.
     bool SaveTaskList() const;
     // Writes to path, replacing it atomically; keeps an existing file's root and declaration.

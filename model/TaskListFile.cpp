@@ -242,24 +242,27 @@ const char NewFileText[] = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<TaskLis
 
 }  // namespace
 
-void SyncTaskList::LoadTaskList(const QString &path)
+SyncTaskList::LoadResult SyncTaskList::LoadTaskList(const QString &path)
 {
     Clear();
     QFile file(path);
-    if (!file.exists() || !file.open(QIODevice::ReadOnly))
-        return;
+    if (!file.exists())
+        return LoadResult::NoFile;
+    if (!file.open(QIODevice::ReadOnly))
+        return LoadResult::Unreadable;
     QDomDocument doc;
-    if (!doc.setContent(file.readAll()))
-        return;
+    if (!doc.setContent(file.readAll()) || doc.documentElement().isNull())
+        return LoadResult::Unreadable;
     for (QDomElement e = doc.documentElement().firstChildElement(); !e.isNull();
          e = e.nextSiblingElement()) {
         auto task = std::make_unique<TSyncTask>();
         TaskReader reader(e);
         VisitTask(reader, *task);
         if (!reader.Ok())
-            return;
+            return LoadResult::PartlyRead;
         AppendLoaded(std::move(task));
     }
+    return LoadResult::Complete;
 }
 
 bool SyncTaskList::SaveTaskList() const

@@ -291,7 +291,9 @@ private Q_SLOTS:
         WriteAll(path, doc.toByteArray());
 
         SyncTaskList list;
-        list.LoadTaskList(path);
+        const auto result = list.LoadTaskList(path);
+        QCOMPARE(result, loaded.size() == 3 ? SyncTaskList::LoadResult::Complete
+                                            : SyncTaskList::LoadResult::PartlyRead);
         QStringList names;
         for (int i = 0; i < list.Count(); ++i)
             names << list.TaskAt(i)->SyncName;
@@ -369,7 +371,8 @@ private Q_SLOTS:
             WriteAll(path, content);
         SyncTaskList list;
         list.AddTask(std::make_unique<TSyncTask>());
-        list.LoadTaskList(path);
+        QCOMPARE(list.LoadTaskList(path),
+                 exists ? SyncTaskList::LoadResult::Unreadable : SyncTaskList::LoadResult::NoFile);
         QCOMPARE(list.Count(), 0);
     }
 

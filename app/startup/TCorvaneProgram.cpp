@@ -1,0 +1,105 @@
+#include "app/startup/TCorvaneProgram.h"
+
+#include "app/ProductInfo.h"
+#include "ui/workspace/TPlaceholderPage.h"
+#include "ui/workspace/UMirelleFom.h"
+
+#include <QApplication>
+#include <QCryptographicHash>
+#include <QFile>
+#include <QMessageBox>
+#include <QSessionManager>
+
+namespace {
+
+QByteArray FileHash(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    hash.addData(&f);
+    return hash.result();
+}
+
+}  // namespace
+
+TCorvaneProgram::TCorvaneProgram(const QString &programFolder) : m_programFolder(programFolder) {}
+
+// The window goes first: it writes the job list, which must still exist.
+TCorvaneProgram::~TCorvaneProgram() { m_window.reset(); }
+
+QString TCorvaneProgram::TaskListPath() const
+{
+    return m_programFolder + QStringLiteral("tasklist.tkl");
+}
+
+bool TCorvaneProgram::CreateDataModule()
+{
+    // The data module of the update check belongs here: made before the job list, it runs
+    // the silent check when m_settings.CheckUpdate is set. It returns false when the user
+    // accepted a newer version and the updater was started. There is no update check yet.
+    return true;
+}
+
+bool TCorvaneProgram::Start()
+{
+    LoadSettings(m_settings);
+    QGuiApplication::setApplicationDisplayName(QLatin1String(ProductInfo::Name));
+    const bool carryOn = CreateDataModule();
+
+    const SyncTaskList::LoadResult loaded = m_tasks.LoadTaskList(TaskListPath());
+    if (loaded == SyncTaskList::LoadResult::PartlyRead || loaded == SyncTaskList::LoadResult::Unreadable)
+        KeepUnreadJobs(loaded);
+
+    TJobPageFactory pages = [this](QWidget *parent) -> TJobPage * { return new TPlaceholderPage(m_tasks, parent); };
+    m_window = std::make_unique<TMirelleFom>(m_tasks, m_settings, m_programFolder, std::move(pages));
+    m_window->SetSaveAtClose(!m_keepingFailed);
+    // Logging out or shutting down closes the window as its close box does, so the jobs are saved.
+    QObject::connect(qApp, &QGuiApplication::commitDataRequest, m_window.get(), [this](QSessionManager &) {
+        m_window->close();
+    });
+    QObject::connect(m_window.get(), &QDialog::finished, qApp, &QCoreApplication::quit);
+    if (!carryOn)
+        return false;
+    m_window->show();
+
+    if (m_keepingFailed) {
+        QMessageBox::warning(m_window.get(), QLatin1String(ProductInfo::Name),
+                             QObject::tr("Not every job of %1 could be read, and the file could not be kept "
+                                         "aside. It will not be saved over when %2 closes, so the jobs in it are "
+                                         "not lost; changes to the jobs made now will not be saved.")
+                                 .arg(TaskListPath(), QLatin1String(ProductInfo::Name)));
+    } else if (!m_keptUnreadAs.isEmpty()) {
+        QMessageBox::warning(m_window.get(), QLatin1String(ProductInfo::Name),
+                             QObject::tr("Not every job of %1 could be read. The file as it was is kept as %2; "
+                                         "the jobs that could be read are shown.")
+                                 .arg(TaskListPath(), m_keptUnreadAs));
+    }
+    return true;
+}
+
+void TCorvaneProgram::KeepUnreadJobs(SyncTaskList::LoadResult result)
+{
+    const QString path = TaskListPath();
+    const QByteArray hash = FileHash(path);
+    // An earlier copy of other content is never replaced.
+    QString keep = path + QStringLiteral(".bak");
+    for (int n = 2; QFile::exists(keep) && FileHash(keep) != hash; ++n)
+        keep = path + QStringLiteral(".%1.bak").arg(n);
+    if (!QFile::exists(keep) && !QFile::copy(path, keep)) {
+        m_keepingFailed = true;
+        return;
+    }
+    m_keptUnreadAs = keep;
+    // A file that is no task list at all would make every save refuse; it is kept aside now.
+    if (result == SyncTaskList::LoadResult::Unreadable)
+        QFile::remove(path);
+}
+
+int TCorvaneProgram::Run()
+{
+    if (!Start())
+        return 0;
+    return QApplication::exec();
+}

@@ -1,0 +1,28 @@
+#include "tests/support/TaskListFiles.h"
+
+#include "model/SyncTaskList.h"
+
+bool TaskListFiles::Write(const QString &path, const QStringList &names)
+{
+    SyncTaskList list;
+    for (const QString &name : names) {
+        auto task = std::make_unique<TSyncTask>();
+        task->SyncName = name;
+        task->SyncID = name;
+        task->LFolder.DeviceType = 1;
+        task->RFolder.DeviceType = 3;
+        task->RFolder.FolerAllName = QStringLiteral("ftp://127.0.0.1/") + name;
+        list.AddTask(std::move(task));
+    }
+    return list.SaveTaskList(path);
+}
+
+QStringList TaskListFiles::Names(const QString &path)
+{
+    SyncTaskList list;
+    list.LoadTaskList(path);
+    QStringList names;
+    for (int i = 0; i < list.Count(); ++i)
+        names << list.TaskAt(i)->SyncName;
+    return names;
+}
