@@ -1,3 +1,4 @@
+#include "app/DosDateTime.h"
 #include "engine/CheckFolders.h"
 #include "engine/TAnalysisResult.h"
 #include "engine/TFileAnalyze.h"
@@ -216,6 +217,60 @@ private Q_SLOTS:
         QTEST(listener.Events(), "events");
         QCOMPARE(result.Reached, listener.Events("C").isEmpty());
         QCOMPARE(result.Completed, result.Reached);
+    }
+
+    // Each record carries each side's own time, size and path: swapped or copied-over values
+    // would show the user the wrong copy and send the sync to the wrong file.
+    void recordsCarryEachSidesValues_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("action");
+        QTest::addColumn<bool>("onLeft");
+        QTest::addColumn<bool>("onRight");
+        QTest::newRow("paired, right newer") << "d/both.txt" << 3 << true << true;
+        QTest::newRow("left only") << "d/left.txt" << 1 << true << false;
+        QTest::newRow("right only") << "right.txt" << 2 << false << true;
+    }
+
+    void recordsCarryEachSidesValues()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, onLeft);
+        QFETCH(bool, onRight);
+        QTemporaryDir dir;
+        constexpr int64_t LeftTime = 1500000000, RightTime = 1600000000;
+        QVERIFY(TestFiles::Write(dir.filePath("left/d/both.txt"), "left copy", LeftTime));
+        QVERIFY(TestFiles::Write(dir.filePath("right/d/both.txt"), "the right copy", RightTime));
+        QVERIFY(TestFiles::Write(dir.filePath("left/d/left.txt"), "left copy", LeftTime));
+        QVERIFY(TestFiles::Write(dir.filePath("right/right.txt"), "the right copy", RightTime));
+        TSyncTask job;
+        job.SyncName = "Job";
+        job.LFolder.DeviceType = job.RFolder.DeviceType = 1;
+        job.LFolder.FolerAllName = dir.filePath("left");
+        job.RFolder.FolerAllName = dir.filePath("right");
+        RecordingListener listener;
+        TAnalysisResult result;
+        TFileAnalyze(job, listener, result).Execute();
+        QVERIFY(result.Completed);
+
+        const TFileAttri *record = result.ResultRoot.get();
+        for (const QString &part : name.split('/')) {
+            const TFileAttri *next = nullptr;
+            for (int i = 0; i < record->ChildCount && !next; ++i)
+                if (record->Child(i)->Title == part)
+                    next = record->Child(i);
+            QVERIFY2(next, qPrintable(part));
+            record = next;
+        }
+        QTEST(record->ActionCode, "action");
+        QCOMPARE(record->LeftPath, onLeft ? dir.filePath("left/" + name) : QString());
+        QCOMPARE(record->LeftSize, onLeft ? 9 : 0);
+        QCOMPARE(record->LeftTime, onLeft ? DosDateTime::FromEpochSeconds(LeftTime) : -1);
+        QCOMPARE(record->RightPath, onRight ? dir.filePath("right/" + name) : QString());
+        QCOMPARE(record->RightSize, onRight ? 14 : 0);
+        QCOMPARE(record->RightTime, onRight ? DosDateTime::FromEpochSeconds(RightTime) : -1);
+        QCOMPARE(record->LeftAttr == -1, !onLeft);
+        QCOMPARE(record->RightAttr == -1, !onRight);
     }
 };
 

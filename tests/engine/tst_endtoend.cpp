@@ -1,3 +1,4 @@
+#include "app/DosDateTime.h"
 #include "engine/TAnalysisResult.h"
 #include "engine/TFileAnalyze.h"
 #include "engine/TFileSync.h"
@@ -241,23 +242,153 @@ private Q_SLOTS:
         QCOMPARE(Analyse(), rest);
     }
 
-    // Without a finished analysis nothing is copied and no state file is replaced.
+    // Without a finished analysis nothing is copied and no state file is replaced: the
+    // rows of a cancelled analysis are partial, and so are its state trees.
+    void syncWithoutCompletedAnalysisDoesNothing_data()
+    {
+        QTest::addColumn<bool>("cancelled");
+        QTest::newRow("never analysed") << false;
+        QTest::newRow("analysis cancelled") << true;
+    }
+
     void syncWithoutCompletedAnalysisDoesNothing()
     {
-        QVERIFY(TestFiles::Write(Left("a.txt"), "a", Old));
+        QFETCH(bool, cancelled);
+        QVERIFY(TestFiles::Write(Left("a/x.txt"), "x", Old));
         Analyse();
         RecordingListener first;
         QCOMPARE(Sync(first).size(), 1);
         const QByteArray state = LeftStateFile();
+        QVERIFY(TestFiles::Write(Left("a/new.txt"), "new", Old));
         QVERIFY(TestFiles::Write(Left("b.txt"), "b", Old));
-        QCOMPARE(Analyse(), QStringList{"b.txt 1 2"});
+        QCOMPARE(Analyse(), (QStringList{"a/new.txt 1 2", "b.txt 1 2"}));
 
         TAnalysisResult notRun;
+        if (cancelled) {
+            // Stopped once the level "a" (present on both sides) has been paired: the rows
+            // then hold at least a/new.txt.
+            RecordingListener analysis;
+            analysis.onEvent = [&](const QString &e) {
+                if (e.startsWith("P 0 "))
+                    m_job->CancelFlag = 1;
+            };
+            TFileAnalyze(*m_job, analysis, notRun).Execute();
+            QVERIFY(notRun.Reached);
+            QVERIFY(!notRun.Completed);
+            m_job->CancelFlag = 0;  // the fill of the rows stops at a cancel too
+            m_rows = std::make_unique<TRowTree>(*m_job);
+            m_rows->BuildView(*notRun.ResultRoot, TRowTree::ModeChanges);
+            QStringList partial;
+            DumpRows(*m_rows->RootNode(), QString(), partial);
+            QVERIFY2(partial.contains("a/new.txt 1 2"), qPrintable(partial.join(",")));
+        }
         RecordingListener listener;
         QCOMPARE(Sync(listener, nullptr, &notRun).size(), 0);
         QVERIFY(listener.Events().isEmpty());
         QVERIFY(!QFileInfo::exists(Right("b.txt")));
+        QVERIFY(!QFileInfo::exists(Right("a/new.txt")));
         QCOMPARE(LeftStateFile(), state);
+    }
+
+    // Every copy is recorded in the left state file as the left file now is, and on an FTP
+    // side in the right one as the server lists it: this is what makes the next analysis
+    // see both copies as unchanged.
+    void stateFilesRecordEachCopy()
+    {
+        QVERIFY(TestFiles::Write(Left("up.txt"), "upload me", Newer));
+        QVERIFY(TestFiles::Write(Right("docs/down.txt"), "download me too", Newer));
+        QCOMPARE(Analyse(), (QStringList{"docs/down.txt 2 1", "up.txt 1 2"}));
+        RecordingListener listener;
+        QCOMPARE(Sync(listener).size(), 2);
+
+        TFileAttri left;
+        StateFile::ReadFile(Left("__FileSync__/Job"), left);
+        QCOMPARE(left.Title, Left());
+        TFileAttri right;
+        if (m_server)
+            StateFile::ReadFile(Right("__FileSync__/Job"), right);
+        for (const QString rel : {"up.txt", "docs/down.txt"}) {
+            const TFileAttri *entry = StateFile::FindEntry("/" + rel, left);
+            const QFileInfo onDisk(Left(rel));
+            QCOMPARE(entry->FilePath, "/" + rel);
+            QCOMPARE(entry->FileSize, onDisk.size());
+            QCOMPARE(entry->FileTime, DosDateTime::FromEpochSeconds(onDisk.lastModified().toSecsSinceEpoch()));
+            if (!m_server)
+                continue;
+            const TFileAttri *remote = StateFile::FindEntry("/" + rel, right);
+            QCOMPARE(remote->FilePath, "/pub/" + rel);
+            QCOMPARE(remote->FileSize, QFileInfo(Right(rel)).size());
+            QCOMPARE(remote->FileTime,
+                     DosDateTime::FromEpochSeconds(QFileInfo(Right(rel)).lastModified().toSecsSinceEpoch()));
+        }
+        QCOMPARE(Analyse(), QStringList{});
+    }
+
+    // The user's own files named like keep-aside copies ("x.p", "x.p1") are never used as
+    // one: the copy takes the next free name, and no keep-aside copy stays behind.
+    void keepAsideNamesTakenByTheUser_data()
+    {
+        QTest::addColumn<bool>("toRight");
+        QTest::newRow("to the right") << true;
+        QTest::newRow("to the left") << false;
+    }
+
+    void keepAsideNamesTakenByTheUser()
+    {
+        QFETCH(bool, toRight);
+        QVERIFY(TestFiles::Write(Left("d/x"), "left x", toRight ? Newer : Old));
+        QVERIFY(TestFiles::Write(Right("d/x"), "right x", toRight ? Old : Newer));
+        for (const QString &side : {Left(), Right()}) {
+            QVERIFY(TestFiles::Write(side + "/d/x.p", "the user's x.p", Old));
+            QVERIFY(TestFiles::Write(side + "/d/x.p1", "the user's x.p1", Old));
+        }
+        QCOMPARE(Analyse(), QStringList{toRight ? "d/x 4 2" : "d/x 3 1"});
+        RecordingListener listener;
+        QCOMPARE(Sync(listener).size(), 1);
+        const QByteArray expected = toRight ? "left x" : "right x";
+        for (const QString &side : {Left(), Right()}) {
+            QCOMPARE(TestFiles::Read(side + "/d/x"), expected);
+            QCOMPARE(TestFiles::Read(side + "/d/x.p"), QByteArray("the user's x.p"));
+            QCOMPARE(TestFiles::Read(side + "/d/x.p1"), QByteArray("the user's x.p1"));
+            QCOMPARE(TestFiles::FilesBelow(side + "/d"), (QStringList{"x", "x.p", "x.p1"}));
+        }
+    }
+
+    // A download that fails leaves the left copy as it was, under its own name.
+    void failedDownloadKeepsTheLeftCopy_data()
+    {
+        QTest::addColumn<QString>("failure");
+        QTest::newRow("server copy gone") << "gone";
+        QTest::newRow("server refuses to send it") << "refused";
+    }
+
+    void failedDownloadKeepsTheLeftCopy()
+    {
+        QFETCH(QString, failure);
+        if (failure == "refused" && !m_server)
+            QSKIP("a local folder does not refuse its owner");
+        QVERIFY(TestFiles::Write(Left("locked/m.txt"), "left m", Old));
+        QVERIFY(TestFiles::Write(Right("locked/m.txt"), "right m", Newer));
+        QCOMPARE(Analyse(), QStringList{"locked/m.txt 3 1"});
+        if (failure == "gone") {
+            QVERIFY(QFile::remove(Right("locked/m.txt")));
+        } else {
+            // The same server again, now listing but not sending that folder's files.
+            m_server->stop();
+            m_server->setFolderPermissions("pub/locked", "el");
+            QVERIFY(m_server->start());
+            m_job->RFolder.FolerAllName = m_server->url("/pub");
+        }
+        RecordingListener listener;
+        int errors = 0;
+        QCOMPARE(Sync(listener, &errors).size(), 0);
+        QCOMPARE(errors, 1);
+        QCOMPARE(TestFiles::Read(Left("locked/m.txt")), QByteArray("left m"));
+        QCOMPARE(QFileInfo(Left("locked/m.txt")).lastModified().toSecsSinceEpoch(), Old);
+        QCOMPARE(TestFiles::FilesBelow(Left("locked")), QStringList{"m.txt"});
+        TFileAttri left;
+        StateFile::ReadFile(Left("__FileSync__/Job"), left);
+        QCOMPARE(left.ChildCount, 0);
     }
 
     // A copy the analysis did not see (here filtered out by size on one side only) is never

@@ -130,6 +130,9 @@ private Q_SLOTS:
         QTest::newRow("negative folder count") << QByteArray("T::1\r\nd:-2:/:0:-1:-1\r\n");
         QTest::newRow("lines left over") << ok + "g:0:/g:1:2:3\r\n";
         QTest::newRow("broken escape") << QByteArray("T::1\r\nf*3:0:/f:1:2:3\r\n");
+        QTest::newRow("escape cut off at the end of a name") << QByteArray("T::1\r\nf*A:0:/f:1:2:3\r\n");
+        QTest::newRow("escape cut off after one digit") << QByteArray("T::1\r\nf*0:0:/f:1:2:3\r\n");
+        QTest::newRow("escape cut off at the end of a path") << QByteArray("T::1\r\nf:0:/f*A:1:2:3\r\n");
         QTest::newRow("binary junk") << QByteArray("\x00\x01\x02::\xff\r\n", 9);
 
         QByteArray deep = "T::1\r\n";

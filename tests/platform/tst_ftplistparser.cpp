@@ -54,6 +54,13 @@ private Q_SLOTS:
         QTest::newRow("unix time that would be in the future is last year")
             << false << QByteArray("-rw-r--r--   1 root     root               7 Dec 20 23:10 late.txt")
             << true << "late.txt" << false << utc(2025, 12, 20, 23, 10) << qint64(7);
+        // A server in another zone, or a clock a few hours fast, lists times up to a day ahead.
+        QTest::newRow("unix time hours ahead of the clock is this year")
+            << false << QByteArray("-rw-r--r--   1 root     root               5 Dec 09 18:00 ahead.txt")
+            << true << "ahead.txt" << false << utc(2026, 12, 9, 18, 0) << qint64(5);
+        QTest::newRow("unix time two days ahead is last year")
+            << false << QByteArray("-rw-r--r--   1 root     root               5 Dec 11 18:00 ahead.txt")
+            << true << "ahead.txt" << false << utc(2025, 12, 11, 18, 0) << qint64(5);
         QTest::newRow("unix with year")
             << false << QByteArray("-rw-r--r--   1 root     root            4 Jan 02  2020 a.txt")
             << true << "a.txt" << false << utc(2020, 1, 2, 0, 0) << qint64(4);

@@ -25,6 +25,8 @@ bool FtpServerFixture::start(bool mlsd, int idleTimeout)
         args << QStringLiteral("--no-mlsd");
     if (idleTimeout > 0)
         args << QStringLiteral("--idle-timeout") << QString::number(idleTimeout);
+    if (m_throttle > 0)
+        args << QStringLiteral("--throttle") << QString::number(m_throttle);
     for (const auto &p : m_permissions)
         args << QStringLiteral("--perm") << p.first + QLatin1Char('=') + p.second;
 

@@ -19,6 +19,9 @@ public:
     // Server permission letters (pyftpdlib's "elradfmwMT") for a folder that exists below
     // root() when start() runs; "" denies everything, entering included.
     void setFolderPermissions(const QString &relativeFolder, const QString &letters);
+    // Limits every data transfer, both ways, to this many bytes per second from the next
+    // start() on (0: no limit), so that a test can act while a transfer is under way.
+    void setThrottle(int bytesPerSecond) { m_throttle = bytesPerSecond; }
     // mlsd false: the server refuses MLSD/MLST, so clients list with LIST. idleTimeout > 0:
     // the server drops a control connection idle for that many seconds.
     bool start(bool mlsd = true, int idleTimeout = 0);
@@ -38,4 +41,5 @@ private:
     std::unique_ptr<QProcess> m_process;
     QList<QPair<QString, QString>> m_permissions;
     int m_port = 0;
+    int m_throttle = 0;
 };

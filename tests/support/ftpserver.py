@@ -3,6 +3,7 @@
 
 Usage: ftpserver.py --root DIR --user U --password P [--port 0] [--no-mlsd]
                     [--idle-timeout SECONDS] [--perm DIR=LETTERS ...]
+                    [--throttle BYTES_PER_SECOND]
 
 Prints "PORT <n>" once listening, then serves until killed or until its
 stdin reaches end of file (so it never outlives the process that started it).
@@ -15,7 +16,7 @@ import sys
 import threading
 
 from pyftpdlib.authorizers import DummyAuthorizer
-from pyftpdlib.handlers import FTPHandler
+from pyftpdlib.handlers import FTPHandler, ThrottledDTPHandler
 from pyftpdlib.servers import FTPServer
 
 
@@ -32,6 +33,8 @@ def parse_args():
     p.add_argument("--perm", action="append", default=[], metavar="DIR=LETTERS",
                    help="pyftpdlib permission letters for one existing folder "
                         "below the root (not its subfolders); empty: no access")
+    p.add_argument("--throttle", type=int, default=0, metavar="BYTES_PER_SECOND",
+                   help="limit every data transfer, both ways, to this rate (0: no limit)")
     return p.parse_args()
 
 
@@ -61,6 +64,11 @@ def main():
         cmds.pop("MLSD", None)
         cmds.pop("MLST", None)
         handler.proto_cmds = cmds
+
+    if args.throttle > 0:
+        handler.dtp_handler = type("TestThrottledDTPHandler", (ThrottledDTPHandler,),
+                                   {"read_limit": args.throttle,
+                                    "write_limit": args.throttle})
 
     server = FTPServer(("127.0.0.1", args.port), handler)
     server.max_cons = 64
