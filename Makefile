@@ -1,7 +1,7 @@
 # Corvane: make deps | build | test | demo | bench
 BUILD ?= build
 JOBS ?= $(shell nproc)
-PACKAGES = cmake ninja-build g++ qt6-base-dev libcurl4-openssl-dev python3-pyftpdlib fonts-dejavu-core
+PACKAGES = cmake ninja-build g++ qt6-base-dev libcurl4-openssl-dev python3-pyftpdlib fonts-dejavu-core systemd
 
 .PHONY: deps build test demo bench install clean
 

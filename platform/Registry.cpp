@@ -1,5 +1,7 @@
 #include "platform/Registry.h"
 
+#include "platform/ConfigHome.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QSettings>
@@ -55,13 +57,9 @@ RegistryKey::~RegistryKey()
 
 QString RegistryKey::HiveFilePath(RegistryHive hive)
 {
-    QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
-    // XDG ignores a relative path here.
-    if (base.isEmpty() || QDir::isRelativePath(base))
-        base = QDir::homePath() + QStringLiteral("/.config");
     const QString file = hive == RegistryHive::CurrentUser ? QStringLiteral("HKEY_CURRENT_USER.ini")
                                                            : QStringLiteral("HKEY_LOCAL_MACHINE.ini");
-    return base + QStringLiteral("/Corvane/") + file;
+    return ConfigHomeFolder() + QStringLiteral("/Corvane/") + file;
 }
 
 bool RegistryKey::Open(RegistryHive hive, const QString &keyPath, bool create)
