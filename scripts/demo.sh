@@ -124,4 +124,20 @@ run analyze Demo --rows
 echo
 echo "Server folder after the synchronisation:"
 (cd "$demo/server" && find pub -type f | sort)
+
+# On a desktop, the window takes over: one more change on each side, and the job analyses
+# itself when the window opens, so the proposal is fresh. The server serves until it closes.
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -x "$build/Corvane" ]; then
+    cp "$build/Corvane" "$demo/program/Corvane"
+    [ -d "$build/help" ] && cp -R "$build/help" "$demo/program/"
+    printf 'Meeting notes\nand what came of them\n' > "$demo/left/docs/notes.txt"
+    touch -d '+2 minutes' "$demo/left/docs/notes.txt"
+    printf 'Quarterly report, second draft\n' > "$demo/server/pub/shared/report.txt"
+    touch -d '+2 minutes' "$demo/server/pub/shared/report.txt"
+    sed -i 's|<StartAnalyze>0</StartAnalyze>|<StartAnalyze>1</StartAnalyze>|' "$demo/program/tasklist.tkl"
+    echo
+    echo "(docs/notes.txt changed on the left, shared/report.txt on the server)"
+    echo "Opening the window on the job Demo; close it to end the demo."
+    "$demo/program/Corvane" || failed=1
+fi
 exit "$failed"

@@ -28,14 +28,16 @@ namespace {
 // A page that is busy running until it is cancelled; tells what the window asked of it.
 class BusyPage : public TJobPage {
 public:
-    BusyPage(QWidget *parent, const QString &taskListPath, QStringList *namesAtCancel)
-        : TJobPage(parent), m_taskListPath(taskListPath), m_namesAtCancel(namesAtCancel)
+    BusyPage(QWidget *parent, const QString &taskListPath, QStringList *namesAtCancel, QStringList *calls)
+        : TJobPage(parent), m_taskListPath(taskListPath), m_namesAtCancel(namesAtCancel), m_calls(calls)
     {
     }
-    void SetJob(int) override {}
+    void SetJob(int index) override { m_index = index; }
     bool RunInProgress() const override { return m_running; }
+    void DropWaitingRun() override { *m_calls << QStringLiteral("drop %1").arg(m_index); }
     void CancelAndWait() override
     {
+        *m_calls << QStringLiteral("cancel %1").arg(m_index);
         if (m_running)
             *m_namesAtCancel = TaskListFiles::Names(m_taskListPath);
         m_running = false;
@@ -44,6 +46,8 @@ public:
 private:
     QString m_taskListPath;
     QStringList *m_namesAtCancel;
+    QStringList *m_calls;
+    int m_index = -1;
     bool m_running = true;
 };
 
@@ -395,9 +399,9 @@ private Q_SLOTS:
         TaskListFiles::Write(TaskList(), {"One"});
         const QString other = Folder() + QStringLiteral("other.tkl");
         TaskListFiles::Write(other, {"Imported"});
-        QStringList namesAtCancel{QStringLiteral("not cancelled")};
-        Open([this, &namesAtCancel](QWidget *parent) -> TJobPage * {
-            return new BusyPage(parent, TaskList(), &namesAtCancel);
+        QStringList namesAtCancel{QStringLiteral("not cancelled")}, calls;
+        Open([this, &namesAtCancel, &calls](QWidget *parent) -> TJobPage * {
+            return new BusyPage(parent, TaskList(), &namesAtCancel, &calls);
         });
         QString said;
         AnswerMessage(&said);
@@ -411,6 +415,8 @@ private Q_SLOTS:
         CloseWindow();
         // The run was cancelled while the file still held the jobs of the start; then saved.
         QCOMPARE(namesAtCancel, QStringList{"One"});
+        // Every waiting run is dropped before any run is cancelled.
+        QCOMPARE(calls.mid(0, 4), (QStringList{"drop 0", "drop 1", "cancel 0", "cancel 1"}));
         QCOMPARE(TaskListFiles::Names(TaskList()), (QStringList{"One", "Two"}));
     }
 

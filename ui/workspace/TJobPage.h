@@ -16,6 +16,10 @@ public:
     // Drops a waiting run, cancels the running one and returns once its thread has ended,
     // so the job and the page may be changed or freed afterwards. Interface thread only.
     virtual void CancelAndWait() = 0;
+    // Drops a run of this page that waits for its turn; a running one goes on. The window
+    // calls it on every page before cancelling any, so that ending one run cannot start
+    // another that is about to be cancelled too.
+    virtual void DropWaitingRun() {}
     // The page became the shown notebook page.
     virtual void PageShown() {}
 };

@@ -623,7 +623,9 @@ void TMirelleFom::FreeJobPages()
 
 void TMirelleFom::CancelRuns()
 {
-    // Runs waiting for their turn are dropped by the first call before the next can start.
+    // Waiting runs go first: otherwise the end of a cancelled run would start the next.
+    for (const JobPage &p : JobPages)
+        p.Page->DropWaitingRun();
     for (const JobPage &p : JobPages)
         p.Page->CancelAndWait();
 }
