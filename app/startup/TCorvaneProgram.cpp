@@ -101,5 +101,8 @@ int TCorvaneProgram::Run()
 {
     if (!Start())
         return 0;
+    // A session that ended while the start-up message was open has closed the window already.
+    if (!m_window->isVisible())
+        return 0;
     return QApplication::exec();
 }
