@@ -1,6 +1,7 @@
 #include "app/TMyRegistryInfo.h"
 #include "model/SyncTaskList.h"
 #include "tests/support/TaskListFiles.h"
+#include "ui/widgets/ResourcePictures.h"
 #include "ui/widgets/TImageExButton.h"
 #include "ui/workspace/TPlaceholderPage.h"
 #include "ui/workspace/UMirelleFom.h"
@@ -195,6 +196,9 @@ private Q_SLOTS:
         QCOMPARE(ShownPage(), QStringLiteral("Two"));
         QCOMPARE(tabs.at(1)->Tag(), 2);
         QCOMPARE(tabs.at(2)->Tag(), 0);
+        // From the keyboard too.
+        QTest::keyClick(tabs.at(0), Qt::Key_Space);
+        QCOMPARE(ShownPage(), QStringLiteral("One"));
     }
 
     void tenJobsScrollAndStopAtBothEnds()
@@ -467,6 +471,28 @@ private Q_SLOTS:
         });
         Trigger(QStringLiteral("About2"));
         QVERIFY(closed);
+    }
+
+    void buttonsShowTheirHoverPictures_data()
+    {
+        QTest::addColumn<QString>("name");
+        for (const char *name : {"jobbutton", "actionbutton", "viewbutton", "toolsbutton", "HelpButton", "CloseBtn",
+                                 "BigBtn", "MinBtn"})
+            QTest::newRow(name) << QString::fromLatin1(name);
+    }
+    void buttonsShowTheirHoverPictures()
+    {
+        QFETCH(QString, name);
+        Open();
+        auto *button = Find<TImageExButton>(name);
+        const QImage normal = ResourcePicture(name + QLatin1Char('1')).toImage();
+        const QImage hover = ResourcePicture(name + QLatin1Char('2')).toImage();
+        QVERIFY(!normal.isNull() && !hover.isNull() && normal != hover);
+        QCOMPARE(button->Picture().toImage(), normal);
+        QTest::mouseMove(button, QPoint(5, 5));
+        QTRY_COMPARE(button->Picture().toImage(), hover);
+        QTest::mouseMove(m_window, QPoint(300, 400));
+        QTRY_COMPARE(button->Picture().toImage(), normal);
     }
 
     void menusOpenUnderTheirButtons()
