@@ -1,5 +1,6 @@
 #include "app/ExecutableFolder.h"
 #include "model/SyncTaskList.h"
+#include "tests/support/StoredDifferences.h"
 
 #include <QDomDocument>
 #include <QFile>
@@ -9,40 +10,6 @@
 #include <limits>
 
 namespace {
-
-// Names of the stored fields that differ between a and b.
-QStringList StoredDifferences(const TSyncTask &a, const TSyncTask &b)
-{
-    QStringList d;
-#define CHECK(field) \
-    if (!(a.field == b.field)) \
-        d << QStringLiteral(#field);
-    CHECK(SyncName) CHECK(SyncID) CHECK(SyncDirection) CHECK(ForcedOrVerified) CHECK(IsDeleteFile)
-    CHECK(SaveOldFile) CHECK(UseTempFile) CHECK(CheckNoChange) CHECK(EstimateDiskSpace)
-    CHECK(IncludeFilterr) CHECK(ExcludeFilterr) CHECK(ExcludeEmtpyFolder) CHECK(ExcludeHiddenFile)
-    CHECK(ExcludeSystemFile) CHECK(StartAnalyze) CHECK(StartSync) CHECK(ConnectAnalyze)
-    CHECK(ConnectSync) CHECK(LogoffAnalyze) CHECK(LogoffSync) CHECK(PeriodAnalyze) CHECK(PeriodSync)
-    CHECK(Hours) CHECK(minutes) CHECK(TSsync) CHECK(TSanalyze) CHECK(TaskScheduler) CHECK(Conflicts)
-    CHECK(EnsureFolderTags)
-    for (const char *side : {"IncludeFilter", "ExcludeFilter"}) {
-        const bool inc = side[0] == 'I';
-        const TFilterBounds &x = inc ? a.IncludeFilter : a.ExcludeFilter;
-        const TFilterBounds &y = inc ? b.IncludeFilter : b.ExcludeFilter;
-        if (x.FileTimeMin != y.FileTimeMin || x.FileTimeMax != y.FileTimeMax
-            || x.FileSizeMin != y.FileSizeMin || x.FileSizeMax != y.FileSizeMax)
-            d << QString::fromLatin1(side);
-    }
-    for (const char *side : {"LFolder", "RFolder"}) {
-        const TFolderSource &x = side[0] == 'L' ? a.LFolder : a.RFolder;
-        const TFolderSource &y = side[0] == 'L' ? b.LFolder : b.RFolder;
-        if (x.DeviceType != y.DeviceType || x.FolerAllName != y.FolerAllName || x.validate != y.validate
-            || x.UserName != y.UserName || x.PWD != y.PWD || x.ActiveMode != y.ActiveMode
-            || x.FactTime != y.FactTime || x.PrivateKey != y.PrivateKey)
-            d << QString::fromLatin1(side);
-    }
-#undef CHECK
-    return d;
-}
 
 enum Variant { Defaults, EveryField, OddStrings, ExtremeNumbers };
 

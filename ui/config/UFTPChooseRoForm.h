@@ -1,0 +1,55 @@
+#pragma once
+#include "model/TFolderSource.h"
+
+#include <QDialog>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+class TFtpBackgroundCall;
+class TRunGate;
+
+// The FTP folder chooser: address, user and password, a connect that lists the folders
+// down the address, and a folder tree to pick from. Talking to the server happens off the
+// interface thread. It works on a copy of the side given; the caller takes FolderSource()
+// when Result() is true.
+class TFTPChooseRoForm : public QDialog {
+    Q_OBJECT
+public:
+    explicit TFTPChooseRoForm(QWidget *parent = nullptr);
+    ~TFTPChooseRoForm() override;
+
+    void SetFolderSource(const TFolderSource &source);
+    const TFolderSource &FolderSource() const { return m_source; }
+    bool Result() const { return m_result; }
+    // True while a connect or a listing is in progress or waiting for its turn.
+    bool Busy() const;
+    // Waits at gate instead of the process-wide run gate (tests).
+    void SetRunGate(TRunGate &gate);
+
+    void done(int result) override;
+
+Q_SIGNALS:
+    // A connect or a listing has ended and the tree shows its result.
+    void WorkEnded();
+
+private:
+    void fptconnectButtonClick();
+    void tvFtpClick();
+    void tvFtpDblClick();
+    void OkButtonClick();
+    void setWorking(bool working);
+    QTreeWidgetItem *addNode(QTreeWidgetItem *parent, const QString &name, const QString &url);
+
+    TFolderSource m_source;
+    bool m_result = false;
+    TFtpBackgroundCall *m_call = nullptr;
+    QLineEdit *Edit_ftpip = nullptr;
+    QLineEdit *Edit_ftpuser = nullptr;
+    QLineEdit *Edit_ftppwd = nullptr;
+    QPushButton *fptconnectButton = nullptr;
+    QTreeWidget *tvFtp = nullptr;
+    QLabel *Label1 = nullptr;
+};
