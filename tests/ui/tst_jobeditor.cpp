@@ -5,7 +5,7 @@
 #include "ui/config/UChooseRoForm.h"
 #include "ui/config/UCreatTaskForm.h"
 
-#include <QAbstractButton>
+#include "ui/widgets/TImageExButton.h"
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -103,7 +103,7 @@ struct Editor {
     template <class T>
     T *get(const char *name) { return control<T>(form, name); }
     // As the user does before touching a page's controls.
-    void page(int index) { click(get<QAbstractButton>(qPrintable(QStringLiteral("PageButton%1").arg(index)))); }
+    void page(int index) { click(get<TImageExButton>(qPrintable(QStringLiteral("PageButton%1").arg(index)))); }
     TCreatTaskForm form;
 };
 
@@ -120,8 +120,8 @@ private Q_SLOTS:
         QCOMPARE(e.form.CurrentPage(), 0);
         QVERIFY(e.get<QRadioButton>("rb_sync")->isChecked());
         QCOMPARE(e.get<QComboBox>("cb_syncdirect")->currentIndex(), -1);
-        QVERIFY(e.get<QAbstractButton>("OkButton")->isVisible());
-        QVERIFY(!e.get<QAbstractButton>("ApplyButton")->isVisible());
+        QVERIFY(e.get<TImageExButton>("OkButton")->isVisible());
+        QVERIFY(!e.get<TImageExButton>("ApplyButton")->isVisible());
         QVERIFY(e.get<QLineEdit>("edit_taskname")->isEnabled());
         for (QCheckBox *box : e.form.findChildren<QCheckBox *>())
             QVERIFY2(!box->isChecked(), qPrintable(box->objectName()));
@@ -142,7 +142,7 @@ private Q_SLOTS:
         }
 
         type(e.get<QLineEdit>("edit_taskname"), QStringLiteral("Job1"));
-        click(e.get<QAbstractButton>("OkButton"));
+        click(e.get<TImageExButton>("OkButton"));
         QVERIFY(e.form.Result());
         QCOMPARE(tasks.Count(), 1);
         const TSyncTask &made = *tasks.TaskAt(0);
@@ -166,8 +166,8 @@ private Q_SLOTS:
         before.AssignFrom(*tasks.TaskAt(0));
         Editor e(tasks, 0);
         QVERIFY(!e.get<QLineEdit>("edit_taskname")->isEnabled());
-        QVERIFY(!e.get<QAbstractButton>("OkButton")->isVisible());
-        click(e.get<QAbstractButton>("ApplyButton"));
+        QVERIFY(!e.get<TImageExButton>("OkButton")->isVisible());
+        click(e.get<TImageExButton>("ApplyButton"));
         QVERIFY(e.form.Result());
         QCOMPARE(StoredDifferences(*tasks.TaskAt(0), before), QStringList());
     }
@@ -214,9 +214,9 @@ private Q_SLOTS:
             e.get<QComboBox>("cb_syncdirect")->setCurrentIndex(pickItem);
         if (stored < 0) {
             type(e.get<QLineEdit>("edit_taskname"), QStringLiteral("New"));
-            click(e.get<QAbstractButton>("OkButton"));
+            click(e.get<TImageExButton>("OkButton"));
         } else {
-            click(e.get<QAbstractButton>("ApplyButton"));
+            click(e.get<TImageExButton>("ApplyButton"));
         }
         QVERIFY(e.form.Result());
         QCOMPARE(tasks.TaskAt(0)->SyncDirection, expected);
@@ -277,7 +277,7 @@ private Q_SLOTS:
             if (!unit.isEmpty())
                 units->setCurrentText(unit);
         }
-        click(e.get<QAbstractButton>("ApplyButton"));
+        click(e.get<TImageExButton>("ApplyButton"));
         QVERIFY(e.form.Result());
         QCOMPARE(tasks.TaskAt(0)->IncludeFilter.FileSizeMax, expected);
     }
@@ -300,7 +300,7 @@ private Q_SLOTS:
             type(e.get<QLineEdit>(sizes[i]), QString::number(10 + i));
             type(e.get<QLineEdit>(times[i]), QStringLiteral("0%1-1%1-201%1 1%1:3%1").arg(i + 5));
         }
-        click(e.get<QAbstractButton>("ApplyButton"));
+        click(e.get<TImageExButton>("ApplyButton"));
         QVERIFY(e.form.Result());
         const int64_t s[] = {t.ExcludeFilter.FileSizeMin, t.ExcludeFilter.FileSizeMax, t.IncludeFilter.FileSizeMin,
                              t.IncludeFilter.FileSizeMax};
@@ -352,7 +352,7 @@ private Q_SLOTS:
             QVERIFY(edit->isEnabled());
             type(edit, enter);
         }
-        click(e.get<QAbstractButton>("ApplyButton"));
+        click(e.get<TImageExButton>("ApplyButton"));
         QVERIFY(e.form.Result());
         QCOMPARE(tasks.TaskAt(0)->ExcludeFilter.FileTimeMin, expected);
     }
@@ -423,7 +423,7 @@ private Q_SLOTS:
             type(hoursEdit->findChild<QLineEdit *>(), v.at(1));
             type(minutesEdit->findChild<QLineEdit *>(), v.at(2));
         }
-        click(e.get<QAbstractButton>("ApplyButton"));
+        click(e.get<TImageExButton>("ApplyButton"));
         QVERIFY(e.form.Result());
         QCOMPARE(t.Hours, hours);
         QCOMPARE(t.minutes, minutes);
@@ -468,7 +468,7 @@ private Q_SLOTS:
         edit->setText(name);
         BoxSeen seen;
         QTimer *answer = AnswerNextBox(seen);
-        click(e.get<QAbstractButton>("OkButton"));
+        click(e.get<TImageExButton>("OkButton"));
         if (!seen.shown)
             delete answer;
         QCOMPARE(seen.shown, !message.isEmpty());
@@ -513,7 +513,7 @@ private Q_SLOTS:
 
         BoxSeen seen;
         AnswerNextBox(seen);
-        click(e.get<QAbstractButton>("ApplyButton"));
+        click(e.get<TImageExButton>("ApplyButton"));
         QVERIFY(seen.shown);
         QVERIFY2(seen.text.contains(QStringLiteral("modified before")) && seen.text.contains(QStringLiteral("Included")),
                  qPrintable(seen.text));
@@ -524,7 +524,7 @@ private Q_SLOTS:
         QCOMPARE(StoredDifferences(*tasks.TaskAt(0), before), QStringList());
 
         type(time, QStringLiteral("010220201000"));
-        click(e.get<QAbstractButton>("ApplyButton"));
+        click(e.get<TImageExButton>("ApplyButton"));
         QVERIFY(e.form.Result());
         QCOMPARE(tasks.TaskAt(0)->IncludeFilter.FileTimeMax, DosDateTime::PackFields(2020, 1, 2, 10, 0, 0));
         QCOMPARE(tasks.TaskAt(0)->SyncDirection, 0);
@@ -543,19 +543,19 @@ private Q_SLOTS:
         QCOMPARE(exclude->rowCount(), 3);
         exclude->item(1, 1)->setText(QStringLiteral("  "));
 
-        click(e.get<QAbstractButton>("bt_addinclude"));
-        click(e.get<QAbstractButton>("bt_addinclude"));
+        click(e.get<TImageExButton>("bt_addinclude"));
+        click(e.get<TImageExButton>("bt_addinclude"));
         QCOMPARE(include->rowCount(), 3);
         QCOMPARE(include->item(2, 0)->text(), QStringLiteral("2"));
         include->item(0, 1)->setText(QStringLiteral("first"));
         include->item(1, 1)->setText(QStringLiteral("gone"));
         include->item(2, 1)->setText(QStringLiteral(" third "));
         include->setCurrentCell(1, 1);
-        click(e.get<QAbstractButton>("bt_delinclude"));
+        click(e.get<TImageExButton>("bt_delinclude"));
         QCOMPARE(include->rowCount(), 2);
         QCOMPARE(include->item(1, 0)->text(), QStringLiteral("1"));
 
-        click(e.get<QAbstractButton>("ApplyButton"));
+        click(e.get<TImageExButton>("ApplyButton"));
         QVERIFY(e.form.Result());
         QCOMPARE(tasks.TaskAt(0)->ExcludeFilterr, QStringList({QStringLiteral("a"), QStringLiteral("c")}));
         QCOMPARE(tasks.TaskAt(0)->IncludeFilterr, QStringList({QStringLiteral("first"), QStringLiteral(" third ")}));
@@ -579,12 +579,12 @@ private Q_SLOTS:
         Editor e(tasks, 0);
         WhenShown<TChooseRoForm>([&dir](TChooseRoForm *chooser) {
             control<QLineEdit>(*chooser, "Edit_Address")->setText(dir.path());
-            click(control<QAbstractButton>(*chooser, "OkButton"));
+            click(control<TImageExButton>(*chooser, "OkButton"));
         });
-        click(e.get<QAbstractButton>("bt_lbrowse"));
+        click(e.get<TImageExButton>("bt_lbrowse"));
         QCOMPARE(e.get<QLineEdit>("edit_lfolder")->text(), dir.path());
         QCOMPARE(tasks.TaskAt(0)->LFolder.FolerAllName, QStringLiteral("/data/left"));
-        click(e.get<QAbstractButton>(apply ? "ApplyButton" : "CancelButton"));
+        click(e.get<TImageExButton>(apply ? "ApplyButton" : "CancelButton"));
         QCOMPARE(e.form.Result(), apply);
         QCOMPARE(tasks.TaskAt(0)->LFolder.FolerAllName, apply ? dir.path() : QStringLiteral("/data/left"));
         QCOMPARE(tasks.TaskAt(0)->LFolder.DeviceType, 1);
@@ -610,13 +610,13 @@ private Q_SLOTS:
             true);
         WhenShown<TChooseRoForm>([&dir](TChooseRoForm *chooser) {
             control<QLineEdit>(*chooser, "Edit_Address")->setText(dir.path());
-            click(control<QAbstractButton>(*chooser, "OkButton"));
+            click(control<TImageExButton>(*chooser, "OkButton"));
         });
-        click(e.get<QAbstractButton>("bt_rbrowse"));
+        click(e.get<TImageExButton>("bt_rbrowse"));
         QCOMPARE(offered, QStringList({QStringLiteral("Local folder"), QStringLiteral("FTP folder")}));
         QCOMPARE(preselected, QStringLiteral("FTP folder"));
         QCOMPARE(e.get<QLineEdit>("edit_rfolder")->text(), dir.path());
-        click(e.get<QAbstractButton>("OkButton"));
+        click(e.get<TImageExButton>("OkButton"));
         QVERIFY(e.form.Result());
         QCOMPARE(tasks.TaskAt(0)->RFolder.DeviceType, 1);
         QCOMPARE(tasks.TaskAt(0)->RFolder.FolerAllName, dir.path());
@@ -648,12 +648,12 @@ private Q_SLOTS:
         running = true;
         BoxSeen seen;
         AnswerNextBox(seen);
-        click(e.get<QAbstractButton>("ApplyButton"));
+        click(e.get<TImageExButton>("ApplyButton"));
         QVERIFY(seen.shown);
         QVERIFY(e.form.isVisible());
         QCOMPARE(StoredDifferences(*tasks.TaskAt(0), before), QStringList());
         running = false;
-        click(e.get<QAbstractButton>("ApplyButton"));
+        click(e.get<TImageExButton>("ApplyButton"));
         QVERIFY(e.form.Result());
         QCOMPARE(tasks.TaskAt(0)->SaveOldFile, 0);
     }
@@ -663,7 +663,7 @@ private Q_SLOTS:
         SyncTaskList tasks;
         Editor e(tasks);
         for (int page : {2, 1, 0}) {
-            click(e.get<QAbstractButton>(qPrintable(QStringLiteral("PageButton%1").arg(page))));
+            click(e.get<TImageExButton>(qPrintable(QStringLiteral("PageButton%1").arg(page))));
             QCOMPARE(e.form.CurrentPage(), page);
             for (int i = 0; i < 3; ++i) {
                 const QColor colour = e.get<QLabel>(qPrintable(QStringLiteral("PageLabel%1").arg(i)))

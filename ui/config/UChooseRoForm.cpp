@@ -2,6 +2,8 @@
 
 #include "app/SharedFunctions.h"
 #include "ui/config/ConfigMessages.h"
+#include "ui/config/ConfigSkin.h"
+#include "ui/widgets/TImageExButton.h"
 #include "ui/config/LocalFolderMaker.h"
 
 #include <QDir>
@@ -12,7 +14,6 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -30,19 +31,15 @@ QString joined(const QString &folder, const QString &name)
 
 }  // namespace
 
-TChooseRoForm::TChooseRoForm(QWidget *parent) : QDialog(parent)
+TChooseRoForm::TChooseRoForm(QWidget *parent) : TSkinForm(parent)
 {
     setObjectName(QStringLiteral("ChooseRoForm"));
     setFixedSize(DialogWidth, DialogHeight);
+    ConfigSkin::Background(this, QStringLiteral("ChooseRoBack"));
+    ConfigSkin::CloseBox(this);
     auto *box = new QVBoxLayout(this);
+    box->setContentsMargins(12, 42, 12, 12);
 
-    auto *header = new QHBoxLayout;
-    header->addStretch();
-    auto *closeBox = new QPushButton(QStringLiteral("x"), this);
-    closeBox->setObjectName(QStringLiteral("SMCLoseBtn"));
-    connect(closeBox, &QPushButton::clicked, this, &QDialog::reject);
-    header->addWidget(closeBox);
-    box->addLayout(header);
 
     strv1 = new QTreeWidget(this);
     strv1->setObjectName(QStringLiteral("strv1"));
@@ -63,15 +60,15 @@ TChooseRoForm::TChooseRoForm(QWidget *parent) : QDialog(parent)
     box->addLayout(address);
 
     auto *buttons = new QHBoxLayout;
-    auto *make = new QPushButton(QStringLiteral("Make Folder"), this);
-    make->setObjectName(QStringLiteral("MakeFolderButton"));
-    connect(make, &QPushButton::clicked, this, &TChooseRoForm::MakeFolderButtonClick);
-    auto *ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName(QStringLiteral("OkButton"));
-    connect(ok, &QPushButton::clicked, this, &TChooseRoForm::OkButtonClick);
-    auto *cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cancel->setObjectName(QStringLiteral("CancelButton"));
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    TImageExButton *make = ConfigSkin::Button(this, QStringLiteral("MakeFolderButton"), QStringLiteral("MakeFolderButton"),
+                                              QSize(116, 28), QStringLiteral("Make a new folder"));
+    connect(make, &TImageEx::clicked, this, &TChooseRoForm::MakeFolderButtonClick);
+    TImageExButton *ok = ConfigSkin::Button(this, QStringLiteral("OkButton"), QStringLiteral("Ok"),
+                                            ConfigSkin::DialogButtonSize, QStringLiteral("OK"));
+    connect(ok, &TImageEx::clicked, this, &TChooseRoForm::OkButtonClick);
+    TImageExButton *cancel = ConfigSkin::Button(this, QStringLiteral("CancelButton"), QStringLiteral("Cancel"),
+                                                ConfigSkin::DialogButtonSize, QStringLiteral("Cancel"));
+    connect(cancel, &TImageEx::clicked, this, &QDialog::reject);
     buttons->addWidget(make);
     buttons->addStretch();
     buttons->addWidget(ok);

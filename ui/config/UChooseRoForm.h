@@ -1,7 +1,7 @@
 #pragma once
 #include "model/TFolderSource.h"
 
-#include <QDialog>
+#include "ui/widgets/TSkinForm.h"
 
 class QAbstractButton;
 class QLineEdit;
@@ -11,7 +11,7 @@ class QTreeWidgetItem;
 // The local folder chooser: a tree of folders from the home folder and the file-system
 // root, an address that follows it or is typed, and "make folder". It works on a copy of
 // the side given; the caller takes FolderSource() when Result() is true.
-class TChooseRoForm : public QDialog {
+class TChooseRoForm : public TSkinForm {
     Q_OBJECT
 public:
     explicit TChooseRoForm(QWidget *parent = nullptr);

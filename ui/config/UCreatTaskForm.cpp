@@ -3,13 +3,15 @@
 #include "model/SyncTaskList.h"
 #include "model/TSyncTask.h"
 #include "ui/config/ConfigMessages.h"
+#include "ui/config/ConfigSkin.h"
 #include "ui/config/FilterBoundText.h"
 #include "ui/config/JobNameRule.h"
 #include "ui/config/TEmptySpinBox.h"
 #include "ui/config/UChooseRoForm.h"
 #include "ui/config/UFTPChooseRoForm.h"
+#include "ui/widgets/ResourcePictures.h"
+#include "ui/widgets/TImageExButton.h"
 
-#include <QAbstractButton>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -20,7 +22,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
 #include <QStackedWidget>
@@ -31,6 +32,9 @@ namespace {
 
 constexpr int DialogWidth = 570;
 constexpr int DialogHeight = 550;
+constexpr QSize PageButtonSize(125, 28);
+constexpr QSize BrowseSize(84, 28);
+constexpr QSize ListButtonSize(22, 22);
 const QColor ActivePageColour(38, 87, 136);
 
 const QString SizeHint = QStringLiteral("Specify the range of the file size.  B: Byte,KB: kilobyte,MB: megabyte. ");
@@ -75,34 +79,34 @@ struct TCreatTaskForm::NameList {
     QStringList TSyncTask::*field = nullptr;
 };
 
-TCreatTaskForm::TCreatTaskForm(SyncTaskList &tasks, QWidget *parent) : QDialog(parent), m_tasks(tasks)
+TCreatTaskForm::TCreatTaskForm(SyncTaskList &tasks, QWidget *parent) : TSkinForm(parent), m_tasks(tasks)
 {
     setObjectName(QStringLiteral("CreatTaskForm"));
     setFixedSize(DialogWidth, DialogHeight);
+    ConfigSkin::Background(this, QStringLiteral("CreatTaskBack"));
+    ConfigSkin::CloseBox(this);
 
-    auto *root = new QVBoxLayout(this);
-    auto *header = new QHBoxLayout;
+    // The page buttons sit on the background's page-tab strip.
     const QStringList pageNames{QStringLiteral("General"), QStringLiteral("Filter"), QStringLiteral("Scheduling")};
     for (int i = 0; i < pageNames.size(); ++i) {
-        QAbstractButton *button = makeButton(QStringLiteral("PageButton%1").arg(i), QStringLiteral("ieb1"), QString());
+        auto *button = new TImageExButton(this);
+        button->setObjectName(QStringLiteral("PageButton%1").arg(i));
+        button->setAccessibleName(pageNames.at(i));
+        button->setFixedSize(PageButtonSize);
+        button->move(12 + i * (PageButtonSize.width() + 2), 34);
         auto *label = new QLabel(pageNames.at(i), button);
         label->setObjectName(QStringLiteral("PageLabel%1").arg(i));
         label->setAlignment(Qt::AlignCenter);
+        label->setGeometry(button->rect());
+        // A click on the label is a click on its button.
         label->setAttribute(Qt::WA_TransparentForMouseEvents);
-        auto *box = new QVBoxLayout(button);
-        box->setContentsMargins(0, 0, 0, 0);
-        box->addWidget(label);
-        connect(button, &QAbstractButton::clicked, this, [this, i] { ShowPage(i); });
+        connect(button, &TImageEx::clicked, this, [this, i] { ShowPage(i); });
         m_pageButtons.append(button);
         m_pageLabels.append(label);
-        header->addWidget(button);
     }
-    header->addStretch();
-    QAbstractButton *closeBox = makeButton(QStringLiteral("SMCLoseBtn"), QStringLiteral("SMCLoseBtn"), QStringLiteral("x"));
-    connect(closeBox, &QAbstractButton::clicked, this, &QDialog::reject);
-    header->addWidget(closeBox, 0, Qt::AlignTop);
-    root->addLayout(header);
 
+    auto *root = new QVBoxLayout(this);
+    root->setContentsMargins(12, 66, 12, 12);
     m_pages = new QStackedWidget(this);
     m_pages->addWidget(buildGeneral());
     m_pages->addWidget(buildFilter());
@@ -111,12 +115,15 @@ TCreatTaskForm::TCreatTaskForm(SyncTaskList &tasks, QWidget *parent) : QDialog(p
 
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
-    m_okButton = makeButton(QStringLiteral("OkButton"), QStringLiteral("Ok"), QStringLiteral("OK"));
-    m_applyButton = makeButton(QStringLiteral("ApplyButton"), QStringLiteral("apply"), QStringLiteral("Apply"));
-    QAbstractButton *cancel = makeButton(QStringLiteral("CancelButton"), QStringLiteral("Cancel"), QStringLiteral("Cancel"));
-    connect(m_okButton, &QAbstractButton::clicked, this, &TCreatTaskForm::okClick);
-    connect(m_applyButton, &QAbstractButton::clicked, this, &TCreatTaskForm::applyClick);
-    connect(cancel, &QAbstractButton::clicked, this, &QDialog::reject);
+    m_okButton = makeButton(QStringLiteral("OkButton"), QStringLiteral("Ok"), ConfigSkin::DialogButtonSize,
+                            QStringLiteral("OK"));
+    m_applyButton = makeButton(QStringLiteral("ApplyButton"), QStringLiteral("apply"), ConfigSkin::DialogButtonSize,
+                               QStringLiteral("Apply"));
+    TImageExButton *cancel = makeButton(QStringLiteral("CancelButton"), QStringLiteral("Cancel"),
+                                        ConfigSkin::DialogButtonSize, QStringLiteral("Cancel"));
+    connect(m_okButton, &TImageEx::clicked, this, &TCreatTaskForm::okClick);
+    connect(m_applyButton, &TImageEx::clicked, this, &TCreatTaskForm::applyClick);
+    connect(cancel, &TImageEx::clicked, this, &QDialog::reject);
     buttons->addWidget(m_okButton);
     buttons->addWidget(m_applyButton);
     buttons->addWidget(cancel);
@@ -127,11 +134,10 @@ TCreatTaskForm::TCreatTaskForm(SyncTaskList &tasks, QWidget *parent) : QDialog(p
 
 TCreatTaskForm::~TCreatTaskForm() = default;
 
-QAbstractButton *TCreatTaskForm::makeButton(const QString &objectName, const QString &, const QString &text)
+TImageExButton *TCreatTaskForm::makeButton(const QString &objectName, const QString &pictureBase, QSize size,
+                                           const QString &accessibleName)
 {
-    auto *button = new QPushButton(text, this);
-    button->setObjectName(objectName);
-    return button;
+    return ConfigSkin::Button(this, objectName, pictureBase, size, accessibleName);
 }
 
 QCheckBox *TCreatTaskForm::makeCheck(const QString &objectName, const QString &caption)
@@ -155,8 +161,9 @@ QWidget *TCreatTaskForm::buildGeneral()
     edit_lfolder = new QLineEdit(page);
     edit_lfolder->setObjectName(QStringLiteral("edit_lfolder"));
     edit_lfolder->setReadOnly(true);
-    QAbstractButton *lbrowse = makeButton(QStringLiteral("bt_lbrowse"), QStringLiteral("Browse"), QStringLiteral("Browse"));
-    connect(lbrowse, &QAbstractButton::clicked, this, &TCreatTaskForm::browseLeft);
+    TImageExButton *lbrowse = makeButton(QStringLiteral("bt_lbrowse"), QStringLiteral("Browse"), BrowseSize,
+                                         QStringLiteral("Browse for the left folder"));
+    connect(lbrowse, &TImageEx::clicked, this, &TCreatTaskForm::browseLeft);
     grid->addWidget(new QLabel(QStringLiteral("Left Folder"), page), 1, 0);
     grid->addWidget(edit_lfolder, 1, 1);
     grid->addWidget(lbrowse, 1, 2);
@@ -164,8 +171,9 @@ QWidget *TCreatTaskForm::buildGeneral()
     edit_rfolder = new QLineEdit(page);
     edit_rfolder->setObjectName(QStringLiteral("edit_rfolder"));
     edit_rfolder->setReadOnly(true);
-    QAbstractButton *rbrowse = makeButton(QStringLiteral("bt_rbrowse"), QStringLiteral("Browse"), QStringLiteral("Browse"));
-    connect(rbrowse, &QAbstractButton::clicked, this, &TCreatTaskForm::browseRight);
+    TImageExButton *rbrowse = makeButton(QStringLiteral("bt_rbrowse"), QStringLiteral("Browse"), BrowseSize,
+                                         QStringLiteral("Browse for the right folder"));
+    connect(rbrowse, &TImageEx::clicked, this, &TCreatTaskForm::browseRight);
     grid->addWidget(new QLabel(QStringLiteral("Right Folder"), page), 2, 0);
     grid->addWidget(edit_rfolder, 2, 1);
     grid->addWidget(rbrowse, 2, 2);
@@ -326,14 +334,13 @@ QWidget *TCreatTaskForm::buildFilterGroup(const QString &title, bool excluded)
     const size_t listIndex = m_lists.size();
     m_lists.push_back(list);
 
-    QAbstractButton *add = makeButton(excluded ? QStringLiteral("bt_addexclude") : QStringLiteral("bt_addinclude"),
-                                      QString(), QStringLiteral("+"));
-    QAbstractButton *del = makeButton(excluded ? QStringLiteral("bt_delexclude") : QStringLiteral("bt_delinclude"),
-                                      QString(), QStringLiteral("-"));
-    add->setFixedSize(22, 22);
-    del->setFixedSize(22, 22);
-    connect(add, &QAbstractButton::clicked, this, [this, listIndex] { addRow(m_lists[listIndex]); });
-    connect(del, &QAbstractButton::clicked, this, [this, listIndex] { removeRow(m_lists[listIndex]); });
+    TImageExButton *add = makeButton(excluded ? QStringLiteral("bt_addexclude") : QStringLiteral("bt_addinclude"),
+                                     QStringLiteral("ListAdd"), ListButtonSize, QStringLiteral("Add a name"));
+    TImageExButton *del = makeButton(excluded ? QStringLiteral("bt_delexclude") : QStringLiteral("bt_delinclude"),
+                                     QStringLiteral("ListDelete"), ListButtonSize,
+                                     QStringLiteral("Remove the selected name"));
+    connect(add, &TImageEx::clicked, this, [this, listIndex] { addRow(m_lists[listIndex]); });
+    connect(del, &TImageEx::clicked, this, [this, listIndex] { removeRow(m_lists[listIndex]); });
     auto *listHeader = new QHBoxLayout;
     listHeader->addWidget(listLabel);
     listHeader->addStretch();
@@ -414,7 +421,8 @@ void TCreatTaskForm::ShowPage(int page)
         QPalette p = m_pageLabels.at(i)->palette();
         p.setColor(QPalette::WindowText, active ? ActivePageColour : palette().color(QPalette::WindowText));
         m_pageLabels.at(i)->setPalette(p);
-        m_pageButtons.at(i)->setProperty("picture", active ? QStringLiteral("ieb2") : QStringLiteral("ieb1"));
+        LoadJpegResource(m_pageButtons.at(i), active ? QStringLiteral("ieb2") : QStringLiteral("ieb1"),
+                         QStringLiteral("JPG"));
     }
 }
 
@@ -611,8 +619,8 @@ void TCreatTaskForm::browseRight()
         kinds.setActiveAction(local);
     else if (m_right.DeviceType == 3)
         kinds.setActiveAction(ftp);
-    const auto *button = qobject_cast<QWidget *>(sender());
-    const QPoint at = button ? button->mapToGlobal(QPoint(0, button->height())) : QCursor::pos();
+    const QWidget *button = findChild<QWidget *>(QStringLiteral("bt_rbrowse"));
+    const QPoint at = button->mapToGlobal(QPoint(0, button->height()));
     QAction *picked = kinds.exec(at, kinds.activeAction());
     if (!picked)
         return;

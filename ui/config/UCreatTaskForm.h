@@ -1,7 +1,9 @@
 #pragma once
 #include "model/TFolderSource.h"
 
-#include <QDialog>
+#include "ui/widgets/TSkinForm.h"
+
+#include <QSize>
 #include <QList>
 #include <QString>
 #include <cstdint>
@@ -10,7 +12,6 @@
 #include <optional>
 #include <vector>
 
-class QAbstractButton;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -21,13 +22,14 @@ class QTableWidget;
 class QWidget;
 class SyncTaskList;
 class TEmptySpinBox;
+class TImageExButton;
 class TSyncTask;
 
 // The job editor: makes a new job (job index -1), handed to the job list on OK, or changes
 // an existing one in place on Apply. Every field is checked before any is written, so a
 // refused OK or Apply leaves the job as it was; folders chosen with the Browse buttons are
 // kept in the editor and written with the other fields.
-class TCreatTaskForm : public QDialog {
+class TCreatTaskForm : public TSkinForm {
     Q_OBJECT
 public:
     explicit TCreatTaskForm(SyncTaskList &tasks, QWidget *parent = nullptr);
@@ -58,7 +60,8 @@ private:
     QWidget *buildFilter();
     QWidget *buildScheduling();
     QWidget *buildFilterGroup(const QString &title, bool excluded);
-    QAbstractButton *makeButton(const QString &objectName, const QString &picture, const QString &text);
+    TImageExButton *makeButton(const QString &objectName, const QString &pictureBase, QSize size,
+                               const QString &accessibleName);
     QCheckBox *makeCheck(const QString &objectName, const QString &caption);
 
     void loadJob(const TSyncTask &job);
@@ -89,10 +92,10 @@ private:
     std::function<bool()> m_runInProgress;
 
     QStackedWidget *m_pages = nullptr;
-    QList<QAbstractButton *> m_pageButtons;
+    QList<TImageExButton *> m_pageButtons;
     QList<QLabel *> m_pageLabels;
-    QAbstractButton *m_okButton = nullptr;
-    QAbstractButton *m_applyButton = nullptr;
+    TImageExButton *m_okButton = nullptr;
+    TImageExButton *m_applyButton = nullptr;
 
     QLineEdit *edit_taskname = nullptr;
     QLineEdit *edit_lfolder = nullptr;

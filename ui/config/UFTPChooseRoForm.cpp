@@ -2,6 +2,8 @@
 
 #include "folders/TFTPFile.h"
 #include "ui/config/ConfigMessages.h"
+#include "ui/config/ConfigSkin.h"
+#include "ui/widgets/TImageExButton.h"
 #include "ui/config/TFtpBackgroundCall.h"
 #include "ui/config/TFtpFolderWalk.h"
 
@@ -10,7 +12,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -24,19 +25,15 @@ constexpr int NameRole = Qt::UserRole + 1;   // TSectionRec::FolderName
 
 }  // namespace
 
-TFTPChooseRoForm::TFTPChooseRoForm(QWidget *parent) : QDialog(parent), m_call(new TFtpBackgroundCall(this))
+TFTPChooseRoForm::TFTPChooseRoForm(QWidget *parent) : TSkinForm(parent), m_call(new TFtpBackgroundCall(this))
 {
     setObjectName(QStringLiteral("FTPChooseRoForm"));
     setFixedSize(DialogWidth, DialogHeight);
+    ConfigSkin::Background(this, QStringLiteral("FTPChooseRoBack"));
+    ConfigSkin::CloseBox(this);
     auto *box = new QVBoxLayout(this);
+    box->setContentsMargins(12, 42, 12, 12);
 
-    auto *header = new QHBoxLayout;
-    header->addStretch();
-    auto *closeBox = new QPushButton(QStringLiteral("x"), this);
-    closeBox->setObjectName(QStringLiteral("SMCLoseBtn"));
-    connect(closeBox, &QPushButton::clicked, this, &QDialog::reject);
-    header->addWidget(closeBox);
-    box->addLayout(header);
 
     auto *fields = new QGridLayout;
     auto field = [this, fields](int row, const QString &labelName, const QString &caption, const QString &editName) {
@@ -52,9 +49,9 @@ TFTPChooseRoForm::TFTPChooseRoForm(QWidget *parent) : QDialog(parent), m_call(ne
     Edit_ftpuser = field(1, QStringLiteral("lb_ftpuser"), QStringLiteral("User "), QStringLiteral("Edit_ftpuser"));
     Edit_ftppwd = field(2, QStringLiteral("lb_ftppwd"), QStringLiteral("Password"), QStringLiteral("Edit_ftppwd"));
     Edit_ftppwd->setEchoMode(QLineEdit::Password);
-    fptconnectButton = new QPushButton(QStringLiteral("Connect"), this);
-    fptconnectButton->setObjectName(QStringLiteral("fptconnectButton"));
-    connect(fptconnectButton, &QPushButton::clicked, this, &TFTPChooseRoForm::fptconnectButtonClick);
+    fptconnectButton = ConfigSkin::Button(this, QStringLiteral("fptconnectButton"), QStringLiteral("fptconnectButton"),
+                                          QSize(96, 28), QStringLiteral("Connect"));
+    connect(fptconnectButton, &TImageEx::clicked, this, &TFTPChooseRoForm::fptconnectButtonClick);
     fields->addWidget(fptconnectButton, 0, 2);
     box->addLayout(fields);
 
@@ -78,12 +75,12 @@ TFTPChooseRoForm::TFTPChooseRoForm(QWidget *parent) : QDialog(parent), m_call(ne
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(Label1);
     buttons->addStretch();
-    auto *ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName(QStringLiteral("OkButton"));
-    connect(ok, &QPushButton::clicked, this, &TFTPChooseRoForm::OkButtonClick);
-    auto *cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cancel->setObjectName(QStringLiteral("CancelButton"));
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    TImageExButton *ok = ConfigSkin::Button(this, QStringLiteral("OkButton"), QStringLiteral("Ok"),
+                                            ConfigSkin::DialogButtonSize, QStringLiteral("OK"));
+    connect(ok, &TImageEx::clicked, this, &TFTPChooseRoForm::OkButtonClick);
+    TImageExButton *cancel = ConfigSkin::Button(this, QStringLiteral("CancelButton"), QStringLiteral("Cancel"),
+                                                ConfigSkin::DialogButtonSize, QStringLiteral("Cancel"));
+    connect(cancel, &TImageEx::clicked, this, &QDialog::reject);
     buttons->addWidget(ok);
     buttons->addWidget(cancel);
     box->addLayout(buttons);

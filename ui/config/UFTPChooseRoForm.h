@@ -1,11 +1,11 @@
 #pragma once
 #include "model/TFolderSource.h"
 
-#include <QDialog>
+#include "ui/widgets/TSkinForm.h"
 
 class QLabel;
 class QLineEdit;
-class QPushButton;
+class TImageExButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 class TFtpBackgroundCall;
@@ -15,7 +15,7 @@ class TRunGate;
 // down the address, and a folder tree to pick from. Talking to the server happens off the
 // interface thread. It works on a copy of the side given; the caller takes FolderSource()
 // when Result() is true.
-class TFTPChooseRoForm : public QDialog {
+class TFTPChooseRoForm : public TSkinForm {
     Q_OBJECT
 public:
     explicit TFTPChooseRoForm(QWidget *parent = nullptr);
@@ -49,7 +49,7 @@ private:
     QLineEdit *Edit_ftpip = nullptr;
     QLineEdit *Edit_ftpuser = nullptr;
     QLineEdit *Edit_ftppwd = nullptr;
-    QPushButton *fptconnectButton = nullptr;
+    TImageExButton *fptconnectButton = nullptr;
     QTreeWidget *tvFtp = nullptr;
     QLabel *Label1 = nullptr;
 };

@@ -1,12 +1,13 @@
 #include "ui/config/UFTPContentsForm.h"
 
 #include "ui/config/ConfigMessages.h"
+#include "ui/config/ConfigSkin.h"
+#include "ui/widgets/TImageExButton.h"
 #include "ui/config/TFtpBackgroundCall.h"
 #include "ui/config/TFtpFolderWalk.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPushButton>
 #include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -18,18 +19,14 @@ constexpr int DialogHeight = 350;
 
 }  // namespace
 
-TFTPContentsForm::TFTPContentsForm(QWidget *parent) : QDialog(parent), m_call(new TFtpBackgroundCall(this))
+TFTPContentsForm::TFTPContentsForm(QWidget *parent) : TSkinForm(parent), m_call(new TFtpBackgroundCall(this))
 {
     setObjectName(QStringLiteral("FTPContentsForm"));
     setFixedSize(DialogWidth, DialogHeight);
+    ConfigSkin::Background(this, QStringLiteral("FTPContentsBack"));
+    ConfigSkin::CloseBox(this);
     auto *box = new QVBoxLayout(this);
-    auto *header = new QHBoxLayout;
-    header->addStretch();
-    auto *closeBox = new QPushButton(QStringLiteral("x"), this);
-    closeBox->setObjectName(QStringLiteral("SMCLoseBtn"));
-    connect(closeBox, &QPushButton::clicked, this, &QDialog::reject);
-    header->addWidget(closeBox);
-    box->addLayout(header);
+    box->setContentsMargins(12, 42, 12, 12);
 
     tvFtp = new QTreeWidget(this);
     tvFtp->setObjectName(QStringLiteral("tvFtp"));
@@ -44,9 +41,9 @@ TFTPContentsForm::TFTPContentsForm(QWidget *parent) : QDialog(parent), m_call(ne
     Label1->hide();
     buttons->addWidget(Label1);
     buttons->addStretch();
-    auto *cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cancel->setObjectName(QStringLiteral("CancelButton"));
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    TImageExButton *cancel = ConfigSkin::Button(this, QStringLiteral("CancelButton"), QStringLiteral("Cancel"),
+                                                ConfigSkin::DialogButtonSize, QStringLiteral("Cancel"));
+    connect(cancel, &TImageEx::clicked, this, &QDialog::reject);
     buttons->addWidget(cancel);
     box->addLayout(buttons);
 

@@ -1,7 +1,7 @@
 #pragma once
 #include "model/TFolderSource.h"
 
-#include <QDialog>
+#include "ui/widgets/TSkinForm.h"
 
 class QLabel;
 class QTreeWidget;
@@ -10,7 +10,7 @@ class TRunGate;
 
 // Read-only view of the entries of one remote folder of a job's FTP side. The listing
 // is made off the interface thread when the view is first shown.
-class TFTPContentsForm : public QDialog {
+class TFTPContentsForm : public TSkinForm {
     Q_OBJECT
 public:
     explicit TFTPContentsForm(QWidget *parent = nullptr);
