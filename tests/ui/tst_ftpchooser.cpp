@@ -1,5 +1,6 @@
 #include "engine/TRunGate.h"
 #include "tests/support/FtpServerFixture.h"
+#include "tests/ui/DriveWidgets.h"
 #include "tests/ui/ModalAnswer.h"
 #include "ui/config/UFTPChooseRoForm.h"
 #include "ui/config/UFTPContentsForm.h"
@@ -14,20 +15,6 @@
 #include <QtTest>
 
 namespace {
-
-template <class T>
-T *control(QWidget &form, const char *name)
-{
-    T *c = form.findChild<T *>(QString::fromLatin1(name));
-    if (!c)
-        qFatal("no control %s", name);
-    return c;
-}
-
-void click(QWidget *w)
-{
-    QTest::mouseClick(w, Qt::LeftButton, {}, w->rect().center());
-}
 
 // "name(child,child(...))" of the tree, children in name order, marking expanded nodes "+".
 QString shape(QTreeWidgetItem *item)

@@ -1,11 +1,12 @@
 #include "app/DosDateTime.h"
 #include "model/SyncTaskList.h"
 #include "tests/support/StoredDifferences.h"
+#include "tests/ui/DriveWidgets.h"
 #include "tests/ui/ModalAnswer.h"
 #include "ui/config/UChooseRoForm.h"
 #include "ui/config/UCreatTaskForm.h"
-
 #include "ui/widgets/TImageExButton.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -19,30 +20,6 @@
 #include <QtTest>
 
 namespace {
-
-template <class T>
-T *control(QWidget &form, const char *name)
-{
-    T *c = form.findChild<T *>(QString::fromLatin1(name));
-    if (!c)
-        qFatal("no control %s", name);
-    return c;
-}
-
-void click(QWidget *w)
-{
-    // A check box or radio button takes clicks on its box and caption, not its whole width.
-    const bool box = qobject_cast<QCheckBox *>(w) || qobject_cast<QRadioButton *>(w);
-    QTest::mouseClick(w, Qt::LeftButton, {}, box ? QPoint(6, w->height() / 2) : w->rect().center());
-}
-
-void type(QLineEdit *edit, const QString &text)
-{
-    edit->selectAll();
-    edit->setCursorPosition(0);
-    edit->clear();
-    QTest::keyClicks(edit, text);
-}
 
 std::unique_ptr<TSyncTask> job(const QString &name)
 {

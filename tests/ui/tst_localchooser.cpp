@@ -1,3 +1,4 @@
+#include "tests/ui/DriveWidgets.h"
 #include "tests/ui/ModalAnswer.h"
 #include "ui/config/UChooseRoForm.h"
 #include "ui/widgets/TImageExButton.h"
@@ -11,20 +12,6 @@
 #include <QtTest>
 
 namespace {
-
-template <class T>
-T *control(QWidget &form, const char *name)
-{
-    T *c = form.findChild<T *>(QString::fromLatin1(name));
-    if (!c)
-        qFatal("no control %s", name);
-    return c;
-}
-
-void click(QWidget *w)
-{
-    QTest::mouseClick(w, Qt::LeftButton, {}, w->rect().center());
-}
 
 TFolderSource side(const QString &path)
 {

@@ -158,25 +158,21 @@ QWidget *TCreatTaskForm::buildGeneral()
     grid->addWidget(new QLabel(QStringLiteral("Task Name"), page), 0, 0);
     grid->addWidget(edit_taskname, 0, 1, 1, 2);
 
-    edit_lfolder = new QLineEdit(page);
-    edit_lfolder->setObjectName(QStringLiteral("edit_lfolder"));
-    edit_lfolder->setReadOnly(true);
-    TImageExButton *lbrowse = makeButton(QStringLiteral("bt_lbrowse"), QStringLiteral("Browse"), BrowseSize,
-                                         QStringLiteral("Browse for the left folder"));
-    connect(lbrowse, &TImageEx::clicked, this, &TCreatTaskForm::browseLeft);
-    grid->addWidget(new QLabel(QStringLiteral("Left Folder"), page), 1, 0);
-    grid->addWidget(edit_lfolder, 1, 1);
-    grid->addWidget(lbrowse, 1, 2);
-
-    edit_rfolder = new QLineEdit(page);
-    edit_rfolder->setObjectName(QStringLiteral("edit_rfolder"));
-    edit_rfolder->setReadOnly(true);
-    TImageExButton *rbrowse = makeButton(QStringLiteral("bt_rbrowse"), QStringLiteral("Browse"), BrowseSize,
-                                         QStringLiteral("Browse for the right folder"));
-    connect(rbrowse, &TImageEx::clicked, this, &TCreatTaskForm::browseRight);
-    grid->addWidget(new QLabel(QStringLiteral("Right Folder"), page), 2, 0);
-    grid->addWidget(edit_rfolder, 2, 1);
-    grid->addWidget(rbrowse, 2, 2);
+    // A side's path is changed only through its Browse button.
+    auto folderRow = [this, page, grid](int row, const QString &caption, const QString &side, void (TCreatTaskForm::*browse)()) {
+        auto *edit = new QLineEdit(page);
+        edit->setObjectName(QStringLiteral("edit_%1folder").arg(side));
+        edit->setReadOnly(true);
+        TImageExButton *button = makeButton(QStringLiteral("bt_%1browse").arg(side), QStringLiteral("Browse"),
+                                            BrowseSize, QStringLiteral("Browse for the ") + caption.toLower());
+        connect(button, &TImageEx::clicked, this, browse);
+        grid->addWidget(new QLabel(caption, page), row, 0);
+        grid->addWidget(edit, row, 1);
+        grid->addWidget(button, row, 2);
+        return edit;
+    };
+    edit_lfolder = folderRow(1, QStringLiteral("Left Folder"), QStringLiteral("l"), &TCreatTaskForm::browseLeft);
+    edit_rfolder = folderRow(2, QStringLiteral("Right Folder"), QStringLiteral("r"), &TCreatTaskForm::browseRight);
 
     rb_sync = new QRadioButton(QStringLiteral("Synchronize"), page);
     rb_sync->setObjectName(QStringLiteral("rb_sync"));
