@@ -1,7 +1,7 @@
 #include "engine/TRunGate.h"
 #include "tests/support/FtpServerFixture.h"
 #include "tests/ui/DriveWidgets.h"
-#include "tests/ui/ModalAnswer.h"
+#include "tests/support/ModalAnswer.h"
 #include "ui/config/UFTPChooseRoForm.h"
 #include "ui/config/UFTPContentsForm.h"
 #include "ui/widgets/TImageExButton.h"

@@ -2,7 +2,7 @@
 #include "model/SyncTaskList.h"
 #include "tests/support/StoredDifferences.h"
 #include "tests/ui/DriveWidgets.h"
-#include "tests/ui/ModalAnswer.h"
+#include "tests/support/ModalAnswer.h"
 #include "ui/config/UChooseRoForm.h"
 #include "ui/config/UCreatTaskForm.h"
 #include "ui/widgets/TImageExButton.h"

@@ -1,5 +1,5 @@
 #include "tests/ui/DriveWidgets.h"
-#include "tests/ui/ModalAnswer.h"
+#include "tests/support/ModalAnswer.h"
 #include "ui/config/UChooseRoForm.h"
 #include "ui/widgets/TImageExButton.h"
 
