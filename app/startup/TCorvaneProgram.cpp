@@ -1,6 +1,7 @@
 #include "app/startup/TCorvaneProgram.h"
 
 #include "app/ProductInfo.h"
+#include "ui/workspace/JobEditorCommands.h"
 #include "ui/workspace/TPlaceholderPage.h"
 #include "ui/workspace/UMirelleFom.h"
 
@@ -55,6 +56,7 @@ bool TCorvaneProgram::Start()
     TJobPageFactory pages = [this](QWidget *parent) -> TJobPage * { return new TPlaceholderPage(m_tasks, parent); };
     m_window = std::make_unique<TMirelleFom>(m_tasks, m_settings, m_programFolder, std::move(pages));
     m_window->SetSaveAtClose(!m_keepingFailed);
+    UseJobEditor(*m_window, m_tasks);
     // Logging out or shutting down closes the window as its close box does, so the jobs are saved.
     QObject::connect(qApp, &QGuiApplication::commitDataRequest, m_window.get(), [this](QSessionManager &) {
         m_window->close();

@@ -72,7 +72,7 @@ std::unique_ptr<TSyncTask> unusualJob()
 }
 
 struct Editor {
-    explicit Editor(SyncTaskList &tasks, int index = -1) : form(tasks)
+    explicit Editor(SyncTaskList &tasks, int index = -1) : form(tasks), list(tasks)
     {
         form.SetJobIndex(index);
         form.show();
@@ -81,7 +81,15 @@ struct Editor {
     T *get(const char *name) { return control<T>(form, name); }
     // As the user does before touching a page's controls.
     void page(int index) { click(get<TImageExButton>(qPrintable(QStringLiteral("PageButton%1").arg(index)))); }
+    // OK for a new job, and the job to the list as the main window does.
+    void ok()
+    {
+        click(get<TImageExButton>("OkButton"));
+        if (std::unique_ptr<TSyncTask> made = form.TakeNewJob())
+            list.AddTask(std::move(made));
+    }
     TCreatTaskForm form;
+    SyncTaskList &list;
 };
 
 }  // namespace
@@ -119,7 +127,7 @@ private Q_SLOTS:
         }
 
         type(e.get<QLineEdit>("edit_taskname"), QStringLiteral("Job1"));
-        click(e.get<TImageExButton>("OkButton"));
+        e.ok();
         QVERIFY(e.form.Result());
         QCOMPARE(tasks.Count(), 1);
         const TSyncTask &made = *tasks.TaskAt(0);
@@ -191,7 +199,7 @@ private Q_SLOTS:
             e.get<QComboBox>("cb_syncdirect")->setCurrentIndex(pickItem);
         if (stored < 0) {
             type(e.get<QLineEdit>("edit_taskname"), QStringLiteral("New"));
-            click(e.get<TImageExButton>("OkButton"));
+            e.ok();
         } else {
             click(e.get<TImageExButton>("ApplyButton"));
         }
@@ -445,7 +453,7 @@ private Q_SLOTS:
         edit->setText(name);
         BoxSeen seen;
         QTimer *answer = AnswerNextBox(seen);
-        click(e.get<TImageExButton>("OkButton"));
+        e.ok();
         if (!seen.shown)
             delete answer;
         QCOMPARE(seen.shown, !message.isEmpty());
@@ -593,7 +601,7 @@ private Q_SLOTS:
         QCOMPARE(offered, QStringList({QStringLiteral("Local folder"), QStringLiteral("FTP folder")}));
         QCOMPARE(preselected, QStringLiteral("FTP folder"));
         QCOMPARE(e.get<QLineEdit>("edit_rfolder")->text(), dir.path());
-        click(e.get<TImageExButton>("OkButton"));
+        e.ok();
         QVERIFY(e.form.Result());
         QCOMPARE(tasks.TaskAt(0)->RFolder.DeviceType, 1);
         QCOMPARE(tasks.TaskAt(0)->RFolder.FolerAllName, dir.path());

@@ -79,7 +79,7 @@ struct TCreatTaskForm::NameList {
     QStringList TSyncTask::*field = nullptr;
 };
 
-TCreatTaskForm::TCreatTaskForm(SyncTaskList &tasks, QWidget *parent) : TSkinForm(parent), m_tasks(tasks)
+TCreatTaskForm::TCreatTaskForm(const SyncTaskList &tasks, QWidget *parent) : TSkinForm(parent), m_tasks(tasks)
 {
     setObjectName(QStringLiteral("CreatTaskForm"));
     setFixedSize(DialogWidth, DialogHeight);
@@ -740,10 +740,16 @@ void TCreatTaskForm::okClick()
         return;
     }
     readBack(*m_newJob);
-    m_job = nullptr;
-    m_tasks.AddTask(std::move(m_newJob));
     m_result = true;
     accept();
+}
+
+std::unique_ptr<TSyncTask> TCreatTaskForm::TakeNewJob()
+{
+    if (!m_result || m_jobIndex >= 0)
+        return nullptr;
+    m_job = nullptr;
+    return std::move(m_newJob);
 }
 
 void TCreatTaskForm::applyClick()

@@ -25,14 +25,14 @@ class TEmptySpinBox;
 class TImageExButton;
 class TSyncTask;
 
-// The job editor: makes a new job (job index -1), handed to the job list on OK, or changes
-// an existing one in place on Apply. Every field is checked before any is written, so a
+// The job editor: makes a new job (job index -1), taken by the caller after OK for the job
+// list, or changes an existing one in place on Apply. Every field is checked before any is written, so a
 // refused OK or Apply leaves the job as it was; folders chosen with the Browse buttons are
 // kept in the editor and written with the other fields.
 class TCreatTaskForm : public TSkinForm {
     Q_OBJECT
 public:
-    explicit TCreatTaskForm(SyncTaskList &tasks, QWidget *parent = nullptr);
+    explicit TCreatTaskForm(const SyncTaskList &tasks, QWidget *parent = nullptr);
     ~TCreatTaskForm() override;
 
     // Fills the controls from the job at index, or for a new job when there is none there.
@@ -43,6 +43,8 @@ public:
     void SetRunCheck(std::function<bool()> runInProgress) { m_runInProgress = std::move(runInProgress); }
     // True once OK or Apply has stored the job.
     bool Result() const { return m_result; }
+    // After OK for a new job: the job, for the job list (nullptr otherwise).
+    std::unique_ptr<TSyncTask> TakeNewJob();
 
     // Refuses (with a message) to open for a job whose run is in progress.
     int exec() override;
@@ -83,10 +85,10 @@ private:
     void okClick();
     void applyClick();
 
-    SyncTaskList &m_tasks;
+    const SyncTaskList &m_tasks;
     int m_jobIndex = -1;
     TSyncTask *m_job = nullptr;               // the edited job; the new one for a new job
-    std::unique_ptr<TSyncTask> m_newJob;      // owned until OK hands it to the list
+    std::unique_ptr<TSyncTask> m_newJob;      // owned until the caller takes it
     TFolderSource m_left, m_right;            // the sides as chosen in this dialog
     bool m_result = false;
     std::function<bool()> m_runInProgress;

@@ -414,8 +414,11 @@ bool TMirelleFom::eventFilter(QObject *watched, QEvent *event)
 void TMirelleFom::TabClick(int position)
 {
     TImageExButton *tab = Tabs.at(size_t(position)).Image;
-    if (tab == CurrentTab)
+    if (tab == CurrentTab) {
+        // The first tab of an empty strip is made current before its page is shown.
+        SelectJobPage(position);
         return;
+    }
     SetTabPicture(tab, false);
     if (CurrentTab) {
         SetTabPicture(CurrentTab, true);
@@ -628,6 +631,11 @@ void TMirelleFom::CancelRuns()
         p.Page->DropWaitingRun();
     for (const JobPage &p : JobPages)
         p.Page->CancelAndWait();
+}
+
+bool TMirelleFom::JobRunInProgress(int index) const
+{
+    return index >= 0 && size_t(index) < JobPages.size() && JobPages.at(size_t(index)).Page->RunInProgress();
 }
 
 bool TMirelleFom::AnyRunInProgress() const

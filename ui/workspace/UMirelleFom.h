@@ -52,6 +52,8 @@ public:
     // False (after telling the user) when the jobs were left as they were.
     bool ImportTaskList(const QString &fileName);
     void ToggleMaximized();
+    // The run of the job at index is in progress or waiting (false for no such job).
+    bool JobRunInProgress(int index) const;
 
 protected:
     void showEvent(QShowEvent *event) override;

@@ -1,0 +1,133 @@
+#include "app/TMyRegistryInfo.h"
+#include "model/SyncTaskList.h"
+#include "tests/support/ModalAnswer.h"
+#include "tests/ui/DriveWidgets.h"
+#include "ui/config/UCreatTaskForm.h"
+#include "ui/widgets/TImageExButton.h"
+#include "ui/workspace/JobEditorCommands.h"
+#include "ui/workspace/UMirelleFom.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QStackedWidget>
+#include <QtTest>
+
+namespace {
+
+// A job page that remembers what it read from its job each time the window attached it.
+class ReadingPage : public TJobPage {
+public:
+    ReadingPage(const SyncTaskList &tasks, QWidget *parent) : TJobPage(parent), m_tasks(tasks) {}
+    void SetJob(int index) override
+    {
+        const TSyncTask *job = m_tasks.TaskAt(index);
+        Reads << QStringLiteral("%1 save=%2").arg(job->SyncName).arg(job->SaveOldFile);
+    }
+    bool RunInProgress() const override { return Running; }
+    void CancelAndWait() override { Running = false; }
+
+    QStringList Reads;
+    bool Running = false;
+
+private:
+    const SyncTaskList &m_tasks;
+};
+
+}  // namespace
+
+class TestJobEditorCommands : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    TMyRegistryInfo m_settings;
+    SyncTaskList m_tasks;
+    std::vector<ReadingPage *> m_pages;
+    std::unique_ptr<TMirelleFom> m_window;
+
+private Q_SLOTS:
+    void init()
+    {
+        m_tasks.Clear();
+        m_pages.clear();
+        m_window = std::make_unique<TMirelleFom>(m_tasks, m_settings, m_dir.path() + QLatin1Char('/'),
+                                                 [this](QWidget *parent) -> TJobPage * {
+                                                     m_pages.push_back(new ReadingPage(m_tasks, parent));
+                                                     return m_pages.back();
+                                                 });
+        UseJobEditor(*m_window, m_tasks);
+        m_window->show();
+    }
+
+    void cleanup()
+    {
+        m_window->SetSaveAtClose(false);
+        m_window.reset();
+    }
+
+    // A job made in the editor gets its tab and page; editing it changes the live job and
+    // the page reads it again.
+    void addThenEdit()
+    {
+        auto *add = control<TImageExButton>(*m_window, "bt_addtask");
+        QVERIFY(add->isEnabled());
+        WhenShown<TCreatTaskForm>([](TCreatTaskForm *editor) {
+            type(control<QLineEdit>(*editor, "edit_taskname"), QStringLiteral("Made here"));
+            click(control<TImageExButton>(*editor, "OkButton"));
+        });
+        click(add);
+        QCOMPARE(m_tasks.Count(), 1);
+        QCOMPARE(m_tasks.TaskAt(0)->SyncName, QStringLiteral("Made here"));
+        QCOMPARE(m_tasks.TaskAt(0)->ListState, 2);
+        QCOMPARE(m_pages.size(), size_t(1));
+        QCOMPARE(m_pages[0]->Reads, QStringList({QStringLiteral("Made here save=0")}));
+        // The first job of an empty window is the one shown.
+        QCOMPARE(control<QStackedWidget>(*m_window, "Notebook1")->currentIndex(), 1);
+
+        WhenShown<TCreatTaskForm>([](TCreatTaskForm *editor) {
+            QVERIFY(!control<QLineEdit>(*editor, "edit_taskname")->isEnabled());
+            click(control<QCheckBox>(*editor, "cb_savepv"));
+            click(control<TImageExButton>(*editor, "ApplyButton"));
+        });
+        m_window->findChild<QAction *>(QStringLiteral("addnewjobFromTemplate1"))->trigger();
+        QCOMPARE(m_tasks.TaskAt(0)->SaveOldFile, 1);
+        QCOMPARE(m_pages[0]->Reads.last(), QStringLiteral("Made here save=1"));
+    }
+
+    void cancelledNewJobAddsNothing()
+    {
+        WhenShown<TCreatTaskForm>([](TCreatTaskForm *editor) {
+            type(control<QLineEdit>(*editor, "edit_taskname"), QStringLiteral("Dropped"));
+            click(control<TImageExButton>(*editor, "CancelButton"));
+        });
+        click(control<TImageExButton>(*m_window, "bt_addtask"));
+        QCOMPARE(m_tasks.Count(), 0);
+        QVERIFY(m_pages.empty());
+    }
+
+    // A run that starts while the editor is open (a period tick) makes Apply refuse.
+    void runStartedWhileEditing()
+    {
+        auto job = std::make_unique<TSyncTask>();
+        job->SyncName = QStringLiteral("Busy");
+        m_window->AddJob(std::move(job));
+        BoxSeen refused;
+        WhenShown<TCreatTaskForm>([this, &refused](TCreatTaskForm *editor) {
+            click(control<QCheckBox>(*editor, "cb_savepv"));
+            m_pages[0]->Running = true;
+            AnswerNextBox(refused);
+            click(control<TImageExButton>(*editor, "ApplyButton"));
+            QVERIFY(editor->isVisible());
+            click(control<TImageExButton>(*editor, "CancelButton"));
+        });
+        m_window->EditShownJob();
+        QVERIFY(refused.shown);
+        QCOMPARE(m_tasks.TaskAt(0)->SaveOldFile, 0);
+        QCOMPARE(m_pages[0]->Reads.size(), 1);
+    }
+};
+
+QTEST_MAIN(TestJobEditorCommands)
+#include "tst_jobeditorcommands.moc"
