@@ -201,11 +201,14 @@ private Q_SLOTS:
         chooser.show();
         control<QLineEdit>(chooser, "Edit_ftpip")->setText(QStringLiteral(" nowhere.invalid/pub/ "));
         control<QLineEdit>(chooser, "Edit_ftpuser")->setText(QStringLiteral("me"));
+        control<QLineEdit>(chooser, "Edit_ftppwd")->setText(QStringLiteral("pw!"));
+        QCOMPARE(control<QLineEdit>(chooser, "Edit_ftppwd")->displayText(), QStringLiteral("***"));
         click(control<TImageExButton>(chooser, "OkButton"));
         QVERIFY(chooser.Result());
         QVERIFY(!chooser.isVisible());
         QCOMPARE(chooser.FolderSource().FolerAllName, QStringLiteral("ftp://nowhere.invalid/pub"));
         QCOMPARE(chooser.FolderSource().UserName, QStringLiteral("me"));
+        QCOMPARE(chooser.FolderSource().PWD, QStringLiteral("pw!"));
         QCOMPARE(chooser.FolderSource().DeviceType, 3);
     }
 

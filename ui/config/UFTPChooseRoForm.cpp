@@ -6,6 +6,7 @@
 #include "ui/widgets/TImageExButton.h"
 #include "ui/config/TFtpBackgroundCall.h"
 #include "ui/config/TFtpFolderWalk.h"
+#include "ui/config/TStarPasswordStyle.h"
 
 #include <QApplication>
 #include <QGridLayout>
@@ -49,6 +50,9 @@ TFTPChooseRoForm::TFTPChooseRoForm(QWidget *parent) : TSkinForm(parent), m_call(
     Edit_ftpuser = field(1, QStringLiteral("lb_ftpuser"), QStringLiteral("User "), QStringLiteral("Edit_ftpuser"));
     Edit_ftppwd = field(2, QStringLiteral("lb_ftppwd"), QStringLiteral("Password"), QStringLiteral("Edit_ftppwd"));
     Edit_ftppwd->setEchoMode(QLineEdit::Password);
+    auto *stars = new TStarPasswordStyle;
+    stars->setParent(Edit_ftppwd);
+    Edit_ftppwd->setStyle(stars);
     fptconnectButton = ConfigSkin::Button(this, QStringLiteral("fptconnectButton"), QStringLiteral("fptconnectButton"),
                                           QSize(96, 28), QStringLiteral("Connect"));
     connect(fptconnectButton, &TImageEx::clicked, this, &TFTPChooseRoForm::fptconnectButtonClick);
