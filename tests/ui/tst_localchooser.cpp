@@ -1,5 +1,6 @@
 #include "tests/ui/DriveWidgets.h"
 #include "tests/support/ModalAnswer.h"
+#include "ui/config/SideFolderChooser.h"
 #include "ui/config/UChooseRoForm.h"
 #include "ui/widgets/TImageExButton.h"
 
@@ -113,6 +114,33 @@ private Q_SLOTS:
         click(control<TImageExButton>(chooser, "CancelButton"));
         QVERIFY(!chooser.Result());
         QVERIFY(!chooser.isVisible());
+    }
+
+    // A job page's Browse: the chooser's OK is refused while the job's run is in progress.
+    void sideChosenUnlessRunning_data()
+    {
+        QTest::addColumn<bool>("running");
+        QTest::newRow("idle") << false;
+        QTest::newRow("running") << true;
+    }
+
+    void sideChosenUnlessRunning()
+    {
+        QFETCH(bool, running);
+        QTemporaryDir dir;
+        TFolderSource left = side(QStringLiteral("/before"));
+        WhenShown<TChooseRoForm>([&dir](TChooseRoForm *chooser) {
+            control<QLineEdit>(*chooser, "Edit_Address")->setText(dir.path());
+            click(control<TImageExButton>(*chooser, "OkButton"));
+        });
+        BoxSeen box;
+        QTimer *boxTimer = AnswerNextBox(box);
+        const bool changed = ChooseSideFolder(nullptr, left, 1, [running] { return running; });
+        if (!box.shown)
+            delete boxTimer;
+        QCOMPARE(changed, !running);
+        QCOMPARE(box.shown, running);
+        QCOMPARE(left.FolerAllName, running ? QStringLiteral("/before") : dir.path());
     }
 
     void makeFolder_data()

@@ -6,9 +6,8 @@
 #include "ui/config/ConfigSkin.h"
 #include "ui/config/FilterBoundText.h"
 #include "ui/config/JobNameRule.h"
+#include "ui/config/SideFolderChooser.h"
 #include "ui/config/TEmptySpinBox.h"
-#include "ui/config/UChooseRoForm.h"
-#include "ui/config/UFTPChooseRoForm.h"
 #include "ui/widgets/ResourcePictures.h"
 #include "ui/widgets/TImageExButton.h"
 
@@ -569,34 +568,11 @@ void TCreatTaskForm::removeRow(NameList &list)
         list.table->item(i, 0)->setText(QString::number(i));
 }
 
-bool TCreatTaskForm::chooseFolder(TFolderSource &source, int deviceType)
-{
-    if (deviceType == 1) {
-        TChooseRoForm chooser(this);
-        chooser.SetFolderSource(source);
-        chooser.exec();
-        if (!chooser.Result())
-            return false;
-        source = chooser.FolderSource();
-        return true;
-    }
-    if (deviceType == 3) {
-        TFTPChooseRoForm chooser(this);
-        chooser.SetFolderSource(source);
-        chooser.exec();
-        if (!chooser.Result())
-            return false;
-        source = chooser.FolderSource();
-        return true;
-    }
-    return false;
-}
-
 void TCreatTaskForm::browseLeft()
 {
     if (m_left.DeviceType != 1)
         return;
-    if (chooseFolder(m_left, 1))
+    if (ChooseSideFolder(this, m_left, 1))
         edit_lfolder->setText(m_left.FolerAllName);
 }
 
@@ -620,7 +596,7 @@ void TCreatTaskForm::browseRight()
     QAction *picked = kinds.exec(at, kinds.activeAction());
     if (!picked)
         return;
-    if (chooseFolder(m_right, picked == local ? 1 : 3))
+    if (ChooseSideFolder(this, m_right, picked == local ? 1 : 3))
         edit_rfolder->setText(m_right.FolerAllName);
 }
 

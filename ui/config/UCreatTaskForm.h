@@ -72,8 +72,6 @@ private:
     void anaPeriodToggled(bool checked);
     void browseLeft();
     void browseRight();
-    // Runs the chooser of that kind on a copy of source; true and source changed on OK.
-    bool chooseFolder(TFolderSource &source, int deviceType);
     void addRow(NameList &list);
     void removeRow(NameList &list);
 
