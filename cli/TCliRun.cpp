@@ -3,6 +3,7 @@
 #include "app/ExecutableFolder.h"
 #include "cli/CliOptions.h"
 #include "cli/TConsoleSink.h"
+#include "cli/TInterrupt.h"
 #include "engine/CheckFolders.h"
 #include "engine/JobNameCheck.h"
 #include "engine/JobSidesCheck.h"
@@ -110,9 +111,14 @@ int TCliRun::Run()
     QElapsedTimer clock;
     clock.start();
     job->CancelFlag = 0;
+    const TInterrupt interrupt(job->CancelFlag);
     TAnalysisResult result;
     TFileAnalyze analysis(*job, log, result);
     RunOnWorker(*job, [&] { analysis.Execute(); });
+    if (result.RunningElsewhere) {
+        log.RunningElsewhere(job->SyncName);
+        return ExitNotRun;
+    }
     if (!result.Reached) {
         log.AnalysisConnectFailedEnded();
         return ExitNotRun;
@@ -126,16 +132,23 @@ int TCliRun::Run()
     log.ResultFilled(*result.ResultRoot, ElapsedSince(clock));
 
     int status = ExitDone;
+    if (interrupt.Interrupted())
+        return ExitInterrupted;
     if (m_options.Command == QLatin1String("sync")) {
         clock.restart();
-        job->CancelFlag = 0;
         const TSyncNode *root = rows.RootNode();
         log.SyncStarted(root ? root->Data.ToLeftCount + root->Data.ToRightCount : 0);
         TFileSync sync(rows, result, ExecutableFolder(), log, *job);
         RunOnWorker(*job, [&] { sync.Execute(); });
+        if (sync.RunningElsewhere()) {
+            log.RunningElsewhere(job->SyncName);
+            return ExitNotRun;
+        }
         log.SyncEnded(sync.ErrorCount(), sync.SyncedCount(), ElapsedSince(clock));
         if (sync.ErrorCount() > 0)
             status = ExitCopyFailed;
+        if (interrupt.Interrupted())
+            status = ExitInterrupted;
     }
     if (m_options.Rows && rows.RootNode())
         PrintRows(m_sink, *rows.RootNode(), QString());

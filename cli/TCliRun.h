@@ -13,6 +13,7 @@ public:
     static constexpr int ExitCopyFailed = 1;
     static constexpr int ExitNotRun = 2;
     static constexpr int ExitUsage = 64;
+    static constexpr int ExitInterrupted = 130;
 
     TCliRun(const CliOptions &options, TConsoleSink &sink) : m_options(options), m_sink(sink) {}
     int Execute();

@@ -16,6 +16,8 @@ struct TAnalysisResult {
     // The pairing ran to its end without a cancel: only then may a synchronisation copy
     // files and write state files from these trees.
     bool Completed = false;
+    // Refused: another program was analysing or synchronising the job. Nothing was read.
+    bool RunningElsewhere = false;
 
     TAnalysisResult() { Reset(); }
 
@@ -28,5 +30,6 @@ struct TAnalysisResult {
         RightState = std::make_unique<TFileAttri>();
         Reached = false;
         Completed = false;
+        RunningElsewhere = false;
     }
 };

@@ -36,4 +36,7 @@ public:
     virtual void SyncConnectFailed(int32_t side) = 0;
     // action is the item's action code for kind 4, otherwise 0.
     virtual void SyncItem(int32_t kind, int32_t action, const TEngineTexts &texts) = 0;
+    // A copy that an earlier, interrupted run left behind was finished or undone before
+    // this run read anything; line is the log line for it (one per file).
+    virtual void CopyRecovered(const QString &line) { Q_UNUSED(line); }
 };

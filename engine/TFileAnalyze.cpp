@@ -1,50 +1,40 @@
 #include "engine/TFileAnalyze.h"
 
 #include "engine/DecisionRules.h"
+#include "engine/JobNameCheck.h"
 #include "engine/TAnalysisResult.h"
 #include "engine/TEngineListener.h"
+#include "engine/TJobLock.h"
+#include "engine/TJobSides.h"
 #include "engine/TPairing.h"
-#include "engine/JobNameCheck.h"
-#include "engine/TSidePaths.h"
+#include "engine/TRecovery.h"
 #include "folders/TBeenTortured.h"
-#include "folders/TFTPFile.h"
-#include "folders/TWinFile.h"
 #include "model/TSyncTask.h"
 
-using namespace TSidePaths;
-
-int TFileAnalyze::CheckSides()
+int TFileAnalyze::CheckSides(TJobSides &sides)
 {
-    const bool leftOk = m_job.LFolder.DeviceType != DeviceLocal || TWinFile::CheckFolder(m_job.LFolder) == 0;
-    bool rightOk = true;
-    if (m_job.RFolder.DeviceType == DeviceLocal)
-        rightOk = TWinFile::CheckFolder(m_job.RFolder) == 0;
-    else if (m_job.RFolder.DeviceType == DeviceFtp)
-        rightOk = TFTPFile::ConnectFtp(m_job.RFolder) == 0;
+    const bool leftOk = !sides.Left || sides.Left->Reach() == 0;
+    const bool rightOk = !sides.Right || sides.Right->Reach() == 0;
     if (!rightOk)
         return 2;
     return leftOk ? 0 : 1;
 }
 
-void TFileAnalyze::LoadStateTrees()
+void TFileAnalyze::LoadStateTrees(TJobSides &sides)
 {
-    if (m_job.LFolder.DeviceType == DeviceLocal)
-        TWinFile::LoadStateFile(LeftStateFile(m_job), *m_result.LeftState);
-    // A local right side keeps no state file.
-    if (m_job.RFolder.DeviceType == DeviceFtp)
-        TFTPFile::LoadStateFile(RemoteStateFolder(m_job.RFolder), m_job.RFolder, *m_result.RightState,
-                                m_job.SyncName);
+    if (sides.Left)
+        sides.Left->LoadState(m_job.SyncName, *m_result.LeftState);
+    if (sides.Right)
+        sides.Right->LoadState(m_job.SyncName, *m_result.RightState);
 }
 
-void TFileAnalyze::ListSides()
+void TFileAnalyze::ListSides(TJobSides &sides)
 {
     const TBeenTortured filter(m_job);
-    if (m_job.LFolder.DeviceType == DeviceLocal)
-        TWinFile::ListFolder(m_job.LFolder, *m_result.LeftList, filter);
-    if (m_job.RFolder.DeviceType == DeviceLocal)
-        TWinFile::ListFolder(m_job.RFolder, *m_result.RightList, filter);
-    else if (m_job.RFolder.DeviceType == DeviceFtp)
-        TFTPFile::ListFolder(m_job.RFolder, *m_result.RightList, filter);
+    if (sides.Left)
+        sides.Left->List(*m_result.LeftList, filter);
+    if (sides.Right)
+        sides.Right->List(*m_result.RightList, filter);
 }
 
 void TFileAnalyze::Execute()
@@ -54,15 +44,23 @@ void TFileAnalyze::Execute()
     // could leave their folder. Callers refuse such jobs with a log line first.
     if (!IsUsableJobName(m_job.SyncName))
         return;
+    TJobLock lock(m_job);
+    if (!lock.Acquire()) {
+        m_result.RunningElsewhere = true;
+        return;
+    }
 
-    if (const int failed = CheckSides()) {
+    TJobSides sides(m_job);
+    if (const int failed = CheckSides(sides)) {
         m_listener.SyncConnectFailed(failed);
         return;
     }
     m_result.Reached = true;
 
-    LoadStateTrees();
-    ListSides();
+    // Before anything is read: a listing must not show what an interrupted copy left.
+    TRecovery::Run(m_job, sides, m_listener);
+    LoadStateTrees(sides);
+    ListSides(sides);
     m_listener.SyncProgress(m_result.LeftList->FileCount + m_result.RightList->FileCount, 0);
 
     MarkChanges(*m_result.LeftList, *m_result.LeftState);

@@ -3,6 +3,7 @@
 class TSyncTask;
 class TEngineListener;
 struct TAnalysisResult;
+struct TJobSides;
 
 // One analysis of a job: reads both sides and their state files, marks and pairs them into
 // result, and reports through listener. Execute runs on the calling thread; run it through
@@ -17,9 +18,9 @@ public:
 
 private:
     // 0 both sides reached, 1 the left side failed, 2 the right side (or both) failed.
-    int CheckSides();
-    void LoadStateTrees();
-    void ListSides();
+    int CheckSides(TJobSides &sides);
+    void LoadStateTrees(TJobSides &sides);
+    void ListSides(TJobSides &sides);
 
     TSyncTask &m_job;
     TEngineListener &m_listener;

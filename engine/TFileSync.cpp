@@ -1,18 +1,19 @@
 #include "engine/TFileSync.h"
 
 #include "engine/TAnalysisResult.h"
-#include "engine/TLocalCopy.h"
+#include "engine/TJobLock.h"
+#include "engine/TJobSides.h"
+#include "engine/TRecovery.h"
 #include "engine/TRowTree.h"
 #include "engine/JobNameCheck.h"
 #include "engine/JobSidesCheck.h"
 #include "engine/TSidePaths.h"
 #include "engine/TSyncAction.h"
-#include "folders/KeepAside.h"
-#include "folders/TFTPFile.h"
-#include "folders/TWinFile.h"
+#include "folders/TSafeCopy.h"
+#include "folders/TSideAccess.h"
 #include "model/TSyncTask.h"
 
-#include <QFileInfo>
+#include <QDir>
 
 using namespace TSidePaths;
 
@@ -37,18 +38,24 @@ void TFileSync::Progress()
     m_listener.SyncProgress(0, m_visited);
 }
 
+bool TFileSync::Copy(TSideAccess &source, const QString &sourcePath, TSideAccess &target,
+                     const QString &targetPath, const QString &targetFolder)
+{
+    return TSafeCopy::Copy(source, sourcePath, target, targetPath, &m_journal, targetFolder);
+}
+
 bool TFileSync::CopyToLeft(TSyncNode &row, QString &leftPath, const QString &rightPath)
 {
-    const QString leftBase = LocalBase(m_job.LFolder);
+    const QString leftBase = m_left->Base();
     bool usable = true;
     if (leftPath.isEmpty()) {
-        const QString relative = RelativeTo(rightPath, SideBase(m_job.RFolder));
+        const QString relative = RelativeTo(rightPath, m_right->Base());
         // The analysis saw no left copy. Something there now was filtered out (the two sides
         // can differ in size, time or attributes) or made since: the user was never shown it
         // would be replaced, so it is not.
-        usable = StaysInside(relative) && !KeepAside::LocalExists(leftBase + relative);
+        usable = StaysInside(relative) && m_left->Probe(leftBase + relative).Type == TSideEntry::Missing;
         if (usable) {
-            TWinFile::ForceFolders(relative, leftBase);
+            m_left->MakeFolders(relative);
             leftPath = leftBase + relative;
             std::lock_guard lock(m_rows.Mutex());
             row.Data.LeftPath = leftPath;
@@ -57,45 +64,39 @@ bool TFileSync::CopyToLeft(TSyncNode &row, QString &leftPath, const QString &rig
     m_listener.SyncItem(TEngineListener::ItemDownloadStarts, 0, m_texts);
     if (!usable)
         return false;
-    if (m_job.RFolder.DeviceType == DeviceFtp)
-        return TFTPFile::SyncDownload(rightPath, leftPath, *m_result.RightState, m_job.RFolder);
-    if (!TLocalCopy::CopyReplacing(rightPath, leftPath))
+    // The state records the right copy as listed before it was read.
+    const TSideEntry seen = m_right->Probe(rightPath);
+    if (seen.Type != TSideEntry::File || !Copy(*m_right, rightPath, *m_left, leftPath, m_job.LFolder.FolerAllName))
         return false;
-    TWinFile::RecordFile(rightPath, LocalBase(m_job.RFolder), *m_result.RightState);
+    m_right->Record(rightPath, seen, *m_result.RightState);
     return true;
 }
 
 bool TFileSync::CopyToRight(TSyncNode &row, const QString &leftPath, QString &rightPath)
 {
-    const bool ftp = m_job.RFolder.DeviceType == DeviceFtp;
-    const QString rightBase = SideBase(m_job.RFolder);
+    const QString rightBase = m_right->Base();
     bool unseen = true;
     if (rightPath.isEmpty()) {
-        const QString relative = RelativeTo(leftPath, LocalBase(m_job.LFolder));
+        const QString relative = RelativeTo(leftPath, m_left->Base());
         rightPath = rightBase + relative;
         // As for a copy to the left: a right copy the analysis did not see is never replaced.
-        unseen = !(ftp ? TFTPFile::RemoteEntryExists(rightPath, m_job.RFolder) : KeepAside::LocalExists(rightPath));
+        unseen = m_right->Probe(rightPath).Type == TSideEntry::Missing;
         if (unseen) {
-            if (ftp)
-                TFTPFile::ForceRemoteFolders(relative, m_job.RFolder);
-            else
-                TWinFile::ForceFolders(relative, rightBase);
+            m_right->MakeFolders(relative);
             std::lock_guard lock(m_rows.Mutex());
             row.Data.RightPath = rightPath;
         }
     }
     m_listener.SyncItem(TEngineListener::ItemUploadStarts, 0, m_texts);
-    if (!unseen)
+    if (!unseen || m_left->Probe(leftPath).Type != TSideEntry::File)
         return false;
-    const QString saveFolder = SaveFolder(m_programFolder, m_job);
-    if (ftp)
-        return TFTPFile::SyncUpload(leftPath, saveFolder, m_job.SaveOldFile, *m_result.RightState, m_job.RFolder,
-                                    rightPath);
-    if (m_job.SaveOldFile == 1 && QFileInfo(rightPath).isFile())
-        TLocalCopy::SaveCopy(rightPath, saveFolder + RelativeTo(rightPath, rightBase));
-    if (!TLocalCopy::CopyReplacing(leftPath, rightPath))
+    // A failed save does not stop the copy.
+    if (m_job.SaveOldFile == 1 && m_right->Probe(rightPath).Type == TSideEntry::File)
+        TSafeCopy::SaveCopy(*m_right, rightPath,
+                            QDir::cleanPath(SaveFolder(m_programFolder, m_job) + RelativeTo(rightPath, rightBase)));
+    if (!Copy(*m_left, leftPath, *m_right, rightPath, m_job.RFolder.FolerAllName))
         return false;
-    TWinFile::RecordFile(rightPath, rightBase, *m_result.RightState);
+    m_right->Record(rightPath, m_right->Probe(rightPath), *m_result.RightState);
     return true;
 }
 
@@ -128,7 +129,7 @@ void TFileSync::SyncFile(TSyncNode &row)
         Progress();
         return;
     }
-    TWinFile::RecordFile(leftPath, LocalBase(m_job.LFolder), *m_result.LeftState);
+    m_left->Record(leftPath, m_left->Probe(leftPath), *m_result.LeftState);
 
     ++m_visited;
     ++m_texts.SyncedCount;
@@ -169,26 +170,31 @@ bool TFileSync::Walk(TSyncNode &node)
 
 void TFileSync::SaveStateTrees()
 {
-    if (m_job.LFolder.DeviceType == DeviceLocal) {
-        m_result.LeftState->Title = m_job.LFolder.FolerAllName;
-        TWinFile::SaveStateFile(LeftStateFile(m_job), LocalBase(m_job.LFolder), *m_result.LeftState);
-    }
-    if (m_job.RFolder.DeviceType == DeviceFtp) {
-        m_result.RightState->Title = m_job.RFolder.FolerAllName;
-        TFTPFile::SaveStateFile(m_job.SyncName, m_job.RFolder, *m_result.RightState);
-    }
+    // A side without a state file (a local right side) writes nothing.
+    m_left->SaveState(m_job.SyncName, *m_result.LeftState, &m_journal);
+    m_right->SaveState(m_job.SyncName, *m_result.RightState, &m_journal);
 }
 
 void TFileSync::Execute()
 {
     m_texts = TEngineTexts();
     m_visited = 0;
+    m_runningElsewhere = false;
     // Without a finished analysis the state trees may be empty or partial, and writing
     // them would wipe each side's record of earlier copies.
     if (!m_result.Completed || !IsUsableJobName(m_job.SyncName))
         return;
     if (!HasSupportedSides(m_job))
         return;
+    TJobLock jobLock(m_job);
+    if (!jobLock.Acquire()) {
+        m_runningElsewhere = true;
+        return;
+    }
+    TJobSides sides(m_job);
+    m_left = sides.Left.get();
+    m_right = sides.Right.get();
+    TRecovery::Run(m_job, sides, m_listener, m_journal);
     TSyncNode *root;
     {
         std::lock_guard lock(m_rows.Mutex());
@@ -197,4 +203,5 @@ void TFileSync::Execute()
     if (root)
         Walk(*root);
     SaveStateTrees();
+    m_left = m_right = nullptr;
 }

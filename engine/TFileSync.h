@@ -1,5 +1,6 @@
 #pragma once
 #include "engine/TEngineListener.h"
+#include "folders/TTransferJournal.h"
 
 #include <QString>
 #include <cstdint>
@@ -7,6 +8,7 @@
 
 class TSyncTask;
 class TRowTree;
+class TSideAccess;
 struct TSyncNode;
 struct TAnalysisResult;
 
@@ -29,6 +31,8 @@ public:
 
     int32_t ErrorCount() const { return m_texts.ErrorCount; }
     int32_t SyncedCount() const { return m_texts.SyncedCount; }
+    // Refused: another program was analysing or synchronising the job. Nothing was done.
+    bool RunningElsewhere() const { return m_runningElsewhere; }
 
 private:
     // False once a cancel stopped the walk.
@@ -37,6 +41,9 @@ private:
     bool CopyToLeft(TSyncNode &row, QString &leftPath, const QString &rightPath);
     bool CopyToRight(TSyncNode &row, const QString &leftPath, QString &rightPath);
     void SaveStateTrees();
+    // Copies between the sides, noted in the journal; false when the copy was not made.
+    bool Copy(TSideAccess &source, const QString &sourcePath, TSideAccess &target, const QString &targetPath,
+              const QString &targetFolder);
     void Progress();
 
     TRowTree &m_rows;
@@ -47,4 +54,9 @@ private:
     RowUpdated m_rowUpdated;
     TEngineTexts m_texts;
     int32_t m_visited = 0;
+    bool m_runningElsewhere = false;
+    // Valid while Execute runs.
+    TSideAccess *m_left = nullptr;
+    TSideAccess *m_right = nullptr;
+    TTransferJournal m_journal;
 };

@@ -1,5 +1,6 @@
 #include "engine/TRunLog.h"
 
+#include "engine/TJobLock.h"
 #include "engine/TSyncAction.h"
 #include "folders/TFileAttri.h"
 
@@ -50,6 +51,16 @@ void TRunLog::SyncItem(int32_t kind, int32_t action, const TEngineTexts &texts)
     default:
         break;
     }
+}
+
+void TRunLog::CopyRecovered(const QString &line)
+{
+    m_sink.Log(line, false);
+}
+
+void TRunLog::RunningElsewhere(const QString &jobName)
+{
+    m_sink.Log(TJobLock::RefusedText(jobName), true);
 }
 
 void TRunLog::PreCheckResult(int32_t code)

@@ -31,6 +31,7 @@ public:
     void SyncProgress(int32_t wParam, int32_t lParam) override;
     void SyncConnectFailed(int32_t side) override;
     void SyncItem(int32_t kind, int32_t action, const TEngineTexts &texts) override;
+    void CopyRecovered(const QString &line) override;
 
     // Folder pre-check: code 1, 2, 3 give a red log line; 0 starts the analysis
     // ("Loading Files......" and the status "Extracting file information:").
@@ -43,6 +44,8 @@ public:
     void ResultFillStarts(const TFileAttri &resultRoot);
     void ResultFilled(const TFileAttri &resultRoot, const QString &elapsed);
     void AnalysisConnectFailedEnded();
+    // A run refused because another program runs the job: a red log line.
+    void RunningElsewhere(const QString &jobName);
     void SyncEnded(int32_t errorCount, int32_t syncedCount, const QString &elapsed);
 
     static QString PreCheckText(int32_t code);

@@ -2,6 +2,7 @@
 
 #include "engine/TrimmedName.h"
 #include "folders/TFTPFile.h"
+#include "folders/TWinFile.h"
 #include "model/TSyncTask.h"
 
 #include <QStringList>
@@ -25,7 +26,19 @@ QString SideBase(const TFolderSource &side)
 
 QString LeftStateFile(const TSyncTask &job)
 {
-    return LocalBase(job.LFolder) + QStringLiteral("/__FileSync__/") + job.SyncName;
+    return TWinFile::StateFilePath(LocalBase(job.LFolder), job.SyncName);
+}
+
+// A folder of their own: a job named like another job's journal ("Job.journal") must not
+// share a file with it.
+QString JournalFile(const TSyncTask &job)
+{
+    return LocalBase(job.LFolder) + QStringLiteral("/__FileSync__/__Run__/") + job.SyncName + QStringLiteral(".journal");
+}
+
+QString LockFile(const TSyncTask &job)
+{
+    return LocalBase(job.LFolder) + QStringLiteral("/__FileSync__/__Run__/") + job.SyncName + QStringLiteral(".lock");
 }
 
 QString RemoteStateFolder(const TFolderSource &side)

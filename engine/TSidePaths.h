@@ -18,6 +18,10 @@ QString LocalBase(const TFolderSource &side);
 QString SideBase(const TFolderSource &side);
 // The left side's state file.
 QString LeftStateFile(const TSyncTask &job);
+// The job's journal of copies under way and its lock against a second program, both kept
+// where the left state file lives.
+QString JournalFile(const TSyncTask &job);
+QString LockFile(const TSyncTask &job);
 // The right side's state folder on the server, ending in "/".
 QString RemoteStateFolder(const TFolderSource &side);
 // path without its leading base; "/" put in front when missing.

@@ -1,6 +1,7 @@
 #include "folders/KeepAside.h"
 
 #include <QFileInfo>
+#include <QRandomGenerator>
 
 namespace KeepAside {
 
@@ -20,6 +21,12 @@ QString FreeLocalName(const QString &path)
         if (!LocalExists(candidate))
             return candidate;
     }
+}
+
+QString TemporaryCandidate(const QString &path)
+{
+    return path + QStringLiteral(".cvtmp")
+           + QStringLiteral("%1").arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
 }
 
 }  // namespace KeepAside

@@ -11,4 +11,8 @@ bool LocalExists(const QString &path);
 // path + ".p" + n (n = 1, 2, ...): a user's own file is never overwritten.
 QString FreeLocalName(const QString &path);
 
+// A name beside path for a copy under way: path + ".cvtmp" + eight random hex digits. The
+// caller checks that it is free on its side.
+QString TemporaryCandidate(const QString &path);
+
 }  // namespace KeepAside

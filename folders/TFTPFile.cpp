@@ -3,10 +3,12 @@
 #include "app/DosDateTime.h"
 #include "engine/TSyncAction.h"
 #include "engine/TSyncNodeData.h"
-#include "folders/KeepAside.h"
 #include "folders/StateFile.h"
 #include "folders/TBeenTortured.h"
 #include "folders/TFileAttri.h"
+#include "folders/TFtpSide.h"
+#include "folders/TLocalSide.h"
+#include "folders/TSafeCopy.h"
 #include "model/TFolderSource.h"
 #include "platform/FtpSession.h"
 
@@ -87,59 +89,7 @@ std::optional<FtpEntry> remoteFile(const QString &remotePath)
     return e;
 }
 
-int32_t dosTime(const FtpEntry &e) { return DosDateTime::Pack(TFTPFile::FileTimeToDateTime(e.modified)); }
-
-QString freeRemoteAsideName(const QString &remotePath)
-{
-    const QString first = remotePath + QStringLiteral(".p");
-    if (!session().Probe(first))
-        return first;
-    const qsizetype slash = remotePath.lastIndexOf(QLatin1Char('/'));
-    QList<FtpEntry> entries;
-    if (!session().List(remotePath.left(slash + 1), entries))
-        return {};
-    QSet<QString> taken;
-    for (const FtpEntry &e : entries)
-        taken.insert(e.name);
-    const QString stem = first.mid(slash + 1);
-    for (int i = 1; i <= MaxAsideNumber; ++i)
-        if (!taken.contains(stem + QString::number(i)))
-            return first + QString::number(i);
-    return {};
-}
-
-// Uploads with the server's copy set aside and put back when the transfer fails, so that
-// a failed upload leaves the server as it was. Nothing is sent when the local file cannot
-// be read or the server copy cannot be set aside.
-bool uploadKeepingAside(const QString &localPath, const QString &remotePath, bool remoteExists)
-{
-    if (!QFileInfo(localPath).isFile())
-        return false;
-    QString aside;
-    if (remoteExists) {
-        aside = freeRemoteAsideName(remotePath);
-        if (aside.isEmpty() || !session().Rename(remotePath, aside))
-            return false;
-    }
-    if (session().Upload(localPath, remotePath)) {
-        if (!aside.isEmpty())
-            session().Delete(aside);
-        return true;
-    }
-    // A partial upload must not stay under the file's name.
-    session().Delete(remotePath);
-    if (!aside.isEmpty())
-        session().Rename(aside, remotePath);
-    return false;
-}
-
-void recordRemoteFile(TFileAttri &entry, const QString &remotePath, const FtpEntry &e)
-{
-    entry.FilePath = remotePath;
-    entry.FileTime = dosTime(e);
-    entry.FileSize = e.size;
-    entry.IsFolder = 0;
-}
+int32_t dosTime(const FtpEntry &e) { return TFTPFile::PackedTime(e.modified); }
 
 // ancestors: the "unique" facts of the folders from the listed base down to this one, so
 // that a server-side link back up the tree is not followed.
@@ -277,6 +227,35 @@ QDateTime TFTPFile::FileTimeToDateTime(const QDateTime &serverUtc)
     return serverUtc.isValid() ? serverUtc.toLocalTime() : QDateTime();
 }
 
+bool TFTPFile::OpenSession(const TFolderSource &src) { return ensureSession(src); }
+
+int32_t TFTPFile::PackedTime(const QDateTime &serverUtc) { return DosDateTime::Pack(FileTimeToDateTime(serverUtc)); }
+
+QString TFTPFile::RelativePath(const QString &remotePath, const TFolderSource &src)
+{
+    return relativePath(remotePath, src);
+}
+
+QString TFTPFile::FreeAsideName(const QString &remotePath)
+{
+    QMutexLocker lock(&session().Mutex());
+    const QString first = remotePath + QStringLiteral(".p");
+    if (!session().Probe(first))
+        return first;
+    const qsizetype slash = remotePath.lastIndexOf(QLatin1Char('/'));
+    QList<FtpEntry> entries;
+    if (!session().List(remotePath.left(slash + 1), entries))
+        return {};
+    QSet<QString> taken;
+    for (const FtpEntry &e : entries)
+        taken.insert(e.name);
+    const QString stem = first.mid(slash + 1);
+    for (int i = 1; i <= MaxAsideNumber; ++i)
+        if (!taken.contains(stem + QString::number(i)))
+            return first + QString::number(i);
+    return {};
+}
+
 TFileAttri *TFTPFile::FindStateEntry(const QString &relativePath, TFileAttri &root)
 {
     return StateFile::FindEntry(relativePath, root);
@@ -286,34 +265,23 @@ bool TFTPFile::GetRemoteFile(const QString &remotePath, const QString &localPath
                              const TFolderSource &src)
 {
     QMutexLocker lock(&session().Mutex());
-    if (!ensureSession(src))
+    TFtpSide remote(src);
+    // What the listing shows before the transfer is what the state records.
+    const TSideEntry seen = remote.Probe(remotePath);
+    if (seen.Type != TSideEntry::File)
         return false;
-    const std::optional<FtpEntry> e = remoteFile(remotePath);
-    if (!e || !session().Download(remotePath, localPath))
+    TLocalSide local(QFileInfo(localPath).path(), false);
+    if (!TSafeCopy::Copy(remote, remotePath, local, localPath, nullptr, QString()))
         return false;
-    recordRemoteFile(*FindStateEntry(relativePath(remotePath, src), rightState), remotePath, *e);
+    remote.Record(remotePath, seen, rightState);
     return true;
 }
 
 bool TFTPFile::SyncDownload(const QString &remotePath, const QString &localPath, TFileAttri &rightState,
                             const TFolderSource &src)
 {
-    QMutexLocker lock(&session().Mutex());
-    QString aside;
-    if (QFileInfo(localPath).isFile()) {
-        aside = KeepAside::FreeLocalName(localPath);
-        // Without a place to keep the user's copy, nothing is risked.
-        if (aside.isEmpty() || !QFile::rename(localPath, aside))
-            return false;
-    }
-    if (GetRemoteFile(remotePath, localPath, rightState, src)) {
-        if (!aside.isEmpty())
-            QFile::remove(aside);
-        return true;
-    }
-    if (!aside.isEmpty())
-        QFile::rename(aside, localPath);
-    return false;
+    // The copy itself keeps the local file aside until the new one is complete.
+    return GetRemoteFile(remotePath, localPath, rightState, src);
 }
 
 bool TFTPFile::SyncUpload(const QString &localPath, const QString &saveFolder, int32_t saveOldFile,
@@ -322,19 +290,14 @@ bool TFTPFile::SyncUpload(const QString &localPath, const QString &saveFolder, i
     QMutexLocker lock(&session().Mutex());
     if (!ensureSession(src) || !QFileInfo(localPath).isFile())
         return false;
-    const QString relative = relativePath(remotePath, src);
-    const bool exists = remoteFile(remotePath).has_value();
-    if (saveOldFile == 1 && exists) {
-        // A failed save does not stop the upload.
-        const QString savePath = QDir::cleanPath(saveFolder + relative);
-        if (QDir().mkpath(QFileInfo(savePath).absolutePath()))
-            session().Download(remotePath, savePath);
-    }
-    if (!uploadKeepingAside(localPath, remotePath, exists))
+    TFtpSide remote(src);
+    // A failed save does not stop the upload.
+    if (saveOldFile == 1 && remote.Probe(remotePath).Type == TSideEntry::File)
+        TSafeCopy::SaveCopy(remote, remotePath, QDir::cleanPath(saveFolder + relativePath(remotePath, src)));
+    TLocalSide local(QFileInfo(localPath).path(), false);
+    if (!TSafeCopy::Copy(local, localPath, remote, remotePath, nullptr, QString()))
         return false;
-    TFileAttri *entry = FindStateEntry(relative, rightState);
-    if (const std::optional<FtpEntry> e = remoteFile(remotePath))
-        recordRemoteFile(*entry, remotePath, *e);
+    remote.Record(remotePath, remote.Probe(remotePath), rightState);
     return true;
 }
 
@@ -379,11 +342,15 @@ bool TFTPFile::RestoreFile(const QString &localPath, const QString &remotePath, 
                            const TFolderSource &src)
 {
     QMutexLocker lock(&session().Mutex());
-    if (!ensureSession(src) || !uploadKeepingAside(localPath, remotePath, remoteFile(remotePath).has_value()))
+    if (!ensureSession(src) || !QFileInfo(localPath).isFile())
         return false;
-    if (const std::optional<FtpEntry> e = remoteFile(remotePath)) {
-        item.RightTime = dosTime(*e);
-        item.RightSize = e->size;
+    TFtpSide remote(src);
+    TLocalSide local(QFileInfo(localPath).path(), false);
+    if (!TSafeCopy::Copy(local, localPath, remote, remotePath, nullptr, QString()))
+        return false;
+    if (const TSideEntry e = remote.Probe(remotePath); e.Type == TSideEntry::File) {
+        item.RightTime = e.FileTime;
+        item.RightSize = e.FileSize;
         item.Action = saUpdateLeft;
         item.DirectImage = RowImage::CanMove;
         item.LeftImage = RowImage::CanMoveLeft;
@@ -408,7 +375,8 @@ void TFTPFile::LoadStateFile(const QString &remoteStateFolder, const TFolderSour
         StateFile::ReadFile(local, root);
 }
 
-bool TFTPFile::SaveStateFile(const QString &syncName, const TFolderSource &src, const TFileAttri &root)
+bool TFTPFile::SaveStateFile(const QString &syncName, const TFolderSource &src, const TFileAttri &root,
+                             TTransferJournal *journal)
 {
     QMutexLocker lock(&session().Mutex());
     if (!usableStateName(syncName) || !ensureSession(src))
@@ -418,6 +386,9 @@ bool TFTPFile::SaveStateFile(const QString &syncName, const TFolderSource &src, 
     if (!dir.isValid())
         return false;
     const QString local = dir.filePath(QStringLiteral("state"));
-    const QString remote = remoteStatePath(src, syncName);
-    return StateFile::WriteFile(local, root) && uploadKeepingAside(local, remote, remoteFile(remote).has_value());
+    if (!StateFile::WriteFile(local, root))
+        return false;
+    TFtpSide remote(src);
+    TLocalSide folder(dir.path(), false);
+    return TSafeCopy::Copy(folder, local, remote, remoteStatePath(src, syncName), journal, src.FolerAllName);
 }

@@ -7,6 +7,7 @@ struct TFolderSource;
 class TFileAttri;
 class TBeenTortured;
 struct TSyncNodeData;
+class TTransferJournal;
 
 // What a folder chooser's tree gets for each remote entry (FolderName, FolderUrl).
 struct TSectionRec {
@@ -44,11 +45,23 @@ public:
     // A server time (UTC) as the local calendar date-time that the listings pack.
     static QDateTime FileTimeToDateTime(const QDateTime &serverUtc);
 
+    // Connect-if-needed for this source's server and login (the caller holds the session's
+    // mutex). False when no usable session could be had.
+    static bool OpenSession(const TFolderSource &src);
+    // A server time as the packed local date-time the listings give.
+    static int32_t PackedTime(const QDateTime &serverUtc);
+    // remotePath after the source's remote base path, beginning with "/".
+    static QString RelativePath(const QString &remotePath, const TFolderSource &src);
+    // remotePath + ".p", or the first free remotePath + ".p" + n on the session's server;
+    // empty when none is free or the folder cannot be read.
+    static QString FreeAsideName(const QString &remotePath);
+
     // The file entry for relativePath ("/docs/a.txt"), found or added with its folders.
     static TFileAttri *FindStateEntry(const QString &relativePath, TFileAttri &root);
     static bool GetRemoteFile(const QString &remotePath, const QString &localPath,
                               TFileAttri &rightState, const TFolderSource &src);
-    // Download with the local copy set aside as localPath + ".p" and put back on failure.
+    // Download with the local copy set aside as localPath + ".p" and put back on failure; the
+    // new content is written under a temporary name and moved into place when complete.
     static bool SyncDownload(const QString &remotePath, const QString &localPath,
                              TFileAttri &rightState, const TFolderSource &src);
     // Upload with the server copy set aside and put back on failure; with saveOldFile 1 the
@@ -67,6 +80,8 @@ public:
     // missing or malformed file leaves root empty.
     static void LoadStateFile(const QString &remoteStateFolder, const TFolderSource &src,
                               TFileAttri &root, const QString &syncName);
-    // Writes root to the base path + "/__FileSync__/" + syncName. False when not written.
-    static bool SaveStateFile(const QString &syncName, const TFolderSource &src, const TFileAttri &root);
+    // Writes root to the base path + "/__FileSync__/" + syncName (the copy noted in journal
+    // when one is given). False when not written.
+    static bool SaveStateFile(const QString &syncName, const TFolderSource &src, const TFileAttri &root,
+                              TTransferJournal *journal = nullptr);
 };

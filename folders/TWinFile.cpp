@@ -3,6 +3,7 @@
 #include "app/DosDateTime.h"
 #include "folders/StateFile.h"
 #include "folders/TBeenTortured.h"
+#include "folders/TSideAccess.h"
 #include "folders/TFileAttri.h"
 #include "model/TFolderSource.h"
 
@@ -152,18 +153,46 @@ void TWinFile::ForceFolders(const QString &relativePath, const QString &baseFold
 
 void TWinFile::RecordFile(const QString &fullPath, const QString &baseFolder, TFileAttri &stateRoot)
 {
-    struct stat st {};
+    RecordEntry(fullPath, Probe(fullPath), baseFolder, stateRoot);
+}
+
+void TWinFile::RecordEntry(const QString &fullPath, const TSideEntry &seen, const QString &baseFolder,
+                           TFileAttri &stateRoot)
+{
     // Nothing on disk to describe: recording made-up values would hide a later change.
-    if (stat(QFile::encodeName(fullPath).constData(), &st) != 0)
+    if (seen.Type == TSideEntry::Missing)
         return;
     QString relative = fullPath.mid(baseFolder.size());
     if (!relative.startsWith(u'/'))
         relative.prepend(u'/');
     TFileAttri *entry = FindStateEntry(relative, stateRoot);
     entry->FilePath = relative;
-    entry->FileAttr = AttributeWord(st.st_mode, relative.mid(relative.lastIndexOf(u'/') + 1));
-    entry->FileTime = DosDateTime::FromEpochSeconds(int64_t(st.st_mtim.tv_sec));
-    entry->FileSize = S_ISDIR(st.st_mode) ? 0 : int64_t(st.st_size);
+    entry->FileAttr = seen.FileAttr;
+    entry->FileTime = seen.FileTime;
+    entry->FileSize = seen.FileSize;
+}
+
+TSideEntry TWinFile::Probe(const QString &path)
+{
+    TSideEntry e;
+    const QByteArray native = QFile::encodeName(path);
+    struct stat st {};
+    if (stat(native.constData(), &st) != 0) {
+        // A dangling link is still something a copy must not replace unseen.
+        if (lstat(native.constData(), &st) == 0)
+            e.Type = TSideEntry::Other;
+        return e;
+    }
+    e.Type = S_ISREG(st.st_mode) ? TSideEntry::File : TSideEntry::Other;
+    e.FileAttr = AttributeWord(st.st_mode, path.mid(path.lastIndexOf(u'/') + 1));
+    e.FileTime = DosDateTime::FromEpochSeconds(int64_t(st.st_mtim.tv_sec));
+    e.FileSize = S_ISDIR(st.st_mode) ? 0 : int64_t(st.st_size);
+    return e;
+}
+
+QString TWinFile::StateFilePath(const QString &baseFolder, const QString &syncName)
+{
+    return baseFolder + QStringLiteral("/__FileSync__/") + syncName;
 }
 
 TFileAttri *TWinFile::FindStateEntry(const QString &relativePath, TFileAttri &stateRoot)

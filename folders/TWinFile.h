@@ -3,6 +3,7 @@
 #include <cstdint>
 
 struct TFolderSource;
+struct TSideEntry;
 class TFileAttri;
 class TBeenTortured;
 
@@ -20,6 +21,13 @@ public:
     static void ForceFolders(const QString &relativePath, const QString &baseFolder);
     // Records the file at fullPath (below baseFolder, given without trailing "/") in the state tree.
     static void RecordFile(const QString &fullPath, const QString &baseFolder, TFileAttri &stateRoot);
+    // The same with what a Probe of fullPath gave; nothing is recorded for a missing file.
+    static void RecordEntry(const QString &fullPath, const TSideEntry &seen, const QString &baseFolder,
+                            TFileAttri &stateRoot);
+    // What is at path now, with time, size and attributes as a listing gives them.
+    static TSideEntry Probe(const QString &path);
+    // The state file of job syncName on the side whose folder is baseFolder.
+    static QString StateFilePath(const QString &baseFolder, const QString &syncName);
     // The file entry for relativePath ("/a/b.txt"), found or added with its folders.
     static TFileAttri *FindStateEntry(const QString &relativePath, TFileAttri &stateRoot);
     // A missing or malformed file leaves an empty root with an empty Title.

@@ -457,7 +457,7 @@ std::optional<FtpEntry> FtpSession::Probe(const QString &path)
     return std::nullopt;
 }
 
-bool FtpSession::Download(const QString &remotePath, const QString &localPath)
+bool FtpSession::Download(const QString &remotePath, const QString &localPath, Write mode)
 {
     QMutexLocker lock(&m_mutex);
     if (!m_open || !safePath(remotePath)) {
@@ -465,12 +465,15 @@ bool FtpSession::Download(const QString &remotePath, const QString &localPath)
         return false;
     }
     const QByteArray url = urlFor(remotePath, false);
-    std::unique_ptr<QSaveFile> file;
+    std::unique_ptr<QFileDevice> file;
     Transcript t;
     const int rc = performRetrying(
         [&](Transcript &) {
-            file = std::make_unique<QSaveFile>(localPath);
-            if (file->open(QIODevice::WriteOnly))
+            if (mode == Write::Replace)
+                file = std::make_unique<QSaveFile>(localPath);
+            else
+                file = std::make_unique<QFile>(localPath);
+            if (file->open(QIODevice::WriteOnly | QIODevice::Truncate))
                 return true;
             fail(LocalFileError, file->errorString());
             return false;
@@ -482,12 +485,13 @@ bool FtpSession::Download(const QString &remotePath, const QString &localPath)
             curl_easy_setopt(h, CURLOPT_WRITEDATA, static_cast<QIODevice *>(file.get()));
         },
         t);
+    auto *saveFile = dynamic_cast<QSaveFile *>(file.get());
     if (rc != CURLE_OK) {
-        if (file)
-            file->cancelWriting();
+        if (saveFile)
+            saveFile->cancelWriting();
         return false;
     }
-    if (!file->commit()) {
+    if (saveFile ? !saveFile->commit() : !file->flush()) {
         fail(LocalFileError, file->errorString());
         return false;
     }

@@ -48,8 +48,10 @@ public:
     bool List(const QString &folder, QList<FtpEntry> &entries);
     // The entry exactly as the listing of its folder gives it; nullopt when absent.
     std::optional<FtpEntry> Probe(const QString &path);
-    // Streams to a temporary file beside localPath that replaces it only when complete.
-    bool Download(const QString &remotePath, const QString &localPath);
+    // Replace: streams to a temporary file beside localPath that replaces it only when
+    // complete. Direct: writes localPath itself (a caller's own temporary name).
+    enum class Write { Replace, Direct };
+    bool Download(const QString &remotePath, const QString &localPath, Write mode = Write::Replace);
     bool Upload(const QString &localPath, const QString &remotePath);
     bool Rename(const QString &from, const QString &to);
     bool Delete(const QString &path);

@@ -25,6 +25,11 @@ void RecordingListener::SyncItem(int32_t kind, int32_t action, const TEngineText
     Add(QStringLiteral("I %1 %2 %3").arg(kind).arg(action).arg(texts.CurrentItem));
 }
 
+void RecordingListener::CopyRecovered(const QString &line)
+{
+    Add(QStringLiteral("R ") + line);
+}
+
 QStringList RecordingListener::Events() const
 {
     std::lock_guard lock(m_mutex);

@@ -13,6 +13,8 @@ public:
     void SyncProgress(int32_t wParam, int32_t lParam) override;
     void SyncConnectFailed(int32_t side) override;
     void SyncItem(int32_t kind, int32_t action, const TEngineTexts &texts) override;
+    // Recorded as "R line".
+    void CopyRecovered(const QString &line) override;
 
     QStringList Events() const;
     // Only the events that start with prefix.

@@ -1,0 +1,64 @@
+#pragma once
+#include <QString>
+#include <cstdint>
+#include <memory>
+
+struct TFolderSource;
+class TFileAttri;
+class TBeenTortured;
+class TTransferJournal;
+
+// What a side shows at one path.
+struct TSideEntry {
+    enum Kind { Missing, File, Other };  // Other: a folder, or anything that is not a file
+    Kind Type = Missing;
+    int32_t FileTime = 0;
+    int64_t FileSize = 0;
+    int32_t FileAttr = 0;
+};
+
+// One side of a job, a local folder or an FTP directory, as the analysis, the copy steps,
+// the recovery of interrupted copies and the state files use it: each of those is written
+// once for every kind of side, and a new kind plugs in here. Paths are the side's own
+// (local paths, or absolute remote paths) and begin with Base(). Calls run on the thread
+// of the run that uses the side.
+class TSideAccess {
+public:
+    virtual ~TSideAccess() = default;
+
+    // The access for a side of DeviceType 1 (local) or 3 (FTP); nullptr for other kinds.
+    // keepsStateFile false: a side without a state file (a job's local right side).
+    static std::unique_ptr<TSideAccess> For(const TFolderSource &side, bool keepsStateFile);
+
+    virtual bool IsLocal() const = 0;
+    // The folder every path of the side begins with: a local folder without a final "/",
+    // or the remote base path ("" for the server's root).
+    virtual QString Base() const = 0;
+    // 0 when the side can be used (the folder exists, the server took the login).
+    virtual int32_t Reach() = 0;
+    virtual void List(TFileAttri &root, const TBeenTortured &filter) = 0;
+    virtual TSideEntry Probe(const QString &path) = 0;
+    // Creates the missing folders of relativePath's folder part ("/a/b/f.txt": a, a/b).
+    virtual void MakeFolders(const QString &relativePath) = 0;
+
+    // The side's file at path into the local file localTarget, created or replaced.
+    virtual bool ReadTo(const QString &path, const QString &localTarget) = 0;
+    // The local file localSource to path on this side, created or replaced.
+    virtual bool WriteFrom(const QString &localSource, const QString &path) = 0;
+    // Fails when to exists already.
+    virtual bool Rename(const QString &from, const QString &to) = 0;
+    virtual bool Delete(const QString &path) = 0;
+    // path + ".p", or the first free path + ".p" + n; empty when no free name is found.
+    virtual QString FreeAsideName(const QString &path) = 0;
+    // A name beside path that nothing bears yet, for a copy under way.
+    virtual QString FreeTemporaryName(const QString &path) = 0;
+
+    // Records the file at path, as seen, in the side's state tree.
+    virtual void Record(const QString &path, const TSideEntry &seen, TFileAttri &stateRoot) = 0;
+    // The side's state file of the job; a missing, damaged or unkept one leaves root empty.
+    virtual void LoadState(const QString &syncName, TFileAttri &root) = 0;
+    // Sets root's Title to the side's folder and writes it, through journal where the write
+    // is a copy that could be interrupted; false when not written (a side without a state
+    // file writes nothing).
+    virtual bool SaveState(const QString &syncName, TFileAttri &root, TTransferJournal *journal) = 0;
+};

@@ -1,0 +1,94 @@
+#include "folders/TTransferJournal.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
+
+// The file is JSON, so that any name (blanks, colons, line breaks) survives:
+//   {"format": 1, "entries": [{"folder": "ftp://host/pub", "target": "/pub/f.bin",
+//     "temporary": "/pub/f.bin.cvtmp1a2b3c4d", "aside": "/pub/f.bin.p", "step": "copying"}]}
+// "step" is "copying" while the new content is written, "swapping" once it is complete.
+
+namespace {
+
+constexpr int Format = 1;
+
+}  // namespace
+
+TTransferJournal::TTransferJournal(const QString &path) : m_path(path) {}
+
+bool TTransferJournal::Load()
+{
+    m_entries.clear();
+    if (m_path.isEmpty() || !QFileInfo::exists(m_path))
+        return true;
+    QFile file(m_path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(file.readAll(), &error);
+    if (error.error != QJsonParseError::NoError || !doc.isObject() || doc.object().value("format").toInt() != Format)
+        return false;
+    QList<Entry> entries;
+    for (const QJsonValue &v : doc.object().value("entries").toArray()) {
+        const QJsonObject o = v.toObject();
+        Entry e;
+        e.Folder = o.value("folder").toString();
+        e.Target = o.value("target").toString();
+        e.Temporary = o.value("temporary").toString();
+        e.Aside = o.value("aside").toString();
+        const QString step = o.value("step").toString();
+        if (e.Target.isEmpty() || e.Temporary.isEmpty() || (step != "copying" && step != "swapping"))
+            return false;
+        e.Swapping = step == "swapping";
+        entries.append(e);
+    }
+    m_entries = entries;
+    return true;
+}
+
+bool TTransferJournal::Save()
+{
+    if (m_path.isEmpty())
+        return true;
+    if (m_entries.isEmpty())
+        return QFile::remove(m_path) || !QFileInfo::exists(m_path);
+    QJsonArray entries;
+    for (const Entry &e : m_entries)
+        entries.append(QJsonObject{{"folder", e.Folder},
+                                   {"target", e.Target},
+                                   {"temporary", e.Temporary},
+                                   {"aside", e.Aside},
+                                   {"step", e.Swapping ? "swapping" : "copying"}});
+    QDir().mkpath(QFileInfo(m_path).path());
+    QSaveFile file(m_path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    file.write(QJsonDocument(QJsonObject{{"format", Format}, {"entries", entries}}).toJson(QJsonDocument::Compact));
+    return file.commit();
+}
+
+bool TTransferJournal::Add(const Entry &entry)
+{
+    m_entries.append(entry);
+    return Save();
+}
+
+bool TTransferJournal::Replace(const Entry &before, const Entry &after)
+{
+    const qsizetype at = m_entries.indexOf(before);
+    if (at < 0)
+        return false;
+    m_entries[at] = after;
+    return Save();
+}
+
+bool TTransferJournal::Remove(const Entry &entry)
+{
+    m_entries.removeOne(entry);
+    return Save();
+}
