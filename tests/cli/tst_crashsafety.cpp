@@ -1,0 +1,287 @@
+#include "engine/TJobLock.h"
+#include "folders/TSafeCopy.h"
+#include "model/SyncTaskList.h"
+#include "tests/support/FtpServerFixture.h"
+#include "tests/support/TestFiles.h"
+
+#include <QDirIterator>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QtTest>
+
+#include <csignal>
+
+namespace {
+
+constexpr int64_t Old = 1500000000;
+constexpr int64_t Newer = 1600000000;
+const QString Cli = QStringLiteral(CORVANE_CLI_PATH);
+
+struct Outcome {
+    int exit = -1;
+    QStringList out;
+};
+
+Outcome Finish(QProcess &p)
+{
+    Outcome o;
+    if (!p.waitForFinished(120000))
+        return o;
+    o.exit = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    o.out = QString::fromUtf8(p.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    return o;
+}
+
+Outcome RunCli(const QStringList &args)
+{
+    QProcess p;
+    p.start(Cli, args);
+    return Finish(p);
+}
+
+// Content that shows which copy a file holds, and where a partial one stops.
+QByteArray Content(char mark, qsizetype size)
+{
+    QByteArray c(size, mark);
+    for (qsizetype i = 0; i < size; i += 4096)
+        c[i] = char('0' + (i / 4096) % 10);
+    return c;
+}
+
+// Files below folder whose names a copy under way gives its new content.
+QStringList TemporaryFiles(const QString &folder)
+{
+    return TestFiles::FilesBelow(folder).filter(QRegularExpression("\\.cvtmp[0-9a-f]{8}$"));
+}
+
+// Waits until a copy under way has written some bytes to a temporary file in folder, then
+// stops the process there (SIGSTOP: at once, wherever it is). True when it was stopped with
+// the copy still partial; the caller kills or continues it.
+bool StopWhileCopying(QProcess &p, const QString &folder, qint64 fullSize)
+{
+    while (p.state() == QProcess::Running) {
+        for (const QString &t : TemporaryFiles(folder)) {
+            if (QFileInfo(folder + "/" + t).size() == 0)
+                continue;
+            ::kill(pid_t(p.processId()), SIGSTOP);
+            const QFileInfo stopped(folder + "/" + t);
+            if (stopped.exists() && stopped.size() < fullSize)
+                return true;
+            ::kill(pid_t(p.processId()), SIGCONT);
+        }
+        p.waitForFinished(2);
+    }
+    return false;
+}
+
+QStringList Rows(const QStringList &out) { return out.filter(QRegularExpression("^ROW\t")); }
+
+// The user's files on a side: what the state files and the run keep there is not counted.
+QStringList UserFiles(const QString &folder)
+{
+    QStringList files = TestFiles::FilesBelow(folder);
+    files.removeIf([](const QString &f) { return f.startsWith("__FileSync__/"); });
+    return files;
+}
+
+}  // namespace
+
+// A real corvane-cli killed, interrupted or doubled while it copies: the next run finishes
+// or undoes what was under way, and no partial or temporary file ever takes a user's name.
+class TestCrashSafety : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<FtpServerFixture> m_server;
+    QString m_taskList;
+
+    QString Left(const QString &rel = {}) const { return m_dir.filePath("left") + (rel.isEmpty() ? "" : "/" + rel); }
+    QString Right(const QString &rel = {}) const
+    {
+        const QString base = m_server ? m_server->root() + "/pub" : m_dir.filePath("right");
+        return base + (rel.isEmpty() ? "" : "/" + rel);
+    }
+
+    // One job "Job" between left/ and the server's /pub (or right/).
+    void WriteTaskList()
+    {
+        SyncTaskList list;
+        auto job = std::make_unique<TSyncTask>();
+        job->SyncName = job->SyncID = "Job";
+        job->LFolder.DeviceType = 1;
+        job->LFolder.FolerAllName = Left();
+        if (m_server) {
+            job->RFolder.DeviceType = 3;
+            job->RFolder.FolerAllName = m_server->url("/pub");
+            job->RFolder.UserName = m_server->user();
+            job->RFolder.PWD = m_server->password();
+        } else {
+            job->RFolder.DeviceType = 1;
+            job->RFolder.FolerAllName = Right();
+        }
+        job->IncludeFilter = job->ExcludeFilter = TFilterBounds();
+        list.AddTask(std::move(job));
+        m_taskList = m_dir.filePath("tasks.tkl");
+        QVERIFY(list.SaveTaskList(m_taskList));
+    }
+
+    // A server that sends and takes bytesPerSecond at the most (0: no limit), same files.
+    void StartServer(int bytesPerSecond)
+    {
+        m_server->stop();
+        m_server->setThrottle(bytesPerSecond);
+        QVERIFY(m_server->start());
+        WriteTaskList();
+    }
+
+    QStringList Args(const QStringList &rest) const { return QStringList{"--tasklist", m_taskList} + rest; }
+
+private Q_SLOTS:
+    void init()
+    {
+        QDir(m_dir.path()).removeRecursively();
+        QVERIFY(QDir().mkpath(Left()));
+        m_server.reset();
+    }
+
+    void cleanup() { m_server.reset(); }
+
+    // SIGKILL in the middle of the copy of a large file; then an analysis, a sync and one
+    // more analysis, as the user would run them.
+    void killedInTheMiddleOfACopy_data()
+    {
+        QTest::addColumn<bool>("ftp");
+        QTest::addColumn<bool>("toRight");
+        QTest::newRow("upload to FTP") << true << true;
+        QTest::newRow("download from FTP") << true << false;
+        QTest::newRow("copy to a local right side") << false << true;
+        QTest::newRow("copy from a local right side") << false << false;
+    }
+
+    void killedInTheMiddleOfACopy()
+    {
+        QFETCH(bool, ftp);
+        QFETCH(bool, toRight);
+        // Over FTP the server holds each transfer to 256 KiB/s; a local copy is not slowed
+        // down, so it gets a file large enough to be caught while it is written.
+        const qsizetype size = ftp ? (2 << 20) : (48 << 20);
+        const QByteArray oldContent = Content('o', size), newContent = Content('n', size);
+        if (ftp) {
+            m_server = std::make_unique<FtpServerFixture>();
+            QVERIFY(QDir().mkpath(Right()));
+        }
+        const QString source = toRight ? Left("d/f.bin") : Right("d/f.bin");
+        const QString target = toRight ? Right("d/f.bin") : Left("d/f.bin");
+        QVERIFY(TestFiles::Write(source, newContent, Newer));
+        QVERIFY(TestFiles::Write(target, oldContent, Old));
+        for (const QString &side : {Left(), Right()})
+            QVERIFY(TestFiles::Write(side + "/d/report.p", "the user's own report.p", Old));
+        if (ftp)
+            StartServer(256 << 10);
+        else
+            WriteTaskList();
+
+        QProcess first;
+        first.start(Cli, Args({"sync", "Job"}));
+        QVERIFY(first.waitForStarted());
+        const QString targetFolder = QFileInfo(target).path();
+        QVERIFY2(StopWhileCopying(first, targetFolder, size), "the copy ended before it could be interrupted");
+        first.kill();
+        QVERIFY(first.waitForFinished());
+        QCOMPARE(first.exitStatus(), QProcess::CrashExit);
+
+        // The real name holds the old content, whole; the new one waits under a temporary name.
+        QCOMPARE(TestFiles::Read(target), oldContent);
+        QCOMPARE(TestFiles::Read(source), newContent);
+        QCOMPARE(TemporaryFiles(targetFolder).size(), 1);
+
+        const Outcome analysed = RunCli(Args({"analyze", "Job", "--rows"}));
+        QCOMPARE(analysed.exit, 0);
+        const QString targetPath = ftp && toRight ? "/pub/d/f.bin" : target;
+        QCOMPARE(analysed.out.filter("Interrupted copy"), QStringList{TSafeCopy::UndoneText(targetPath)});
+        QCOMPARE(Rows(analysed.out), QStringList{toRight ? "ROW\t4\t2\td/f.bin" : "ROW\t3\t1\td/f.bin"});
+        QCOMPARE(TemporaryFiles(Left()) + TemporaryFiles(Right()), QStringList{});
+
+        if (ftp)
+            StartServer(0);
+        const Outcome synced = RunCli(Args({"sync", "Job"}));
+        QCOMPARE(synced.exit, 0);
+        QVERIFY(synced.out.contains("Total numbers of error files : 0; Total numbers of synched files : 1"));
+        for (const QString &side : {Left(), Right()}) {
+            QCOMPARE(UserFiles(side), (QStringList{"d/f.bin", "d/report.p"}));
+            QCOMPARE(TestFiles::Read(side + "/d/f.bin"), newContent);
+            QCOMPARE(TestFiles::Read(side + "/d/report.p"), QByteArray("the user's own report.p"));
+        }
+        QCOMPARE(Rows(RunCli(Args({"analyze", "Job", "--rows"})).out), QStringList{});
+    }
+
+    // Killed between setting the old copy aside and moving the new one into place: the
+    // next run puts the old copy back (journal step "swapping", target missing), and the
+    // user's own report.p, named like a keep-aside copy, is not touched.
+    void killedBetweenTheTwoRenames()
+    {
+        QVERIFY(TestFiles::Write(Left("f.bin"), "new", Newer));
+        QVERIFY(TestFiles::Write(m_dir.filePath("right/f.bin.p"), "old", Old));
+        QVERIFY(TestFiles::Write(m_dir.filePath("right/f.bin.cvtmp0123abcd"), "new", Newer));
+        QVERIFY(TestFiles::Write(m_dir.filePath("right/report.p"), "the user's own report.p", Old));
+        QVERIFY(TestFiles::Write(Left("report.p"), "the user's own report.p", Old));
+        WriteTaskList();
+        // What the killed run had written down.
+        QVERIFY(TestFiles::Write(Left("__FileSync__/__Run__/Job.journal"),
+                                 QStringLiteral(R"({"format":1,"entries":[{"folder":"%1","target":"%2","temporary":"%3",)"
+                                                R"("aside":"%4","step":"swapping"}]})")
+                                     .arg(Right(), Right("f.bin"), Right("f.bin.cvtmp0123abcd"), Right("f.bin.p"))
+                                     .toUtf8()));
+
+        const Outcome analysed = RunCli(Args({"analyze", "Job", "--rows"}));
+        QCOMPARE(analysed.exit, 0);
+        QCOMPARE(analysed.out.filter("Interrupted copy"), QStringList{TSafeCopy::UndoneText(Right("f.bin"))});
+        QCOMPARE(TestFiles::Read(Right("f.bin")), QByteArray("old"));
+        QCOMPARE(UserFiles(Right()), (QStringList{"f.bin", "report.p"}));
+        QCOMPARE(TestFiles::Read(Right("report.p")), QByteArray("the user's own report.p"));
+        QCOMPARE(Rows(analysed.out), QStringList{"ROW\t4\t2\tf.bin"});
+        QVERIFY(!QFileInfo::exists(Left("__FileSync__/__Run__/Job.journal")));
+        QCOMPARE(RunCli(Args({"analyze", "Job"})).out.filter("Interrupted copy"), QStringList{});
+    }
+
+    // A second program refuses the job while the first copies; SIGINT then lets the copy in
+    // hand finish, starts no other, writes the state files and ends with status 130.
+    void secondRunRefusedAndInterruptEndsCleanly()
+    {
+        m_server = std::make_unique<FtpServerFixture>();
+        QVERIFY(QDir().mkpath(Right()));
+        const QByteArray a = Content('a', 512 << 10), b = Content('b', 512 << 10);
+        QVERIFY(TestFiles::Write(Left("a.bin"), a, Old));
+        QVERIFY(TestFiles::Write(Left("b.bin"), b, Old));
+        StartServer(128 << 10);
+
+        QProcess first;
+        first.start(Cli, Args({"sync", "Job"}));
+        QVERIFY(first.waitForStarted());
+        QVERIFY(StopWhileCopying(first, Right(), a.size()));
+        ::kill(pid_t(first.processId()), SIGCONT);
+
+        const Outcome second = RunCli(Args({"sync", "Job"}));
+        QCOMPARE(second.exit, 2);
+        QCOMPARE(second.out, (QStringList{"Loading Files......", TJobLock::RefusedText("Job")}));
+
+        QCOMPARE(::kill(pid_t(first.processId()), SIGINT), 0);
+        const Outcome interrupted = Finish(first);
+        QCOMPARE(interrupted.exit, 130);
+        QCOMPARE(interrupted.out.filter("Move the file").size(), 1);
+        QVERIFY(interrupted.out.contains("Total numbers of error files : 0; Total numbers of synched files : 1"));
+        const QStringList onServer = UserFiles(Right());
+        QCOMPARE(onServer.size(), 1);
+        QCOMPARE(TestFiles::Read(Right(onServer.first())), onServer.first() == "a.bin" ? a : b);
+        // Both state files hold the copy that was made: only the other file is proposed.
+        StartServer(0);
+        const QString other = onServer.first() == "a.bin" ? "b.bin" : "a.bin";
+        QCOMPARE(Rows(RunCli(Args({"analyze", "Job", "--rows"})).out), QStringList{"ROW\t1\t2\t" + other});
+        QVERIFY(TestFiles::Read(Right("__FileSync__/Job")).contains(onServer.first().toUtf8()));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCrashSafety)
+#include "tst_crashsafety.moc"
