@@ -68,10 +68,7 @@ TScheduleManagerForm::TScheduleManagerForm(QWidget *parent)
     auto *tab = new TImageEx(this);
     LoadJpegResource(tab, QStringLiteral("ScheduleTab"), QStringLiteral("JPG"));
     tab->setGeometry(12, 34, 125, 28);
-    auto *tabCaption = new QLabel(QStringLiteral("Schedlueing"), tab);
-    tabCaption->setAlignment(Qt::AlignCenter);
-    tabCaption->setGeometry(0, 0, 125, 28);
-    tabCaption->setAttribute(Qt::WA_TransparentForMouseEvents);
+    tab->setAccessibleName(QStringLiteral("Schedlueing"));  // the picture carries the caption
     AddDragHandle(tab);
 
     abScheduleTaskName = new QLabel(this);
@@ -82,13 +79,13 @@ TScheduleManagerForm::TScheduleManagerForm(QWidget *parent)
     comScheduleTask = new QComboBox(this);
     comScheduleTask->setObjectName(QStringLiteral("comScheduleTask"));
     comScheduleTask->addItems({QStringLiteral("Daily"), QStringLiteral("Weekly"), QStringLiteral("Monthly")});
-    comScheduleTask->setGeometry(110, 104, 120, 24);
+    comScheduleTask->setGeometry(120, 104, 120, 24);
 
-    Caption(QStringLiteral("Start time:"), this, 250, 108);
+    Caption(QStringLiteral("Start time:"), this, 260, 108);
     dtpStartTime = new QTimeEdit(this);
     dtpStartTime->setObjectName(QStringLiteral("dtpStartTime"));
     dtpStartTime->setDisplayFormat(QStringLiteral("HH:mm:ss"));
-    dtpStartTime->setGeometry(330, 104, 120, 24);
+    dtpStartTime->setGeometry(340, 104, 120, 24);
 
     const QRect groupRect(20, 142, FormWidth - 40, 120);
     GroupDaily = new QGroupBox(QStringLiteral("Schedule Task Daily"), this);

@@ -2,6 +2,7 @@
 
 #include "app/ProductInfo.h"
 #include "ui/workspace/JobEditorCommands.h"
+#include "scheduling/UOptionFrm.h"
 #include "ui/workspace/TPlaceholderPage.h"
 #include "ui/workspace/UMirelleFom.h"
 
@@ -57,6 +58,13 @@ bool TCorvaneProgram::Start()
     m_window = std::make_unique<TMirelleFom>(m_tasks, m_settings, m_programFolder, std::move(pages));
     m_window->SetSaveAtClose(!m_keepingFailed);
     UseJobEditor(*m_window, m_tasks);
+    m_window->SetOptionsDialog([this](QWidget *parent) {
+        TOptionFrm options(parent, m_settings, [this, parent] {
+            if (m_checkForUpdateNow)
+                m_checkForUpdateNow(parent);
+        });
+        options.ShowModal();
+    });
     // Logging out or shutting down closes the window as its close box does, so the jobs are saved.
     QObject::connect(qApp, &QGuiApplication::commitDataRequest, m_window.get(), [this](QSessionManager &) {
         m_window->close();

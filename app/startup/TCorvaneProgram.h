@@ -3,8 +3,10 @@
 #include "model/SyncTaskList.h"
 
 #include <QString>
+#include <functional>
 #include <memory>
 
+class QWidget;
 class TMirelleFom;
 
 // The running program: owns the settings, the job list and the main window, and starts them
@@ -33,6 +35,9 @@ private:
 
     QString m_programFolder;
     TMyRegistryInfo m_settings;
+    // The silent update check that the options dialog's "check update now" runs; set by the
+    // data module, empty while there is none.
+    std::function<void(QWidget *parent)> m_checkForUpdateNow;
     SyncTaskList m_tasks;
     std::unique_ptr<TMirelleFom> m_window;
     QString m_keptUnreadAs;          // where the unread jobs are kept, once set aside

@@ -1,4 +1,5 @@
 #include "app/startup/TCorvaneProgram.h"
+#include "tests/support/ProcessSignals.h"
 #include "tests/support/TaskListFiles.h"
 #include "tests/support/TempConfigHome.h"
 #include "tests/support/TestFiles.h"
@@ -45,18 +46,6 @@ QByteArray WithThirdJobDamaged(const QByteArray &file)
         at = out.indexOf("<Hours>", at + 1);
     out.replace(at, qsizetype(strlen("<Hours>0</Hours>")), "<Hours>two</Hours>");
     return out;
-}
-
-// SIGTERM is handled once the program has installed its handler, not before.
-bool CatchesSigterm(qint64 pid)
-{
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return false;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("SigCgt:"))
-            return (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (SIGTERM - 1)) & 1;
-    return false;
 }
 
 }  // namespace

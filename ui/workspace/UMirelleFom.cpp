@@ -8,6 +8,7 @@
 #include "ui/widgets/TImageExButton.h"
 #include "ui/workspace/TAboutBox.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QLabel>
@@ -16,6 +17,7 @@
 #include <QMouseEvent>
 #include <QScreen>
 #include <QStackedWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -226,6 +228,29 @@ void TMirelleFom::SetUpdateCheck(TDialogCall checkForUpdate)
 {
     m_checkForUpdate = std::move(checkForUpdate);
     checknewversion1->setVisible(bool(m_checkForUpdate));
+}
+
+void TMirelleFom::StartedAgain()
+{
+    if (isMinimized())
+        showNormal();
+    else
+        show();
+    raise();
+    activateWindow();
+    RerunStartOptions();
+}
+
+void TMirelleFom::RerunStartOptions()
+{
+    // An open dialog may be editing a job: the runs wait until it is closed.
+    if (QApplication::activeModalWidget()) {
+        QTimer::singleShot(1000, this, &TMirelleFom::RerunStartOptions);
+        return;
+    }
+    for (size_t i = 0; i < JobPages.size() && i < Tabs.size(); ++i)
+        if (!Tabs[i].Deleted)
+            JobPages[i].Page->SetJob(int(i));
 }
 
 void TMirelleFom::resizeEvent(QResizeEvent *event)

@@ -54,6 +54,9 @@ public:
     void ToggleMaximized();
     // The run of the job at index is in progress or waiting (false for no such job).
     bool JobRunInProgress(int index) const;
+    // Another start of the program handed over to this one: the window comes to the front
+    // and every job's start-up options run again, as at a fresh start.
+    void StartedAgain();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -89,6 +92,7 @@ private:
     void SelectJobPage(int position);
     void SetTabPicture(TImageExButton *tab, bool normal);
     void UpdateStripWidth();
+    void RerunStartOptions();
     void moveLeftButtonClick();
     void MoveRightButtonClick();
     void bt_addtaskClick();

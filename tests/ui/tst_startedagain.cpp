@@ -1,0 +1,76 @@
+#include "app/TMyRegistryInfo.h"
+#include "model/SyncTaskList.h"
+#include "model/TSyncTask.h"
+#include "tests/support/ModalAnswer.h"
+#include "tests/support/TaskListFiles.h"
+#include "ui/workspace/UMirelleFom.h"
+
+#include <QAbstractButton>
+#include <QDialog>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+// Records which jobs the window (re)attached, in order.
+class RecordingPage : public TJobPage {
+public:
+    RecordingPage(QWidget *parent, QList<int> *attached) : TJobPage(parent), m_attached(attached) {}
+    void SetJob(int index) override { *m_attached << index; }
+    bool RunInProgress() const override { return false; }
+    void CancelAndWait() override {}
+
+private:
+    QList<int> *m_attached;
+};
+
+}  // namespace
+
+class TestStartedAgain : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    // A start handed over from another process runs the start-up options of every job
+    // that is not deleted, as the window's own start did; not while a dialog is open.
+    void startOptionsRunAgain()
+    {
+        QTemporaryDir dir;
+        QVERIFY(TaskListFiles::Write(dir.filePath(QStringLiteral("tasklist.tkl")), {"One", "Two", "Three"}));
+        SyncTaskList tasks;
+        tasks.LoadTaskList(dir.filePath(QStringLiteral("tasklist.tkl")));
+        TMyRegistryInfo settings;
+        QList<int> attached;
+        auto *window = new TMirelleFom(tasks, settings, dir.path() + QLatin1Char('/'),
+                                       [&](QWidget *parent) { return new RecordingPage(parent, &attached); });
+        window->SetSaveAtClose(false);
+        window->show();
+        QTRY_COMPARE(attached, (QList<int>{0, 1, 2}));
+
+        // Deleting the shown job (the first) leaves it out from now on.
+        AnswerNextModal<QMessageBox>([](QMessageBox *box) { box->button(QMessageBox::Yes)->click(); });
+        window->DeleteShownJob();
+        QCOMPARE(tasks.TaskAt(0)->ListState, 1);
+        window->showMinimized();
+        attached.clear();
+
+        bool ranWhileOpen = true;
+        {
+            QDialog dialog(window);
+            AnswerNextModal<QDialog>([&](QDialog *d) {
+                window->StartedAgain();
+                ranWhileOpen = !attached.isEmpty();
+                d->accept();
+            });
+            dialog.exec();
+        }
+        QVERIFY(!ranWhileOpen);
+        QTRY_VERIFY_WITH_TIMEOUT(!attached.isEmpty(), 10000);
+        QVERIFY(window->isVisible() && !window->isMinimized());
+        QCOMPARE(attached, (QList<int>{1, 2}));
+        delete window;
+    }
+};
+
+QTEST_MAIN(TestStartedAgain)
+#include "tst_startedagain.moc"
