@@ -1,8 +1,8 @@
 #include "app/startup/TCorvaneProgram.h"
 
 #include "app/ProductInfo.h"
-#include "ui/workspace/JobEditorCommands.h"
 #include "scheduling/UOptionFrm.h"
+#include "ui/workspace/JobEditorCommands.h"
 #include "ui/workspace/TPlaceholderPage.h"
 #include "ui/workspace/UMirelleFom.h"
 
