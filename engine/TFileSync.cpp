@@ -112,7 +112,8 @@ void TFileSync::SyncFile(TSyncNode &row)
         leftPath = row.Data.LeftPath;
         rightPath = row.Data.RightPath;
     }
-    if (direction == DirectionNone) {
+    // A row whose only copy the user deleted has nothing left to copy.
+    if (direction == DirectionNone || (leftPath.isEmpty() && rightPath.isEmpty())) {
         ++m_visited;
         Progress();
         return;

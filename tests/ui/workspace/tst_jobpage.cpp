@@ -1,0 +1,501 @@
+#include "engine/TSyncAction.h"
+#include "model/SyncTaskList.h"
+#include "platform/gui/Power.h"
+#include "tests/support/FtpServerFixture.h"
+#include "tests/support/TestFiles.h"
+#include "ui/widgets/TImageExButton.h"
+#include "ui/workspace/TItemCommands.h"
+#include "ui/workspace/TResultModel.h"
+#include "ui/workspace/TResultTree.h"
+#include "ui/workspace/UCorvaneMain.h"
+
+#include <QAbstractItemModelTester>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTextEdit>
+#include <QtTest>
+
+namespace {
+
+using M = TResultModel;
+constexpr int Wait = 30000;
+constexpr int64_t Old = 1500000000;  // even seconds: packed times keep two-second steps
+constexpr int64_t Newer = 1600000000;
+
+class RecordingPower : public Power {
+public:
+    void shutDown() override { ++Requests; }
+    int Requests = 0;
+};
+
+// Clicks the given button of the next message box, once it is shown; then arms then.
+void AnswerNextBox(QMessageBox::StandardButton answer, QString *text = nullptr, std::function<void()> then = {})
+{
+    auto *timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, answer, text, then] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible() || !box->button(answer))
+            return;
+        timer->stop();
+        timer->deleteLater();
+        if (text)
+            *text = box->text();
+        if (then)
+            then();
+        QTest::mouseClick(box->button(answer), Qt::LeftButton);
+    });
+    timer->start();
+}
+
+}  // namespace
+
+// The job page driven as a user drives it, against real folders and a real FTP server.
+class TestJobPage : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;  // left/, right/ (local kind), program/
+    std::unique_ptr<FtpServerFixture> m_server;
+    SyncTaskList m_tasks;
+    RecordingPower m_power;
+    std::unique_ptr<TCorvaneMain> m_page;
+    int m_jobs = 0;
+
+    QString Left(const QString &rel = {}) const { return m_dir.filePath("left") + (rel.isEmpty() ? "" : "/" + rel); }
+    QString Right(const QString &rel = {}) const
+    {
+        const QString base = m_server ? m_server->root() + "/pub" : m_dir.filePath("right");
+        return base + (rel.isEmpty() ? "" : "/" + rel);
+    }
+    QString Program(const QString &rel = {}) const { return m_dir.filePath("program") + "/" + rel; }
+
+    // A job over left/ and, by the test's global data, the FTP folder /pub or right/.
+    TSyncTask &AddJob(const QString &name)
+    {
+        QFETCH_GLOBAL(bool, ftp);
+        QDir().mkpath(Left());
+        QDir().mkpath(Right());
+        auto job = std::make_unique<TSyncTask>();
+        job->SyncName = name;
+        job->LFolder.DeviceType = 1;
+        job->LFolder.FolerAllName = Left();
+        if (ftp) {
+            job->RFolder.DeviceType = 3;
+            job->RFolder.FolerAllName = m_server->url("/pub");
+            job->RFolder.UserName = m_server->user();
+            job->RFolder.PWD = m_server->password();
+        } else {
+            job->RFolder.DeviceType = 1;
+            job->RFolder.FolerAllName = Right();
+        }
+        TSyncTask &added = *job;
+        m_tasks.AddTask(std::move(job));
+        ++m_jobs;
+        return added;
+    }
+
+    std::unique_ptr<TCorvaneMain> MakePage(int jobIndex)
+    {
+        auto page = std::make_unique<TCorvaneMain>(m_tasks, m_power);
+        page->SetProgramFolder(Program());
+        page->resize(1100, 760);
+        page->show();
+        page->SetJob(jobIndex);
+        page->PageShown();
+        return page;
+    }
+
+    template <class T> T *Child(const char *name, TCorvaneMain *page = nullptr) const
+    {
+        T *child = (page ? page : m_page.get())->findChild<T *>(QString::fromLatin1(name));
+        Q_ASSERT(child);
+        return child;
+    }
+    QString Status(TCorvaneMain *page = nullptr) const { return Child<QLabel>("Label_ActionStatus", page)->text(); }
+    QStringList LogLines() const { return Child<QTextEdit>("memo1")->toPlainText().split('\n'); }
+    void Click(const char *button, TCorvaneMain *page = nullptr)
+    {
+        QTest::mouseClick(Child<TImageExButton>(button, page), Qt::LeftButton);
+    }
+    // The analysis's start event has just been logged (its worker waits for the page).
+    bool StartEventShown() const { return LogLines().last().startsWith("Start to analyze files , files total"); }
+    bool Enabled(const char *button) const { return Child<TImageExButton>(button)->isEnabled(); }
+
+    // Finds a row by its names below the root row ("docs/a.txt"; "" is the root row).
+    QModelIndex Row(const QString &path, int column = M::ColItem) const
+    {
+        const M &model = m_page->Model();
+        QModelIndex at = model.index(0, 0);
+        for (const QString &name : path.split('/', Qt::SkipEmptyParts)) {
+            QModelIndex found;
+            for (int i = 0; i < model.rowCount(at) && !found.isValid(); ++i)
+                if (model.index(i, 0, at).data().toString() == name)
+                    found = model.index(i, 0, at);
+            if (!found.isValid())
+                return {};
+            at = found;
+        }
+        return at.siblingAtColumn(column);
+    }
+    // File rows as "path action direction", in row order.
+    QStringList Rows(const QModelIndex &parent = {}, const QString &prefix = {}) const
+    {
+        const M &model = m_page->Model();
+        const QModelIndex at = parent.isValid() ? parent : model.index(0, 0);
+        QStringList out;
+        for (int i = 0; i < model.rowCount(at); ++i) {
+            const QModelIndex row = model.index(i, 0, at);
+            const QString path = prefix + row.data().toString();
+            if (row.data(M::KindRole).toInt() == 1)
+                out << Rows(row, path + "/");
+            else
+                out << QStringLiteral("%1 %2 %3").arg(path).arg(row.data(M::ActionRole).toInt()).arg(row.data(M::DirectionRole).toInt());
+        }
+        // Folders list in the platform's order.
+        out.sort();
+        return out;
+    }
+    void ClickCell(const QString &path, int column, Qt::MouseButton button = Qt::LeftButton)
+    {
+        auto *tree = Child<TResultTree>("VST1");
+        const QModelIndex index = Row(path, column);
+        QVERIFY2(index.isValid(), qPrintable(path));
+        tree->scrollTo(index);
+        QTest::mouseClick(tree->viewport(), button, {}, tree->visualRect(index).center());
+    }
+    bool Analyse(TCorvaneMain *page = nullptr)
+    {
+        Click("BitBtn_Analyze", page);
+        return QTest::qWaitFor([&] { return Status(page) == " Analyzing Done!"; }, Wait);
+    }
+    // Opens the item menu on a row by a right click, as a user does.
+    QMenu *OpenMenu(const QString &path)
+    {
+        ClickCell(path, M::ColItem, Qt::RightButton);
+        QMenu *menu = m_page->ItemCommands().Menu();
+        return QTest::qWaitFor([&] { return menu->isVisible(); }, Wait) ? menu : nullptr;
+    }
+    void ChooseItem(QMenu *menu, TItemCommands::Item item)
+    {
+        QAction *action = m_page->ItemCommands().Action(item);
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+    }
+    QString EnabledItems() const
+    {
+        QString out;
+        for (int i = 0; i < TItemCommands::ItemCount; ++i)
+            if (m_page->ItemCommands().Action(TItemCommands::Item(i))->isEnabled()
+                && !m_page->ItemCommands().Action(TItemCommands::Item(i))->isSeparator())
+                out += QString::number(i) + ' ';
+        return out.trimmed();
+    }
+
+    // new.txt left only, docs/a.txt left only, old.txt right only, n.txt newer on the left.
+    void MakeFiles()
+    {
+        QVERIFY(TestFiles::Write(Left("new.txt"), "new", Old));
+        QVERIFY(TestFiles::Write(Left("docs/a.txt"), "a", Old));
+        QVERIFY(TestFiles::Write(Right("old.txt"), "old", Old));
+        QVERIFY(TestFiles::Write(Left("n.txt"), "newer left", Newer));
+        QVERIFY(TestFiles::Write(Right("n.txt"), "older right", Old));
+    }
+
+private Q_SLOTS:
+    void initTestCase_data()
+    {
+        QTest::addColumn<bool>("ftp");
+        QTest::newRow("ftp") << true;
+        QTest::newRow("local") << false;
+    }
+
+    void init()
+    {
+        QFETCH_GLOBAL(bool, ftp);
+        QDir(m_dir.path()).removeRecursively();
+        QDir().mkpath(Program());
+        m_server.reset();
+        if (ftp) {
+            m_server = std::make_unique<FtpServerFixture>();
+            QVERIFY(QDir().mkpath(m_server->root() + "/pub"));
+            QVERIFY(m_server->start());
+        }
+        m_tasks.Clear();
+        m_jobs = 0;
+        m_power.Requests = 0;
+    }
+
+    void cleanup()
+    {
+        m_page.reset();
+    }
+
+    void analyseSyncAndRows()
+    {
+        MakeFiles();
+        AddJob("Job");
+        m_page = MakePage(0);
+        new QAbstractItemModelTester(&m_page->Model(), QAbstractItemModelTester::FailureReportingMode::QtTest,
+                                     m_page.get());
+        QVERIFY(!Enabled("BitBtn_Sync"));
+        QVERIFY(!Child<QGroupBox>("GroupBox_ResultsFilter")->isEnabled());
+        QVERIFY(Analyse());
+
+        QCOMPARE(Rows(), (QStringList{"docs/a.txt 1 2", "n.txt 4 2", "new.txt 1 2", "old.txt 2 1"}));
+        const QStringList log = LogLines();
+        QCOMPARE(log.first(), QString("Loading Files......"));
+        QVERIFY(log.contains("Start to analyze files , files total : 5"));
+        QVERIFY(log.contains("Changed files in the left folders : 1"));
+        QVERIFY(log.contains("Changed files in the right folders : 3"));
+        QVERIFY(log.filter(QRegularExpression("^Files loading done , used time : \\d\\d:\\d\\d:\\d\\d$")).size() == 1);
+        QCOMPARE(Child<QRadioButton>("rb_all")->text(), QString("All(4)"));
+        QCOMPARE(Child<QRadioButton>("rb_changed")->text(), QString("Changes(4)"));
+        QVERIFY(Child<QRadioButton>("rb_changed")->isChecked());
+        QVERIFY(Child<QGroupBox>("GroupBox_ResultsFilter")->isEnabled());
+        QVERIFY(Enabled("BitBtn_Sync") && Enabled("BitBtn_Analyze") && !Enabled("BitBtn_cancel"));
+        QVERIFY(Child<QWidget>("Panel3")->isHidden());
+
+        // The user keeps old.txt where it is and turns n.txt around, then synchronises.
+        ClickCell("old.txt", M::ColDirectImage);
+        ClickCell("n.txt", M::ColLeftImage);
+        QCOMPARE(Rows(), (QStringList{"docs/a.txt 1 2", "n.txt 4 1", "new.txt 1 2", "old.txt 2 0"}));
+        QCOMPARE(Row("old.txt", M::ColDirectImage).data(M::ImageIndexRole).toInt(), RowImage::DontMove);
+        // A folder click reaches the files below it; the folder row keeps its pictures.
+        ClickCell("docs", M::ColDirectImage);
+        ClickCell("docs", M::ColDirectImage);
+        QCOMPARE(Row("docs/a.txt").data(M::DirectionRole).toInt(), 2);
+
+        Click("BitBtn_Sync");
+        QVERIFY(!Enabled("BitBtn_Analyze") && Enabled("BitBtn_cancel"));
+        QTRY_COMPARE_WITH_TIMEOUT(Status(), QString("Sync Done!"), Wait);
+        QVERIFY(LogLines().contains("Total numbers of error files : 0; Total numbers of synched files : 3"));
+        QVERIFY(!Enabled("BitBtn_Sync") && Enabled("BitBtn_Analyze"));
+        QCOMPARE(TestFiles::Read(Left("n.txt")), QByteArray("older right"));
+        QCOMPARE(TestFiles::Read(Right("docs/a.txt")), QByteArray("a"));
+        QVERIFY(!QFileInfo::exists(Left("old.txt")));
+        for (const char *copied : {"n.txt", "new.txt", "docs/a.txt"})
+            QTRY_COMPARE(Row(copied, M::ColDirectImage).data(M::ImageIndexRole).toInt(), RowImage::Same);
+        QCOMPARE(Row("old.txt", M::ColDirectImage).data(M::ImageIndexRole).toInt(), RowImage::DontMove);
+
+        // The All view lists every file; filter choices rebuild from the proposal.
+        auto *all = Child<QRadioButton>("rb_all");
+        QTest::mouseClick(all, Qt::LeftButton, {}, QPoint(6, all->height() / 2));
+        QCOMPARE(Status(), QString("File loading done:"));
+        QCOMPARE(Rows().size(), 4);
+        QCOMPARE(Row("old.txt").data(M::DirectionRole).toInt(), 1);
+        // Another analysis proposes only what the user kept back.
+        QVERIFY(Analyse());
+        QCOMPARE(Rows(), (QStringList{"old.txt 2 1"}));
+    }
+
+    void cancelDuringAnalysisKeepsTheRootRow()
+    {
+        MakeFiles();
+        AddJob("Job");
+        m_page = MakePage(0);
+        // Cancel as the start event arrives: the worker waits for the page meanwhile.
+        const auto hook = connect(Child<QTextEdit>("memo1"), &QTextEdit::textChanged, this, [this] {
+            if (StartEventShown() && Enabled("BitBtn_cancel"))
+                Click("BitBtn_cancel");
+        });
+        QVERIFY(Analyse());
+        disconnect(hook);
+        QCOMPARE(m_page->Model().rowCount(m_page->Model().index(0, 0)), 0);
+        QVERIFY(Enabled("BitBtn_Sync") && Enabled("BitBtn_Analyze"));
+        QVERIFY(Child<QRadioButton>("rb_all")->text().startsWith("All("));
+        // Sync after a cancelled analysis copies nothing and writes no state file.
+        Click("BitBtn_Sync");
+        QTRY_COMPARE_WITH_TIMEOUT(Status(), QString("Sync Done!"), Wait);
+        QVERIFY(LogLines().contains("Total numbers of error files : 0; Total numbers of synched files : 0"));
+        QVERIFY(!QFileInfo::exists(Left("__FileSync__/Job")));
+        QVERIFY(!QFileInfo::exists(Right("__FileSync__/Job")));
+    }
+
+    void cancelDuringSyncWritesStateFiles()
+    {
+        QFETCH_GLOBAL(bool, ftp);
+        for (int i = 0; i < 4; ++i)
+            QVERIFY(TestFiles::Write(Left(QStringLiteral("f%1.txt").arg(i)), "x", Old));
+        AddJob("Job");
+        m_page = MakePage(0);
+        QVERIFY(Analyse());
+        auto *gauge = Child<QProgressBar>("pb_action");
+        const auto hook = connect(gauge, &QProgressBar::valueChanged, this, [this](int value) {
+            if (value == 1 && Enabled("BitBtn_cancel"))
+                Click("BitBtn_cancel");
+        });
+        Click("BitBtn_Sync");
+        QTRY_COMPARE_WITH_TIMEOUT(Status(), QString("Sync Done!"), Wait);
+        disconnect(hook);
+        QVERIFY(LogLines().contains("Total numbers of error files : 0; Total numbers of synched files : 1"));
+        QVERIFY(QFileInfo::exists(Left("__FileSync__/Job")));
+        if (ftp)
+            QVERIFY(QFileInfo::exists(Right("__FileSync__/Job")));
+        // The next analysis knows the copied file from the state files.
+        QVERIFY(Analyse());
+        QCOMPARE(Rows().size(), 3);
+    }
+
+    void periodTimer_data()
+    {
+        QTest::addColumn<int>("hours");
+        QTest::addColumn<int>("minutes");
+        QTest::addColumn<QList<int>>("starts");  // ticks (1-based) that start an analysis, of 20
+        QTest::newRow("every tick") << 0 << 0 << QList<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20};
+        QTest::newRow("five minutes: every sixth tick") << 0 << 5 << QList<int>{6, 12, 18};
+        QTest::newRow("negative period never") << -1 << 30 << QList<int>{};
+    }
+    void periodTimer()
+    {
+        QFETCH(int, hours);
+        QFETCH(int, minutes);
+        QFETCH(QList<int>, starts);
+        // Without a left folder every analysis stops at the pre-check with one red line.
+        TSyncTask &job = AddJob("Job");
+        job.LFolder.FolerAllName.clear();
+        job.PeriodAnalyze = 1;
+        job.Hours = hours;
+        job.minutes = minutes;
+        m_page = MakePage(0);
+        QList<int> seen;
+        for (int tick = 1; tick <= 20; ++tick) {
+            const int before = LogLines().count("Folders is empty.");
+            m_page->PeriodTimerTimer();
+            if (LogLines().count("Folders is empty.") > before)
+                seen << tick;
+        }
+        QCOMPARE(seen, starts);
+    }
+
+    void shutDownAfterTheRun()
+    {
+        MakeFiles();
+        TSyncTask &job = AddJob("Job");
+        job.LogoffSync = 1;
+        job.StartAnalyze = 1;
+        job.StartSync = 1;
+        m_page = MakePage(0);
+        // The start-up options run the analysis and then the synchronisation.
+        QTRY_COMPARE_WITH_TIMEOUT(Status(), QString("Sync Done!"), Wait);
+        QCOMPARE(m_power.Requests, 1);
+        QCOMPARE(TestFiles::Read(Right("new.txt")), QByteArray("new"));
+    }
+
+    void secondPageWaitsForTheFirst()
+    {
+        MakeFiles();
+        AddJob("One");
+        AddJob("Two");
+        m_page = MakePage(0);
+        std::unique_ptr<TCorvaneMain> second = MakePage(1);
+        bool sawWaiting = false;
+        const auto hook = connect(Child<QTextEdit>("memo1"), &QTextEdit::textChanged, this, [&] {
+            if (!StartEventShown() || sawWaiting || Status(second.get()) == " Analyzing Done!")
+                return;
+            // The first run holds the engine while its start event is handled.
+            Click("BitBtn_Analyze", second.get());
+            sawWaiting = QTest::qWaitFor(
+                [&] { return Status(second.get()) == "Waiting for another job to finish......"; }, Wait);
+        });
+        QVERIFY(Analyse());
+        disconnect(hook);
+        QVERIFY(sawWaiting);
+        QTRY_COMPARE_WITH_TIMEOUT(Status(second.get()), QString(" Analyzing Done!"), Wait);
+        QCOMPARE(Child<QRadioButton>("rb_changed", second.get())->text(), QString("Changes(4)"));
+    }
+
+    void itemCommands()
+    {
+        MakeFiles();
+        QVERIFY(TestFiles::Write(Left("m.txt"), "left now", Newer));
+        QVERIFY(TestFiles::Write(Right("m.txt"), "right now", Old));
+        AddJob("Job");
+        m_page = MakePage(0);
+        QVERIFY(Analyse());
+
+        // Both copies, nothing saved: no restore items.
+        QMenu *menu = OpenMenu("m.txt");
+        QVERIFY(menu);
+        QFETCH_GLOBAL(bool, ftp);
+        QCOMPARE(EnabledItems(), QString(ftp ? "0 1 2 5 6" : "0 1 2 3 5 6"));
+        menu->close();
+
+        // Saved versions of both copies enable the restores; a No changes nothing.
+        QVERIFY(TestFiles::Write(Program("__Save__/Job/m.txt"), "saved right", Old));
+        QVERIFY(TestFiles::Write(Left("__Save__/m.txt"), "saved left", Old));
+        menu = OpenMenu("m.txt");
+        QCOMPARE(EnabledItems(), QString(ftp ? "0 1 2 5 6 8 9 10 11" : "0 1 2 3 5 6 8 9 10 11"));
+        AnswerNextBox(QMessageBox::No);
+        ChooseItem(menu, TItemCommands::RestoreRightFile);
+        QCOMPARE(TestFiles::Read(Right("m.txt")), QByteArray("right now"));
+
+        menu = OpenMenu("m.txt");
+        AnswerNextBox(QMessageBox::Yes);
+        ChooseItem(menu, TItemCommands::RestoreRightFile);
+        QCOMPARE(TestFiles::Read(Right("m.txt")), QByteArray("saved right"));
+        QVERIFY(!QFileInfo::exists(Program("__Save__/Job/m.txt")));
+        QCOMPARE(LogLines().last(), QString("Restoring the right file succeeded!"));
+        QCOMPARE(Row("m.txt").data(M::ActionRole).toInt(), int(saUpdateLeft));
+
+        menu = OpenMenu("m.txt");
+        AnswerNextBox(QMessageBox::Yes);
+        ChooseItem(menu, TItemCommands::RestoreLeftFile);
+        QCOMPARE(TestFiles::Read(Left("m.txt")), QByteArray("saved left"));
+        QVERIFY(!QFileInfo::exists(Left("__Save__/m.txt")));
+        QCOMPARE(LogLines().last(), QString("Restoring the left file succeeded!"));
+        QCOMPARE(Row("m.txt").data(M::ActionRole).toInt(), int(saUpdateRight));
+        QVERIFY(TestFiles::FilesBelow(Left()).filter(".p").isEmpty());
+        menu = OpenMenu("m.txt");
+        QCOMPARE(EnabledItems(), QString(ftp ? "0 1 2 5 6" : "0 1 2 3 5 6"));
+        menu->close();
+
+        // Deleting asks first; No keeps the file.
+        menu = OpenMenu("n.txt");
+        QString question;
+        AnswerNextBox(QMessageBox::No, &question);
+        ChooseItem(menu, TItemCommands::DeleteRightFile);
+        QVERIFY2(question.contains("n.txt"), qPrintable(question));
+        QVERIFY(QFileInfo::exists(Right("n.txt")));
+
+        menu = OpenMenu("n.txt");
+        AnswerNextBox(QMessageBox::Yes);
+        ChooseItem(menu, TItemCommands::DeleteRightFile);
+        QVERIFY(!QFileInfo::exists(Right("n.txt")));
+        QCOMPARE(Row("n.txt").data(M::ActionRole).toInt(), int(saLeftOnly));
+        QCOMPARE(Row("n.txt", M::ColRightDate).data().toString(), QString("not seen before"));
+        QCOMPARE(Row("n.txt", M::ColRightImage).data(M::ImageIndexRole).toInt(), RowImage::MoveRight);
+
+        // Its only copy deleted, the row has neither copy; the synchronisation passes it by.
+        menu = OpenMenu("n.txt");
+        QCOMPARE(EnabledItems(), QString("0 2 5"));
+        AnswerNextBox(QMessageBox::Yes);
+        ChooseItem(menu, TItemCommands::DeleteLeftFile);
+        QVERIFY(!QFileInfo::exists(Left("n.txt")));
+        QCOMPARE(Row("n.txt", M::ColLeftDate).data().toString(), QString("not seen before"));
+        QCOMPARE(Row("n.txt", M::ColLeftSize).data().toString(), QString("not present"));
+        QCOMPARE(Row("n.txt").data(M::DirectionRole).toInt(), 2);
+
+        // A failed delete says so and leaves the row.
+        QVERIFY(QFile::remove(Left("new.txt")));
+        menu = OpenMenu("new.txt");
+        QString failure;
+        AnswerNextBox(QMessageBox::Yes, nullptr, [&] { AnswerNextBox(QMessageBox::Ok, &failure); });
+        ChooseItem(menu, TItemCommands::DeleteLeftFile);
+        QTRY_COMPARE(failure, "Deleting the file " + Left("new.txt") + " failed!");
+        QCOMPARE(Row("new.txt").data(M::ActionRole).toInt(), int(saLeftOnly));
+
+        QVERIFY(TestFiles::Write(Left("new.txt"), "new", Old));
+        Click("BitBtn_Sync");
+        QTRY_COMPARE_WITH_TIMEOUT(Status(), QString("Sync Done!"), Wait);
+        QVERIFY(LogLines().contains("Total numbers of error files : 0; Total numbers of synched files : 4"));
+        QVERIFY(!QFileInfo::exists(Right("n.txt")));
+    }
+};
+
+QTEST_MAIN(TestJobPage)
+#include "tst_jobpage.moc"

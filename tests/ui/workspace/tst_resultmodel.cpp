@@ -1,0 +1,245 @@
+#include "engine/TRowTree.h"
+#include "engine/TSyncAction.h"
+#include "engine/TSyncNode.h"
+#include "folders/TFileAttri.h"
+#include "model/TSyncTask.h"
+#include "ui/workspace/TIconCache.h"
+#include "ui/workspace/TResultModel.h"
+
+#include <QAbstractItemModelTester>
+#include <QtTest>
+
+namespace {
+
+using M = TResultModel;
+
+TFileAttri *Add(TFileAttri &parent, const QString &title, int32_t action, bool folder = false)
+{
+    auto r = std::make_unique<TFileAttri>();
+    r->Title = title;
+    r->ActionCode = action;
+    r->PairIsFolder = folder ? 1 : 0;
+    if (!folder) {
+        if (action != saRightOnly) {
+            r->LeftPath = "/l/" + title;
+            r->LeftTime = 0x5A4B3C2D;
+            r->LeftSize = 1234567;
+        }
+        if (action != saLeftOnly) {
+            r->RightPath = "/r/" + title;
+            r->RightTime = 0x5A4B0000;  // midnight
+            r->RightSize = 0;
+        }
+    }
+    return parent.AddChild(std::move(r));
+}
+
+// root: a (left only), b (right only), same, up (update left), sub/ { c (update right), d (same), e (left only) }
+void MakeResult(TFileAttri &root)
+{
+    Add(root, "a.txt", saLeftOnly);
+    Add(root, "b.txt", saRightOnly);
+    Add(root, "same.txt", saSame);
+    Add(root, "up.txt", saUpdateLeft);
+    TFileAttri *sub = Add(root, "sub", saSame, true);
+    sub->ToLeftCount = 0;
+    sub->ToRightCount = 2;
+    sub->FileCount = 3;
+    Add(*sub, "c.txt", saUpdateRight);
+    Add(*sub, "d.txt", saSame);
+    Add(*sub, "e.txt", saLeftOnly);
+    root.ToLeftCount = 2;
+    root.ToRightCount = 3;
+    root.FileCount = 7;
+}
+
+}  // namespace
+
+class TestResultModel : public QObject {
+    Q_OBJECT
+
+    TSyncTask m_job;
+    TFileAttri m_result;
+    std::unique_ptr<TRowTree> m_rows;
+    std::unique_ptr<TIconCache> m_icons;
+    std::unique_ptr<TResultModel> m_model;
+
+    QModelIndex Row(const QString &path, int column = M::ColItem) const
+    {
+        QModelIndex at = m_model->index(0, 0);
+        for (const QString &name : path.split('/', Qt::SkipEmptyParts)) {
+            QModelIndex found;
+            for (int i = 0; i < m_model->rowCount(at); ++i)
+                if (m_model->index(i, 0, at).data().toString() == name)
+                    found = m_model->index(i, 0, at);
+            if (!found.isValid())
+                return {};
+            at = found;
+        }
+        return at.siblingAtColumn(column);
+    }
+    // "direction left/direct/right images" of a row.
+    QString State(const QString &path) const
+    {
+        const QModelIndex row = Row(path);
+        return QStringLiteral("%1 %2/%3/%4")
+            .arg(row.data(M::DirectionRole).toInt())
+            .arg(row.siblingAtColumn(M::ColLeftImage).data(M::ImageIndexRole).toInt())
+            .arg(row.siblingAtColumn(M::ColDirectImage).data(M::ImageIndexRole).toInt())
+            .arg(row.siblingAtColumn(M::ColRightImage).data(M::ImageIndexRole).toInt());
+    }
+    void Click(const QString &path, int column) { m_model->DirectionClick(Row(path, column)); }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_job.SyncName = "Daily";
+        m_result.ClearChildren();
+        MakeResult(m_result);
+        m_rows = std::make_unique<TRowTree>(m_job);
+        m_icons = std::make_unique<TIconCache>([](const QString &) { return QIcon(); });
+        m_model = std::make_unique<TResultModel>(*m_icons);
+        new QAbstractItemModelTester(m_model.get(), QAbstractItemModelTester::FailureReportingMode::QtTest,
+                                     m_model.get());
+        m_model->SetRows(m_rows.get());
+        m_model->Detach();
+        m_rows->BuildView(m_result, TRowTree::ModeAll);
+        m_model->Attach();
+    }
+
+    void cellTexts()
+    {
+        const QModelIndex root = m_model->index(0, 0);
+        QCOMPARE(root.data().toString(), QString("Daily"));
+        QCOMPARE(root.siblingAtColumn(M::ColLeftDate).data().toString(), QString());
+        QCOMPARE(root.siblingAtColumn(M::ColToLeftCount).data().toString(), QString("2"));
+        QCOMPARE(root.siblingAtColumn(M::ColToRightCount).data().toString(), QString("3"));
+        QCOMPARE(root.siblingAtColumn(M::ColItem).data(M::ImageIndexRole).toInt(), RowImage::CanMove);
+
+        const QModelIndex sub = Row("sub");
+        for (int c : {M::ColLeftDate, M::ColLeftSize, M::ColRightDate, M::ColRightSize})
+            QCOMPARE(sub.siblingAtColumn(c).data().toString(), QString("folder"));
+        QCOMPARE(sub.siblingAtColumn(M::ColToLeftCount).data().toString(), QString());  // 0 shows nothing
+        QCOMPARE(sub.siblingAtColumn(M::ColToRightCount).data().toString(), QString("2"));
+
+        const QModelIndex a = Row("a.txt");
+        QCOMPARE(a.siblingAtColumn(M::ColLeftSize).data().toString(), QLocale().toString(1234567));
+        QVERIFY(a.siblingAtColumn(M::ColLeftSize).data().toString() != "1234567" || QLocale().groupSeparator().isEmpty());
+        QCOMPARE(a.siblingAtColumn(M::ColRightDate).data().toString(), QString("not seen before"));
+        QCOMPARE(a.siblingAtColumn(M::ColRightSize).data().toString(), QString("not present"));
+        QCOMPARE(a.siblingAtColumn(M::ColToRightCount).data().toString(), QString());
+        // Right copy of 0 bytes: a date but "not present"; a time of midnight shows the date only.
+        const QModelIndex up = Row("up.txt");
+        QCOMPARE(up.siblingAtColumn(M::ColRightSize).data().toString(), QString("not present"));
+        const QString midnight = up.siblingAtColumn(M::ColRightDate).data().toString();
+        QVERIFY2(!midnight.contains(':'), qPrintable(midnight));
+        QVERIFY(up.siblingAtColumn(M::ColLeftDate).data().toString().contains(':'));
+
+        QCOMPARE(a.siblingAtColumn(M::ColLeftDate).data(Qt::BackgroundRole).value<QBrush>().color(), QColor(240, 255, 240));
+        QCOMPARE(a.siblingAtColumn(M::ColRightSize).data(Qt::BackgroundRole).value<QBrush>().color(), QColor(255, 255, 240));
+        QCOMPARE(a.siblingAtColumn(M::ColDirectImage).data(Qt::BackgroundRole).value<QBrush>().color(), QColor(Qt::white));
+        QCOMPARE(m_model->headerData(M::ColRightSize, Qt::Horizontal).toString(), QString("R Szie"));
+    }
+
+    void clicks_data()
+    {
+        QTest::addColumn<QString>("row");
+        QTest::addColumn<QList<int>>("columns");
+        QTest::addColumn<QString>("state");
+        const int L = M::ColLeftImage, D = M::ColDirectImage, R = M::ColRightImage;
+        QTest::newRow("proposal, update left") << "up.txt" << QList<int>{} << "1 12/6/10";
+        QTest::newRow("to right") << "up.txt" << QList<int>{R} << "2 14/6/8";
+        QTest::newRow("don't move") << "up.txt" << QList<int>{D} << "0 0/18/0";
+        QTest::newRow("twice direct brings the proposal back") << "up.txt" << QList<int>{D, D} << "1 12/6/10";
+        QTest::newRow("left after don't move keeps the bars") << "up.txt" << QList<int>{D, L} << "1 12/18/10";
+        QTest::newRow("left on a left-only file") << "a.txt" << QList<int>{L} << "2 20/6/8";
+        QTest::newRow("right on a right-only file") << "b.txt" << QList<int>{R} << "1 12/6/20";
+        QTest::newRow("left on a right-only file keeps the cross") << "b.txt" << QList<int>{D, L} << "1 12/18/0";
+        QTest::newRow("same file") << "same.txt" << QList<int>{L, D, R} << "0 0/16/0";
+    }
+    void clicks()
+    {
+        QFETCH(QString, row);
+        QFETCH(QList<int>, columns);
+        QFETCH(QString, state);
+        for (int column : columns)
+            Click(row, column);
+        QCOMPARE(State(row), state);
+    }
+
+    void folderClicksReachEveryFileBelow()
+    {
+        Click("", M::ColLeftImage);  // the root row
+        QCOMPARE(State("sub/c.txt"), QString("1 12/6/10"));
+        QCOMPARE(State("sub/e.txt"), QString("2 20/6/8"));  // left only: column 4 does nothing
+        QCOMPARE(State("sub/d.txt"), QString("0 0/16/0"));
+        QCOMPARE(State("sub"), QString("0 24/6/22"));  // the folder row itself is unchanged
+        Click("sub", M::ColDirectImage);
+        QCOMPARE(State("sub/c.txt"), QString("0 0/18/0"));
+        QCOMPARE(State("a.txt"), QString("2 20/6/8"));
+    }
+
+    void hoverShowsTheHighlightedPicture()
+    {
+        m_model->SetHover(Row("a.txt", M::ColRightImage));
+        QCOMPARE(State("a.txt"), QString("2 20/6/7"));
+        m_model->SetHover(Row("a.txt", M::ColDirectImage));
+        QCOMPARE(State("a.txt"), QString("2 20/5/8"));
+        m_model->SetHover(Row("b.txt", M::ColLeftImage));
+        QCOMPARE(State("a.txt"), QString("2 20/6/8"));
+        QCOMPARE(State("b.txt"), QString("1 11/6/20"));
+        // A click that changes the row drops the highlight.
+        Click("b.txt", M::ColDirectImage);
+        QCOMPARE(State("b.txt"), QString("0 0/18/0"));
+        m_model->SetHover({});
+        QCOMPARE(State("b.txt"), QString("0 0/18/0"));
+    }
+
+    void updatesFromAnotherThreadAreBatched()
+    {
+        QSignalSpy repainted(m_model.get(), &TResultModel::RowsRepainted);
+        TSyncNode *sub = m_model->NodeAt(Row("sub"));
+        std::thread worker([&] {
+            for (int i = 0; i < sub->ChildCount(); ++i) {
+                {
+                    std::lock_guard lock(m_rows->Mutex());
+                    RowValues::MarkCopied(sub->Child(i)->Data);
+                }
+                m_model->NoteRowUpdated(sub->Child(i));
+            }
+        });
+        worker.join();
+        QVERIFY(repainted.wait(2000));
+        QCOMPARE(repainted.count(), 1);
+        QCOMPARE(State("sub/c.txt"), QString("2 0/16/0"));
+    }
+
+    void iconCache()
+    {
+        int asked = 0;
+        TIconCache icons([&](const QString &ext) {
+            ++asked;
+            if (ext == ".none")
+                return QIcon();
+            QPixmap p(16, 16);
+            p.fill(Qt::red);
+            return QIcon(p);
+        });
+        QCOMPARE(TIconCache::ExtensionOf("archive.tar.gz"), QString(".gz"));
+        QCOMPARE(TIconCache::ExtensionOf("README"), QString("README"));
+        QCOMPARE(icons.IconIndexFor("a.txt"), 25);
+        QCOMPARE(icons.IconIndexFor("b.TXT"), 26);  // case-sensitive
+        QCOMPARE(icons.IconIndexFor("c.txt"), 25);
+        QCOMPARE(icons.IconIndexFor("x.none"), RowImage::Document);
+        QCOMPARE(icons.IconIndexFor("y.none"), RowImage::Document);
+        QCOMPARE(asked, 3);  // a type is asked for once
+        for (int i = 2; i < 75; ++i)
+            QCOMPARE(icons.IconIndexFor(QStringLiteral("f.e%1").arg(i)), 25 + i);
+        QCOMPARE(icons.ImageCount(), TIconCache::Capacity);
+        QCOMPARE(icons.IconIndexFor("f.e76"), RowImage::Document);  // the 76th extension
+        QCOMPARE(icons.IconIndexFor("g.txt"), 25);
+    }
+};
+
+QTEST_MAIN(TestResultModel)
+#include "tst_resultmodel.moc"

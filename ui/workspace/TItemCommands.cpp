@@ -1,0 +1,319 @@
+#include "ui/workspace/TItemCommands.h"
+
+#include "app/DosDateTime.h"
+#include "engine/TLocalCopy.h"
+#include "engine/TSidePaths.h"
+#include "engine/TSyncAction.h"
+#include "folders/KeepAside.h"
+#include "folders/TFTPFile.h"
+#include "folders/TFileAttri.h"
+#include "folders/TWinFile.h"
+#include "model/TSyncTask.h"
+#include "platform/gui/Shell.h"
+#include "ui/workspace/TResultModel.h"
+#include "ui/workspace/TResultTree.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMessageBox>
+
+using namespace TSidePaths;
+
+namespace {
+
+const QString Caption = QStringLiteral("Corvane");
+
+struct MenuItem {
+    const char *Name;
+    const char *Text;  // nullptr: separator
+    void (TItemCommands::*Handler)();
+};
+
+const MenuItem Items[TItemCommands::ItemCount] = {
+    {"CopyTimeLtoR1", "Open Left File", &TItemCommands::CopyTimeLtoR1Click},
+    {"LeftToRight1", "Open Right File", &TItemCommands::LeftToRight1Click},
+    {"DonotCopy1", "Open Left Folder", &TItemCommands::DonotCopy1Click},
+    {"N1", "Open Right Folder", &TItemCommands::N1Click},
+    {"OpenLeftFile1", nullptr, nullptr},
+    {"OpenLeftFolder1", "Delete Left File", &TItemCommands::OpenLeftFolder1Click},
+    {"OpenRightFile1", "Delete Right File", &TItemCommands::OpenRightFile1Click},
+    {"N2", nullptr, nullptr},
+    {"N3", "Restore the left file", &TItemCommands::N3Click},
+    {"N4", "Restore the right file", &TItemCommands::N4Click},
+    {"N5", "Open the previous file of left", &TItemCommands::N5Click},
+    {"N6", "Open the previous file of right", &TItemCommands::N6Click},
+};
+
+// The part of path after the first occurrence of base (all of it when base is empty).
+QString RestAfter(const QString &path, const QString &base)
+{
+    const qsizetype at = path.indexOf(base);
+    return at < 0 ? QString() : path.mid(at + base.size());
+}
+
+QString FolderOf(const QString &path)
+{
+    return path.left(path.lastIndexOf(QLatin1Char('/')));
+}
+
+}  // namespace
+
+TItemCommands::TItemCommands(TResultModel &model, TResultTree &tree, QWidget *dialogParent, LogLine log,
+                             RunsInProgress runsInProgress)
+    : QObject(dialogParent), m_model(model), m_tree(tree), m_dialogParent(dialogParent), m_log(std::move(log)),
+      m_runsInProgress(std::move(runsInProgress)), m_open(&Shell::open), m_menu(new QMenu(dialogParent))
+{
+    m_menu->setObjectName(QStringLiteral("pop_direction"));
+    for (const MenuItem &item : Items) {
+        QAction *action = item.Text ? m_menu->addAction(QString::fromLatin1(item.Text)) : m_menu->addSeparator();
+        action->setObjectName(QString::fromLatin1(item.Name));
+        if (item.Handler)
+            connect(action, &QAction::triggered, this, item.Handler);
+    }
+    for (Item item : {RestoreLeftFile, RestoreRightFile, OpenPreviousLeft, OpenPreviousRight})
+        Action(item)->setEnabled(false);
+}
+
+QAction *TItemCommands::Action(Item item) const
+{
+    return m_menu->actions().value(item);
+}
+
+QModelIndex TItemCommands::Selected() const
+{
+    const QModelIndexList rows = m_tree.selectionModel() ? m_tree.selectionModel()->selectedRows() : QModelIndexList();
+    return rows.isEmpty() ? QModelIndex() : rows.first();
+}
+
+bool TItemCommands::RightIsLocal() const
+{
+    return m_job && m_job->RFolder.DeviceType == DeviceLocal;
+}
+
+QString TItemCommands::LeftSavedPathFor(const TSyncNodeData &row) const
+{
+    const QString base = LocalBase(m_job->LFolder);
+    return base + QStringLiteral("/__Save__") + RestAfter(row.LeftPath, base);
+}
+
+QString TItemCommands::RightSavedPathFor(const TSyncNodeData &row) const
+{
+    return SaveFolder(m_programFolder, *m_job) + RestAfter(row.RightPath, SideBase(m_job->RFolder));
+}
+
+bool TItemCommands::PrepareMenu()
+{
+    const QModelIndex index = Selected();
+    if (!m_job || !index.isValid() || !m_model.HasRows())
+        return false;
+    const TSyncNodeData row = m_model.Record(index);
+    bool enabled[ItemCount] = {};
+    // The right-side commands share the FTP session and the rows with the engine: while any
+    // run is in progress every command waits.
+    if (row.Kind == 0 && !m_runsInProgress()) {
+        const bool left = row.Action != saRightOnly;
+        const bool right = row.Action != saLeftOnly;
+        enabled[OpenLeftFile] = enabled[OpenLeftFolder] = enabled[DeleteLeftFile] = left;
+        enabled[OpenRightFile] = enabled[DeleteRightFile] = right;
+        // The remote folder view comes with the job editor; a local right folder opens now.
+        enabled[OpenRightFolder] = right && RightIsLocal();
+        if (left && right) {
+            if (!row.LeftPath.isEmpty()) {
+                LeftSavedPath = LeftSavedPathFor(row);
+                enabled[RestoreLeftFile] = enabled[OpenPreviousLeft] = QFileInfo(LeftSavedPath).isFile();
+            }
+            if (!row.RightPath.isEmpty()) {
+                RightSavedPath = RightSavedPathFor(row);
+                enabled[RestoreRightFile] = enabled[OpenPreviousRight] = QFileInfo(RightSavedPath).isFile();
+            }
+        }
+    }
+    for (int i = 0; i < ItemCount; ++i)
+        if (Items[i].Text)
+            Action(Item(i))->setEnabled(enabled[i]);
+    return true;
+}
+
+void TItemCommands::Popup(const QPoint &globalPos)
+{
+    if (PrepareMenu())
+        m_menu->popup(globalPos);
+}
+
+bool TItemCommands::Allowed()
+{
+    if (!m_runsInProgress())
+        return true;
+    QMessageBox::information(m_dialogParent, Caption,
+                             QStringLiteral("A run is in progress. Try again when it has ended."));
+    return false;
+}
+
+bool TItemCommands::Confirm(const QString &text)
+{
+    return QMessageBox::question(m_dialogParent, Caption, text, QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No)
+        == QMessageBox::Yes;
+}
+
+void TItemCommands::DeleteFailed(const QString &path)
+{
+    QMessageBox::warning(m_dialogParent, Caption, QStringLiteral("Deleting the file ") + path + QStringLiteral(" failed!"),
+                         QMessageBox::Ok | QMessageBox::Cancel);
+}
+
+void TItemCommands::CopyTimeLtoR1Click()
+{
+    m_open(m_model.Record(Selected()).LeftPath);
+}
+
+void TItemCommands::LeftToRight1Click()
+{
+    const TSyncNodeData row = m_model.Record(Selected());
+    if (RightIsLocal()) {
+        m_open(row.RightPath);
+        return;
+    }
+    if (!Allowed())
+        return;
+    const QString folder = m_programFolder + QStringLiteral("temp/");
+    QDir().mkpath(folder);
+    const QString copy = folder + row.Name;
+    if (TFTPFile::FetchFile(row.RightPath, copy, m_job->RFolder))
+        m_open(copy);
+    else
+        m_log(QStringLiteral("File reading error!"));
+}
+
+void TItemCommands::DonotCopy1Click()
+{
+    m_open(FolderOf(m_model.Record(Selected()).LeftPath));
+}
+
+void TItemCommands::N1Click()
+{
+    // A remote folder is shown by the FTP contents view of the job editor's dialogs, which
+    // is not part of the program yet: the item stays disabled for an FTP side.
+    if (RightIsLocal())
+        m_open(FolderOf(m_model.Record(Selected()).RightPath));
+}
+
+void TItemCommands::OpenLeftFolder1Click()
+{
+    const QModelIndex index = Selected();
+    const QString path = m_model.Record(index).LeftPath;
+    if (!Confirm(QStringLiteral("Do you really want to delete the file ") + path + QStringLiteral(" ?")) || !Allowed())
+        return;
+    if (!QFile::remove(path)) {
+        DeleteFailed(path);
+        return;
+    }
+    m_model.UpdateRecord(index, [](TSyncNodeData &row) {
+        row.Action = saRightOnly;
+        row.LeftSize = 0;
+        row.LeftTime = 0;
+        row.LeftAttr = 0;
+        row.LeftPath.clear();
+        row.LeftImage = RowImage::MoveLeft;
+        row.RightImage = RowImage::CantMove;
+        row.DirectImage = RowImage::CanMove;
+    });
+}
+
+void TItemCommands::OpenRightFile1Click()
+{
+    const QModelIndex index = Selected();
+    const QString path = m_model.Record(index).RightPath;
+    if (!Confirm(QStringLiteral("Do you really want to delete the file ") + path + QStringLiteral(" ?")) || !Allowed())
+        return;
+    const bool deleted = RightIsLocal() ? QFile::remove(path) : TFTPFile::DeleteFtpFile(path, m_job->RFolder);
+    if (!deleted) {
+        DeleteFailed(path);
+        return;
+    }
+    m_model.UpdateRecord(index, [](TSyncNodeData &row) {
+        row.Action = saLeftOnly;
+        row.RightTime = 0;
+        row.RightAttr = 0;
+        row.RightSize = 0;
+        row.RightPath.clear();
+        row.LeftImage = RowImage::CantMove;
+        row.RightImage = RowImage::MoveRight;
+        row.DirectImage = RowImage::CanMove;
+    });
+}
+
+void TItemCommands::N3Click()
+{
+    const QModelIndex index = Selected();
+    const QString path = m_model.Record(index).LeftPath;
+    if (!Confirm(QStringLiteral("Are your still want to restore this file?")) || !Allowed())
+        return;
+    // Renames only: the user's file is at every moment either whole at its place or whole
+    // aside, never half-written.
+    const QString aside = KeepAside::FreeLocalName(path);
+    QFile::rename(path, aside);
+    if (!QFile::rename(LeftSavedPath, path)) {
+        QFile::rename(aside, path);
+        m_log(QStringLiteral("Restoring the left file failed!"));
+        return;
+    }
+    QFile::remove(aside);
+    m_log(QStringLiteral("Restoring the left file succeeded!"));
+    if (!QFileInfo::exists(path))
+        return;
+    const QString base = LocalBase(m_job->LFolder);
+    TFileAttri scratch;
+    TWinFile::RecordFile(path, base, scratch);
+    const TFileAttri *restored = TWinFile::FindStateEntry(RelativeTo(path, base), scratch);
+    m_model.UpdateRecord(index, [restored](TSyncNodeData &row) {
+        row.Action = saUpdateRight;
+        row.DirectImage = RowImage::CanMove;
+        row.LeftImage = RowImage::MoveLeft;
+        row.RightImage = RowImage::CanMoveRight;
+        row.LeftTime = restored->FileTime;
+        row.LeftSize = restored->FileSize;
+        row.LeftAttr = restored->FileAttr;
+    });
+}
+
+void TItemCommands::N4Click()
+{
+    const QModelIndex index = Selected();
+    if (!Confirm(QStringLiteral("Are your still want to restore this file?")) || !Allowed())
+        return;
+    TSyncNodeData row = m_model.Record(index);
+    bool restored;
+    if (RightIsLocal()) {
+        // The copy keeps the saved version's time, and puts the replaced file back if it fails.
+        restored = TLocalCopy::CopyReplacing(RightSavedPath, row.RightPath);
+        if (restored) {
+            const QFileInfo file(row.RightPath);
+            row.RightTime = DosDateTime::FromEpochSeconds(file.lastModified().toSecsSinceEpoch());
+            row.RightSize = file.size();
+            row.Action = saUpdateLeft;
+            row.DirectImage = RowImage::CanMove;
+            row.LeftImage = RowImage::CanMoveLeft;
+            row.RightImage = RowImage::MoveRight;
+            QFile::remove(RightSavedPath);
+        }
+    } else {
+        restored = TFTPFile::RestoreFile(RightSavedPath, row.RightPath, row, m_job->RFolder);
+    }
+    if (restored)
+        m_model.UpdateRecord(index, [&row](TSyncNodeData &record) { record = row; });
+    m_log(restored ? QStringLiteral("Restoring the right file succeeded!")
+                   : QStringLiteral("Restoring the right file failed!"));
+}
+
+void TItemCommands::N5Click()
+{
+    m_open(LeftSavedPath);
+}
+
+void TItemCommands::N6Click()
+{
+    m_open(RightSavedPath);
+}

@@ -1,0 +1,102 @@
+#pragma once
+#include "engine/TSyncNodeData.h"
+
+#include <QAbstractItemModel>
+#include <functional>
+#include <mutex>
+#include <vector>
+
+class TRowTree;
+struct TSyncNode;
+class TIconCache;
+
+// The one model of a job page's result tree: adapts the rows of a TRowTree to the view.
+// Interface thread, except NoteRowUpdated. Row records are read and written under the row
+// tree's lock, which the synchronisation also takes. The tree is only rebuilt between
+// Detach and Attach, while the view sees no rows.
+class TResultModel : public QAbstractItemModel {
+    Q_OBJECT
+
+public:
+    enum Column {
+        ColItem,
+        ColLeftDate,
+        ColLeftSize,
+        ColToLeftCount,
+        ColLeftImage,
+        ColDirectImage,
+        ColRightImage,
+        ColToRightCount,
+        ColRightDate,
+        ColRightSize,
+        ColumnCount
+    };
+    enum Role {
+        ImageIndexRole = Qt::UserRole,  // int: index into the image list, highlight applied
+        KindRole,                        // int: 1 folder or root row, 0 file
+        ActionRole,                      // int: the file's action code
+        DirectionRole,                   // int: 0 none, 1 to the left, 2 to the right
+    };
+    // Hover and click numbers of the three image columns: 1 left, 2 direct, 3 right.
+    static int ClickOf(int column);
+    static int ColumnWidth(int column);
+
+    explicit TResultModel(const TIconCache &icons, QObject *parent = nullptr);
+    // The rows shown (owned by the page); nullptr shows none.
+    void SetRows(TRowTree *rows);
+
+    QModelIndex index(int row, int column, const QModelIndex &parent = {}) const override;
+    QModelIndex parent(const QModelIndex &child) const override;
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+
+    // The view shows no rows until Attach; the row tree may then be rebuilt.
+    void Detach();
+    void Attach();
+    bool Detached() const { return m_detached; }
+
+    TSyncNode *NodeAt(const QModelIndex &index) const;
+    QModelIndex IndexOf(TSyncNode *node, int column = ColItem) const;
+    // A copy of the row's record.
+    TSyncNodeData Record(const QModelIndex &index) const;
+    // Changes the row's record under the lock and repaints the row.
+    void UpdateRecord(const QModelIndex &index, const std::function<void(TSyncNodeData &)> &change);
+    // Whether the root row has child rows (direction clicks and the menu need rows).
+    bool HasRows() const;
+
+    // A direction click on an image column; false when nothing changed.
+    bool DirectionClick(const QModelIndex &index);
+    // Applies a click (1 left, 2 direct, 3 right) to every file below a folder row.
+    void ApplyToChildren(TSyncNode *row, int click);
+    // Highlights the image cell at index (an image column), or none for an invalid index.
+    void SetHover(const QModelIndex &index);
+
+    // Any thread: the record of row changed (the synchronisation copied it). Repaints are
+    // batched on the interface thread, at most every 50 ms.
+    void NoteRowUpdated(TSyncNode *row);
+
+    static QString DateText(int32_t packed);
+    static QString SizeText(int64_t size);
+
+Q_SIGNALS:
+    // A batch of updated rows was repainted; row is the last one (the view scrolls to it).
+    void RowsRepainted(const QModelIndex &row);
+
+private:
+    void FlushUpdates();
+    void RepaintRow(TSyncNode *node);
+    void ClearPendingUpdates();
+
+    TRowTree *m_rows = nullptr;
+    const TIconCache &m_icons;
+    bool m_detached = false;
+    TSyncNode *m_hoverNode = nullptr;
+    int m_hoverClick = 0;
+
+    std::mutex m_updateMutex;
+    std::vector<TSyncNode *> m_updated;
+    bool m_flushScheduled = false;
+};

@@ -1,0 +1,77 @@
+#include "ui/workspace/TResultTree.h"
+
+#include "ui/workspace/TResultDelegate.h"
+#include "ui/workspace/TResultModel.h"
+
+#include <QHeaderView>
+#include <QMouseEvent>
+
+TResultTree::TResultTree(QWidget *parent) : QTreeView(parent)
+{
+    setObjectName(QStringLiteral("VST1"));
+    setItemDelegate(new TResultDelegate(this));
+    setUniformRowHeights(true);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSortingEnabled(false);
+    setIconSize(QSize(16, 16));
+    setMouseTracking(true);
+    setAllColumnsShowFocus(true);
+    setContextMenuPolicy(Qt::NoContextMenu);
+    // The selection is not shown while the tree has no focus.
+    QPalette colours = palette();
+    colours.setBrush(QPalette::Inactive, QPalette::Highlight, colours.brush(QPalette::Inactive, QPalette::Base));
+    colours.setBrush(QPalette::Inactive, QPalette::HighlightedText, colours.brush(QPalette::Inactive, QPalette::Text));
+    setPalette(colours);
+    QFont headerFont(QStringLiteral("Arial"));
+    header()->setFont(headerFont);
+    header()->setSectionsMovable(true);
+    header()->setStretchLastSection(false);
+    header()->setSectionResizeMode(QHeaderView::Interactive);
+    header()->setMinimumSectionSize(20);
+}
+
+void TResultTree::SetResultModel(TResultModel *model)
+{
+    m_model = model;
+    setModel(model);
+    for (int column = 0; column < TResultModel::ColumnCount; ++column)
+        header()->resizeSection(column, TResultModel::ColumnWidth(column));
+}
+
+void TResultTree::mouseMoveEvent(QMouseEvent *event)
+{
+    QTreeView::mouseMoveEvent(event);
+    if (!m_model)
+        return;
+    const QModelIndex index = indexAt(event->position().toPoint());
+    const bool image = index.isValid() && TResultModel::ClickOf(index.column()) != 0;
+    m_model->SetHover(image ? index : QModelIndex());
+    viewport()->setCursor(image ? Qt::PointingHandCursor : Qt::ArrowCursor);
+}
+
+void TResultTree::mousePressEvent(QMouseEvent *event)
+{
+    QTreeView::mousePressEvent(event);
+    if (!m_model || !m_clicksAllowed)
+        return;
+    const QModelIndex index = indexAt(event->position().toPoint());
+    if (index.isValid() && TResultModel::ClickOf(index.column()) != 0)
+        m_model->DirectionClick(index);
+}
+
+void TResultTree::mouseReleaseEvent(QMouseEvent *event)
+{
+    QTreeView::mouseReleaseEvent(event);
+    if (event->button() == Qt::RightButton)
+        Q_EMIT MenuRequested(event->globalPosition().toPoint());
+}
+
+void TResultTree::leaveEvent(QEvent *event)
+{
+    QTreeView::leaveEvent(event);
+    if (m_model)
+        m_model->SetHover({});
+    viewport()->unsetCursor();
+}
