@@ -200,49 +200,39 @@ void TItemCommands::N1Click()
         m_open(FolderOf(m_model.Record(Selected()).RightPath));
 }
 
-void TItemCommands::OpenLeftFolder1Click()
+void TItemCommands::DeleteCopy(bool left)
 {
     const QModelIndex index = Selected();
-    const QString path = m_model.Record(index).LeftPath;
+    const TSyncNodeData before = m_model.Record(index);
+    const QString path = left ? before.LeftPath : before.RightPath;
     if (!Confirm(QStringLiteral("Do you really want to delete the file ") + path + QStringLiteral(" ?")) || !Allowed())
         return;
-    if (!QFile::remove(path)) {
+    const bool local = left || RightIsLocal();
+    if (!(local ? QFile::remove(path) : TFTPFile::DeleteFtpFile(path, m_job->RFolder))) {
         DeleteFailed(path);
         return;
     }
-    m_model.UpdateRecord(index, [](TSyncNodeData &row) {
-        row.Action = saRightOnly;
-        row.LeftSize = 0;
-        row.LeftTime = 0;
-        row.LeftAttr = 0;
-        row.LeftPath.clear();
-        row.LeftImage = RowImage::MoveLeft;
-        row.RightImage = RowImage::CantMove;
+    // The row keeps its direction, and now offers what the other copy allows.
+    m_model.UpdateRecord(index, [left](TSyncNodeData &row) {
+        (left ? row.LeftSize : row.RightSize) = 0;
+        (left ? row.LeftTime : row.RightTime) = 0;
+        (left ? row.LeftAttr : row.RightAttr) = 0;
+        (left ? row.LeftPath : row.RightPath).clear();
+        row.Action = left ? saRightOnly : saLeftOnly;
+        row.LeftImage = left ? RowImage::MoveLeft : RowImage::CantMove;
+        row.RightImage = left ? RowImage::CantMove : RowImage::MoveRight;
         row.DirectImage = RowImage::CanMove;
     });
 }
 
+void TItemCommands::OpenLeftFolder1Click()
+{
+    DeleteCopy(true);
+}
+
 void TItemCommands::OpenRightFile1Click()
 {
-    const QModelIndex index = Selected();
-    const QString path = m_model.Record(index).RightPath;
-    if (!Confirm(QStringLiteral("Do you really want to delete the file ") + path + QStringLiteral(" ?")) || !Allowed())
-        return;
-    const bool deleted = RightIsLocal() ? QFile::remove(path) : TFTPFile::DeleteFtpFile(path, m_job->RFolder);
-    if (!deleted) {
-        DeleteFailed(path);
-        return;
-    }
-    m_model.UpdateRecord(index, [](TSyncNodeData &row) {
-        row.Action = saLeftOnly;
-        row.RightTime = 0;
-        row.RightAttr = 0;
-        row.RightSize = 0;
-        row.RightPath.clear();
-        row.LeftImage = RowImage::CantMove;
-        row.RightImage = RowImage::MoveRight;
-        row.DirectImage = RowImage::CanMove;
-    });
+    DeleteCopy(false);
 }
 
 void TItemCommands::N3Click()

@@ -69,6 +69,8 @@ private:
     bool Allowed();
     bool Confirm(const QString &text);
     void DeleteFailed(const QString &path);
+    // Deletes the row's left or right copy, after asking.
+    void DeleteCopy(bool left);
 
     TResultModel &m_model;
     TResultTree &m_tree;
