@@ -3,7 +3,7 @@
 #include "app/ProductInfo.h"
 #include "scheduling/UOptionFrm.h"
 #include "ui/workspace/JobEditorCommands.h"
-#include "ui/workspace/TPlaceholderPage.h"
+#include "ui/workspace/UCorvaneMain.h"
 #include "ui/workspace/UMirelleFom.h"
 
 #include <QApplication>
@@ -54,7 +54,11 @@ bool TCorvaneProgram::Start()
     if (loaded == SyncTaskList::LoadResult::PartlyRead || loaded == SyncTaskList::LoadResult::Unreadable)
         KeepUnreadJobs(loaded);
 
-    TJobPageFactory pages = [this](QWidget *parent) -> TJobPage * { return new TPlaceholderPage(m_tasks, parent); };
+    TJobPageFactory pages = [this](QWidget *parent) -> TJobPage * {
+        auto *page = new TCorvaneMain(m_tasks, m_power, parent);
+        page->SetProgramFolder(m_programFolder);
+        return page;
+    };
     m_window = std::make_unique<TMirelleFom>(m_tasks, m_settings, m_programFolder, std::move(pages));
     m_window->SetSaveAtClose(!m_keepingFailed);
     UseJobEditor(*m_window, m_tasks);

@@ -1,6 +1,7 @@
 #pragma once
 #include "app/TMyRegistryInfo.h"
 #include "model/SyncTaskList.h"
+#include "platform/gui/LogindPower.h"
 
 #include <QString>
 #include <functional>
@@ -39,6 +40,7 @@ private:
     // data module, empty while there is none.
     std::function<void(QWidget *parent)> m_checkForUpdateNow;
     SyncTaskList m_tasks;
+    LogindPower m_power;  // used by the job pages after their runs
     std::unique_ptr<TMirelleFom> m_window;
     QString m_keptUnreadAs;          // where the unread jobs are kept, once set aside
     bool m_keepingFailed = false;    // they could not be set aside: the file is not saved over

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -85,15 +86,16 @@ private Q_SLOTS:
         TaskListFiles::Write(TaskList(), {"One", "Two"});
         QStringList shown;
         const QStringList said = StartAndClose([&shown](TCorvaneProgram &p) {
+            // The job's page shows the job's folders.
             shown << p.Window()->findChild<QWidget *>(QStringLiteral("Notebook1"))->findChild<QWidget *>(QStringLiteral("One"))
-                         ->findChild<QLabel *>()->text();
+                         ->findChild<QLineEdit *>(QStringLiteral("Edit_RFolder"))->text();
             QCOMPARE(p.Settings().len_down, 6);  // the settings were read first
             auto job = std::make_unique<TSyncTask>();
             job->SyncName = QStringLiteral("Three");
             p.Window()->AddJob(std::move(job));
         });
         QVERIFY(said.isEmpty());
-        QCOMPARE(shown, QStringList{"One"});
+        QCOMPARE(shown, QStringList{"ftp://127.0.0.1/One"});
         QCOMPARE(TaskListFiles::Names(TaskList()), (QStringList{"One", "Two", "Three"}));
         QVERIFY(!QFile::exists(TaskList() + QStringLiteral(".bak")));
     }
