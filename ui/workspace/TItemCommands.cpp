@@ -1,10 +1,10 @@
 #include "ui/workspace/TItemCommands.h"
 
 #include "app/DosDateTime.h"
-#include "engine/TLocalCopy.h"
 #include "engine/TSidePaths.h"
 #include "engine/TSyncAction.h"
 #include "folders/KeepAside.h"
+#include "folders/TLocalCopy.h"
 #include "folders/TFTPFile.h"
 #include "folders/TFileAttri.h"
 #include "folders/TWinFile.h"
@@ -277,8 +277,16 @@ void TItemCommands::N4Click()
     TSyncNodeData row = m_model.Record(index);
     bool restored;
     if (RightIsLocal()) {
-        // The copy keeps the saved version's time, and puts the replaced file back if it fails.
-        restored = TLocalCopy::CopyReplacing(RightSavedPath, row.RightPath);
+        // The saved content goes to a new name first and is renamed into place, so the right
+        // file is never half-written; a failure puts the previous copy back.
+        const QString fresh = KeepAside::FreeLocalName(row.RightPath + QStringLiteral(".restore"));
+        const QString aside = KeepAside::FreeLocalName(row.RightPath);
+        restored = TLocalCopy::CopyContent(RightSavedPath, fresh) && QFile::rename(row.RightPath, aside);
+        if (restored && !QFile::rename(fresh, row.RightPath)) {
+            QFile::rename(aside, row.RightPath);
+            restored = false;
+        }
+        QFile::remove(restored ? aside : fresh);
         if (restored) {
             const QFileInfo file(row.RightPath);
             row.RightTime = DosDateTime::FromEpochSeconds(file.lastModified().toSecsSinceEpoch());
