@@ -9,5 +9,9 @@ inline constexpr char InstalledVersion[] = "3.1.135";
 inline constexpr char SettingsKey[] = "\\Software\\Corvane";
 inline constexpr char DefaultHelpURL[] = "http://www.corvane.example/help/";
 inline constexpr char DefaultHomePage[] = "http://www.corvane.example/";
+// The two programs of the program folder and the update description they share.
+inline constexpr char MainProgram[] = "Corvane";
+inline constexpr char UpdaterProgram[] = "Update";
+inline constexpr char UpdateDescription[] = "Update.ini";
 
 }  // namespace ProductInfo

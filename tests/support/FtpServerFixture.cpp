@@ -1,7 +1,5 @@
 #include "tests/support/FtpServerFixture.h"
 
-#include <QDeadlineTimer>
-
 FtpServerFixture::FtpServerFixture() = default;
 
 FtpServerFixture::~FtpServerFixture() { stop(); }
@@ -16,8 +14,7 @@ bool FtpServerFixture::start(bool mlsd, int idleTimeout)
     stop();
     if (!m_root.isValid())
         return false;
-    QStringList args{QStringLiteral(CORVANE_SOURCE_DIR "/tests/support/ftpserver.py"),
-                     QStringLiteral("--root"), root(),
+    QStringList args{QStringLiteral("--root"), root(),
                      QStringLiteral("--user"), user(),
                      QStringLiteral("--password"), password(),
                      QStringLiteral("--port"), QStringLiteral("0")};
@@ -29,49 +26,18 @@ bool FtpServerFixture::start(bool mlsd, int idleTimeout)
         args << QStringLiteral("--throttle") << QString::number(m_throttle);
     for (const auto &p : m_permissions)
         args << QStringLiteral("--perm") << p.first + QLatin1Char('=') + p.second;
-
-    m_process = std::make_unique<QProcess>();
-    m_process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    // Debian's pyftpdlib belongs to the system interpreter, whatever python3 is on PATH.
-    m_process->start(QStringLiteral("/usr/bin/python3"), args);
-    if (!m_process->waitForStarted(5000)) {
-        m_process.reset();
-        return false;
-    }
-    const QDeadlineTimer deadline(10000);
-    QByteArray out;
-    while (!deadline.hasExpired()) {
-        if (!m_process->canReadLine() && !m_process->waitForReadyRead(int(deadline.remainingTime())))
-            break;
-        while (m_process->canReadLine()) {
-            const QByteArray line = m_process->readLine().trimmed();
-            if (line.startsWith("PORT ")) {
-                m_port = line.mid(5).toInt();
-                return m_port > 0;
-            }
-        }
-    }
-    stop();
-    return false;
+    m_port = m_server.start(QStringLiteral("ftpserver.py"), args);
+    return m_port > 0;
 }
 
 void FtpServerFixture::stop()
 {
-    if (!m_process)
-        return;
-    if (m_process->state() != QProcess::NotRunning) {
-        m_process->closeWriteChannel();
-        if (!m_process->waitForFinished(3000)) {
-            m_process->kill();
-            m_process->waitForFinished(3000);
-        }
-    }
-    m_process.reset();
+    m_server.stop();
 }
 
 bool FtpServerFixture::isRunning() const
 {
-    return m_process && m_process->state() == QProcess::Running;
+    return m_server.isRunning();
 }
 
 QString FtpServerFixture::url(const QString &path) const

@@ -1,10 +1,10 @@
 #pragma once
+#include "tests/support/ScriptServer.h"
+
 #include <QList>
 #include <QPair>
-#include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
-#include <memory>
 
 // A real FTP server (tests/support/ftpserver.py on pyftpdlib) on 127.0.0.1 and a free port,
 // serving a fresh temporary folder read/write for one user. Stopped by stop() or on
@@ -38,7 +38,7 @@ public:
 
 private:
     QTemporaryDir m_root;
-    std::unique_ptr<QProcess> m_process;
+    ScriptServer m_server;
     QList<QPair<QString, QString>> m_permissions;
     int m_port = 0;
     int m_throttle = 0;

@@ -13,11 +13,11 @@ import argparse
 import logging
 import os
 import sys
-import threading
 
 from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.handlers import FTPHandler, ThrottledDTPHandler
 from pyftpdlib.servers import FTPServer
+from script_server import announce
 
 
 def parse_args():
@@ -74,18 +74,7 @@ def main():
     server.max_cons = 64
     port = server.socket.getsockname()[1]
 
-    def watch_stdin():
-        try:
-            while sys.stdin.buffer.read(4096):
-                pass
-        except (OSError, ValueError):
-            pass
-        os._exit(0)
-
-    threading.Thread(target=watch_stdin, daemon=True).start()
-
-    sys.stdout.write("PORT %d\n" % port)
-    sys.stdout.flush()
+    announce(port)
     try:
         server.serve_forever(handle_exit=False)
     except KeyboardInterrupt:
