@@ -1,0 +1,248 @@
+#include "app/ProductInfo.h"
+#include "platform/Registry.h"
+#include "update/DMUnit.h"
+#include "tests/support/HttpServerFixture.h"
+#include "tests/support/MessageBoxAnswerer.h"
+#include "tests/support/TempConfigHome.h"
+
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+const QString Offer = QStringLiteral(
+    "A newer version of Corvane is available. Would you like to update now?");
+const QString NoUpdates = QStringLiteral(
+    "There are no updates available at this time.\nYour Corvane is up-to-date.");
+const QString CannotDownload = QStringLiteral(
+    "Can not download the new version.\nBecause Can not connect Corvane,Please check the network.");
+
+QByteArray IniWithVersion(const QString &ver)
+{
+    QByteArray text = "[Version]\r\n";
+    if (!ver.isNull())
+        text += "Ver=" + ver.toUtf8() + "\r\n";
+    return text + "[HTTP]\r\nFile1=http://example.invalid/update/Corvane/Corvane\r\n";
+}
+
+void SetValue(const QString &name, const std::optional<QString> &value)
+{
+    RegistryKey key;
+    QVERIFY(key.Open(RegistryHive::CurrentUser, QString::fromLatin1(ProductInfo::SettingsKey), true));
+    if (value)
+        QVERIFY(key.WriteString(name, *value));
+    else
+        QVERIFY(key.DeleteValue(name));
+}
+
+std::optional<QString> StoredVersion()
+{
+    RegistryKey key;
+    if (!key.Open(RegistryHive::CurrentUser, QString::fromLatin1(ProductInfo::SettingsKey), false))
+        return std::nullopt;
+    return key.ReadString(QStringLiteral("Version"));
+}
+
+QByteArray ReadFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+}  // namespace
+
+class tst_UpdateCheck : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { QVERIFY(m_server.start()); }
+
+    void init()
+    {
+        m_config = std::make_unique<TempConfigHome>();
+        m_folder = std::make_unique<QTemporaryDir>();
+        m_launched.clear();
+        m_quits = 0;
+        m_server.clearRules();
+        SetValue(QStringLiteral("UpdateURL"), m_server.url(QStringLiteral("/update/Corvane/")));
+        m_dm = std::make_unique<TDM>(m_folder->path(),
+                                     TDM::Hooks{[this](const QString &p) {
+                                                    m_launched << p;
+                                                    return m_launchWorks;
+                                                },
+                                                [this] { ++m_quits; }});
+        m_launchWorks = true;
+    }
+
+    void cleanup()
+    {
+        m_dm.reset();
+        m_folder.reset();
+        m_config.reset();
+    }
+
+    // Published against installed; the offer appears in both modes, "no updates" only when
+    // the user asked.
+    void comparesVersions_data()
+    {
+        QTest::addColumn<QString>("published");
+        QTest::addColumn<QString>("installed");
+        QTest::addColumn<bool>("interactive");
+        QTest::addColumn<QStringList>("boxes");
+        const QStringList offer{Offer}, none{NoUpdates}, nothing;
+        QTest::newRow("newer") << "3.1.136" << "3.1.135" << true << offer;
+        QTest::newRow("newer, silent") << "3.1.136" << "3.1.135" << false << offer;
+        QTest::newRow("equal") << "3.1.135" << "3.1.135" << true << none;
+        QTest::newRow("equal, silent") << "3.1.135" << "3.1.135" << false << nothing;
+        QTest::newRow("older by number, later by letters") << "3.1.99" << "3.1.135" << true << none;
+        QTest::newRow("newer by number, earlier by letters") << "3.1.1000" << "3.1.135" << true << offer;
+        QTest::newRow("next major") << "4" << "3.1.135" << true << offer;
+        QTest::newRow("older major") << "2.99.999" << "3.1.135" << true << none;
+        QTest::newRow("not a version") << "latest" << "3.1.135" << true << none;
+        QTest::newRow("trailing dot") << "3.1.136." << "3.1.135" << true << none;
+        QTest::newRow("no Ver") << QString() << "3.1.135" << true << none;
+        QTest::newRow("installed missing") << "3.1.136" << QString() << true << offer;
+        QTest::newRow("installed missing, same") << "3.1.135" << QString() << true << none;
+    }
+
+    void comparesVersions()
+    {
+        QFETCH(QString, published);
+        QFETCH(QString, installed);
+        QFETCH(bool, interactive);
+        QFETCH(QStringList, boxes);
+        QVERIFY(m_server.put(QStringLiteral("update/Corvane/Update.ini"), IniWithVersion(published)));
+        SetValue(QStringLiteral("Version"), installed.isNull() ? std::nullopt : std::optional(installed));
+
+        MessageBoxAnswerer answerer(QMessageBox::No);
+        QVERIFY(RunCheck(interactive));
+        QCOMPARE(answerer.texts(), boxes);
+        for (const MessageBoxAnswerer::Box &box : answerer.seen) {
+            QCOMPARE(box.caption, QStringLiteral("Corvane"));
+            QCOMPARE(box.icon, QMessageBox::Information);
+            QCOMPARE(box.buttons, box.text == Offer ? QMessageBox::Yes | QMessageBox::No
+                                                    : QMessageBox::StandardButtons(QMessageBox::Ok));
+        }
+        QVERIFY(m_launched.isEmpty());
+        QCOMPARE(m_quits, 0);
+        QCOMPARE(StoredVersion(), std::optional<QString>(installed.isNull() ? "3.1.135" : installed));
+    }
+
+    void acceptedOfferStartsTheUpdater_data()
+    {
+        QTest::addColumn<bool>("launchWorks");
+        QTest::newRow("updater starts") << true;
+        QTest::newRow("updater missing") << false;
+    }
+
+    void acceptedOfferStartsTheUpdater()
+    {
+        QFETCH(bool, launchWorks);
+        m_launchWorks = launchWorks;
+        QVERIFY(m_server.put(QStringLiteral("update/Corvane/Update.ini"), IniWithVersion("3.1.136")));
+        MessageBoxAnswerer answerer(QMessageBox::Yes);
+        QVERIFY(RunCheck(false));
+        QCOMPARE(m_launched, QStringList{m_folder->filePath(QStringLiteral("Update"))});
+        // The application ends only when the updater really runs; otherwise the user hears why.
+        QCOMPARE(m_quits, launchWorks ? 1 : 0);
+        QCOMPARE(answerer.seen.size(), launchWorks ? 1 : 2);
+        if (!launchWorks)
+            QVERIFY(answerer.seen.last().text.contains(m_folder->filePath(QStringLiteral("Update"))));
+        // The updater reads the description from the program folder.
+        QCOMPARE(ReadFile(m_folder->filePath(QStringLiteral("Update.ini"))), IniWithVersion("3.1.136"));
+    }
+
+    // A failed download keeps the previous description and says so only when asked.
+    void failedDownload_data()
+    {
+        QTest::addColumn<int>("status");  // 0: nothing listens
+        QTest::addColumn<bool>("interactive");
+        QTest::newRow("not found") << 404 << true;
+        QTest::newRow("server error") << 500 << true;
+        QTest::newRow("server error, silent") << 500 << false;
+        QTest::newRow("unreachable") << 0 << true;
+        QTest::newRow("unreachable, silent") << 0 << false;
+    }
+
+    void failedDownload()
+    {
+        QFETCH(int, status);
+        QFETCH(bool, interactive);
+        const QByteArray previous = IniWithVersion("3.1.140") + QByteArray(4000, ';');
+        QFile old(m_folder->filePath(QStringLiteral("Update.ini")));
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write(previous) == previous.size());
+        old.close();
+        QVERIFY(m_server.put(QStringLiteral("update/Corvane/Update.ini"), IniWithVersion("3.1.136")));
+
+        HttpServerFixture deadServer;
+        if (status == 0) {
+            QVERIFY(deadServer.start());
+            const QString deadUrl = deadServer.url(QStringLiteral("/update/Corvane/"));
+            deadServer.stop();
+            SetValue(QStringLiteral("UpdateURL"), deadUrl);
+        } else {
+            m_server.fail(QStringLiteral("/update/Corvane/Update.ini"), status);
+        }
+
+        MessageBoxAnswerer answerer(QMessageBox::Yes);
+        QVERIFY(RunCheck(interactive));
+        QCOMPARE(answerer.texts(), interactive ? QStringList{CannotDownload} : QStringList{});
+        QCOMPARE(ReadFile(old.fileName()), previous);
+        QVERIFY(m_launched.isEmpty());
+    }
+
+    void newDescriptionReplacesALongerOne()
+    {
+        const QByteArray fresh = IniWithVersion("3.1.135");
+        QFile old(m_folder->filePath(QStringLiteral("Update.ini")));
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write(QByteArray(10000, 'x')) == 10000);
+        old.close();
+        QVERIFY(m_server.put(QStringLiteral("update/Corvane/Update.ini"), fresh));
+        MessageBoxAnswerer answerer;
+        QVERIFY(RunCheck(false));
+        QCOMPARE(ReadFile(old.fileName()), fresh);
+        QCOMPARE(QDir(m_folder->path()).entryList(QDir::Files), QStringList{QStringLiteral("Update.ini")});
+    }
+
+    void withoutAddressNothingIsAsked_data()
+    {
+        QTest::addColumn<bool>("interactive");
+        QTest::newRow("silent") << false;
+        QTest::newRow("interactive") << true;
+    }
+
+    void withoutAddressNothingIsAsked()
+    {
+        QFETCH(bool, interactive);
+        SetValue(QStringLiteral("UpdateURL"), QString());
+        MessageBoxAnswerer answerer;
+        QVERIFY(RunCheck(interactive));
+        QCOMPARE(answerer.seen.size(), interactive ? 1 : 0);
+        if (interactive)
+            QVERIFY(answerer.seen.first().text.contains(QStringLiteral("UpdateURL")));
+        QVERIFY(!QFile::exists(m_folder->filePath(QStringLiteral("Update.ini"))));
+    }
+
+private:
+    bool RunCheck(bool interactive)
+    {
+        QSignalSpy done(m_dm.get(), &TDM::checkFinished);
+        m_dm->CheckForUpdate(interactive);
+        return done.count() == 1 || done.wait(20000);
+    }
+
+    HttpServerFixture m_server;
+    std::unique_ptr<TempConfigHome> m_config;
+    std::unique_ptr<QTemporaryDir> m_folder;
+    std::unique_ptr<TDM> m_dm;
+    QStringList m_launched;
+    bool m_launchWorks = true;
+    int m_quits = 0;
+};
+
+QTEST_MAIN(tst_UpdateCheck)
+#include "tst_updatecheck.moc"
