@@ -1,0 +1,274 @@
+#include "app/ProductInfo.h"
+#include "platform/Registry.h"
+#include "updater/TMainForm.h"
+#include "tests/support/HttpServerFixture.h"
+#include "tests/support/MessageBoxAnswerer.h"
+#include "tests/support/TempConfigHome.h"
+
+#include <QDirIterator>
+#include <QFile>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+const QString Success = QStringLiteral(
+    "Congratulations. Your copy is completely updated.\n\nWould you like to launch it now?");
+const QString Aborted = QStringLiteral("File not download Completed, Aborted") + QChar(0xFF1F);
+
+using Files = QMap<QString, QByteArray>;
+
+void SetValue(const QString &name, const QString &value)
+{
+    RegistryKey key;
+    QVERIFY(key.Open(RegistryHive::CurrentUser, QString::fromLatin1(ProductInfo::SettingsKey), true));
+    QVERIFY(key.WriteString(name, value));
+}
+
+QString StoredVersion()
+{
+    RegistryKey key;
+    key.Open(RegistryHive::CurrentUser, QString::fromLatin1(ProductInfo::SettingsKey), false);
+    return key.ReadString(QStringLiteral("Version")).value_or(QStringLiteral("<none>"));
+}
+
+// Every file below folder with its content, by relative name.
+Files FilesIn(const QString &folder)
+{
+    Files files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        QFile f(path);
+        f.open(QIODevice::ReadOnly);
+        files.insert(QDir(folder).relativeFilePath(path), f.readAll());
+    }
+    return files;
+}
+
+bool Write(const QString &path, const QByteArray &content)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(content) == content.size();
+}
+
+}  // namespace
+
+class tst_Updater : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        // The form closes itself after a success; the test's application must go on.
+        QApplication::setQuitOnLastWindowClosed(false);
+        QVERIFY(m_server.start());
+    }
+
+    void init()
+    {
+        m_config = std::make_unique<TempConfigHome>();
+        m_folder = std::make_unique<QTemporaryDir>();
+        m_launched.clear();
+        m_server.clearRules();
+        SetValue(QStringLiteral("UpdateURL"), UpdateFolder());
+        SetValue(QStringLiteral("Version"), QStringLiteral("3.1.135"));
+    }
+
+    void cleanup()
+    {
+        m_form.reset();
+        m_folder.reset();
+        m_config.reset();
+    }
+
+    void installsEveryFileWithBackups()
+    {
+        QVERIFY(Write(Path("Corvane"), "old program"));
+        QFile::setPermissions(Path("Corvane"), QFile::permissions(Path("Corvane")) | QFile::ExeOwner);
+        QVERIFY(Write(Path("Corvane.BAK"), "backup of an earlier update"));
+        QVERIFY(Write(Path("keep.txt"), "not listed"));
+        const QByteArray program(5000, 'p');
+        QVERIFY(m_server.put(QStringLiteral("update/Corvane/Corvane"), program));
+        QVERIFY(m_server.put(QStringLiteral("update/Corvane/help/Mirelle.txt"), "help"));
+        WriteIni("3.1.136", {QStringLiteral("Corvane"), QStringLiteral("help/Mirelle.txt")});
+
+        MessageBoxAnswerer answerer;
+        RunUntilClosed();
+        QCOMPARE(answerer.texts(), QStringList{Success});
+        QCOMPARE(answerer.seen.first().caption, QStringLiteral("Mirelle"));
+        QCOMPARE(answerer.seen.first().buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        QCOMPARE(m_launched, QStringList{Path("Corvane")});
+        QCOMPARE(StoredVersion(), QStringLiteral("3.1.136"));
+        const Files expected{{"Corvane", program},
+                             {"Corvane.BAK", "old program"},
+                             {"help/Mirelle.txt", "help"},
+                             {"keep.txt", "not listed"},
+                             {"Update.ini", FilesIn(m_folder->path()).value("Update.ini")}};
+        QCOMPARE(FilesIn(m_folder->path()), expected);
+        QVERIFY(QFileInfo(Path("Corvane")).isExecutable());
+        QVERIFY(!QFileInfo(Path("help/Mirelle.txt")).isExecutable());
+        // The rows in listed order; 5,000 bytes are 4 KB.
+        QCOMPARE(Cell(0, 0), QStringLiteral("Corvane"));
+        QCOMPARE(Cell(0, 1), QStringLiteral("4 KB"));
+        QCOMPARE(Cell(1, 0), QStringLiteral("help/Mirelle.txt"));
+        QCOMPARE(Cell(1, 1), QStringLiteral("0 KB"));
+    }
+
+    // Any failure before everything is in place leaves the program folder as it was.
+    void failedRunChangesNothing_data()
+    {
+        QTest::addColumn<QStringList>("names");  // listed, relative to the update folder
+        QTest::addColumn<QString>("failing");     // path on the server answered with 500
+        QTest::addColumn<QString>("message");     // part of the error box
+        QTest::addColumn<bool>("backupFolderInTheWay");
+        const QStringList two{QStringLiteral("Corvane"), QStringLiteral("lib.so")};
+        QTest::newRow("second download fails")
+            << two << "/update/Corvane/lib.so" << "lib.so" << false;
+        QTest::newRow("second backup can not be made")
+            << two << QString() << "Unable to create backup file." << true;
+        QTest::newRow("climbs out") << QStringList{QStringLiteral("Corvane"), QStringLiteral("../evil")}
+                                    << QString() << "../evil" << false;
+        QTest::newRow("absolute") << QStringList{QStringLiteral("/tmp/evil")} << QString()
+                                  << "/tmp/evil" << false;
+        QTest::newRow("outside the update folder")
+            << QStringList{m_server.url(QStringLiteral("/other/Corvane"))} << QString()
+            << "/other/Corvane" << false;
+        QTest::newRow("nothing listed") << QStringList{} << QString() << "lists no files" << false;
+    }
+
+    void failedRunChangesNothing()
+    {
+        QFETCH(QStringList, names);
+        QFETCH(QString, failing);
+        QFETCH(QString, message);
+        QFETCH(bool, backupFolderInTheWay);
+        QVERIFY(Write(Path("Corvane"), "old program"));
+        QVERIFY(Write(Path("lib.so"), "old library"));
+        if (backupFolderInTheWay)
+            QVERIFY(Write(Path("lib.BAK/inside"), "a folder where the backup should go"));
+        QVERIFY(m_server.put(QStringLiteral("update/Corvane/Corvane"), "new program"));
+        QVERIFY(m_server.put(QStringLiteral("update/Corvane/lib.so"), "new library"));
+        QVERIFY(m_server.put(QStringLiteral("other/Corvane"), "not ours"));
+        if (!failing.isEmpty())
+            m_server.fail(failing, 500);
+        WriteIni("3.1.136", names);
+        const Files before = FilesIn(m_folder->path());
+
+        MessageBoxAnswerer answerer;
+        Start();
+        QTRY_COMPARE_WITH_TIMEOUT(answerer.seen.size(), 1, 20000);
+        QVERIFY2(answerer.seen.first().text.contains(message), qPrintable(answerer.seen.first().text));
+        QCOMPARE(answerer.seen.first().caption, QStringLiteral("Harlowe Update"));
+        QCOMPARE(answerer.seen.first().icon, QMessageBox::Critical);
+        QTRY_VERIFY(Button("Update")->isEnabled());
+        QCOMPARE(FilesIn(m_folder->path()), before);
+        QVERIFY(!QFile::exists(QDir(m_folder->path()).filePath(QStringLiteral("../evil"))));
+        QCOMPARE(StoredVersion(), QStringLiteral("3.1.135"));
+        QVERIFY(m_launched.isEmpty());
+        QVERIFY(m_form->isVisible());
+    }
+
+    // a.exe and a.dll both back up to a.BAK: the second must not replace the first.
+    void backupsOfOneRunDoNotCollide()
+    {
+        QVERIFY(Write(Path("a.exe"), "old exe"));
+        QVERIFY(Write(Path("a.dll"), "old dll"));
+        QVERIFY(m_server.put(QStringLiteral("update/Corvane/a.exe"), "new exe"));
+        QVERIFY(m_server.put(QStringLiteral("update/Corvane/a.dll"), "new dll"));
+        WriteIni("3.1.136", {QStringLiteral("a.exe"), QStringLiteral("a.dll")});
+        MessageBoxAnswerer answerer;
+        RunUntilClosed();
+        Files files = FilesIn(m_folder->path());
+        files.remove("Update.ini");
+        QCOMPARE(files, (Files{{"a.exe", "new exe"}, {"a.dll", "new dll"},
+                               {"a.BAK", "old exe"}, {"a.1.BAK", "old dll"}}));
+    }
+
+    void closingDuringATransferAsks()
+    {
+        QVERIFY(Write(Path("Corvane"), "old program"));
+        QVERIFY(m_server.put(QStringLiteral("update/Corvane/Corvane"), QByteArray(100000, 'n')));
+        m_server.stall(QStringLiteral("/update/Corvane/Corvane"));
+        WriteIni("3.1.136", {QStringLiteral("Corvane")});
+        const Files before = FilesIn(m_folder->path());
+
+        MessageBoxAnswerer answerer(QMessageBox::No);
+        Start();
+        QTRY_COMPARE_WITH_TIMEOUT(Cell(0, 1), QStringLiteral("1 KB"), 20000);
+        QVERIFY(!Button("Update")->isEnabled());
+        QTest::mouseClick(Button("Close"), Qt::LeftButton);
+        QCOMPARE(answerer.texts(), QStringList{Aborted});
+        QCOMPARE(answerer.seen.first().caption, QStringLiteral("Harlowe Update"));
+        QCOMPARE(answerer.seen.first().icon, QMessageBox::Question);
+        QVERIFY(m_form->isVisible());
+
+        // The transfer still waits on the server; Yes ends it.
+        answerer.setAnswer(QMessageBox::Yes);
+        QTest::mouseClick(Button("Close"), Qt::LeftButton);
+        QCOMPARE(answerer.seen.size(), 2);
+        QVERIFY(!m_form->isVisible());
+        QCOMPARE(FilesIn(m_folder->path()), before);
+        QCOMPARE(StoredVersion(), QStringLiteral("3.1.135"));
+        QVERIFY(m_launched.isEmpty());
+    }
+
+private:
+    QString UpdateFolder() const { return m_server.url(QStringLiteral("/update/Corvane/")); }
+    QString Path(const char *name) const { return m_folder->filePath(QString::fromUtf8(name)); }
+
+    void WriteIni(const QString &version, const QStringList &names)
+    {
+        QByteArray text = "[Version]\r\nVer=" + version.toUtf8() + "\r\n[HTTP]\r\n";
+        for (int i = 0; i < names.size(); ++i) {
+            const QString url = names[i].startsWith(QLatin1String("http:")) ? names[i] : UpdateFolder() + names[i];
+            text += "File" + QByteArray::number(i + 1) + "=" + url.toUtf8() + "\r\n";
+        }
+        QVERIFY(Write(Path("Update.ini"), text));
+    }
+
+    void Start()
+    {
+        m_form = std::make_unique<TMainForm>(m_folder->path(), [this](const QString &p) {
+            m_launched << p;
+            return true;
+        });
+        m_form->show();
+        m_form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+    }
+
+    void RunUntilClosed()
+    {
+        Start();
+        QTRY_VERIFY_WITH_TIMEOUT(!m_form->isVisible(), 20000);
+    }
+
+    QString Cell(int row, int column) const
+    {
+        const QTreeWidgetItem *item = m_form->findChild<QTreeWidget *>()->topLevelItem(row);
+        return item ? item->text(column) : QStringLiteral("<no row>");
+    }
+
+    QPushButton *Button(const char *text) const
+    {
+        for (QPushButton *b : m_form->findChildren<QPushButton *>())
+            if (b->text() == QLatin1String(text))
+                return b;
+        return nullptr;
+    }
+
+    HttpServerFixture m_server;
+    std::unique_ptr<TempConfigHome> m_config;
+    std::unique_ptr<QTemporaryDir> m_folder;
+    std::unique_ptr<TMainForm> m_form;
+    QStringList m_launched;
+};
+
+QTEST_MAIN(tst_Updater)
+#include "tst_updater.moc"

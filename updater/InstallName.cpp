@@ -1,0 +1,34 @@
+#include "updater/InstallName.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStringList>
+
+QString InstallNameOf(const QString &url, const QString &folderUrl)
+{
+    if (folderUrl.isEmpty() || !url.startsWith(folderUrl))
+        return {};
+    const QString name = url.mid(folderUrl.size());
+    if (name.isEmpty() || name.startsWith(QLatin1Char('/')) || name.contains(QLatin1Char('\\')))
+        return {};
+    for (const QString &step : name.split(QLatin1Char('/')))
+        if (step.isEmpty() || step == QLatin1String(".") || step == QLatin1String(".."))
+            return {};
+    return name;
+}
+
+bool StaysInFolder(const QString &folder, const QString &relativeName)
+{
+    const QString root = QFileInfo(folder).canonicalFilePath();
+    if (root.isEmpty())
+        return false;
+    // The deepest part of the path that exists already decides where the rest is created.
+    QString path = QDir(folder).filePath(relativeName);
+    QFileInfo probe(path);
+    while (!probe.exists() && !probe.isSymLink()) {
+        path = probe.path();
+        probe = QFileInfo(path);
+    }
+    const QString real = probe.canonicalFilePath();
+    return !real.isEmpty() && (real == root || real.startsWith(root + QLatin1Char('/')));
+}
