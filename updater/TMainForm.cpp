@@ -2,6 +2,8 @@
 
 #include "app/ProductInfo.h"
 #include "app/UpdateSettings.h"
+#include "ui/widgets/ResourcePictures.h"
+#include "ui/widgets/TImageEx.h"
 #include "update/TUpdateIni.h"
 #include "updater/InstallName.h"
 #include "updater/TFileInstaller.h"
@@ -11,10 +13,7 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QLabel>
-#include <QLinearGradient>
 #include <QMessageBox>
-#include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
@@ -28,25 +27,6 @@
 namespace {
 
 enum Column { FileNameColumn, DownloadsColumn };
-
-QPixmap SidePicture(QSize size)
-{
-    QPixmap pixmap(size);
-    QPainter painter(&pixmap);
-    QLinearGradient gradient(0, 0, 0, size.height());
-    gradient.setColorAt(0, QColor(0x1f, 0x4e, 0x8c));
-    gradient.setColorAt(1, QColor(0x8c, 0xb8, 0xe8));
-    painter.fillRect(pixmap.rect(), gradient);
-    painter.setPen(Qt::white);
-    QFont font = painter.font();
-    font.setPointSize(15);
-    font.setBold(true);
-    painter.setFont(font);
-    painter.translate(size.width() / 2 + 8, size.height() - 16);
-    painter.rotate(-90);
-    painter.drawText(0, 0, QString::fromLatin1(ProductInfo::Name));
-    return pixmap;
-}
 
 }  // namespace
 
@@ -62,10 +42,10 @@ TMainForm::TMainForm(const QString &programFolder, ProgramLauncher launch, QWidg
     setFixedSize(426, 246);
 
     auto *Panel1 = new QWidget(this);
-    Image1 = new QLabel(Panel1);
-    Image1->setPixmap(SidePicture(QSize(110, 246)));
-    Image1->setGeometry(0, 0, 110, 246);
-    Panel1->setFixedWidth(110);
+    Image1 = new TImageEx(Panel1);
+    LoadJpegResource(Image1, QStringLiteral("UpdateSide"), QStringLiteral("JPG"));
+    Image1->setGeometry(0, 0, 128, 246);
+    Panel1->setFixedWidth(128);
 
     FileListView = new QTreeWidget(this);
     FileListView->setColumnCount(2);

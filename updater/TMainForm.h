@@ -9,10 +9,10 @@
 #include <QWidget>
 #include <optional>
 
-class QLabel;
 class QProgressBar;
 class QPushButton;
 class QTreeWidget;
+class TImageEx;
 
 // The updater's one window: lists the files that "Update.ini" names, downloads them all
 // into temporary files beside their targets, then puts them in place with backups, records
@@ -64,7 +64,7 @@ private:
     QString m_folderUrl;
     bool m_iniReadable = false;
 
-    QLabel *Image1;
+    TImageEx *Image1;
     QTreeWidget *FileListView;
     QProgressBar *PB_Whole;
     QPushButton *btn_Update;
