@@ -5,12 +5,14 @@
 #include "ui/workspace/JobEditorCommands.h"
 #include "ui/workspace/UCorvaneMain.h"
 #include "ui/workspace/UMirelleFom.h"
+#include "update/DMUnit.h"
 
 #include <QApplication>
 #include <QCryptographicHash>
 #include <QFile>
 #include <QMessageBox>
 #include <QSessionManager>
+#include <QTimer>
 
 namespace {
 
@@ -36,19 +38,21 @@ QString TCorvaneProgram::TaskListPath() const
     return m_programFolder + QStringLiteral("tasklist.tkl");
 }
 
-bool TCorvaneProgram::CreateDataModule()
+void TCorvaneProgram::CreateDataModule()
 {
-    // The data module of the update check belongs here: made before the job list, it runs
-    // the silent check when m_settings.CheckUpdate is set. It returns false when the user
-    // accepted a newer version and the updater was started. There is no update check yet.
-    return true;
+    // Once the updater runs, the window closes as its close box does, so the jobs are saved.
+    m_dm = std::make_unique<TDM>(m_programFolder, TDM::Hooks{StartProgram, [this] {
+                                     if (m_window)
+                                         QMetaObject::invokeMethod(m_window.get(), &QWidget::close,
+                                                                   Qt::QueuedConnection);
+                                 }});
 }
 
 bool TCorvaneProgram::Start()
 {
     LoadSettings(m_settings);
     QGuiApplication::setApplicationDisplayName(QLatin1String(ProductInfo::Name));
-    const bool carryOn = CreateDataModule();
+    CreateDataModule();
 
     const SyncTaskList::LoadResult loaded = m_tasks.LoadTaskList(TaskListPath());
     if (loaded == SyncTaskList::LoadResult::PartlyRead || loaded == SyncTaskList::LoadResult::Unreadable)
@@ -63,10 +67,7 @@ bool TCorvaneProgram::Start()
     m_window->SetSaveAtClose(!m_keepingFailed);
     UseJobEditor(*m_window, m_tasks);
     m_window->SetOptionsDialog([this](QWidget *parent) {
-        TOptionFrm options(parent, m_settings, [this, parent] {
-            if (m_checkForUpdateNow)
-                m_checkForUpdateNow(parent);
-        });
+        TOptionFrm options(parent, m_settings, [this] { m_dm->CheckForUpdate(false); });
         options.ShowModal();
     });
     // Logging out or shutting down closes the window as its close box does, so the jobs are saved.
@@ -74,8 +75,8 @@ bool TCorvaneProgram::Start()
         m_window->close();
     });
     QObject::connect(m_window.get(), &QDialog::finished, qApp, &QCoreApplication::quit);
-    if (!carryOn)
-        return false;
+    m_dm->setDialogParent(m_window.get());
+    m_window->SetUpdateCheck([this](QWidget *) { m_dm->CheckForUpdate(true); });
     m_window->show();
 
     if (m_keepingFailed) {
@@ -90,6 +91,9 @@ bool TCorvaneProgram::Start()
                                          "the jobs that could be read are shown.")
                                  .arg(TaskListPath(), m_keptUnreadAs));
     }
+    // Asked once the window is there; the offer shows when the answer arrives.
+    if (m_settings.CheckUpdate)
+        QTimer::singleShot(0, m_dm.get(), [this] { m_dm->CheckForUpdate(false); });
     return true;
 }
 

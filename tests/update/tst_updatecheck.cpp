@@ -4,6 +4,7 @@
 #include "tests/support/HttpServerFixture.h"
 #include "tests/support/MessageBoxAnswerer.h"
 #include "tests/support/TempConfigHome.h"
+#include "tests/support/TestFiles.h"
 
 #include <QFile>
 #include <QSignalSpy>
@@ -45,12 +46,6 @@ std::optional<QString> StoredVersion()
     if (!key.Open(RegistryHive::CurrentUser, QString::fromLatin1(ProductInfo::SettingsKey), false))
         return std::nullopt;
     return key.ReadString(QStringLiteral("Version"));
-}
-
-QByteArray ReadFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
 }  // namespace
@@ -153,7 +148,7 @@ private Q_SLOTS:
         if (!launchWorks)
             QVERIFY(answerer.seen.last().text.contains(m_folder->filePath(QStringLiteral("Update"))));
         // The updater reads the description from the program folder.
-        QCOMPARE(ReadFile(m_folder->filePath(QStringLiteral("Update.ini"))), IniWithVersion("3.1.136"));
+        QCOMPARE(TestFiles::Read(m_folder->filePath(QStringLiteral("Update.ini"))), IniWithVersion("3.1.136"));
     }
 
     // A failed download keeps the previous description and says so only when asked.
@@ -173,9 +168,8 @@ private Q_SLOTS:
         QFETCH(int, status);
         QFETCH(bool, interactive);
         const QByteArray previous = IniWithVersion("3.1.140") + QByteArray(4000, ';');
-        QFile old(m_folder->filePath(QStringLiteral("Update.ini")));
-        QVERIFY(old.open(QIODevice::WriteOnly) && old.write(previous) == previous.size());
-        old.close();
+        const QString old = m_folder->filePath(QStringLiteral("Update.ini"));
+        QVERIFY(TestFiles::Write(old, previous));
         QVERIFY(m_server.put(QStringLiteral("update/Corvane/Update.ini"), IniWithVersion("3.1.136")));
 
         HttpServerFixture deadServer;
@@ -191,20 +185,19 @@ private Q_SLOTS:
         MessageBoxAnswerer answerer(QMessageBox::Yes);
         QVERIFY(RunCheck(interactive));
         QCOMPARE(answerer.texts(), interactive ? QStringList{CannotDownload} : QStringList{});
-        QCOMPARE(ReadFile(old.fileName()), previous);
+        QCOMPARE(TestFiles::Read(old), previous);
         QVERIFY(m_launched.isEmpty());
     }
 
     void newDescriptionReplacesALongerOne()
     {
         const QByteArray fresh = IniWithVersion("3.1.135");
-        QFile old(m_folder->filePath(QStringLiteral("Update.ini")));
-        QVERIFY(old.open(QIODevice::WriteOnly) && old.write(QByteArray(10000, 'x')) == 10000);
-        old.close();
+        const QString old = m_folder->filePath(QStringLiteral("Update.ini"));
+        QVERIFY(TestFiles::Write(old, QByteArray(10000, 'x')));
         QVERIFY(m_server.put(QStringLiteral("update/Corvane/Update.ini"), fresh));
         MessageBoxAnswerer answerer;
         QVERIFY(RunCheck(false));
-        QCOMPARE(ReadFile(old.fileName()), fresh);
+        QCOMPARE(TestFiles::Read(old), fresh);
         QCOMPARE(QDir(m_folder->path()).entryList(QDir::Files), QStringList{QStringLiteral("Update.ini")});
     }
 

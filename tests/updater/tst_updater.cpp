@@ -4,8 +4,9 @@
 #include "tests/support/HttpServerFixture.h"
 #include "tests/support/MessageBoxAnswerer.h"
 #include "tests/support/TempConfigHome.h"
+#include "tests/support/TestFiles.h"
 
-#include <QDirIterator>
+#include <QDir>
 #include <QFile>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -40,21 +41,9 @@ QString StoredVersion()
 Files FilesIn(const QString &folder)
 {
     Files files;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        QFile f(path);
-        f.open(QIODevice::ReadOnly);
-        files.insert(QDir(folder).relativeFilePath(path), f.readAll());
-    }
+    for (const QString &name : TestFiles::FilesBelow(folder))
+        files.insert(name, TestFiles::Read(QDir(folder).filePath(name)));
     return files;
-}
-
-bool Write(const QString &path, const QByteArray &content)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(content) == content.size();
 }
 
 }  // namespace
@@ -89,10 +78,10 @@ private Q_SLOTS:
 
     void installsEveryFileWithBackups()
     {
-        QVERIFY(Write(Path("Corvane"), "old program"));
+        QVERIFY(TestFiles::Write(Path("Corvane"), "old program"));
         QFile::setPermissions(Path("Corvane"), QFile::permissions(Path("Corvane")) | QFile::ExeOwner);
-        QVERIFY(Write(Path("Corvane.BAK"), "backup of an earlier update"));
-        QVERIFY(Write(Path("keep.txt"), "not listed"));
+        QVERIFY(TestFiles::Write(Path("Corvane.BAK"), "backup of an earlier update"));
+        QVERIFY(TestFiles::Write(Path("keep.txt"), "not listed"));
         const QByteArray program(5000, 'p');
         QVERIFY(m_server.put(QStringLiteral("update/Corvane/Corvane"), program));
         QVERIFY(m_server.put(QStringLiteral("update/Corvane/help/Mirelle.txt"), "help"));
@@ -148,10 +137,10 @@ private Q_SLOTS:
         QFETCH(QString, failing);
         QFETCH(QString, message);
         QFETCH(bool, backupFolderInTheWay);
-        QVERIFY(Write(Path("Corvane"), "old program"));
-        QVERIFY(Write(Path("lib.so"), "old library"));
+        QVERIFY(TestFiles::Write(Path("Corvane"), "old program"));
+        QVERIFY(TestFiles::Write(Path("lib.so"), "old library"));
         if (backupFolderInTheWay)
-            QVERIFY(Write(Path("lib.BAK/inside"), "a folder where the backup should go"));
+            QVERIFY(TestFiles::Write(Path("lib.BAK/inside"), "a folder where the backup should go"));
         QVERIFY(m_server.put(QStringLiteral("update/Corvane/Corvane"), "new program"));
         QVERIFY(m_server.put(QStringLiteral("update/Corvane/lib.so"), "new library"));
         QVERIFY(m_server.put(QStringLiteral("other/Corvane"), "not ours"));
@@ -177,8 +166,8 @@ private Q_SLOTS:
     // a.exe and a.dll both back up to a.BAK: the second must not replace the first.
     void backupsOfOneRunDoNotCollide()
     {
-        QVERIFY(Write(Path("a.exe"), "old exe"));
-        QVERIFY(Write(Path("a.dll"), "old dll"));
+        QVERIFY(TestFiles::Write(Path("a.exe"), "old exe"));
+        QVERIFY(TestFiles::Write(Path("a.dll"), "old dll"));
         QVERIFY(m_server.put(QStringLiteral("update/Corvane/a.exe"), "new exe"));
         QVERIFY(m_server.put(QStringLiteral("update/Corvane/a.dll"), "new dll"));
         WriteIni("3.1.136", {QStringLiteral("a.exe"), QStringLiteral("a.dll")});
@@ -192,7 +181,7 @@ private Q_SLOTS:
 
     void closingDuringATransferAsks()
     {
-        QVERIFY(Write(Path("Corvane"), "old program"));
+        QVERIFY(TestFiles::Write(Path("Corvane"), "old program"));
         QVERIFY(m_server.put(QStringLiteral("update/Corvane/Corvane"), QByteArray(100000, 'n')));
         m_server.stall(QStringLiteral("/update/Corvane/Corvane"));
         WriteIni("3.1.136", {QStringLiteral("Corvane")});
@@ -229,7 +218,7 @@ private:
             const QString url = names[i].startsWith(QLatin1String("http:")) ? names[i] : UpdateFolder() + names[i];
             text += "File" + QByteArray::number(i + 1) + "=" + url.toUtf8() + "\r\n";
         }
-        QVERIFY(Write(Path("Update.ini"), text));
+        QVERIFY(TestFiles::Write(Path("Update.ini"), text));
     }
 
     void Start()

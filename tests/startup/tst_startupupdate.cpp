@@ -1,0 +1,142 @@
+#include "app/ProductInfo.h"
+#include "app/startup/TCorvaneProgram.h"
+#include "platform/Registry.h"
+#include "tests/support/HttpServerFixture.h"
+#include "tests/support/MessageBoxAnswerer.h"
+#include "tests/support/TaskListFiles.h"
+#include "tests/support/TempConfigHome.h"
+#include "tests/support/TestFiles.h"
+#include "ui/workspace/UMirelleFom.h"
+#include "update/DMUnit.h"
+
+#include <QAction>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+const QString Offer = QStringLiteral(
+    "A newer version of Corvane is available. Would you like to update now?");
+const QString NoUpdates = QStringLiteral(
+    "There are no updates available at this time.\nYour Corvane is up-to-date.");
+
+}  // namespace
+
+// The update check as the program's start-up and its main window use it.
+class tst_StartupUpdate : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QApplication::setQuitOnLastWindowClosed(false);
+        QVERIFY(m_server.start());
+    }
+
+    void init()
+    {
+        m_config = std::make_unique<TempConfigHome>();
+        m_dir = std::make_unique<QTemporaryDir>();
+        RegistryKey key;
+        QVERIFY(key.Open(RegistryHive::CurrentUser, QString::fromLatin1(ProductInfo::SettingsKey), true));
+        QVERIFY(key.WriteString(QStringLiteral("UpdateURL"), m_server.url(QStringLiteral("/update/Corvane/"))));
+        QVERIFY(key.WriteString(QStringLiteral("Version"), QStringLiteral("3.1.135")));
+    }
+
+    void cleanup()
+    {
+        m_dir.reset();
+        m_config.reset();
+    }
+
+    void startupCheckFollowsTheSetting_data()
+    {
+        QTest::addColumn<uint>("checkUpdate");
+        QTest::newRow("off") << 0u;
+        QTest::newRow("on") << 1u;
+    }
+
+    void startupCheckFollowsTheSetting()
+    {
+        QFETCH(uint, checkUpdate);
+        SetCheckUpdate(checkUpdate);
+        Publish("3.1.136");
+        MessageBoxAnswerer answerer(QMessageBox::No);
+        TCorvaneProgram program(Folder());
+        QVERIFY(program.Start());
+        // The window comes first; the check starts from the event loop.
+        QVERIFY(program.Window()->isVisible());
+        QVERIFY(!program.DataModule()->IsChecking());
+        QCoreApplication::processEvents();
+        QCOMPARE(program.DataModule()->IsChecking(), checkUpdate != 0);
+        if (checkUpdate)
+            QTRY_COMPARE_WITH_TIMEOUT(answerer.texts(), QStringList{Offer}, 20000);
+        QVERIFY(program.Window()->isVisible());
+        program.Window()->close();
+    }
+
+    void helpMenuChecksInteractively()
+    {
+        SetCheckUpdate(0);
+        Publish("3.1.135");
+        MessageBoxAnswerer answerer;
+        TCorvaneProgram program(Folder());
+        QVERIFY(program.Start());
+        auto *item = program.Window()->findChild<QAction *>(QStringLiteral("checknewversion1"));
+        QVERIFY(item);
+        item->trigger();
+        QTRY_COMPARE_WITH_TIMEOUT(answerer.texts(), QStringList{NoUpdates}, 20000);
+        program.Window()->close();
+    }
+
+    // Yes starts the updater of the program folder (here a script that leaves a mark) and
+    // closes the window as its close box does; the program then ends and saves the jobs.
+    void acceptingHandsOverToTheUpdater()
+    {
+        SetCheckUpdate(1);
+        Publish("3.1.136");
+        TaskListFiles::Write(Folder() + QStringLiteral("tasklist.tkl"), {"One"});
+        const QString updater = Folder() + QStringLiteral("Update");
+        QVERIFY(TestFiles::Write(updater, "#!/bin/sh\ntouch \"$(dirname \"$0\")/updater-ran\"\n"));
+        QVERIFY(QFile::setPermissions(updater, QFile::permissions(updater) | QFile::ExeOwner));
+
+        MessageBoxAnswerer answerer(QMessageBox::Yes);
+        {
+            TCorvaneProgram program(Folder());
+            QVERIFY(program.Start());
+            auto job = std::make_unique<TSyncTask>();
+            job->SyncName = QStringLiteral("Two");
+            program.Window()->AddJob(std::move(job));
+            QTRY_VERIFY_WITH_TIMEOUT(!program.Window()->isVisible(), 20000);
+        }  // the program ends: the window writes the jobs as it goes
+        QCOMPARE(answerer.texts(), QStringList{Offer});
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(Folder() + QStringLiteral("updater-ran")), 20000);
+        QCOMPARE(TaskListFiles::Names(Folder() + QStringLiteral("tasklist.tkl")), (QStringList{"One", "Two"}));
+    }
+
+private:
+    QString Folder() const { return m_dir->path() + QLatin1Char('/'); }
+
+    void SetCheckUpdate(uint value)
+    {
+        RegistryKey key;
+        QVERIFY(key.Open(RegistryHive::CurrentUser, QString::fromLatin1(ProductInfo::SettingsKey), true));
+        QVERIFY(key.WriteDword(QStringLiteral("CheckUpdate"), value));
+    }
+
+    void Publish(const char *version)
+    {
+        QVERIFY(m_server.put(QStringLiteral("update/Corvane/Update.ini"),
+                             QByteArray("[Version]\nVer=") + version + "\n[HTTP]\n"));
+    }
+
+    HttpServerFixture m_server;
+    std::unique_ptr<TempConfigHome> m_config;
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+QTEST_MAIN(tst_StartupUpdate)
+#include "tst_startupupdate.moc"
