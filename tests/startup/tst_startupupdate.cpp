@@ -1,11 +1,14 @@
 #include "app/ProductInfo.h"
 #include "app/startup/TCorvaneProgram.h"
+#include "scheduling/UOptionFrm.h"
 #include "platform/Registry.h"
 #include "tests/support/HttpServerFixture.h"
 #include "tests/support/MessageBoxAnswerer.h"
+#include "tests/support/ModalAnswer.h"
 #include "tests/support/TaskListFiles.h"
 #include "tests/support/TempConfigHome.h"
 #include "tests/support/TestFiles.h"
+#include "ui/widgets/TImageExButton.h"
 #include "ui/workspace/UMirelleFom.h"
 #include "update/DMUnit.h"
 
@@ -89,6 +92,39 @@ private Q_SLOTS:
         QVERIFY(item);
         item->trigger();
         QTRY_COMPARE_WITH_TIMEOUT(answerer.texts(), QStringList{NoUpdates}, 20000);
+        program.Window()->close();
+    }
+
+    // The options dialog's "check update now" checks silently: an offer, but no "no updates".
+    void optionsDialogChecksSilently_data()
+    {
+        QTest::addColumn<QString>("published");
+        QTest::addColumn<QStringList>("boxes");
+        QTest::newRow("newer") << "3.1.136" << QStringList{Offer};
+        QTest::newRow("same") << "3.1.135" << QStringList{};
+    }
+
+    void optionsDialogChecksSilently()
+    {
+        QFETCH(QString, published);
+        QFETCH(QStringList, boxes);
+        SetCheckUpdate(0);
+        Publish(published.toUtf8().constData());
+        MessageBoxAnswerer answerer(QMessageBox::No);
+        TCorvaneProgram program(Folder());
+        QVERIFY(program.Start());
+        auto *option = program.Window()->findChild<QAction *>(QStringLiteral("Option1"));
+        QVERIFY(option && option->isEnabled());
+        bool checked = false;
+        AnswerNextModal<TOptionFrm>([&](TOptionFrm *options) {
+            QSignalSpy finished(program.DataModule(), &TDM::checkFinished);
+            QTest::mouseClick(options->CheckUpdateBtn, Qt::LeftButton);
+            checked = finished.count() == 1 || finished.wait(20000);
+            options->reject();
+        });
+        option->trigger();
+        QVERIFY(checked);
+        QCOMPARE(answerer.texts(), boxes);
         program.Window()->close();
     }
 
