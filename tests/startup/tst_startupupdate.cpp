@@ -1,13 +1,12 @@
-#include "app/ProductInfo.h"
 #include "app/startup/TCorvaneProgram.h"
 #include "scheduling/UOptionFrm.h"
-#include "platform/Registry.h"
 #include "tests/support/HttpServerFixture.h"
 #include "tests/support/MessageBoxAnswerer.h"
 #include "tests/support/ModalAnswer.h"
 #include "tests/support/TaskListFiles.h"
 #include "tests/support/TempConfigHome.h"
 #include "tests/support/TestFiles.h"
+#include "tests/support/TestSettings.h"
 #include "ui/widgets/TImageExButton.h"
 #include "ui/workspace/UMirelleFom.h"
 #include "update/DMUnit.h"
@@ -43,10 +42,8 @@ private Q_SLOTS:
     {
         m_config = std::make_unique<TempConfigHome>();
         m_dir = std::make_unique<QTemporaryDir>();
-        RegistryKey key;
-        QVERIFY(key.Open(RegistryHive::CurrentUser, QString::fromLatin1(ProductInfo::SettingsKey), true));
-        QVERIFY(key.WriteString(QStringLiteral("UpdateURL"), m_server.url(QStringLiteral("/update/Corvane/"))));
-        QVERIFY(key.WriteString(QStringLiteral("Version"), QStringLiteral("3.1.135")));
+        QVERIFY(TestSettings::WriteString(QStringLiteral("UpdateURL"), m_server.url(QStringLiteral("/update/Corvane/"))));
+        QVERIFY(TestSettings::WriteString(QStringLiteral("Version"), QStringLiteral("3.1.135")));
     }
 
     void cleanup()
@@ -156,12 +153,7 @@ private Q_SLOTS:
 private:
     QString Folder() const { return m_dir->path() + QLatin1Char('/'); }
 
-    void SetCheckUpdate(uint value)
-    {
-        RegistryKey key;
-        QVERIFY(key.Open(RegistryHive::CurrentUser, QString::fromLatin1(ProductInfo::SettingsKey), true));
-        QVERIFY(key.WriteDword(QStringLiteral("CheckUpdate"), value));
-    }
+    void SetCheckUpdate(uint value) { QVERIFY(TestSettings::WriteDword(QStringLiteral("CheckUpdate"), value)); }
 
     void Publish(const char *version)
     {

@@ -1,9 +1,8 @@
-#include "app/ProductInfo.h"
-#include "platform/Registry.h"
 #include "update/DMUnit.h"
 #include "tests/support/HttpServerFixture.h"
 #include "tests/support/MessageBoxAnswerer.h"
 #include "tests/support/TempConfigHome.h"
+#include "tests/support/TestSettings.h"
 #include "tests/support/TestFiles.h"
 
 #include <QFile>
@@ -30,24 +29,6 @@ QByteArray IniWithVersion(const QString &ver)
     return text + "[HTTP]\r\nFile1=http://example.invalid/update/Corvane/Corvane\r\n";
 }
 
-void SetValue(const QString &name, const std::optional<QString> &value)
-{
-    RegistryKey key;
-    QVERIFY(key.Open(RegistryHive::CurrentUser, QString::fromLatin1(ProductInfo::SettingsKey), true));
-    if (value)
-        QVERIFY(key.WriteString(name, *value));
-    else
-        QVERIFY(key.DeleteValue(name));
-}
-
-std::optional<QString> StoredVersion()
-{
-    RegistryKey key;
-    if (!key.Open(RegistryHive::CurrentUser, QString::fromLatin1(ProductInfo::SettingsKey), false))
-        return std::nullopt;
-    return key.ReadString(QStringLiteral("Version"));
-}
-
 }  // namespace
 
 class tst_UpdateCheck : public QObject {
@@ -63,7 +44,7 @@ private Q_SLOTS:
         m_launched.clear();
         m_quits = 0;
         m_server.clearRules();
-        SetValue(QStringLiteral("UpdateURL"), m_server.url(QStringLiteral("/update/Corvane/")));
+        QVERIFY(TestSettings::WriteString(QStringLiteral("UpdateURL"), m_server.url(QStringLiteral("/update/Corvane/"))));
         m_dm = std::make_unique<TDM>(m_folder->path(),
                                      TDM::Hooks{[this](const QString &p) {
                                                     m_launched << p;
@@ -111,7 +92,10 @@ private Q_SLOTS:
         QFETCH(bool, interactive);
         QFETCH(QStringList, boxes);
         QVERIFY(m_server.put(QStringLiteral("update/Corvane/Update.ini"), IniWithVersion(published)));
-        SetValue(QStringLiteral("Version"), installed.isNull() ? std::nullopt : std::optional(installed));
+        if (installed.isNull())
+            QVERIFY(TestSettings::Remove(QStringLiteral("Version")));
+        else
+            QVERIFY(TestSettings::WriteString(QStringLiteral("Version"), installed));
 
         MessageBoxAnswerer answerer(QMessageBox::No);
         QVERIFY(RunCheck(interactive));
@@ -124,7 +108,8 @@ private Q_SLOTS:
         }
         QVERIFY(m_launched.isEmpty());
         QCOMPARE(m_quits, 0);
-        QCOMPARE(StoredVersion(), std::optional<QString>(installed.isNull() ? "3.1.135" : installed));
+        QCOMPARE(TestSettings::ReadString(QStringLiteral("Version")),
+                 std::optional<QString>(installed.isNull() ? "3.1.135" : installed));
     }
 
     void acceptedOfferStartsTheUpdater_data()
@@ -177,7 +162,7 @@ private Q_SLOTS:
             QVERIFY(deadServer.start());
             const QString deadUrl = deadServer.url(QStringLiteral("/update/Corvane/"));
             deadServer.stop();
-            SetValue(QStringLiteral("UpdateURL"), deadUrl);
+            QVERIFY(TestSettings::WriteString(QStringLiteral("UpdateURL"), deadUrl));
         } else {
             m_server.fail(QStringLiteral("/update/Corvane/Update.ini"), status);
         }
@@ -211,7 +196,7 @@ private Q_SLOTS:
     void withoutAddressNothingIsAsked()
     {
         QFETCH(bool, interactive);
-        SetValue(QStringLiteral("UpdateURL"), QString());
+        QVERIFY(TestSettings::WriteString(QStringLiteral("UpdateURL"), QString()));
         MessageBoxAnswerer answerer;
         QVERIFY(RunCheck(interactive));
         QCOMPARE(answerer.seen.size(), interactive ? 1 : 0);

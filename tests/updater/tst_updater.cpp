@@ -1,10 +1,9 @@
-#include "app/ProductInfo.h"
-#include "platform/Registry.h"
 #include "updater/TMainForm.h"
 #include "tests/support/HttpServerFixture.h"
 #include "tests/support/MessageBoxAnswerer.h"
 #include "tests/support/TempConfigHome.h"
 #include "tests/support/TestFiles.h"
+#include "tests/support/TestSettings.h"
 
 #include <QDir>
 #include <QFile>
@@ -22,20 +21,6 @@ const QString Success = QStringLiteral(
 const QString Aborted = QStringLiteral("File not download Completed, Aborted") + QChar(0xFF1F);
 
 using Files = QMap<QString, QByteArray>;
-
-void SetValue(const QString &name, const QString &value)
-{
-    RegistryKey key;
-    QVERIFY(key.Open(RegistryHive::CurrentUser, QString::fromLatin1(ProductInfo::SettingsKey), true));
-    QVERIFY(key.WriteString(name, value));
-}
-
-QString StoredVersion()
-{
-    RegistryKey key;
-    key.Open(RegistryHive::CurrentUser, QString::fromLatin1(ProductInfo::SettingsKey), false);
-    return key.ReadString(QStringLiteral("Version")).value_or(QStringLiteral("<none>"));
-}
 
 // Every file below folder with its content, by relative name.
 Files FilesIn(const QString &folder)
@@ -65,8 +50,8 @@ private Q_SLOTS:
         m_folder = std::make_unique<QTemporaryDir>();
         m_launched.clear();
         m_server.clearRules();
-        SetValue(QStringLiteral("UpdateURL"), UpdateFolder());
-        SetValue(QStringLiteral("Version"), QStringLiteral("3.1.135"));
+        QVERIFY(TestSettings::WriteString(QStringLiteral("UpdateURL"), UpdateFolder()));
+        QVERIFY(TestSettings::WriteString(QStringLiteral("Version"), QStringLiteral("3.1.135")));
     }
 
     void cleanup()
@@ -93,7 +78,7 @@ private Q_SLOTS:
         QCOMPARE(answerer.seen.first().caption, QStringLiteral("Mirelle"));
         QCOMPARE(answerer.seen.first().buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
         QCOMPARE(m_launched, QStringList{Path("Corvane")});
-        QCOMPARE(StoredVersion(), QStringLiteral("3.1.136"));
+        QCOMPARE(TestSettings::ReadString(QStringLiteral("Version")), std::optional<QString>("3.1.136"));
         const Files expected{{"Corvane", program},
                              {"Corvane.BAK", "old program"},
                              {"help/Mirelle.txt", "help"},
@@ -158,7 +143,7 @@ private Q_SLOTS:
         QTRY_VERIFY(Button("Update")->isEnabled());
         QCOMPARE(FilesIn(m_folder->path()), before);
         QVERIFY(!QFile::exists(QDir(m_folder->path()).filePath(QStringLiteral("../evil"))));
-        QCOMPARE(StoredVersion(), QStringLiteral("3.1.135"));
+        QCOMPARE(TestSettings::ReadString(QStringLiteral("Version")), std::optional<QString>("3.1.135"));
         QVERIFY(m_launched.isEmpty());
         QVERIFY(m_form->isVisible());
     }
@@ -203,7 +188,7 @@ private Q_SLOTS:
         QCOMPARE(answerer.seen.size(), 2);
         QVERIFY(!m_form->isVisible());
         QCOMPARE(FilesIn(m_folder->path()), before);
-        QCOMPARE(StoredVersion(), QStringLiteral("3.1.135"));
+        QCOMPARE(TestSettings::ReadString(QStringLiteral("Version")), std::optional<QString>("3.1.135"));
         QVERIFY(m_launched.isEmpty());
     }
 
