@@ -77,10 +77,6 @@ bool TCorvaneProgram::Start()
     QObject::connect(m_window.get(), &QDialog::finished, qApp, &QCoreApplication::quit);
     m_dm->setDialogParent(m_window.get());
     m_window->SetUpdateCheck([this](QWidget *) { m_dm->CheckForUpdate(true); });
-    m_window->SetOptionsDialog([this](QWidget *parent) {
-        TOptionFrm options(parent, m_settings, [this] { m_dm->CheckForUpdate(false); });
-        options.ShowModal();
-    });
     m_window->show();
 
     if (m_keepingFailed) {
