@@ -12,4 +12,6 @@ struct TFolderSource {
     int32_t ActiveMode = 0;
     int32_t FactTime = 0;
     QString PrivateKey;
+
+    bool operator==(const TFolderSource &) const = default;
 };

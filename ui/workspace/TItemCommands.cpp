@@ -10,6 +10,7 @@
 #include "folders/TWinFile.h"
 #include "model/TSyncTask.h"
 #include "platform/gui/Shell.h"
+#include "ui/config/SideFolderChooser.h"
 #include "ui/workspace/TResultModel.h"
 #include "ui/workspace/TResultTree.h"
 
@@ -117,8 +118,7 @@ bool TItemCommands::PrepareMenu()
         const bool right = row.Action != saLeftOnly;
         enabled[OpenLeftFile] = enabled[OpenLeftFolder] = enabled[DeleteLeftFile] = left;
         enabled[OpenRightFile] = enabled[DeleteRightFile] = right;
-        // The remote folder view comes with the job editor; a local right folder opens now.
-        enabled[OpenRightFolder] = right && RightIsLocal();
+        enabled[OpenRightFolder] = right;
         if (left && right) {
             if (!row.LeftPath.isEmpty()) {
                 LeftSavedPath = LeftSavedPathFor(row);
@@ -194,10 +194,13 @@ void TItemCommands::DonotCopy1Click()
 
 void TItemCommands::N1Click()
 {
-    // A remote folder is shown by the FTP contents view of the job editor's dialogs, which
-    // is not part of the program yet: the item stays disabled for an FTP side.
-    if (RightIsLocal())
-        m_open(FolderOf(m_model.Record(Selected()).RightPath));
+    const QString folder = FolderOf(m_model.Record(Selected()).RightPath);
+    if (RightIsLocal()) {
+        m_open(folder);
+        return;
+    }
+    if (Allowed())
+        ShowRemoteFolder(m_dialogParent, folder, m_job->RFolder);
 }
 
 void TItemCommands::DeleteCopy(bool left)

@@ -9,9 +9,12 @@
 #include "engine/TFileSync.h"
 #include "engine/TRowTree.h"
 #include "engine/TRunGate.h"
+#include "engine/TSidePaths.h"
 #include "engine/TSyncNode.h"
 #include "model/SyncTaskList.h"
 #include "platform/gui/Power.h"
+#include "ui/config/ConfigMessages.h"
+#include "ui/config/SideFolderChooser.h"
 #include "ui/widgets/ResourcePictures.h"
 #include "ui/widgets/TImageEx.h"
 #include "ui/widgets/TImageExButton.h"
@@ -123,9 +126,6 @@ QWidget *TCorvaneMain::BuildTopBar()
     bt_RBrowse = MakeButton(QStringLiteral("bt_RBrowse"), QStringLiteral("Browse"), false);
     bt_RBrowse->setToolTip(QStringLiteral("The FTP address of a folder is written as ftp://server/folder/path."));
     row->addWidget(bt_RBrowse);
-    // Until the folder choosers exist the Browse buttons cannot do their work.
-    bt_LBrowse->setEnabled(false);
-    bt_RBrowse->setEnabled(false);
     connect(bt_LBrowse, &TImageEx::clicked, this, &TCorvaneMain::bt_LBrowseClick);
     connect(bt_RBrowse, &TImageEx::clicked, this, &TCorvaneMain::bt_RBrowseClick);
     return bar;
@@ -371,7 +371,11 @@ void TCorvaneMain::SetJob(int index)
         m_model->SetRows(rows.get());
         m_rows = std::move(rows);
         m_result.Reset();
+        m_resultLeft = Job->LFolder;
+        m_resultRight = Job->RFolder;
         m_commands->SetJob(Job);
+    } else {
+        DropStaleResult();
     }
     PendingStartSync = false;
     Edit_LFolder->setText(Job->LFolder.FolerAllName);
@@ -411,9 +415,42 @@ void TCorvaneMain::PageShown()
     ShowDirection();
 }
 
-void TCorvaneMain::bt_LBrowseClick() {}
+void TCorvaneMain::bt_LBrowseClick()
+{
+    // The left side is always a local folder.
+    if (Job && Job->LFolder.DeviceType == TSidePaths::DeviceLocal)
+        BrowseSide(Job->LFolder);
+}
 
-void TCorvaneMain::bt_RBrowseClick() {}
+void TCorvaneMain::bt_RBrowseClick()
+{
+    if (Job)
+        BrowseSide(Job->RFolder);
+}
+
+void TCorvaneMain::BrowseSide(TFolderSource &side)
+{
+    // Nothing the engine reads may change under a running worker, nor the job under a fill
+    // of its rows.
+    const auto running = [this] { return RunInProgress() || Busy(); };
+    if (running()) {
+        ConfigMessages::Inform(this, ConfigMessages::JobRunning());
+        return;
+    }
+    if (ChooseSideFolder(this, side, side.DeviceType, running))
+        SetJob(m_jobIndex);
+}
+
+void TCorvaneMain::DropStaleResult()
+{
+    if (Busy() || (Job->LFolder == m_resultLeft && Job->RFolder == m_resultRight))
+        return;
+    m_result.Reset();
+    m_resultLeft = Job->LFolder;
+    m_resultRight = Job->RFolder;
+    MakeRootNode();
+    SetButtons(true, false, false);
+}
 
 // ---- runs ---------------------------------------------------------------------------------
 
@@ -498,6 +535,8 @@ void TCorvaneMain::StartAnalysis()
     }
     AnalysisOk = true;
     Job->CancelFlag = 0;
+    m_resultLeft = Job->LFolder;
+    m_resultRight = Job->RFolder;
     auto analysis = std::make_shared<TFileAnalyze>(*Job, m_listener, m_result);
     StartWorker(Run::Analyze, [analysis] { analysis->Execute(); });
 }

@@ -2,6 +2,7 @@
 #include "engine/TAnalysisResult.h"
 #include "engine/TEngineListener.h"
 #include "engine/TRunLog.h"
+#include "model/TFolderSource.h"
 #include "ui/workspace/TIconCache.h"
 #include "ui/workspace/TJobPage.h"
 #include "ui/workspace/TPageListener.h"
@@ -54,7 +55,7 @@ public Q_SLOTS:
     void BitBtn_AnalyzeClick();
     void BitBtn_SyncClick();
     void BitBtn_cancelClick();
-    // The folder choosers come with the job editor; until then both buttons stay disabled.
+    // Choose another folder for a side; refused while the page's run is in progress.
     void bt_LBrowseClick();
     void bt_RBrowseClick();
     void Timer1Timer();
@@ -91,6 +92,10 @@ private:
     void AnalysisFinished();
     void SyncFinished();
     void AfterBusy();
+    void BrowseSide(TFolderSource &side);
+    // The shown result was made from other folders than the job's now: it is dropped, so
+    // that no synchronisation works from it.
+    void DropStaleResult();
 
     void MakeRootNode();
     void FillView(int32_t mode);
@@ -126,6 +131,8 @@ private:
     QElapsedTimer m_pumpClock;
 
     TAnalysisResult m_result;
+    TFolderSource m_resultLeft;  // the sides m_result was made from
+    TFolderSource m_resultRight;
     TIconCache m_icons;
     std::unique_ptr<TRowTree> m_rows;
     std::unique_ptr<TEngineWorker> m_worker;

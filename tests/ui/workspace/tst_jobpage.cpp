@@ -1,8 +1,14 @@
+#include "engine/TRunGate.h"
 #include "engine/TSyncAction.h"
 #include "model/SyncTaskList.h"
 #include "platform/gui/Power.h"
 #include "tests/support/FtpServerFixture.h"
+#include "tests/support/ModalAnswer.h"
 #include "tests/support/TestFiles.h"
+#include "tests/ui/DriveWidgets.h"
+#include "ui/config/UChooseRoForm.h"
+#include "ui/config/UFTPChooseRoForm.h"
+#include "ui/config/UFTPContentsForm.h"
 #include "ui/widgets/TImageExButton.h"
 #include "ui/workspace/TItemCommands.h"
 #include "ui/workspace/TResultModel.h"
@@ -19,7 +25,9 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTextEdit>
+#include <QTreeWidget>
 #include <QtTest>
+#include <optional>
 
 namespace {
 
@@ -196,6 +204,23 @@ class TestJobPage : public QObject {
         return out.trimmed();
     }
 
+    // Answers the chooser Browse opens for a side of this kind: address typed, then OK or Cancel.
+    template <class Chooser>
+    static void AnswerChooser(const char *addressField, const QString &address, bool ok)
+    {
+        WhenShown<Chooser>([=](Chooser *chooser) {
+            control<QLineEdit>(*chooser, addressField)->setText(address);
+            click(control<TImageExButton>(*chooser, ok ? "OkButton" : "CancelButton"));
+        });
+    }
+    void AnswerRightChooser(const QString &address, bool ok)
+    {
+        if (m_server)
+            AnswerChooser<TFTPChooseRoForm>("Edit_ftpip", address, ok);
+        else
+            AnswerChooser<TChooseRoForm>("Edit_Address", address, ok);
+    }
+
     // new.txt left only, docs/a.txt left only, old.txt right only, n.txt newer on the left.
     void MakeFiles()
     {
@@ -291,6 +316,154 @@ private Q_SLOTS:
         // Another analysis proposes only what the user kept back.
         QVERIFY(Analyse());
         QCOMPARE(Rows(), (QStringList{"old.txt 2 1"}));
+    }
+
+    // Browse opens the chooser of the side's kind; its OK becomes the job's side at once and
+    // its Cancel changes nothing. The result of the old folders is dropped with the change:
+    // synchronising it would copy from and record state for folders no longer in the job.
+    void browseChangesTheSide()
+    {
+        QFETCH_GLOBAL(bool, ftp);
+        MakeFiles();
+        TSyncTask &job = AddJob("Job");
+        const TFolderSource right = job.RFolder;
+        m_page = MakePage(0);
+        QVERIFY(Enabled("bt_LBrowse") && Enabled("bt_RBrowse"));
+        QVERIFY(Analyse());
+        const QString otherLeft = m_dir.filePath("otherleft");
+        QVERIFY(TestFiles::Write(otherLeft + "/o.txt", "o", Old));
+
+        AnswerChooser<TChooseRoForm>("Edit_Address", otherLeft, false);
+        Click("bt_LBrowse");
+        QCOMPARE(job.LFolder.FolerAllName, Left());
+        QCOMPARE(Child<QLineEdit>("Edit_LFolder")->text(), Left());
+        QVERIFY(Enabled("BitBtn_Sync"));
+        QCOMPARE(Rows().size(), 4);
+
+        AnswerChooser<TChooseRoForm>("Edit_Address", otherLeft, true);
+        Click("bt_LBrowse");
+        QCOMPARE(job.LFolder.FolerAllName, otherLeft);
+        QCOMPARE(job.LFolder.DeviceType, 1);
+        QCOMPARE(Child<QLineEdit>("Edit_LFolder")->text(), otherLeft);
+        QCOMPARE(Rows(), QStringList());
+        QVERIFY(!Enabled("BitBtn_Sync") && Enabled("BitBtn_Analyze"));
+        // Also a synchronisation the page starts by itself finds nothing to work from.
+        m_page->BitBtn_SyncClick();
+        QTRY_COMPARE_WITH_TIMEOUT(Status(), QString("Sync Done!"), Wait);
+        QVERIFY(LogLines().contains("Total numbers of error files : 0; Total numbers of synched files : 0"));
+        QVERIFY(!QFileInfo::exists(otherLeft + "/__FileSync__"));
+        QVERIFY(!QFileInfo::exists(otherLeft + "/new.txt"));
+        QVERIFY(!QFileInfo::exists(Right("o.txt")));
+
+        const QString otherRight = ftp ? m_server->url("/otherright") : m_dir.filePath("otherright");
+        QVERIFY(QDir().mkpath(ftp ? m_server->root() + "/otherright" : otherRight));
+        AnswerRightChooser(otherRight, false);
+        Click("bt_RBrowse");
+        QCOMPARE(job.RFolder, right);
+        AnswerRightChooser(otherRight, true);
+        Click("bt_RBrowse");
+        QCOMPARE(job.RFolder.FolerAllName, otherRight);
+        QCOMPARE(job.RFolder.DeviceType, right.DeviceType);
+        QCOMPARE(job.RFolder.UserName, right.UserName);
+        QCOMPARE(Child<QLineEdit>("Edit_RFolder")->text(), otherRight);
+
+        // The next analysis compares the chosen folders.
+        QVERIFY(Analyse());
+        QCOMPARE(Rows(), QStringList{"o.txt 1 2"});
+    }
+
+    // A run that starts while a chooser is open turns its OK into a refusal; while a run is
+    // in progress Browse refuses before any chooser opens. The job stays as it was.
+    void browseRefusedWhileRunning()
+    {
+        MakeFiles();
+        TSyncTask &job = AddJob("Job");
+        const TFolderSource left = job.LFolder;
+        const TFolderSource right = job.RFolder;
+        m_page = MakePage(0);
+        const QString other = m_dir.filePath("other");
+        QVERIFY(QDir().mkpath(other));
+        const QString refusal = "This job is being analyzed or synchronized. Wait until it has finished, then change the job.";
+        // Another job's run holds the engine, so the run this page starts waits for its turn.
+        std::optional<TRunGate::Pass> otherRun(std::in_place, TRunGate::Instance());
+
+        BoxSeen box;
+        WhenShown<TChooseRoForm>([&](TChooseRoForm *chooser) {
+            control<QLineEdit>(*chooser, "Edit_Address")->setText(other);
+            m_page->PeriodTimerTimer();
+            AnswerNextBox(box);
+            click(control<TImageExButton>(*chooser, "OkButton"));
+        });
+        Click("bt_LBrowse");
+        QVERIFY(m_page->RunInProgress());
+        QVERIFY(box.shown);
+        QCOMPARE(box.text, refusal);
+        QCOMPARE(job.LFolder, left);
+        QCOMPARE(Child<QLineEdit>("Edit_LFolder")->text(), Left());
+
+        for (const char *browse : {"bt_LBrowse", "bt_RBrowse"}) {
+            bool chooserShown = false;
+            const QPointer<QTimer> chooser = WhenShown<TSkinForm>([&](TSkinForm *form) {
+                chooserShown = true;
+                form->reject();
+            });
+            BoxSeen again;
+            AnswerNextBox(again);
+            Click(browse);
+            delete chooser.data();
+            QVERIFY(!chooserShown);
+            QCOMPARE(again.text, refusal);
+        }
+        QCOMPARE(job.LFolder, left);
+        QCOMPARE(job.RFolder, right);
+
+        otherRun.reset();
+        QTRY_COMPARE_WITH_TIMEOUT(Status(), QString(" Analyzing Done!"), Wait);
+        QCOMPARE(Rows().size(), 4);
+        QVERIFY(Enabled("BitBtn_Sync"));
+    }
+
+    // "Open Right Folder" shows the folder of the row's right copy: an FTP folder in the
+    // remote folder view, listing its entries; a local one through the desktop.
+    void openRightFolder()
+    {
+        QFETCH_GLOBAL(bool, ftp);
+        QVERIFY(TestFiles::Write(Right("docs/r.txt"), "r", Old));
+        QVERIFY(TestFiles::Write(Right("docs/more/deep.txt"), "d", Old));
+        QVERIFY(TestFiles::Write(Left("l.txt"), "l", Old));
+        AddJob("Job");
+        m_page = MakePage(0);
+        QStringList opened;
+        m_page->ItemCommands().SetOpener([&opened](const QString &path) { opened << path; return true; });
+        QVERIFY(Analyse());
+
+        QMenu *menu = OpenMenu("l.txt");
+        QVERIFY(!m_page->ItemCommands().Action(TItemCommands::OpenRightFolder)->isEnabled());
+        menu->close();
+
+        menu = OpenMenu("docs/r.txt");
+        QVERIFY(menu);
+        QVERIFY(m_page->ItemCommands().Action(TItemCommands::OpenRightFolder)->isEnabled());
+        QString listed;
+        WhenShown<TFTPContentsForm>([&listed](TFTPContentsForm *view) {
+            QSignalSpy ended(view, &TFTPContentsForm::WorkEnded);
+            if (view->Busy())
+                ended.wait(Wait);
+            auto *tree = control<QTreeWidget>(*view, "tvFtp");
+            QStringList names;
+            for (int i = 0; i < tree->topLevelItemCount(); ++i)
+                names << tree->topLevelItem(i)->text(0);
+            names.sort();
+            listed = names.join(',');
+            click(control<TImageExButton>(*view, "CancelButton"));
+        });
+        ChooseItem(menu, TItemCommands::OpenRightFolder);
+        if (ftp) {
+            QCOMPARE(listed, QString("more,r.txt"));
+            QCOMPARE(opened, QStringList());
+        } else {
+            QCOMPARE(opened, QStringList{Right("docs")});
+        }
     }
 
     void cancelDuringAnalysisKeepsTheRootRow()
@@ -421,15 +594,14 @@ private Q_SLOTS:
         // Both copies, nothing saved: no restore items.
         QMenu *menu = OpenMenu("m.txt");
         QVERIFY(menu);
-        QFETCH_GLOBAL(bool, ftp);
-        QCOMPARE(EnabledItems(), QString(ftp ? "0 1 2 5 6" : "0 1 2 3 5 6"));
+        QCOMPARE(EnabledItems(), QString("0 1 2 3 5 6"));
         menu->close();
 
         // Saved versions of both copies enable the restores; a No changes nothing.
         QVERIFY(TestFiles::Write(Program("__Save__/Job/m.txt"), "saved right", Old));
         QVERIFY(TestFiles::Write(Left("__Save__/m.txt"), "saved left", Old));
         menu = OpenMenu("m.txt");
-        QCOMPARE(EnabledItems(), QString(ftp ? "0 1 2 5 6 8 9 10 11" : "0 1 2 3 5 6 8 9 10 11"));
+        QCOMPARE(EnabledItems(), QString("0 1 2 3 5 6 8 9 10 11"));
         AnswerNextBox(QMessageBox::No);
         ChooseItem(menu, TItemCommands::RestoreRightFile);
         QCOMPARE(TestFiles::Read(Right("m.txt")), QByteArray("right now"));
@@ -451,7 +623,7 @@ private Q_SLOTS:
         QCOMPARE(Row("m.txt").data(M::ActionRole).toInt(), int(saUpdateRight));
         QVERIFY(TestFiles::FilesBelow(Left()).filter(".p").isEmpty());
         menu = OpenMenu("m.txt");
-        QCOMPARE(EnabledItems(), QString(ftp ? "0 1 2 5 6" : "0 1 2 3 5 6"));
+        QCOMPARE(EnabledItems(), QString("0 1 2 3 5 6"));
         menu->close();
 
         // Deleting asks first; No keeps the file.
