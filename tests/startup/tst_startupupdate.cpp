@@ -87,6 +87,7 @@ private Q_SLOTS:
         QVERIFY(program.Start());
         auto *item = program.Window()->findChild<QAction *>(QStringLiteral("checknewversion1"));
         QVERIFY(item);
+        QVERIFY(!item->isVisible());
         item->trigger();
         QTRY_COMPARE_WITH_TIMEOUT(answerer.texts(), QStringList{NoUpdates}, 20000);
         program.Window()->close();

@@ -227,7 +227,6 @@ void TMirelleFom::SetOptionsDialog(TDialogCall options)
 void TMirelleFom::SetUpdateCheck(TDialogCall checkForUpdate)
 {
     m_checkForUpdate = std::move(checkForUpdate);
-    checknewversion1->setVisible(bool(m_checkForUpdate));
 }
 
 void TMirelleFom::StartedAgain()

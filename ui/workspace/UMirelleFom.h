@@ -35,7 +35,8 @@ public:
     // Cancels and waits for every run, then writes the task list.
     ~TMirelleFom() override;
 
-    // Seams for the other windows: each enables (or shows) its commands.
+    // Seams for the other windows: each enables its commands (the update check's menu item
+    // stays hidden).
     void SetJobEditor(TNewJobEditor newJob, TEditJobEditor editJob);
     void SetOptionsDialog(TDialogCall options);
     void SetUpdateCheck(TDialogCall checkForUpdate);
