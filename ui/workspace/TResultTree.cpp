@@ -1,10 +1,13 @@
 #include "ui/workspace/TResultTree.h"
 
+#include "app/DosDateTime.h"
 #include "ui/workspace/TResultDelegate.h"
 #include "ui/workspace/TResultModel.h"
 
 #include <QHeaderView>
 #include <QMouseEvent>
+#include <QStyle>
+#include <algorithm>
 
 TResultTree::TResultTree(QWidget *parent) : QTreeView(parent)
 {
@@ -37,7 +40,22 @@ void TResultTree::SetResultModel(TResultModel *model)
     m_model = model;
     setModel(model);
     for (int column = 0; column < TResultModel::ColumnCount; ++column)
-        header()->resizeSection(column, TResultModel::ColumnWidth(column));
+        header()->resizeSection(column, ReadableWidth(column));
+}
+
+// The stated widths suit a smaller font than this platform's: a column is made wide enough
+// for its header, and a date column for a whole date and time.
+int TResultTree::ReadableWidth(int column) const
+{
+    int width = std::max(TResultModel::ColumnWidth(column), header()->sectionSizeHint(column));
+    if (column != TResultModel::ColLeftDate && column != TResultModel::ColRightDate)
+        return width;
+    const int margins = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1);
+    for (int month = 1; month <= 12; ++month) {
+        const QString text = TResultModel::DateText(DosDateTime::PackFields(2028, month, 28, 23, 58, 58));
+        width = std::max(width, fontMetrics().horizontalAdvance(text) + margins);
+    }
+    return width;
 }
 
 void TResultTree::mouseMoveEvent(QMouseEvent *event)

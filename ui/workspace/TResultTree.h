@@ -26,6 +26,8 @@ protected:
     void leaveEvent(QEvent *event) override;
 
 private:
+    int ReadableWidth(int column) const;
+
     TResultModel *m_model = nullptr;
     bool m_clicksAllowed = true;
 };

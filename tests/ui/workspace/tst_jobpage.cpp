@@ -17,6 +17,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
@@ -284,6 +285,15 @@ private Q_SLOTS:
         QVERIFY(Child<QGroupBox>("GroupBox_ResultsFilter")->isEnabled());
         QVERIFY(Enabled("BitBtn_Sync") && Enabled("BitBtn_Analyze") && !Enabled("BitBtn_cancel"));
         QVERIFY(Child<QWidget>("Panel3")->isHidden());
+        // Dates and headers show whole, not cut short with "...".
+        auto *tree = Child<TResultTree>("VST1");
+        const int margins = 2 * (tree->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, tree) + 1);
+        for (int column : {M::ColLeftDate, M::ColRightDate}) {
+            const QString date = Row("n.txt", column).data().toString();
+            QCOMPARE(tree->fontMetrics().elidedText(date, Qt::ElideRight, tree->columnWidth(column) - margins), date);
+        }
+        for (int column = 0; column < M::ColumnCount; ++column)
+            QVERIFY(tree->header()->sectionSize(column) >= tree->header()->sectionSizeHint(column));
 
         // The user keeps old.txt where it is and turns n.txt around, then synchronises.
         ClickCell("old.txt", M::ColDirectImage);
