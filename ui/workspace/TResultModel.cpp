@@ -105,6 +105,10 @@ QString CountText(int32_t count)
     return count == 0 ? QString() : QString::number(count);
 }
 
+const QString NotSeenBefore = QStringLiteral("not seen before");
+const QString NotPresent = QStringLiteral("not present");
+const QString FolderText = QStringLiteral("folder");
+
 // The user's long time format without the zone Qt adds to it.
 QString TimeFormat()
 {
@@ -128,6 +132,23 @@ int TResultModel::ClickOf(int column)
 int TResultModel::ColumnWidth(int column)
 {
     return column >= 0 && column < ColumnCount ? Columns[column].Width : 0;
+}
+
+QStringList TResultModel::WidthTexts(int column)
+{
+    switch (column) {
+    case ColLeftSize:
+    case ColRightSize: return {FolderText, NotPresent};
+    case ColLeftDate:
+    case ColRightDate: {
+        QStringList texts{FolderText, NotSeenBefore};
+        // Two-digit days and hours; the month names differ in width.
+        for (int month = 1; month <= 12; ++month)
+            texts << DateText(DosDateTime::PackFields(2028, month, 28, 23, 58, 58));
+        return texts;
+    }
+    default: return {};
+    }
 }
 
 TResultModel::TResultModel(const TIconCache &icons, QObject *parent) : QAbstractItemModel(parent), m_icons(icons) {}
@@ -263,14 +284,14 @@ QVariant TResultModel::data(const QModelIndex &index, int role) const
             if (root)
                 return QString();
             if (row.Kind == 1)
-                return QStringLiteral("folder");
+                return FolderText;
             if (column == ColLeftDate)
-                return row.LeftTime > 2000 ? DateText(row.LeftTime) : QStringLiteral("not seen before");
+                return row.LeftTime > 2000 ? DateText(row.LeftTime) : NotSeenBefore;
             if (column == ColRightDate)
-                return row.RightTime > 20 ? DateText(row.RightTime) : QStringLiteral("not seen before");
+                return row.RightTime > 20 ? DateText(row.RightTime) : NotSeenBefore;
             if (column == ColLeftSize)
-                return row.LeftSize > 0 ? SizeText(row.LeftSize) : QStringLiteral("not present");
-            return row.RightSize > 0 ? SizeText(row.RightSize) : QStringLiteral("not present");
+                return row.LeftSize > 0 ? SizeText(row.LeftSize) : NotPresent;
+            return row.RightSize > 0 ? SizeText(row.RightSize) : NotPresent;
         default: return QString();
         }
     case ImageIndexRole:

@@ -2,6 +2,7 @@
 #include "engine/TSyncNodeData.h"
 
 #include <QAbstractItemModel>
+#include <QStringList>
 #include <functional>
 #include <mutex>
 #include <vector>
@@ -40,6 +41,9 @@ public:
     // Hover and click numbers of the three image columns: 1 left, 2 direct, 3 right.
     static int ClickOf(int column);
     static int ColumnWidth(int column);
+    // The texts a column must be wide enough to show whole: its missing and folder texts and
+    // the widest dates.
+    static QStringList WidthTexts(int column);
 
     explicit TResultModel(const TIconCache &icons, QObject *parent = nullptr);
     // The rows shown (owned by the page); nullptr shows none.

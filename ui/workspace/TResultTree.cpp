@@ -1,6 +1,5 @@
 #include "ui/workspace/TResultTree.h"
 
-#include "app/DosDateTime.h"
 #include "ui/workspace/TResultDelegate.h"
 #include "ui/workspace/TResultModel.h"
 
@@ -44,17 +43,13 @@ void TResultTree::SetResultModel(TResultModel *model)
 }
 
 // The stated widths suit a smaller font than this platform's: a column is made wide enough
-// for its header, and a date column for a whole date and time.
+// for its header and for the dates and fixed texts of its cells.
 int TResultTree::ReadableWidth(int column) const
 {
     int width = std::max(TResultModel::ColumnWidth(column), header()->sectionSizeHint(column));
-    if (column != TResultModel::ColLeftDate && column != TResultModel::ColRightDate)
-        return width;
     const int margins = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1);
-    for (int month = 1; month <= 12; ++month) {
-        const QString text = TResultModel::DateText(DosDateTime::PackFields(2028, month, 28, 23, 58, 58));
+    for (const QString &text : TResultModel::WidthTexts(column))
         width = std::max(width, fontMetrics().horizontalAdvance(text) + margins);
-    }
     return width;
 }
 

@@ -288,9 +288,10 @@ private Q_SLOTS:
         // Dates and headers show whole, not cut short with "...".
         auto *tree = Child<TResultTree>("VST1");
         const int margins = 2 * (tree->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, tree) + 1);
-        for (int column : {M::ColLeftDate, M::ColRightDate}) {
-            const QString date = Row("n.txt", column).data().toString();
-            QCOMPARE(tree->fontMetrics().elidedText(date, Qt::ElideRight, tree->columnWidth(column) - margins), date);
+        for (const auto &[path, column] : {std::pair{"n.txt", M::ColLeftDate}, {"n.txt", M::ColRightDate},
+                                           {"new.txt", M::ColRightDate}, {"new.txt", M::ColRightSize}}) {
+            const QString text = Row(path, column).data().toString();
+            QCOMPARE(tree->fontMetrics().elidedText(text, Qt::ElideRight, tree->columnWidth(column) - margins), text);
         }
         for (int column = 0; column < M::ColumnCount; ++column)
             QVERIFY(tree->header()->sectionSize(column) >= tree->header()->sectionSizeHint(column));
