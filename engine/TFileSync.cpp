@@ -196,6 +196,9 @@ void TFileSync::Execute()
     m_left = sides.Left.get();
     m_right = sides.Right.get();
     TRecovery::Run(m_job, sides, m_listener, m_journal);
+    // The walk goes folder by folder: one reading of a folder serves all its files.
+    m_left->KeepFolderListings();
+    m_right->KeepFolderListings();
     TSyncNode *root;
     {
         std::lock_guard lock(m_rows.Mutex());

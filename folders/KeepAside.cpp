@@ -11,16 +11,19 @@ bool LocalExists(const QString &path)
     return info.exists() || info.isSymLink();
 }
 
-QString FreeLocalName(const QString &path)
+QString FreeLocalName(const QString &path) { return FirstFreeName(path, LocalExists, 0); }
+
+QString FirstFreeName(const QString &path, const std::function<bool(const QString &)> &taken, int last)
 {
     const QString first = path + QStringLiteral(".p");
-    if (!LocalExists(first))
+    if (!taken(first))
         return first;
-    for (int n = 1;; ++n) {
+    for (int n = 1; last == 0 || n <= last; ++n) {
         const QString candidate = first + QString::number(n);
-        if (!LocalExists(candidate))
+        if (!taken(candidate))
             return candidate;
     }
+    return {};
 }
 
 QString TemporaryCandidate(const QString &path)

@@ -3,6 +3,7 @@
 #include "app/DosDateTime.h"
 #include "engine/TSyncAction.h"
 #include "engine/TSyncNodeData.h"
+#include "folders/KeepAside.h"
 #include "folders/StateFile.h"
 #include "folders/TBeenTortured.h"
 #include "folders/TFileAttri.h"
@@ -26,9 +27,6 @@ namespace {
 
 const QString FileSyncFolder = QStringLiteral("__FileSync__");
 const QString SaveFolder = QStringLiteral("__Save__");
-
-// Enough numbered keep-aside names for any folder a person keeps by hand.
-constexpr int MaxAsideNumber = 99;
 
 FtpSession &session() { return FtpSession::Global(); }
 
@@ -239,21 +237,23 @@ QString TFTPFile::RelativePath(const QString &remotePath, const TFolderSource &s
 QString TFTPFile::FreeAsideName(const QString &remotePath)
 {
     QMutexLocker lock(&session().Mutex());
-    const QString first = remotePath + QStringLiteral(".p");
-    if (!session().Probe(first))
-        return first;
+    // One probe for the usual case; a listing only when numbers are needed.
+    std::optional<QSet<QString>> listed;
     const qsizetype slash = remotePath.lastIndexOf(QLatin1Char('/'));
-    QList<FtpEntry> entries;
-    if (!session().List(remotePath.left(slash + 1), entries))
-        return {};
-    QSet<QString> taken;
-    for (const FtpEntry &e : entries)
-        taken.insert(e.name);
-    const QString stem = first.mid(slash + 1);
-    for (int i = 1; i <= MaxAsideNumber; ++i)
-        if (!taken.contains(stem + QString::number(i)))
-            return first + QString::number(i);
-    return {};
+    bool unreadable = false;
+    const auto taken = [&](const QString &name) {
+        if (!listed) {
+            if (name == remotePath + QStringLiteral(".p"))
+                return session().Probe(name).has_value();
+            QList<FtpEntry> entries;
+            unreadable = !session().List(remotePath.left(slash + 1), entries);
+            listed.emplace();
+            for (const FtpEntry &e : entries)
+                listed->insert(e.name);
+        }
+        return unreadable || listed->contains(name.mid(slash + 1));
+    };
+    return KeepAside::FirstFreeName(remotePath, taken, KeepAside::LastRemoteNumber);
 }
 
 TFileAttri *TFTPFile::FindStateEntry(const QString &relativePath, TFileAttri &root)

@@ -11,6 +11,15 @@ namespace {
 
 FtpSession &session() { return FtpSession::Global(); }
 
+TSideEntry entryOf(const FtpEntry &found)
+{
+    TSideEntry e;
+    e.Type = found.isFolder ? TSideEntry::Other : TSideEntry::File;
+    e.FileTime = TFTPFile::PackedTime(found.modified);
+    e.FileSize = found.size;
+    return e;
+}
+
 }  // namespace
 
 TFtpSide::TFtpSide(const TFolderSource &side) : m_side(side), m_base(TFTPFile::RemoteBasePath(side.FolerAllName)) {}
@@ -19,50 +28,163 @@ int32_t TFtpSide::Reach() { return TFTPFile::ConnectFtp(m_side); }
 
 void TFtpSide::List(TFileAttri &root, const TBeenTortured &filter) { TFTPFile::ListFolder(m_side, root, filter); }
 
+bool TFtpSide::knownFolder(const QString &path)
+{
+    const QString folder = TRemoteFolderView::FolderOf(path);
+    if (!m_keepListings || m_unlisted.contains(folder))
+        return false;
+    if (m_view.KnowsFolder(folder))
+        return true;
+    // A folder below the base that its parent's listing does not show is not there: no
+    // listing of it, and any file in it is missing. One listing of the parent serves all
+    // such folders.
+    const QString base = TRemoteFolderView::FolderOf(m_base + QStringLiteral("/x"));
+    const bool belowBase = folder != base && folder.startsWith(base == QLatin1String("/") ? base : base + '/');
+    if (belowBase && knownFolder(folder)) {
+        const std::optional<TRemoteFolderView::Known> self = m_view.Find(folder);
+        if (self && self->Type != TRemoteFolderView::Known::Folder) {
+            m_view.Absent(folder);
+            return true;
+        }
+    }
+    QList<FtpEntry> entries;
+    if (!session().List(folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/'), entries)) {
+        m_unlisted.insert(folder);
+        return false;
+    }
+    m_view.Listed(folder, entries);
+    return true;
+}
+
+std::optional<TSideEntry> TFtpSide::fromListings(const QString &path)
+{
+    if (!knownFolder(path))
+        return std::nullopt;
+    std::optional<TRemoteFolderView::Known> known = m_view.Find(path);
+    if (known && known->Type == TRemoteFolderView::Known::File && !known->Facts && session().UsesList()) {
+        // Without MLST a probe lists the folder anyway: keep that listing.
+        m_view.Forget(path);
+        if (!knownFolder(path))
+            return std::nullopt;
+        known = m_view.Find(path);
+    }
+    if (!known)
+        return std::nullopt;
+    switch (known->Type) {
+    case TRemoteFolderView::Known::Missing:
+        return TSideEntry();
+    case TRemoteFolderView::Known::Folder: {
+        TSideEntry e;
+        e.Type = TSideEntry::Other;
+        return e;
+    }
+    case TRemoteFolderView::Known::File:
+        break;
+    }
+    // Written by this run: only the server knows the time and size it gave the file.
+    if (!known->Facts)
+        return std::nullopt;
+    return entryOf(*known->Facts);
+}
+
 TSideEntry TFtpSide::Probe(const QString &path)
 {
     QMutexLocker lock(&session().Mutex());
-    TSideEntry e;
     if (!TFTPFile::OpenSession(m_side))
-        return e;
-    if (const std::optional<FtpEntry> found = session().Probe(path)) {
-        e.Type = found->isFolder ? TSideEntry::Other : TSideEntry::File;
-        e.FileTime = TFTPFile::PackedTime(found->modified);
-        e.FileSize = found->size;
+        return TSideEntry();
+    if (const std::optional<TSideEntry> known = fromListings(path))
+        return *known;
+    const std::optional<FtpEntry> found = session().Probe(path);
+    if (m_keepListings) {
+        if (found)
+            m_view.Learned(path, *found);
+        else
+            m_view.Forget(path);
     }
-    return e;
+    return found ? entryOf(*found) : TSideEntry();
 }
 
-void TFtpSide::MakeFolders(const QString &relativePath) { TFTPFile::ForceRemoteFolders(relativePath, m_side); }
+void TFtpSide::MakeFolders(const QString &relativePath)
+{
+    if (!m_keepListings) {
+        TFTPFile::ForceRemoteFolders(relativePath, m_side);
+        return;
+    }
+    QMutexLocker lock(&session().Mutex());
+    if (!TFTPFile::OpenSession(m_side))
+        return;
+    for (qsizetype i = relativePath.indexOf(QLatin1Char('/'), 1); i >= 0;
+         i = relativePath.indexOf(QLatin1Char('/'), i + 1)) {
+        const QString folder = m_base + relativePath.left(i);
+        if (m_view.FolderExists(folder))
+            continue;
+        // One command either way: a folder that is there already refuses it, and the copy
+        // into it then goes ahead.
+        if (session().MakeDirectory(folder)) {
+            m_view.Created(folder);
+            m_unlisted.remove(folder);
+        }
+    }
+}
 
 bool TFtpSide::ReadTo(const QString &path, const QString &localTarget)
 {
     QMutexLocker lock(&session().Mutex());
-    return TFTPFile::OpenSession(m_side) && session().Download(path, localTarget, FtpSession::Write::Direct);
+    if (!TFTPFile::OpenSession(m_side))
+        return false;
+    // The size the listing gave is the size the copy must have.
+    const std::optional<TRemoteFolderView::Known> known = m_keepListings ? m_view.Find(path) : std::nullopt;
+    const qint64 size = known && known->Facts && known->Facts->sizeKnown ? known->Facts->size : -1;
+    return session().Download(path, localTarget, FtpSession::Write::Direct, size);
 }
 
 bool TFtpSide::WriteFrom(const QString &localSource, const QString &path)
 {
     QMutexLocker lock(&session().Mutex());
-    return TFTPFile::OpenSession(m_side) && session().Upload(localSource, path);
+    const bool written = TFTPFile::OpenSession(m_side) && session().Upload(localSource, path);
+    if (written)
+        m_view.Wrote(path);
+    else
+        m_view.Forget(path);
+    return written;
 }
 
 bool TFtpSide::Rename(const QString &from, const QString &to)
 {
     QMutexLocker lock(&session().Mutex());
-    return TFTPFile::OpenSession(m_side) && session().Rename(from, to);
+    const bool renamed = TFTPFile::OpenSession(m_side) && session().Rename(from, to);
+    if (renamed) {
+        m_view.Renamed(from, to);
+    } else {
+        m_view.Forget(from);
+        m_view.Forget(to);
+    }
+    return renamed;
 }
 
 bool TFtpSide::Delete(const QString &path)
 {
     QMutexLocker lock(&session().Mutex());
-    return TFTPFile::OpenSession(m_side) && session().Delete(path);
+    const bool deleted = TFTPFile::OpenSession(m_side) && session().Delete(path);
+    if (deleted)
+        m_view.Removed(path);
+    else
+        m_view.Forget(path);
+    return deleted;
 }
 
 QString TFtpSide::FreeAsideName(const QString &path)
 {
     QMutexLocker lock(&session().Mutex());
-    return TFTPFile::OpenSession(m_side) ? TFTPFile::FreeAsideName(path) : QString();
+    if (!TFTPFile::OpenSession(m_side))
+        return {};
+    if (!knownFolder(path))
+        return TFTPFile::FreeAsideName(path);
+    const auto taken = [&](const QString &name) {
+        const std::optional<TRemoteFolderView::Known> k = m_view.Find(name);
+        return !k || k->Type != TRemoteFolderView::Known::Missing;
+    };
+    return KeepAside::FirstFreeName(path, taken, KeepAside::LastRemoteNumber);
 }
 
 QString TFtpSide::FreeTemporaryName(const QString &path)
@@ -70,10 +192,12 @@ QString TFtpSide::FreeTemporaryName(const QString &path)
     QMutexLocker lock(&session().Mutex());
     if (!TFTPFile::OpenSession(m_side))
         return {};
+    const bool listed = knownFolder(path);
     // Random names: a second try is for the rare server that refuses the probe itself.
     for (int attempt = 0; attempt < 4; ++attempt) {
         const QString candidate = KeepAside::TemporaryCandidate(path);
-        if (!session().Probe(candidate))
+        const std::optional<TRemoteFolderView::Known> k = listed ? m_view.Find(candidate) : std::nullopt;
+        if (k ? k->Type == TRemoteFolderView::Known::Missing : !session().Probe(candidate))
             return candidate;
     }
     return {};

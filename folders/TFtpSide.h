@@ -1,4 +1,5 @@
 #pragma once
+#include "folders/TRemoteFolderView.h"
 #include "folders/TSideAccess.h"
 #include "model/TFolderSource.h"
 
@@ -14,6 +15,7 @@ public:
     void List(TFileAttri &root, const TBeenTortured &filter) override;
     TSideEntry Probe(const QString &path) override;
     void MakeFolders(const QString &relativePath) override;
+    void KeepFolderListings() override { m_keepListings = true; }
     bool ReadTo(const QString &path, const QString &localTarget) override;
     bool WriteFrom(const QString &localSource, const QString &path) override;
     bool Rename(const QString &from, const QString &to) override;
@@ -25,6 +27,14 @@ public:
     bool SaveState(const QString &syncName, TFileAttri &root, TTransferJournal *journal) override;
 
 private:
+    // What the kept listings say of path; nullopt when only the server can tell.
+    std::optional<TSideEntry> fromListings(const QString &path);
+    bool knownFolder(const QString &path);
+
     TFolderSource m_side;
     QString m_base;
+    bool m_keepListings = false;
+    TRemoteFolderView m_view;
+    // Folders whose listing failed (missing or not readable): probed file by file.
+    QSet<QString> m_unlisted;
 };

@@ -40,6 +40,9 @@ public:
     virtual TSideEntry Probe(const QString &path) = 0;
     // Creates the missing folders of relativePath's folder part ("/a/b/f.txt": a, a/b).
     virtual void MakeFolders(const QString &relativePath) = 0;
+    // Called before a walk over many files, folder by folder: from then on the side may read
+    // a folder once and answer probes there from that reading and its own changes since.
+    virtual void KeepFolderListings() {}
 
     // The side's file at path into the local file localTarget, created or replaced.
     virtual bool ReadTo(const QString &path, const QString &localTarget) = 0;

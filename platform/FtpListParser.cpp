@@ -113,6 +113,7 @@ bool parseUnixLine(const QByteArray &line, const QDateTime &nowUtc, FtpEntry &en
         entry.isFolder = line[0] == 'd';
         entry.modified = when;
         entry.size = tok[m - 1].text.toLongLong();
+        entry.sizeKnown = line[0] == '-';
         return true;
     }
     return false;
@@ -144,6 +145,7 @@ bool parseDosLine(const QByteArray &line, FtpEntry &entry)
         return false;
     entry.isFolder = !m.captured(7).isEmpty();
     entry.size = entry.isFolder ? 0 : m.captured(8).toLongLong();
+    entry.sizeKnown = !entry.isFolder;
     entry.modified = when;
     entry.name = m.captured(9);
     return true;
@@ -159,6 +161,7 @@ bool ParseMlsdLine(const QByteArray &line, FtpEntry &entry)
     entry = FtpEntry();
     entry.name = QString::fromUtf8(line.mid(blank + 1));
     bool haveSize = false;
+    bool plainFile = false;
     for (const QByteArray &fact : line.left(blank).split(';')) {
         const qsizetype eq = fact.indexOf('=');
         if (eq <= 0)
@@ -170,6 +173,7 @@ bool ParseMlsdLine(const QByteArray &line, FtpEntry &entry)
             if (type == "cdir" || type == "pdir")
                 return false;
             entry.isFolder = type == "dir";
+            plainFile = type == "file";
         } else if (key == "modify") {
             entry.modified = parseMlsdTime(value);
         } else if (key == "unique") {
@@ -179,6 +183,7 @@ bool ParseMlsdLine(const QByteArray &line, FtpEntry &entry)
             haveSize = key == "size";
         }
     }
+    entry.sizeKnown = haveSize && plainFile;
     return true;
 }
 

@@ -11,6 +11,8 @@ struct FtpEntry {
     bool isFolder = false;
     QDateTime modified;  // UTC; invalid when the server gave no time
     int64_t size = 0;
+    // True when size is the size of the file's content (not of a link or a folder).
+    bool sizeKnown = false;
     // MLSD/MLST "unique" fact: the same for every path that leads to one folder (links
     // included); empty when the server gives none.
     QByteArray unique;

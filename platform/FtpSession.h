@@ -50,8 +50,10 @@ public:
     std::optional<FtpEntry> Probe(const QString &path);
     // Replace: streams to a temporary file beside localPath that replaces it only when
     // complete. Direct: writes localPath itself (a caller's own temporary name).
+    // expectedSize >= 0: the size a listing gave; a transfer of another size fails.
     enum class Write { Replace, Direct };
-    bool Download(const QString &remotePath, const QString &localPath, Write mode = Write::Replace);
+    bool Download(const QString &remotePath, const QString &localPath, Write mode = Write::Replace,
+                  qint64 expectedSize = -1);
     bool Upload(const QString &localPath, const QString &remotePath);
     bool Rename(const QString &from, const QString &to);
     bool Delete(const QString &path);
@@ -84,6 +86,8 @@ private:
     Endpoint m_endpoint;
     bool m_open = false;
     QString m_cwd;
+    // The folder URL of the last exchange that succeeded; empty after a failure.
+    QByteArray m_lastFolderUrl;
     bool m_mlsdRefused = false;
     bool m_mlstRefused = false;
     int m_lastError = 0;

@@ -3,7 +3,8 @@
 
 Usage: ftpserver.py --root DIR --user U --password P [--port 0] [--no-mlsd]
                     [--idle-timeout SECONDS] [--perm DIR=LETTERS ...]
-                    [--throttle BYTES_PER_SECOND]
+                    [--throttle BYTES_PER_SECOND] [--delay SECONDS]
+                    [--command-log FILE] [--threaded]
 
 Prints "PORT <n>" once listening, then serves until killed or until its
 stdin reaches end of file (so it never outlives the process that started it).
@@ -13,10 +14,12 @@ import argparse
 import logging
 import os
 import sys
+import threading
+import time
 
 from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.handlers import FTPHandler, ThrottledDTPHandler
-from pyftpdlib.servers import FTPServer
+from pyftpdlib.servers import FTPServer, ThreadedFTPServer
 from script_server import announce
 
 
@@ -35,7 +38,34 @@ def parse_args():
                         "below the root (not its subfolders); empty: no access")
     p.add_argument("--throttle", type=int, default=0, metavar="BYTES_PER_SECOND",
                    help="limit every data transfer, both ways, to this rate (0: no limit)")
+    p.add_argument("--delay", type=float, default=0,
+                   help="wait this long before answering each command, as a distant "
+                        "server would (the server then serves each client on a thread)")
+    p.add_argument("--threaded", action="store_true",
+                   help="serve each client on a thread (implied by --delay)")
+    p.add_argument("--command-log", metavar="FILE",
+                   help="append every command received to FILE, one per line after the "
+                        "time it arrived (seconds since 1970)")
     return p.parse_args()
+
+
+def with_commands_watched(handler, delay, log_path):
+    """A handler class that waits before each command and notes it, so that benchmarks
+    see round trips and tests can count them."""
+    log = open(log_path, "a", encoding="utf-8", errors="surrogateescape") if log_path else None
+    lock = threading.Lock()
+
+    def pre_process_command(self, line, cmd, arg):
+        if log:
+            with lock:
+                # PASS lines would put the password into the file.
+                log.write("%.6f %s\n" % (time.time(), "PASS ****" if cmd == "PASS" else line))
+                log.flush()
+        if delay > 0:
+            time.sleep(delay)
+        return handler.pre_process_command(self, line, cmd, arg)
+
+    return type("WatchedFTPHandler", (handler,), {"pre_process_command": pre_process_command})
 
 
 def main():
@@ -70,7 +100,10 @@ def main():
                                    {"read_limit": args.throttle,
                                     "write_limit": args.throttle})
 
-    server = FTPServer(("127.0.0.1", args.port), handler)
+    if args.delay > 0 or args.command_log:
+        handler = with_commands_watched(handler, args.delay, args.command_log)
+    server_class = ThreadedFTPServer if args.delay > 0 or args.threaded else FTPServer
+    server = server_class(("127.0.0.1", args.port), handler)
     server.max_cons = 64
     port = server.socket.getsockname()[1]
 
