@@ -96,7 +96,7 @@ bool TFileSync::CopyToRight(TSyncNode &row, const QString &leftPath, QString &ri
                             QDir::cleanPath(SaveFolder(m_programFolder, m_job) + RelativeTo(rightPath, rightBase)));
     if (!Copy(*m_left, leftPath, *m_right, rightPath, m_job.RFolder.FolerAllName))
         return false;
-    m_right->Record(rightPath, m_right->Probe(rightPath), *m_result.RightState);
+    m_right->RecordWritten(rightPath, *m_result.RightState);
     return true;
 }
 
@@ -197,8 +197,8 @@ void TFileSync::Execute()
     m_right = sides.Right.get();
     TRecovery::Run(m_job, sides, m_listener, m_journal);
     // The walk goes folder by folder: one reading of a folder serves all its files.
-    m_left->KeepFolderListings();
-    m_right->KeepFolderListings();
+    m_left->KeepFolderListings(m_result.LeftList.get());
+    m_right->KeepFolderListings(m_result.RightList.get());
     TSyncNode *root;
     {
         std::lock_guard lock(m_rows.Mutex());

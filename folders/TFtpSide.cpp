@@ -6,6 +6,7 @@
 #include "platform/FtpSession.h"
 
 #include <QMutexLocker>
+#include <algorithm>
 
 namespace {
 
@@ -27,6 +28,69 @@ TFtpSide::TFtpSide(const TFolderSource &side) : m_side(side), m_base(TFTPFile::R
 int32_t TFtpSide::Reach() { return TFTPFile::ConnectFtp(m_side); }
 
 void TFtpSide::List(TFileAttri &root, const TBeenTortured &filter) { TFTPFile::ListFolder(m_side, root, filter); }
+
+void TFtpSide::KeepFolderListings(const TFileAttri *listed)
+{
+    m_keepListings = true;
+    m_analysed = listed;
+}
+
+std::optional<TSideEntry> TFtpSide::analysed(const QString &path) const
+{
+    if (!m_analysed || m_changed.contains(path))
+        return std::nullopt;
+    const TFileAttri *node = m_analysed;
+    for (const QString &name : TFTPFile::RelativePath(path, m_side).split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        const std::vector<int> *named = node->ChildrenNamed(name);
+        if (!named || named->empty())
+            return std::nullopt;
+        node = node->Child(named->front());
+    }
+    if (node == m_analysed || node->IsFolder)
+        return std::nullopt;
+    TSideEntry e;
+    e.Type = TSideEntry::File;
+    e.FileTime = node->FileTime;
+    e.FileSize = node->FileSize;
+    return e;
+}
+
+void TFtpSide::settle(const QString &path)
+{
+    if (m_pending.isEmpty())
+        return;
+    const QString here = TRemoteFolderView::FolderOf(path);
+    // A written file's own facts are asked for: its folder is read now.
+    const bool ownFacts = m_pending.contains(here) && std::any_of(m_pending[here].cbegin(), m_pending[here].cend(),
+                                                                  [&](const PendingRecord &p) { return p.Path == path; });
+    for (const QString &folder : m_pending.keys())
+        if (folder != here || ownFacts)
+            recordPending(folder);
+}
+
+void TFtpSide::recordPending(const QString &folder)
+{
+    const QList<PendingRecord> pending = m_pending.take(folder);
+    // The folder is read once the walk has left it, so that one listing gives the time and
+    // size the server put on all the files written there; what the next listing shows is
+    // what the state records.
+    QList<FtpEntry> entries;
+    const bool listed = session().List(folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/'), entries);
+    if (listed)
+        m_view.Listed(folder, entries);
+    for (const PendingRecord &p : pending) {
+        const QString name = TRemoteFolderView::NameOf(p.Path);
+        std::optional<FtpEntry> found;
+        for (const FtpEntry &e : entries)
+            if (e.name == name)
+                found = e;
+        if (!found)
+            found = session().Probe(p.Path);
+        // Gone meanwhile: not recorded, as the next listing will not show it either.
+        if (found && !found->isFolder)
+            Record(p.Path, entryOf(*found), *p.StateRoot);
+    }
+}
 
 bool TFtpSide::knownFolder(const QString &path)
 {
@@ -92,6 +156,11 @@ TSideEntry TFtpSide::Probe(const QString &path)
     QMutexLocker lock(&session().Mutex());
     if (!TFTPFile::OpenSession(m_side))
         return TSideEntry();
+    settle(path);
+    // A folder read in this run speaks for now; until then the analysis's listing does.
+    if (m_keepListings && !m_view.KnowsFolder(TRemoteFolderView::FolderOf(path)))
+        if (const std::optional<TSideEntry> listed = analysed(path))
+            return *listed;
     if (const std::optional<TSideEntry> known = fromListings(path))
         return *known;
     const std::optional<FtpEntry> found = session().Probe(path);
@@ -113,6 +182,7 @@ void TFtpSide::MakeFolders(const QString &relativePath)
     QMutexLocker lock(&session().Mutex());
     if (!TFTPFile::OpenSession(m_side))
         return;
+    settle(m_base + relativePath);
     for (qsizetype i = relativePath.indexOf(QLatin1Char('/'), 1); i >= 0;
          i = relativePath.indexOf(QLatin1Char('/'), i + 1)) {
         const QString folder = m_base + relativePath.left(i);
@@ -132,15 +202,32 @@ bool TFtpSide::ReadTo(const QString &path, const QString &localTarget)
     QMutexLocker lock(&session().Mutex());
     if (!TFTPFile::OpenSession(m_side))
         return false;
-    // The size the listing gave is the size the copy must have.
-    const std::optional<TRemoteFolderView::Known> known = m_keepListings ? m_view.Find(path) : std::nullopt;
-    const qint64 size = known && known->Facts && known->Facts->sizeKnown ? known->Facts->size : -1;
-    return session().Download(path, localTarget, FtpSession::Write::Direct, size);
+    settle(path);
+    // The size a listing gave is the size the copy must have. A LIST line of a link gives
+    // the link's own size, so the analysis's listing only counts when it was MLSD.
+    qint64 size = -1;
+    if (m_keepListings) {
+        if (m_view.KnowsFolder(TRemoteFolderView::FolderOf(path))) {
+            const std::optional<TRemoteFolderView::Known> known = m_view.Find(path);
+            if (known && known->Facts && known->Facts->sizeKnown)
+                size = known->Facts->size;
+        } else if (!session().UsesList()) {
+            if (const std::optional<TSideEntry> listed = analysed(path))
+                size = listed->FileSize;
+        }
+    }
+    if (session().Download(path, localTarget, FtpSession::Write::Direct, size))
+        return true;
+    // Changed since it was listed: read it again as it is now, checked as the server tells.
+    return size >= 0 && session().LastError() == FtpSession::SizeDiffers
+           && session().Download(path, localTarget, FtpSession::Write::Direct);
 }
 
 bool TFtpSide::WriteFrom(const QString &localSource, const QString &path)
 {
     QMutexLocker lock(&session().Mutex());
+    settle(path);
+    changed(path);
     const bool written = TFTPFile::OpenSession(m_side) && session().Upload(localSource, path);
     if (written)
         m_view.Wrote(path);
@@ -152,6 +239,9 @@ bool TFtpSide::WriteFrom(const QString &localSource, const QString &path)
 bool TFtpSide::Rename(const QString &from, const QString &to)
 {
     QMutexLocker lock(&session().Mutex());
+    settle(to);
+    changed(from);
+    changed(to);
     const bool renamed = TFTPFile::OpenSession(m_side) && session().Rename(from, to);
     if (renamed) {
         m_view.Renamed(from, to);
@@ -165,6 +255,8 @@ bool TFtpSide::Rename(const QString &from, const QString &to)
 bool TFtpSide::Delete(const QString &path)
 {
     QMutexLocker lock(&session().Mutex());
+    settle(path);
+    changed(path);
     const bool deleted = TFTPFile::OpenSession(m_side) && session().Delete(path);
     if (deleted)
         m_view.Removed(path);
@@ -178,6 +270,7 @@ QString TFtpSide::FreeAsideName(const QString &path)
     QMutexLocker lock(&session().Mutex());
     if (!TFTPFile::OpenSession(m_side))
         return {};
+    settle(path);
     if (!knownFolder(path))
         return TFTPFile::FreeAsideName(path);
     const auto taken = [&](const QString &name) {
@@ -192,6 +285,7 @@ QString TFtpSide::FreeTemporaryName(const QString &path)
     QMutexLocker lock(&session().Mutex());
     if (!TFTPFile::OpenSession(m_side))
         return {};
+    settle(path);
     const bool listed = knownFolder(path);
     // Random names: a second try is for the rare server that refuses the probe itself.
     for (int attempt = 0; attempt < 4; ++attempt) {
@@ -214,6 +308,16 @@ void TFtpSide::Record(const QString &path, const TSideEntry &seen, TFileAttri &s
     entry->IsFolder = 0;
 }
 
+void TFtpSide::RecordWritten(const QString &path, TFileAttri &stateRoot)
+{
+    if (!m_keepListings) {
+        TSideAccess::RecordWritten(path, stateRoot);
+        return;
+    }
+    QMutexLocker lock(&session().Mutex());
+    m_pending[TRemoteFolderView::FolderOf(path)].append({path, &stateRoot});
+}
+
 void TFtpSide::LoadState(const QString &syncName, TFileAttri &root)
 {
     TFTPFile::LoadStateFile(m_base + QStringLiteral("/__FileSync__/"), m_side, root, syncName);
@@ -221,6 +325,13 @@ void TFtpSide::LoadState(const QString &syncName, TFileAttri &root)
 
 bool TFtpSide::SaveState(const QString &syncName, TFileAttri &root, TTransferJournal *journal)
 {
+    {
+        QMutexLocker lock(&session().Mutex());
+        if (!m_pending.isEmpty() && TFTPFile::OpenSession(m_side))
+            for (const QString &folder : m_pending.keys())
+                recordPending(folder);
+        m_pending.clear();
+    }
     root.Title = m_side.FolerAllName;
     return TFTPFile::SaveStateFile(syncName, m_side, root, journal);
 }

@@ -58,7 +58,9 @@ bool Copy(TSideAccess &source, const QString &sourcePath, TSideAccess &target, c
         close(Removed(target, temporary));
         return false;
     }
-    if (journalled) {
+    // Without a previous copy the rename is the whole swap: an entry still marked "copying"
+    // is recovered the same way, and one disk write per file is saved.
+    if (journalled && !aside.isEmpty()) {
         Entry swapping = entry;
         swapping.Swapping = true;
         if (journal->Replace(entry, swapping))

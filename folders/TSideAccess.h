@@ -40,9 +40,11 @@ public:
     virtual TSideEntry Probe(const QString &path) = 0;
     // Creates the missing folders of relativePath's folder part ("/a/b/f.txt": a, a/b).
     virtual void MakeFolders(const QString &relativePath) = 0;
-    // Called before a walk over many files, folder by folder: from then on the side may read
-    // a folder once and answer probes there from that reading and its own changes since.
-    virtual void KeepFolderListings() {}
+    // Called before a walk over many files, folder by folder. listed: the analysis's listing
+    // of this side that the walk follows, or null. From then on the side may read a folder
+    // once and answer probes there from that reading and its own changes since, and take a
+    // file's time and size from listed rather than ask again.
+    virtual void KeepFolderListings(const TFileAttri *listed) { (void)listed; }
 
     // The side's file at path into the local file localTarget, created or replaced.
     virtual bool ReadTo(const QString &path, const QString &localTarget) = 0;
@@ -58,6 +60,9 @@ public:
 
     // Records the file at path, as seen, in the side's state tree.
     virtual void Record(const QString &path, const TSideEntry &seen, TFileAttri &stateRoot) = 0;
+    // Records the file just written at path as the side shows it now. A side may read the
+    // time and size later, for several files at once, but before its next SaveState.
+    virtual void RecordWritten(const QString &path, TFileAttri &stateRoot) { Record(path, Probe(path), stateRoot); }
     // The side's state file of the job; a missing, damaged or unkept one leaves root empty.
     virtual void LoadState(const QString &syncName, TFileAttri &root) = 0;
     // Sets root's Title to the side's folder and writes it, through journal where the write

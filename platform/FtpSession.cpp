@@ -254,7 +254,9 @@ int FtpSession::perform(const std::function<void(Transcript &)> &setup, Transcri
     curl_easy_setopt(h, CURLOPT_FTP_RESPONSE_TIMEOUT, ResponseTimeoutSeconds);
     curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, StallSeconds);
-    curl_easy_setopt(h, CURLOPT_FTP_FILEMETHOD, long(CURLFTPMETHOD_SINGLECWD));
+    // Absolute paths in the commands themselves ("RETR /pub/a.txt", "MLSD /pub"): no CWD
+    // round trips, and no folder state on the connection to keep track of.
+    curl_easy_setopt(h, CURLOPT_FTP_FILEMETHOD, long(CURLFTPMETHOD_NOCWD));
     // One cached connection: a replaced one is closed rather than kept aside.
     curl_easy_setopt(h, CURLOPT_MAXCONNECTS, 1L);
     curl_easy_setopt(h, CURLOPT_NOPROXY, "127.0.0.1,localhost,::1");
@@ -264,16 +266,6 @@ int FtpSession::perform(const std::function<void(Transcript &)> &setup, Transcri
     curl_easy_setopt(h, CURLOPT_DEBUGDATA, &transcript);
     setup(transcript);
     const int rc = int(curl_easy_perform(h));
-    // libcurl skips the CWD when an exchange is in the folder of the previous one; after a
-    // failure it forgets that folder, and so do we.
-    m_lastFolderUrl.clear();
-    if (rc == CURLE_OK) {
-        char *effective = nullptr;
-        if (curl_easy_getinfo(h, CURLINFO_EFFECTIVE_URL, &effective) == CURLE_OK && effective) {
-            const QByteArray url(effective);
-            m_lastFolderUrl = url.left(url.lastIndexOf('/') + 1);
-        }
-    }
     long port = 0;
     if (curl_easy_getinfo(h, CURLINFO_LOCAL_PORT, &port) == CURLE_OK && port > 0)
         m_localPort = port;
@@ -317,7 +309,6 @@ int FtpSession::Open(const Endpoint &endpoint)
     m_mlsdRefused = false;
     m_mlstRefused = false;
     m_cwd.clear();
-    m_lastFolderUrl.clear();
     m_curl = curl_easy_init();
     if (!m_curl) {
         fail(-1, QStringLiteral("cannot create a libcurl handle"));
@@ -364,6 +355,8 @@ bool FtpSession::SetCurrentDirectory(const QString &path)
                                    [&](Transcript &) {
                                        curl_easy_setopt(handle(m_curl), CURLOPT_URL, url.constData());
                                        curl_easy_setopt(handle(m_curl), CURLOPT_NOBODY, 1L);
+                                       curl_easy_setopt(handle(m_curl), CURLOPT_FTP_FILEMETHOD,
+                                                        long(CURLFTPMETHOD_SINGLECWD));
                                    },
                                    t);
     if (rc != CURLE_OK)
@@ -384,12 +377,10 @@ bool FtpSession::listOnce(const QString &folder, bool mlsd, QList<FtpEntry> &ent
         [&](Transcript &) {
             CURL *h = handle(m_curl);
             curl_easy_setopt(h, CURLOPT_URL, url.constData());
-            if (mlsd) {
+            if (mlsd)
                 curl_easy_setopt(h, CURLOPT_CUSTOMREQUEST, "MLSD");
-                // "MLSD /path" instead of a CWD there first. LIST keeps the CWD: some
-                // servers take a LIST argument as options or a pattern.
-                curl_easy_setopt(h, CURLOPT_FTP_FILEMETHOD, long(CURLFTPMETHOD_NOCWD));
-            }
+            else  // some servers take a LIST argument as options or a pattern: CWD there first
+                curl_easy_setopt(h, CURLOPT_FTP_FILEMETHOD, long(CURLFTPMETHOD_SINGLECWD));
             curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, appendToBuffer);
             curl_easy_setopt(h, CURLOPT_WRITEDATA, &data);
         },
@@ -397,9 +388,7 @@ bool FtpSession::listOnce(const QString &folder, bool mlsd, QList<FtpEntry> &ent
     if (rc != CURLE_OK)
         return false;
     entries = FtpListParser::ParseListing(data, mlsd, QDateTime::currentDateTimeUtc());
-    if (mlsd)
-        m_lastFolderUrl = serverUrl();  // libcurl takes a listing without CWD as one at the login folder
-    else
+    if (!mlsd)
         m_cwd = absolute(folder);
     return true;
 }
@@ -508,7 +497,7 @@ bool FtpSession::Download(const QString &remotePath, const QString &localPath, W
         t);
     auto *saveFile = dynamic_cast<QSaveFile *>(file.get());
     if (rc == CURLE_OK && expectedSize >= 0 && file->size() != expectedSize) {
-        fail(CURLE_PARTIAL_FILE, QStringLiteral("%1: %2 bytes read, %3 listed")
+        fail(SizeDiffers, QStringLiteral("%1: %2 bytes read, %3 listed")
                                      .arg(remotePath).arg(file->size()).arg(expectedSize));
         if (saveFile)
             saveFile->cancelWriting();
@@ -562,10 +551,7 @@ bool FtpSession::command(const QList<QByteArray> &lines, Transcript &transcript)
             fail(UnsafePath, QStringLiteral("refused to send a command with a line break"));
             return false;
         }
-    // The folder of the previous exchange: libcurl then sends no CWD around the commands,
-    // which use absolute paths anyway.
-    const bool folderKnown = !m_lastFolderUrl.isEmpty();
-    const QByteArray url = folderKnown ? m_lastFolderUrl : urlFor(QStringLiteral("/"), true);
+    const QByteArray url = urlFor(QStringLiteral("/"), true);
     SList quote;
     for (const QByteArray &line : lines)
         quote.append('*' + line);  // "*": a refusal must not make libcurl drop the connection
@@ -575,23 +561,9 @@ bool FtpSession::command(const QList<QByteArray> &lines, Transcript &transcript)
                                        curl_easy_setopt(h, CURLOPT_URL, url.constData());
                                        curl_easy_setopt(h, CURLOPT_NOBODY, 1L);
                                        curl_easy_setopt(h, CURLOPT_QUOTE, quote.list);
-                                       // Otherwise no CWD: the same folder as the last exchange.
-                                       if (!folderKnown)
-                                           curl_easy_setopt(h, CURLOPT_FTP_FILEMETHOD,
-                                                            long(CURLFTPMETHOD_NOCWD));
                                    },
                                    transcript);
-    if (rc == CURLE_OK) {
-        if (!folderKnown)
-            m_lastFolderUrl = serverUrl();
-        return true;
-    }
-    // The commands go out before any change of folder: when each was answered, a failure
-    // after them (that folder gone meanwhile) does not undo what they did.
-    for (const QByteArray &line : lines)
-        if (!transcript.replyTo(line.left(line.indexOf(' '))))
-            return false;
-    return !lines.isEmpty();
+    return rc == CURLE_OK;
 }
 
 bool FtpSession::Rename(const QString &from, const QString &to)

@@ -59,8 +59,10 @@ public:
     bool Delete(const QString &path);
     bool MakeDirectory(const QString &path);
 
-    // Of the last failed call: the libcurl code, or the FTP reply code of a refused command.
+    // Of the last failed call: the libcurl code, the FTP reply code of a refused command, or
+    // SizeDiffers when a download's size was not the size expected.
     int LastError() const;
+    static constexpr int SizeDiffers = -5;
     QString LastErrorText() const;
     // Local port of the control connection used last (the same port: the same connection).
     long LocalPort() const;
@@ -86,8 +88,6 @@ private:
     Endpoint m_endpoint;
     bool m_open = false;
     QString m_cwd;
-    // The folder URL of the last exchange that succeeded; empty after a failure.
-    QByteArray m_lastFolderUrl;
     bool m_mlsdRefused = false;
     bool m_mlstRefused = false;
     int m_lastError = 0;
