@@ -1,8 +1,14 @@
 #include "tests/support/FtpServerFixture.h"
 
+#include <QFile>
+
 FtpServerFixture::FtpServerFixture() = default;
 
-FtpServerFixture::~FtpServerFixture() { stop(); }
+FtpServerFixture::~FtpServerFixture()
+{
+    stop();
+    QFile::remove(commandLogPath());
+}
 
 void FtpServerFixture::setFolderPermissions(const QString &relativeFolder, const QString &letters)
 {
@@ -24,6 +30,8 @@ bool FtpServerFixture::start(bool mlsd, int idleTimeout)
         args << QStringLiteral("--idle-timeout") << QString::number(idleTimeout);
     if (m_throttle > 0)
         args << QStringLiteral("--throttle") << QString::number(m_throttle);
+    if (m_commandLog)
+        args << QStringLiteral("--command-log") << commandLogPath();
     for (const auto &p : m_permissions)
         args << QStringLiteral("--perm") << p.first + QLatin1Char('=') + p.second;
     m_port = m_server.start(QStringLiteral("ftpserver.py"), args);
@@ -43,4 +51,23 @@ bool FtpServerFixture::isRunning() const
 QString FtpServerFixture::url(const QString &path) const
 {
     return QStringLiteral("ftp://127.0.0.1:%1").arg(m_port) + path;
+}
+
+QString FtpServerFixture::commandLogPath() const
+{
+    // Beside the served folder, so that no listing shows it.
+    return m_root.path() + QStringLiteral(".commands");
+}
+
+QStringList FtpServerFixture::commands() const
+{
+    QFile file(commandLogPath());
+    QStringList lines;
+    if (!file.open(QIODevice::ReadOnly))
+        return lines;
+    // Each line: the time it arrived, a blank, the command.
+    for (const QByteArray &line : file.readAll().split('\n'))
+        if (const qsizetype blank = line.indexOf(' '); blank > 0)
+            lines << QString::fromUtf8(line.mid(blank + 1));
+    return lines;
 }

@@ -4,6 +4,7 @@
 #include <QList>
 #include <QPair>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 // A real FTP server (tests/support/ftpserver.py on pyftpdlib) on 127.0.0.1 and a free port,
@@ -22,6 +23,11 @@ public:
     // Limits every data transfer, both ways, to this many bytes per second from the next
     // start() on (0: no limit), so that a test can act while a transfer is under way.
     void setThrottle(int bytesPerSecond) { m_throttle = bytesPerSecond; }
+    // From the next start() on, the server notes every command it receives (see commands()).
+    void setCommandLog(bool on) { m_commandLog = on; }
+    // The commands received since the command log was switched on ("PASS ****" for the
+    // password), in order.
+    QStringList commands() const;
     // mlsd false: the server refuses MLSD/MLST, so clients list with LIST. idleTimeout > 0:
     // the server drops a control connection idle for that many seconds.
     bool start(bool mlsd = true, int idleTimeout = 0);
@@ -37,9 +43,12 @@ public:
     QString password() const { return QStringLiteral("pa:ss word"); }
 
 private:
+    QString commandLogPath() const;
+
     QTemporaryDir m_root;
     ScriptServer m_server;
     QList<QPair<QString, QString>> m_permissions;
     int m_port = 0;
     int m_throttle = 0;
+    bool m_commandLog = false;
 };
