@@ -1,9 +1,9 @@
-# Corvane: make deps | build | test | demo | bench
+# Corvane: make deps | build | test | demo | bench | bench-ftp
 BUILD ?= build
 JOBS ?= $(shell nproc)
 PACKAGES = cmake ninja-build g++ qt6-base-dev libcurl4-openssl-dev python3-pyftpdlib fonts-dejavu-core systemd
 
-.PHONY: deps build test demo bench install clean
+.PHONY: deps build test demo bench bench-ftp install clean
 
 deps:
 	@missing=""; for p in $(PACKAGES); do \
@@ -30,6 +30,11 @@ bench: deps
 	@[ -f $(BUILD)/build.ninja ] || cmake -S . -B $(BUILD) -G Ninja
 	cmake --build $(BUILD) --target corvane-cli bench_analysis
 	bash bench/run.sh $(BUILD)
+
+bench-ftp: deps
+	@[ -f $(BUILD)/build.ninja ] || cmake -S . -B $(BUILD) -G Ninja
+	cmake --build $(BUILD) --target corvane-cli
+	/usr/bin/python3 bench/ftp_roundtrips.py $(BUILD) $(BENCH_FTP_ARGS)
 
 install: build
 	@[ -n "$(PREFIX)" ] || { echo "usage: make install PREFIX=/some/folder"; exit 64; }

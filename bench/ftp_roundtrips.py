@@ -11,7 +11,8 @@ and, when lftp is installed, `mirror -R` and `mirror` of the same files on the s
 Prints the wall time, the commands the server received and the commands per file of each
 step, with the verbs counted.
 
-Usage: ftp_roundtrips.py BUILD_FOLDER [--files N] [--folders F] [--delay-ms MS] [--no-lftp] [--keep]
+Usage: ftp_roundtrips.py BUILD_FOLDER [--files N] [--folders F] [--delay-ms MS] [--no-lftp] [--keep] [--list]
+                         [--no-wait]
 """
 
 import argparse
@@ -29,11 +30,12 @@ USER, PASSWORD = "bench", "bench"
 
 
 class Server:
-    def __init__(self, root, delay, log):
+    def __init__(self, root, delay, log, mlsd):
         self.log = log
         self.proc = subprocess.Popen(
             ["/usr/bin/python3", SERVER, "--root", root, "--user", USER, "--password", PASSWORD,
-             "--port", "0", "--threaded", "--delay", str(delay), "--command-log", log],
+             "--port", "0", "--threaded", "--delay", str(delay), "--command-log", log]
+            + ([] if mlsd else ["--no-mlsd"]),
             stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
         line = self.proc.stdout.readline()
         if not line.startswith("PORT "):
@@ -111,7 +113,31 @@ def report(label, seconds, commands, files):
     return seconds
 
 
-def step(server, label, argv, files):
+def time_wait_count():
+    count = 0
+    for table in ("/proc/net/tcp", "/proc/net/tcp6"):
+        try:
+            with open(table) as f:
+                count += sum(1 for line in f.readlines()[1:] if line.split()[3] == "06")
+        except OSError:
+            pass
+    return count
+
+
+def settle(args):
+    """On loopback a connection to a port that a closed connection still holds (TIME_WAIT)
+    can wait a second for its SYN to be sent again; clients differ in how often that hits
+    them, so every step starts after the previous step's connections have cleared."""
+    if args.no_wait:
+        return
+    waited = 0
+    while time_wait_count() > 100 and waited < 70:
+        time.sleep(1)
+        waited += 1
+
+
+def step(server, label, argv, files, args):
+    settle(args)
     mark = server.mark()
     seconds = run_timed(argv)
     return report(label, seconds, server.commands_since(mark), files)
@@ -124,7 +150,10 @@ def main():
     p.add_argument("--folders", type=int, default=10)
     p.add_argument("--delay-ms", type=float, default=10)
     p.add_argument("--no-lftp", action="store_true")
+    p.add_argument("--list", action="store_true", help="a server without MLSD/MLST: listings by LIST")
     p.add_argument("--keep", action="store_true", help="keep the scratch folder (commands.log) and name it")
+    p.add_argument("--no-wait", action="store_true",
+                   help="do not wait for closed connections to clear between steps")
     args = p.parse_args()
 
     cli_built = os.path.join(os.path.abspath(args.build), "corvane-cli")
@@ -145,30 +174,33 @@ def main():
         os.makedirs(left_down)
         make_files(left, args.files, args.folders, 1)
 
-        server = Server(root, args.delay_ms / 1000.0, os.path.join(work, "commands.log"))
+        server = Server(root, args.delay_ms / 1000.0, os.path.join(work, "commands.log"), not args.list)
         remote = "ftp://127.0.0.1:%d/corvane" % server.port
         tasklist = os.path.join(work, "tasklist.tkl")
         with open(tasklist, "w") as f:
             f.write('<?xml version="1.0" encoding="utf-8"?><TaskList>%s%s</TaskList>' % (
                 job("Up", left, remote), job("Down", left_down, remote)))
 
-        print("%d files in %d folders, %.0f ms before each reply" % (args.files, args.folders, args.delay_ms))
+        print("%d files in %d folders, %.0f ms before each reply%s" % (
+            args.files, args.folders, args.delay_ms, ", no MLSD" if args.list else ""))
         cv = lambda *a: [cli, "--tasklist", tasklist] + list(a)
-        up = step(server, "corvane upload", cv("sync", "Up"), args.files)
-        step(server, "corvane analyse again", cv("analyze", "Up"), args.files)
+        up = step(server, "corvane upload", cv("sync", "Up"), args.files, args)
+        step(server, "corvane analyse again", cv("analyze", "Up"), args.files, args)
         time.sleep(2.1)  # the next changes must show in the listings' times
         make_files(left, args.files, args.folders, 2)
-        step(server, "corvane replace", cv("sync", "Up"), args.files)
-        down = step(server, "corvane download", cv("sync", "Down"), args.files)
+        step(server, "corvane replace", cv("sync", "Up"), args.files, args)
+        down = step(server, "corvane download", cv("sync", "Down"), args.files, args)
 
         if lftp:
             os.makedirs(os.path.join(root, "lftp"))
             lftp_down = os.path.join(work, "lftp-down")
             base = ["lftp", "-u", "%s,%s" % (USER, PASSWORD), "-p", str(server.port), "127.0.0.1", "-e"]
             env = dict(os.environ, HOME=work)  # no personal lftp settings
+            settle(args)
             mark = server.mark()
             lu = report("lftp mirror -R", run_timed(base + ["mirror -R %s /lftp; quit" % left], env),
                         server.commands_since(mark), args.files)
+            settle(args)
             mark = server.mark()
             ld = report("lftp mirror", run_timed(base + ["mirror /lftp %s; quit" % lftp_down], env),
                         server.commands_since(mark), args.files)
