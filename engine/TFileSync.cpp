@@ -64,8 +64,9 @@ bool TFileSync::CopyToLeft(TSyncNode &row, QString &leftPath, const QString &rig
     m_listener.SyncItem(TEngineListener::ItemDownloadStarts, 0, m_texts);
     if (!usable)
         return false;
-    // The state records the right copy as listed before it was read.
-    const TSideEntry seen = m_right->Probe(rightPath);
+    // The state records the right copy as listed before it was read: a copy that changed
+    // since is read as it is now and only found changed again by the next analysis.
+    const TSideEntry seen = m_right->ListedEntry(rightPath);
     if (seen.Type != TSideEntry::File || !Copy(*m_right, rightPath, *m_left, leftPath, m_job.LFolder.FolerAllName))
         return false;
     m_right->Record(rightPath, seen, *m_result.RightState);

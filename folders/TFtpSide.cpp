@@ -157,10 +157,6 @@ TSideEntry TFtpSide::Probe(const QString &path)
     if (!TFTPFile::OpenSession(m_side))
         return TSideEntry();
     settle(path);
-    // A folder read in this run speaks for now; until then the analysis's listing does.
-    if (m_keepListings && !m_view.KnowsFolder(TRemoteFolderView::FolderOf(path)))
-        if (const std::optional<TSideEntry> listed = analysed(path))
-            return *listed;
     if (const std::optional<TSideEntry> known = fromListings(path))
         return *known;
     const std::optional<FtpEntry> found = session().Probe(path);
@@ -171,6 +167,18 @@ TSideEntry TFtpSide::Probe(const QString &path)
             m_view.Forget(path);
     }
     return found ? entryOf(*found) : TSideEntry();
+}
+
+TSideEntry TFtpSide::ListedEntry(const QString &path)
+{
+    {
+        QMutexLocker lock(&session().Mutex());
+        // A folder read in this run speaks for now; until then the analysis's listing does.
+        if (m_keepListings && !m_view.KnowsFolder(TRemoteFolderView::FolderOf(path)))
+            if (const std::optional<TSideEntry> listed = analysed(path))
+                return *listed;
+    }
+    return Probe(path);
 }
 
 void TFtpSide::MakeFolders(const QString &relativePath)

@@ -14,6 +14,7 @@ public:
     int32_t Reach() override;
     void List(TFileAttri &root, const TBeenTortured &filter) override;
     TSideEntry Probe(const QString &path) override;
+    TSideEntry ListedEntry(const QString &path) override;
     void MakeFolders(const QString &relativePath) override;
     void KeepFolderListings(const TFileAttri *listed) override;
     bool ReadTo(const QString &path, const QString &localTarget) override;

@@ -38,6 +38,9 @@ public:
     virtual int32_t Reach() = 0;
     virtual void List(TFileAttri &root, const TBeenTortured &filter) = 0;
     virtual TSideEntry Probe(const QString &path) = 0;
+    // The file at path as the listing the walk follows showed it (see KeepFolderListings),
+    // to record a file read from this side; a probe where the side kept no listing.
+    virtual TSideEntry ListedEntry(const QString &path) { return Probe(path); }
     // Creates the missing folders of relativePath's folder part ("/a/b/f.txt": a, a/b).
     virtual void MakeFolders(const QString &relativePath) = 0;
     // Called before a walk over many files, folder by folder. listed: the analysis's listing

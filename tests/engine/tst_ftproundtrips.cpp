@@ -205,6 +205,27 @@ private Q_SLOTS:
         QCOMPARE(TestFiles::Read(m_dir.filePath("left/d/c.txt")), now);
     }
 
+    // The analysis's listing only records what was read; whether a copy is there to be
+    // replaced is asked afresh: a server copy deleted since the analysis is simply written.
+    void uploadOfAFileDeletedOnTheServerSinceTheAnalysis()
+    {
+        QVERIFY(StartServer(true));
+        const QString left = m_dir.filePath("left");
+        QVERIFY(TestFiles::Write(m_server->root() + "/pub/d/gone.txt", "old", Old));
+        QVERIFY(TestFiles::Write(left + "/d/gone.txt", "new and longer", Newer));
+        TSyncTask job;
+        SetUpJob(job, "Job", left);
+        TAnalysisResult result;
+        std::unique_ptr<TRowTree> rows;
+        QCOMPARE(Analyse(job, result, rows), 1);
+        QVERIFY(QFile::remove(m_server->root() + "/pub/d/gone.txt"));
+        int errors = -1;
+        Sync(job, result, *rows, &errors);
+        QCOMPARE(errors, 0);
+        QCOMPARE(TestFiles::Read(m_server->root() + "/pub/d/gone.txt"), QByteArray("new and longer"));
+        QCOMPARE(Analyse(job, result, rows), 0);
+    }
+
     // A file that appeared on the server after the analysis, where the left side has a new
     // file of that name, is never replaced: in a folder the run reads, and in a folder that
     // did not exist when the analysis listed the server.
