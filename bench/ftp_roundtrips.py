@@ -131,7 +131,7 @@ def settle(args):
     if args.no_wait:
         return
     waited = 0
-    while time_wait_count() > 100 and waited < 70:
+    while time_wait_count() > 20 and waited < 75:
         time.sleep(1)
         waited += 1
 

@@ -7,6 +7,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSaveFile>
+#include <algorithm>
+#include <cstdio>
 
 // The file is JSON, so that any name (blanks, colons, line breaks) survives:
 //   {"format": 1, "entries": [{"folder": "ftp://host/pub", "target": "/pub/f.bin",
@@ -65,11 +67,30 @@ bool TTransferJournal::Save()
                                    {"aside", e.Aside},
                                    {"step", e.Swapping ? "swapping" : "copying"}});
     QDir().mkpath(QFileInfo(m_path).path());
-    QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly))
+    const QByteArray data =
+        QJsonDocument(QJsonObject{{"format", Format}, {"entries", entries}}).toJson(QJsonDocument::Compact);
+    const bool durable = std::any_of(m_entries.cbegin(), m_entries.cend(),
+                                     [](const Entry &e) { return !e.Aside.isEmpty(); });
+    if (durable) {
+        QSaveFile file(m_path);
+        if (!file.open(QIODevice::WriteOnly))
+            return false;
+        file.write(data);
+        return file.commit();
+    }
+    // Replaced in one step as well, but without waiting for the disk (a wait per file).
+    const QString temporary = m_path + QStringLiteral(".new");
+    QFile file(temporary);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(data) != data.size() || !file.flush()) {
+        file.remove();
         return false;
-    file.write(QJsonDocument(QJsonObject{{"format", Format}, {"entries", entries}}).toJson(QJsonDocument::Compact));
-    return file.commit();
+    }
+    file.close();
+    if (std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(m_path).constData()) != 0) {
+        QFile::remove(temporary);
+        return false;
+    }
+    return true;
 }
 
 bool TTransferJournal::Add(const Entry &entry)

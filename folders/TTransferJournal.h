@@ -28,7 +28,10 @@ public:
     bool Load();
     const QList<Entry> &Entries() const { return m_entries; }
 
-    // Each writes the journal before it returns; false when it could not be written.
+    // Each writes the journal before it returns; false when it could not be written. The
+    // file is forced to disk while an entry with a previous copy set aside is open: after a
+    // power cut only those need the journal to be put right; a new file's entry lost that
+    // way costs no more than a leftover temporary file.
     bool Add(const Entry &entry);
     bool Replace(const Entry &before, const Entry &after);
     bool Remove(const Entry &entry);
