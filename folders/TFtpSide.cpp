@@ -201,6 +201,9 @@ void TFtpSide::MakeFolders(const QString &relativePath)
         if (session().MakeDirectory(folder)) {
             m_view.Created(folder);
             m_unlisted.remove(folder);
+        } else {
+            // Made by someone else since it was seen absent, perhaps with files in it.
+            m_view.Forget(folder + QLatin1Char('/'));
         }
     }
 }
