@@ -64,10 +64,7 @@ class TestEndToEnd : public QObject {
             m_server = std::make_unique<FtpServerFixture>();
             QVERIFY(QDir().mkpath(m_server->root() + "/pub"));
             QVERIFY(m_server->start());
-            m_job->RFolder.DeviceType = 3;
-            m_job->RFolder.FolerAllName = m_server->url("/pub");
-            m_job->RFolder.UserName = m_server->user();
-            m_job->RFolder.PWD = m_server->password();
+            m_job->RFolder = m_server->source();
         } else {
             QVERIFY(QDir().mkpath(Right()));
             m_job->RFolder.DeviceType = 1;

@@ -50,10 +50,7 @@ class TestFtpRoundTrips : public QObject {
         job.SyncName = name;
         job.LFolder.DeviceType = 1;
         job.LFolder.FolerAllName = left;
-        job.RFolder.DeviceType = 3;
-        job.RFolder.FolerAllName = m_server->url("/pub");
-        job.RFolder.UserName = m_server->user();
-        job.RFolder.PWD = m_server->password();
+        job.RFolder = m_server->source();
     }
 
     // Analyses job; the rows to copy are left in rows. Returns how many files differ.

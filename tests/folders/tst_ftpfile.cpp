@@ -36,16 +36,6 @@ QByteArray readFile(const QString &path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
-TFolderSource ftpSource(const FtpServerFixture &server, const QString &base = QStringLiteral("/pub"))
-{
-    TFolderSource s;
-    s.DeviceType = 3;
-    s.FolerAllName = server.url(base);
-    s.UserName = server.user();
-    s.PWD = server.password();
-    return s;
-}
-
 const TFileAttri *childNamed(const TFileAttri &folder, const QString &name)
 {
     for (int i = 0; i < folder.ChildCount; ++i)
@@ -139,7 +129,7 @@ private Q_SLOTS:
         QFETCH(QString, how);
         FtpServerFixture server;
         QVERIFY(server.start());
-        TFolderSource src = ftpSource(server);
+        TFolderSource src = server.source();
         if (how == QLatin1String("password"))
             src.PWD = QStringLiteral("wrong");
         if (how == QLatin1String("closed"))
@@ -178,7 +168,7 @@ private Q_SLOTS:
         TSyncTask job;
         job.ExcludeFilterr = QStringList{QStringLiteral(".log")};
         const TBeenTortured filter(job);
-        const TFolderSource src = ftpSource(server);
+        const TFolderSource src = server.source();
         QCOMPARE(TFTPFile::ConnectFtp(src), 0);
         TFileAttri root;
         TFTPFile::ListFolder(src, root, filter);
@@ -211,7 +201,7 @@ private Q_SLOTS:
         QCOMPARE(FtpSession::Global().UsesList(), !mlsd);
 
         TFileAttri whole;
-        TFTPFile::ListFolder(ftpSource(server, QString()), whole, filter);
+        TFTPFile::ListFolder(server.source(QString()), whole, filter);
         QCOMPARE(childNames(whole), QStringList{QStringLiteral("pub")});
         QCOMPARE(whole.Child(0)->FilePath, QStringLiteral("/pub"));
         QCOMPARE(whole.FileCount, 6);
@@ -279,7 +269,7 @@ private Q_SLOTS:
         writeFile(localFile, "new content");
         const QString saveFolder = local.filePath(QStringLiteral("__Save__/Daily"));
 
-        const TFolderSource src = ftpSource(server);
+        const TFolderSource src = server.source();
         TFileAttri state;
         TFTPFile::ForceRemoteFolders(relative, src);
         QVERIFY(TFTPFile::SyncUpload(localFile, saveFolder, saveOldFile, state, src, QStringLiteral("/pub") + relative));
@@ -314,7 +304,7 @@ private Q_SLOTS:
         writeFile(local.filePath(QStringLiteral("a.txt.p")), "user's own");
         TFileAttri state;
         QVERIFY(TFTPFile::SyncDownload(QStringLiteral("/pub/a.txt"), local.filePath(QStringLiteral("a.txt")), state,
-                                       ftpSource(server)));
+                                       server.source()));
         QCOMPARE(readFile(local.filePath(QStringLiteral("a.txt"))), QByteArray("from server"));
         QCOMPARE(readFile(local.filePath(QStringLiteral("a.txt.p"))), QByteArray("user's own"));
         QCOMPARE(QDir(local.path()).entryList(QDir::Files).size(), 2);
@@ -351,7 +341,7 @@ private Q_SLOTS:
         server.setFolderPermissions(QStringLiteral("pub/noread"), QStringLiteral("el"));
         server.setFolderPermissions(QStringLiteral("pub/nostore"), QStringLiteral("elradfmMT"));
         QVERIFY(server.start(mlsd));
-        const TFolderSource src = ftpSource(server);
+        const TFolderSource src = server.source();
         QCOMPARE(TFTPFile::ConnectFtp(src), 0);
         if (failure == QLatin1String("stopped"))
             server.stop();
@@ -381,7 +371,7 @@ private Q_SLOTS:
         writeFile(server.root() + QStringLiteral("/pub/gone.txt"), "to delete");
         writeFile(server.root() + QStringLiteral("/pub/back.txt"), "damaged");
         QVERIFY(server.start(mlsd));
-        const TFolderSource src = ftpSource(server);
+        const TFolderSource src = server.source();
         QTemporaryDir local;
 
         QVERIFY(TFTPFile::FetchFile(QStringLiteral("/pub/view.txt"), local.filePath(QStringLiteral("v")), src));
@@ -422,7 +412,7 @@ private Q_SLOTS:
         FtpServerFixture server;
         QDir().mkpath(server.root() + QStringLiteral("/pub"));
         QVERIFY(server.start(mlsd));
-        const TFolderSource src = ftpSource(server);
+        const TFolderSource src = server.source();
         const QString programFile = QCoreApplication::applicationDirPath() + QLatin1Char('/') + syncName;
         QVERIFY(!QFileInfo::exists(programFile));
 
@@ -457,7 +447,7 @@ private Q_SLOTS:
         FtpServerFixture server;
         writeFile(server.root() + QStringLiteral("/pub/a.txt"), "a");
         QVERIFY(server.start(mlsd, 1));
-        const TFolderSource src = ftpSource(server);
+        const TFolderSource src = server.source();
         QCOMPARE(TFTPFile::ConnectFtp(src), 0);
         TSyncTask job;
         const TBeenTortured filter(job);
@@ -484,7 +474,7 @@ private Q_SLOTS:
         writeFile(second.root() + QStringLiteral("/pub/second.txt"), "2");
         QVERIFY(first.start());
         QVERIFY(second.start(false));
-        const TFolderSource one = ftpSource(first), two = ftpSource(second);
+        const TFolderSource one = first.source(), two = second.source();
         TSyncTask job;
         const TBeenTortured filter(job);
 

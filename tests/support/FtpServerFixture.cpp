@@ -53,6 +53,16 @@ QString FtpServerFixture::url(const QString &path) const
     return QStringLiteral("ftp://127.0.0.1:%1").arg(m_port) + path;
 }
 
+TFolderSource FtpServerFixture::source(const QString &path) const
+{
+    TFolderSource side;
+    side.DeviceType = 3;
+    side.FolerAllName = url(path);
+    side.UserName = user();
+    side.PWD = password();
+    return side;
+}
+
 QString FtpServerFixture::commandLogPath() const
 {
     // Beside the served folder, so that no listing shows it.

@@ -95,10 +95,7 @@ class TestJobPage : public QObject {
         job->LFolder.DeviceType = 1;
         job->LFolder.FolerAllName = Left();
         if (ftp) {
-            job->RFolder.DeviceType = 3;
-            job->RFolder.FolerAllName = m_server->url("/pub");
-            job->RFolder.UserName = m_server->user();
-            job->RFolder.PWD = m_server->password();
+            job->RFolder = m_server->source();
         } else {
             job->RFolder.DeviceType = 1;
             job->RFolder.FolerAllName = Right();
