@@ -1,11 +1,11 @@
 // Times a full local-to-local analysis against a bare walk of the same two trees.
 // Usage: bench_analysis WORKDIR [FOLDERS FILES_PER_FOLDER FLAT_FILES]
-#include "engine/TAnalysisResult.h"
-#include "engine/TEngineListener.h"
-#include "engine/TFileAnalyze.h"
+#include "engine/Analysis.h"
+#include "engine/AnalysisResult.h"
+#include "engine/EngineListener.h"
+#include "folders/FileEntry.h"
 #include "folders/StateFile.h"
-#include "folders/TFileAttri.h"
-#include "model/TSyncTask.h"
+#include "model/Job.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -21,11 +21,11 @@
 
 namespace {
 
-class QuietListener : public TEngineListener {
+class QuietListener : public EngineListener {
 public:
     void SyncProgress(int32_t, int32_t) override {}
     void SyncConnectFailed(int32_t) override {}
-    void SyncItem(int32_t, int32_t, const TEngineTexts &) override {}
+    void SyncItem(int32_t, int32_t, const EngineTexts &) override {}
 };
 
 void WriteFile(const std::string &path, const std::string &content, time_t mtime)
@@ -80,16 +80,16 @@ int Generate(const std::string &root, bool right, int folders, int perFolder, in
 }
 
 // The state a synchronisation would have left: every left file with its current time.
-void RecordState(const TFileAttri &listing, TFileAttri &state, const QString &relativeFolder)
+void RecordState(const FileEntry &listing, FileEntry &state, const QString &relativeFolder)
 {
     for (int i = 0; i < listing.ChildCount; ++i) {
-        const TFileAttri &e = *listing.Child(i);
+        const FileEntry &e = *listing.Child(i);
         const QString relative = relativeFolder + e.FileName;
         if (e.IsFolder) {
             RecordState(e, state, relative + QLatin1Char('/'));
             continue;
         }
-        TFileAttri *entry = StateFile::FindEntry(relative, state);
+        FileEntry *entry = StateFile::FindEntry(relative, state);
         entry->FilePath = relative;
         entry->FileTime = e.FileTime;
         entry->FileSize = e.FileSize;
@@ -134,7 +134,7 @@ int main(int argc, char *argv[])
                 "made in %.1f s\n",
                 leftFiles, rightFiles, folders, perFolder, flat, Seconds(start));
 
-    TSyncTask job;
+    Job job;
     job.SyncName = QStringLiteral("Bench");
     job.LFolder.DeviceType = 1;
     job.LFolder.FolerAllName = QString::fromStdString(left);
@@ -144,9 +144,9 @@ int main(int argc, char *argv[])
 
     // A first analysis warms the page cache and gives the listing the state file is made from.
     {
-        TAnalysisResult result;
-        TFileAnalyze(job, listener, result).Execute();
-        TFileAttri state;
+        AnalysisResult result;
+        Analysis(job, listener, result).Execute();
+        FileEntry state;
         state.Title = job.LFolder.FolerAllName;
         RecordState(*result.LeftList, state, QStringLiteral("/"));
         QDir().mkpath(job.LFolder.FolerAllName + QStringLiteral("/__FileSync__"));
@@ -159,9 +159,9 @@ int main(int argc, char *argv[])
     int32_t toLeft = 0, toRight = 0, compared = 0;
     for (int round = 0; round < Rounds; ++round) {
         walk = std::min(walk, TimeWalk(left, right));
-        TAnalysisResult result;
+        AnalysisResult result;
         start = std::chrono::steady_clock::now();
-        TFileAnalyze(job, listener, result).Execute();
+        Analysis(job, listener, result).Execute();
         analysis = std::min(analysis, Seconds(start));
         toLeft = result.ResultRoot->ToLeftCount;
         toRight = result.ResultRoot->ToRightCount;

@@ -2,9 +2,9 @@
 // a large left folder: from the end of the analysis until the filled tree is painted, how
 // long the window went without handling events meanwhile, and repaints while scrolling.
 // Usage: bench_ui_jobpage WORKDIR [FOLDERS FILES_PER_FOLDER]   (QT_QPA_PLATFORM=offscreen)
-#include "model/SyncTaskList.h"
+#include "model/JobList.h"
 #include "platform/gui/Power.h"
-#include "ui/workspace/UCorvaneMain.h"
+#include "ui/workspace/JobPage.h"
 
 #include <QApplication>
 #include <QDir>
@@ -65,8 +65,8 @@ int main(int argc, char **argv)
     QDir().mkpath(work + "/program");
     std::printf("made %d files in %d folders in %.1f s\n", folders * perFolder, folders, clock.elapsed() / 1000.0);
 
-    SyncTaskList tasks;
-    auto job = std::make_unique<TSyncTask>();
+    JobList tasks;
+    auto job = std::make_unique<Job>();
     job->SyncName = QStringLiteral("Bench");
     job->LFolder.DeviceType = 1;
     job->LFolder.FolerAllName = work + "/left";
@@ -74,7 +74,7 @@ int main(int argc, char **argv)
     job->RFolder.FolerAllName = work + "/right";
     tasks.AddTask(std::move(job));
     NoPower power;
-    TCorvaneMain page(tasks, power);
+    JobPage page(tasks, power);
     page.SetProgramFolder(work + "/program");
     page.resize(1100, 760);
     page.show();

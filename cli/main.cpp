@@ -1,6 +1,6 @@
 #include "cli/CliOptions.h"
-#include "cli/TCliRun.h"
-#include "cli/TConsoleSink.h"
+#include "cli/CliRun.h"
+#include "cli/ConsoleSink.h"
 
 #include <QCoreApplication>
 #include <cstdio>
@@ -12,13 +12,13 @@ int main(int argc, char *argv[])
     const CliOptions options = CliOptions::Parse(app.arguments().mid(1));
     if (options.Help) {
         std::fputs(CliOptions::Usage().toUtf8().constData(), stdout);
-        return TCliRun::ExitDone;
+        return CliRun::ExitDone;
     }
     if (!options.Error.isEmpty()) {
         std::fprintf(stderr, "corvane-cli: %s\n%s", options.Error.toUtf8().constData(),
                      CliOptions::Usage().toUtf8().constData());
-        return TCliRun::ExitUsage;
+        return CliRun::ExitUsage;
     }
-    TConsoleSink sink(isatty(fileno(stderr)) != 0);
-    return TCliRun(options, sink).Execute();
+    ConsoleSink sink(isatty(fileno(stderr)) != 0);
+    return CliRun(options, sink).Execute();
 }

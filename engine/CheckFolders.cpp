@@ -1,7 +1,7 @@
 #include "engine/CheckFolders.h"
 
-#include "engine/TrimmedName.h"
-#include "model/TFolderSource.h"
+#include "folders/TrimmedName.h"
+#include "model/JobSide.h"
 
 #include <QDir>
 
@@ -20,7 +20,7 @@ QString FolderKey(const QString &path)
 
 }  // namespace
 
-int32_t CheckFolders(const TFolderSource &left, const TFolderSource &right)
+int32_t CheckFolders(const JobSide &left, const JobSide &right)
 {
     const QString &l = left.FolerAllName;
     const QString &r = right.FolerAllName;

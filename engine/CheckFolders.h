@@ -1,9 +1,9 @@
 #pragma once
 #include <cstdint>
 
-struct TFolderSource;
+struct JobSide;
 
 // The pre-check run before an analysis starts: 0 fine, 1 the two sides are the same
 // folder, 2 one local folder lies inside the other, 3 a side has no path.
-// TRunLog::PreCheckText gives the texts.
-int32_t CheckFolders(const TFolderSource &left, const TFolderSource &right);
+// RunLog::PreCheckText gives the texts.
+int32_t CheckFolders(const JobSide &left, const JobSide &right);

@@ -1,18 +1,18 @@
 #include "engine/DecisionRules.h"
 
-#include "folders/TFileAttri.h"
+#include "folders/FileEntry.h"
 
-void MarkChanges(TFileAttri &listingLevel, const TFileAttri &stateLevel)
+void MarkChanges(FileEntry &listingLevel, const FileEntry &stateLevel)
 {
     if (listingLevel.ChildCount == 0 || stateLevel.ChildCount == 0)
         return;
     for (int i = 0; i < listingLevel.ChildCount; ++i) {
-        TFileAttri &entry = *listingLevel.Child(i);
+        FileEntry &entry = *listingLevel.Child(i);
         const std::vector<int> *same = stateLevel.ChildrenNamed(entry.FileName);
         if (!same)
             continue;
         for (int k : *same) {
-            const TFileAttri &recorded = *stateLevel.Child(k);
+            const FileEntry &recorded = *stateLevel.Child(k);
             if (recorded.IsFolder != entry.IsFolder)
                 continue;
             if (entry.IsFolder) {
@@ -26,7 +26,7 @@ void MarkChanges(TFileAttri &listingLevel, const TFileAttri &stateLevel)
     }
 }
 
-TSyncAction DecideAction(const TFileAttri &left, const TFileAttri &right)
+SyncAction DecideAction(const FileEntry &left, const FileEntry &right)
 {
     const int32_t l = left.StateMark;
     const int32_t r = right.StateMark;
@@ -45,7 +45,7 @@ TSyncAction DecideAction(const TFileAttri &left, const TFileAttri &right)
     return saSame;
 }
 
-void CountFile(TFileAttri &target, int32_t action)
+void CountFile(FileEntry &target, int32_t action)
 {
     target.FileCount += 1;
     if (TravelsToLeft(action))

@@ -1,12 +1,12 @@
 #pragma once
-#include "engine/TSyncAction.h"
+#include "engine/SyncAction.h"
 
-class TFileAttri;
+class FileEntry;
 
 // Marks the files of a listing level (and, recursively, of its folders) against the
 // state-tree level at the same place.
-void MarkChanges(TFileAttri &listingLevel, const TFileAttri &stateLevel);
+void MarkChanges(FileEntry &listingLevel, const FileEntry &stateLevel);
 // The action of a paired couple, from their marks and times.
-TSyncAction DecideAction(const TFileAttri &left, const TFileAttri &right);
+SyncAction DecideAction(const FileEntry &left, const FileEntry &right);
 // Counts one compared file in target's FileCount and ToLeftCount/ToRightCount.
-void CountFile(TFileAttri &target, int32_t action);
+void CountFile(FileEntry &target, int32_t action);

@@ -1,6 +1,6 @@
 #include "folders/StateFile.h"
 
-#include "folders/TFileAttri.h"
+#include "folders/FileEntry.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -82,10 +82,10 @@ void AppendNumber(QByteArray &out, qlonglong value)
     out += QByteArray::number(value);
 }
 
-void SerializeChildren(QByteArray &out, const TFileAttri &parent)
+void SerializeChildren(QByteArray &out, const FileEntry &parent)
 {
     for (int i = 0; i < parent.ChildCount; ++i) {
-        const TFileAttri &e = *parent.Child(i);
+        const FileEntry &e = *parent.Child(i);
         AppendEscaped(out, e.FileName, true);
         out += ':';
         AppendNumber(out, e.ChildCount);
@@ -108,11 +108,11 @@ void SerializeChildren(QByteArray &out, const TFileAttri &parent)
 // keeps both this reader and the tree's destruction off the end of the stack.
 constexpr int MaxDepth = 4096;
 
-bool ParseEntries(const QList<QByteArray> &lines, qsizetype lineCount, TFileAttri &root,
+bool ParseEntries(const QList<QByteArray> &lines, qsizetype lineCount, FileEntry &root,
                   int32_t rootCount)
 {
     struct Level {
-        TFileAttri *parent;
+        FileEntry *parent;
         int32_t remaining;
     };
     std::vector<Level> stack;
@@ -130,18 +130,18 @@ bool ParseEntries(const QList<QByteArray> &lines, qsizetype lineCount, TFileAttr
         const QList<QByteArray> f = lines[cursor++].split(':');
         if (f.size() != 6)
             return false;
-        auto e = std::make_unique<TFileAttri>();
+        auto e = std::make_unique<FileEntry>();
         int32_t count = 0;
         if (!Unescape(f[0], e->FileName) || !ParseInteger(f[1], count) || !Unescape(f[2], e->FilePath)
             || !ParseInteger(f[3], e->FileTime) || !ParseInteger(f[4], e->FileSize)
             || !ParseInteger(f[5], e->FileAttr))
             return false;
-        TFileAttri *parent = top.parent;
+        FileEntry *parent = top.parent;
         if (e->FileSize == -1) {
             if (count < 0 || int(stack.size()) >= MaxDepth)
                 return false;
             e->IsFolder = 1;
-            TFileAttri *folder = parent->AddChild(std::move(e));
+            FileEntry *folder = parent->AddChild(std::move(e));
             stack.push_back({folder, count});  // invalidates top
         } else {
             parent->AddChild(std::move(e));
@@ -151,7 +151,7 @@ bool ParseEntries(const QList<QByteArray> &lines, qsizetype lineCount, TFileAttr
     return cursor == lineCount;
 }
 
-void Clear(TFileAttri &root)
+void Clear(FileEntry &root)
 {
     root.ClearChildren();
     root.Title.clear();
@@ -161,7 +161,7 @@ void Clear(TFileAttri &root)
 
 namespace StateFile {
 
-QByteArray Serialize(const TFileAttri &root)
+QByteArray Serialize(const FileEntry &root)
 {
     QByteArray out;
     // The header is split at its last "::" (the count has none), so only CR, LF and "*"
@@ -174,7 +174,7 @@ QByteArray Serialize(const TFileAttri &root)
     return out;
 }
 
-bool Parse(const QByteArray &text, TFileAttri &root)
+bool Parse(const QByteArray &text, FileEntry &root)
 {
     Clear(root);
     QList<QByteArray> lines = text.split('\n');
@@ -201,7 +201,7 @@ bool Parse(const QByteArray &text, TFileAttri &root)
     return true;
 }
 
-void ReadFile(const QString &path, TFileAttri &root)
+void ReadFile(const QString &path, FileEntry &root)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -211,7 +211,7 @@ void ReadFile(const QString &path, TFileAttri &root)
     Parse(file.readAll(), root);
 }
 
-bool WriteFile(const QString &path, const TFileAttri &root)
+bool WriteFile(const QString &path, const FileEntry &root)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
@@ -224,16 +224,16 @@ bool WriteFile(const QString &path, const TFileAttri &root)
     return file.commit();
 }
 
-TFileAttri *FindEntry(const QString &relativePath, TFileAttri &root)
+FileEntry *FindEntry(const QString &relativePath, FileEntry &root)
 {
     const qsizetype cut = relativePath.lastIndexOf(u'/');
     const QString fileName = relativePath.mid(cut + 1);
-    TFileAttri *level = &root;
+    FileEntry *level = &root;
     QString accumulated = QStringLiteral("/");
     if (cut > 0) {
         const QStringList folders = relativePath.left(cut).split(u'/', Qt::SkipEmptyParts);
         for (const QString &name : folders) {
-            TFileAttri *found = nullptr;
+            FileEntry *found = nullptr;
             if (const std::vector<int> *same = level->ChildrenNamed(name)) {
                 for (int i : *same) {
                     if (level->Child(i)->IsFolder == 1) {
@@ -243,7 +243,7 @@ TFileAttri *FindEntry(const QString &relativePath, TFileAttri &root)
                 }
             }
             if (!found) {
-                auto folder = std::make_unique<TFileAttri>();
+                auto folder = std::make_unique<FileEntry>();
                 folder->IsFolder = 1;
                 folder->FileName = name;
                 folder->FilePath = accumulated;
@@ -262,7 +262,7 @@ TFileAttri *FindEntry(const QString &relativePath, TFileAttri &root)
                 return level->Child(i);
         }
     }
-    auto file = std::make_unique<TFileAttri>();
+    auto file = std::make_unique<FileEntry>();
     file->FileName = fileName;
     return level->AddChild(std::move(file));
 }

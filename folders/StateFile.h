@@ -2,20 +2,20 @@
 #include <QByteArray>
 #include <QString>
 
-class TFileAttri;
+class FileEntry;
 
 // The state file of a side (local or FTP): a header "Title::count", then one line per entry
 // in pre-order, six ":"-separated fields, CR LF line ends. Recorded paths use "/".
 namespace StateFile {
 
-QByteArray Serialize(const TFileAttri &root);
+QByteArray Serialize(const FileEntry &root);
 // False for a malformed text; root is then left empty with an empty Title.
-bool Parse(const QByteArray &text, TFileAttri &root);
+bool Parse(const QByteArray &text, FileEntry &root);
 // A missing, empty or malformed file leaves root empty with an empty Title.
-void ReadFile(const QString &path, TFileAttri &root);
+void ReadFile(const QString &path, FileEntry &root);
 // Replaces path atomically; false (and the old file untouched) on failure.
-bool WriteFile(const QString &path, const TFileAttri &root);
+bool WriteFile(const QString &path, const FileEntry &root);
 // The file entry for relativePath ("/a/b.txt"), found or added with the folders along it.
-TFileAttri *FindEntry(const QString &relativePath, TFileAttri &root);
+FileEntry *FindEntry(const QString &relativePath, FileEntry &root);
 
 }  // namespace StateFile

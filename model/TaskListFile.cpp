@@ -1,5 +1,5 @@
 // The task list file: the jobs as XML, also the exchange format of exported task lists.
-#include "model/SyncTaskList.h"
+#include "model/JobList.h"
 
 #include "app/ExecutableFolder.h"
 
@@ -242,7 +242,7 @@ const char NewFileText[] = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<TaskLis
 
 }  // namespace
 
-SyncTaskList::LoadResult SyncTaskList::LoadTaskList(const QString &path)
+JobList::LoadResult JobList::LoadTaskList(const QString &path)
 {
     Clear();
     QFile file(path);
@@ -255,7 +255,7 @@ SyncTaskList::LoadResult SyncTaskList::LoadTaskList(const QString &path)
         return LoadResult::Unreadable;
     for (QDomElement e = doc.documentElement().firstChildElement(); !e.isNull();
          e = e.nextSiblingElement()) {
-        auto task = std::make_unique<TSyncTask>();
+        auto task = std::make_unique<Job>();
         TaskReader reader(e);
         VisitTask(reader, *task);
         if (!reader.Ok())
@@ -265,12 +265,12 @@ SyncTaskList::LoadResult SyncTaskList::LoadTaskList(const QString &path)
     return LoadResult::Complete;
 }
 
-bool SyncTaskList::SaveTaskList() const
+bool JobList::SaveTaskList() const
 {
     return SaveTaskList(ExecutableFolder() + QStringLiteral("tasklist.tkl"));
 }
 
-bool SyncTaskList::SaveTaskList(const QString &path) const
+bool JobList::SaveTaskList(const QString &path) const
 {
     QByteArray start = NewFileText;
     if (QFileInfo::exists(path)) {

@@ -110,42 +110,42 @@ QStringList BitNames(uint32_t mask, int count, const std::function<QString(int)>
 }
 
 // Shell test run by ExecCondition=: exit 0 on the days of a run, 1 (skip) on the others.
-QString IntervalCondition(const TTaskTrigger &t)
+QString IntervalCondition(const WorkItemTrigger &t)
 {
     const qint64 begin = DayNumber(t.BeginDate);
     // Today's local date, counted in days since 1970.
     const QString today = QStringLiteral("$(date -u -d $(date +%F) +%s) / 86400");
     QString expr;
-    if (t.TriggerType == TTaskTrigger::Daily)
+    if (t.TriggerType == WorkItemTrigger::Daily)
         expr = QStringLiteral("(%1 - %2) % %3").arg(today).arg(begin).arg(t.DaysInterval);
     else
         expr = QStringLiteral("((%1 + 3) / 7 - %2) % %3").arg(today).arg(WeekNumber(begin)).arg(t.WeeksInterval);
     return QStringLiteral("/bin/sh -c 'test $(( %1 )) -eq 0'").arg(expr);
 }
 
-bool NeedsCondition(const TTaskTrigger &t)
+bool NeedsCondition(const WorkItemTrigger &t)
 {
-    return (t.TriggerType == TTaskTrigger::Daily && t.DaysInterval > 1)
-        || (t.TriggerType == TTaskTrigger::Weekly && t.WeeksInterval > 1);
+    return (t.TriggerType == WorkItemTrigger::Daily && t.DaysInterval > 1)
+        || (t.TriggerType == WorkItemTrigger::Weekly && t.WeeksInterval > 1);
 }
 
-QString ValidationError(const TWorkItem &item)
+QString ValidationError(const WorkItem &item)
 {
-    const TTaskTrigger &t = item.Trigger;
+    const WorkItemTrigger &t = item.Trigger;
     if (!QFileInfo(item.ApplicationName).isAbsolute())
         return QStringLiteral("The program path is not absolute: %1").arg(item.ApplicationName);
     if (!t.BeginDate.isValid() || t.StartHour < 0 || t.StartHour > 23 || t.StartMinute < 0 || t.StartMinute > 59)
         return QStringLiteral("The start date or time is not valid.");
     switch (t.TriggerType) {
-    case TTaskTrigger::Daily:
+    case WorkItemTrigger::Daily:
         if (t.DaysInterval < 1)
             return QStringLiteral("The day interval is not valid.");
         break;
-    case TTaskTrigger::Weekly:
+    case WorkItemTrigger::Weekly:
         if (t.WeeksInterval < 1 || (t.DaysOfTheWeek & 0x7F) == 0 || (t.DaysOfTheWeek & ~0x7F))
             return QStringLiteral("The week interval or the days of the week are not valid.");
         break;
-    case TTaskTrigger::MonthlyDate:
+    case WorkItemTrigger::MonthlyDate:
         if ((t.DaysOfMonth & 0x7FFFFFFF) == 0 || (t.DaysOfMonth & ~0x7FFFFFFFu) || (t.Months & 0xFFF) == 0
             || (t.Months & ~0xFFF))
             return QStringLiteral("The days or months of the trigger are not valid.");
@@ -156,9 +156,9 @@ QString ValidationError(const TWorkItem &item)
     return {};
 }
 
-QString TimerText(const QString &name, const TWorkItem &item)
+QString TimerText(const QString &name, const WorkItem &item)
 {
-    const TTaskTrigger &t = item.Trigger;
+    const WorkItemTrigger &t = item.Trigger;
     QString s;
     QTextStream out(&s);
     out << "[Unit]\n"
@@ -185,7 +185,7 @@ QString TimerText(const QString &name, const TWorkItem &item)
     return s;
 }
 
-QString ServiceText(const TWorkItem &item)
+QString ServiceText(const WorkItem &item)
 {
     QString exec;
     if (SafeProgramPath(item.ApplicationName))
@@ -279,14 +279,14 @@ bool SchedulingAgent::ValidName(const QString &name)
     return true;
 }
 
-QString SchedulingAgent::CalendarOf(const TTaskTrigger &t)
+QString SchedulingAgent::CalendarOf(const WorkItemTrigger &t)
 {
     static const char *const WeekDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
     const QString time = QStringLiteral("%1:%2:00")
                              .arg(t.StartHour, 2, 10, QLatin1Char('0'))
                              .arg(t.StartMinute, 2, 10, QLatin1Char('0'));
     switch (t.TriggerType) {
-    case TTaskTrigger::Weekly: {
+    case WorkItemTrigger::Weekly: {
         // Monday first, as the manager prints them back.
         QStringList days;
         for (int i : {1, 2, 3, 4, 5, 6, 0})
@@ -294,7 +294,7 @@ QString SchedulingAgent::CalendarOf(const TTaskTrigger &t)
                 days << QLatin1String(WeekDays[i]);
         return days.join(QLatin1Char(',')) + QStringLiteral(" *-*-* ") + time;
     }
-    case TTaskTrigger::MonthlyDate: {
+    case WorkItemTrigger::MonthlyDate: {
         const auto number = [](int i) { return QString::number(i + 1); };
         const QString days = BitNames(t.DaysOfMonth, 31, number).join(QLatin1Char(','));
         const QString months = (t.Months & 0xFFF) == 0xFFF ? QStringLiteral("*")
@@ -325,7 +325,7 @@ bool SchedulingAgent::Exists(const QString &name) const
     return QFileInfo::exists(dir.filePath(name + TimerSuffix)) || QFileInfo::exists(dir.filePath(name + ServiceSuffix));
 }
 
-std::optional<TWorkItem> SchedulingAgent::Activate(const QString &name, QString *error) const
+std::optional<WorkItem> SchedulingAgent::Activate(const QString &name, QString *error) const
 {
     if (!ValidName(name)) {
         if (error)
@@ -343,12 +343,12 @@ std::optional<TWorkItem> SchedulingAgent::Activate(const QString &name, QString 
         return std::nullopt;
     const auto key = [&](const char *k) { return keys->value(KeyPrefix + QLatin1String(k)); };
 
-    TWorkItem item;
+    WorkItem item;
     item.ApplicationName = Decode(key("Application"));
     item.WorkingDirectory = Decode(key("WorkingDirectory"));
     item.Parameters = Decode(key("Parameters"));
     item.Comment = Decode(key("Comment"));
-    TTaskTrigger &t = item.Trigger;
+    WorkItemTrigger &t = item.Trigger;
     const auto type = ParseNumber(key("TriggerType"));
     const auto daysInterval = ParseNumber(key("DaysInterval"));
     const auto weeksInterval = ParseNumber(key("WeeksInterval"));
@@ -417,7 +417,7 @@ void SchedulingAgent::RemoveFiles(const QString &name) const
         QFile::remove(link.filePath());
 }
 
-bool SchedulingAgent::NewWorkItem(const QString &name, const TWorkItem &item, QString *error)
+bool SchedulingAgent::NewWorkItem(const QString &name, const WorkItem &item, QString *error)
 {
     if (!ValidName(name)) {
         if (error)

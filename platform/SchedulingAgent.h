@@ -1,5 +1,5 @@
 #pragma once
-#include "platform/TWorkItem.h"
+#include "platform/WorkItem.h"
 
 #include <QString>
 #include <QStringList>
@@ -25,18 +25,18 @@ public:
     // True when either unit file of that name exists, the item's or anyone else's.
     bool Exists(const QString &name) const;
     // The item as its files hold it; none, with the reason in error, when they cannot be read.
-    std::optional<TWorkItem> Activate(const QString &name, QString *error = nullptr) const;
+    std::optional<WorkItem> Activate(const QString &name, QString *error = nullptr) const;
     // Writes the unit files, reloads the manager and enables and starts the timer. An
     // existing name is refused. On any failure nothing of the item is left behind and error
     // holds the manager's own text.
-    bool NewWorkItem(const QString &name, const TWorkItem &item, QString *error = nullptr);
+    bool NewWorkItem(const QString &name, const WorkItem &item, QString *error = nullptr);
     // Stops and disables the timer, then removes both files. When the manager cannot do
     // that the item stays as it was.
     bool Delete(const QString &name, QString *error = nullptr);
 
     // The OnCalendar= expression of a trigger; intervals above one are checked by the
     // service's start condition instead, since a calendar cannot count from a start date.
-    static QString CalendarOf(const TTaskTrigger &trigger);
+    static QString CalendarOf(const WorkItemTrigger &trigger);
     static bool ValidName(const QString &name);
 
 private:

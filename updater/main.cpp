@@ -1,13 +1,13 @@
 #include "app/ExecutableFolder.h"
-#include "updater/TMainForm.h"
+#include "updater/UpdaterWindow.h"
 
 #include <QApplication>
 
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(TMainForm::ApplicationTitle);
-    TMainForm form(ExecutableFolder());
+    QApplication::setApplicationName(UpdaterWindow::ApplicationTitle);
+    UpdaterWindow form(ExecutableFolder());
     form.show();
     return app.exec();
 }

@@ -1,5 +1,5 @@
 #include "app/ProductInfo.h"
-#include "app/TMyRegistryInfo.h"
+#include "app/Settings.h"
 #include "platform/Registry.h"
 #include "tests/support/TempConfigHome.h"
 
@@ -22,7 +22,7 @@ private Q_SLOTS:
 
     void firstStartWritesDefaults()
     {
-        TMyRegistryInfo info;
+        Settings info;
         LoadSettings(info);
         QCOMPARE(info.CheckUpdate, false);
         QCOMPARE(info.HelpURL, QString::fromLatin1(ProductInfo::DefaultHelpURL));
@@ -61,7 +61,7 @@ private Q_SLOTS:
             key.WriteString(QStringLiteral("HelpURL"), QStringLiteral("http://help.local/help/"));
             key.WriteDword(QStringLiteral("len_down"), 9);
         }
-        TMyRegistryInfo info;
+        Settings info;
         LoadSettings(info);
         QCOMPARE(info.CheckUpdate, expected);
         QCOMPARE(info.HelpURL, QStringLiteral("http://help.local/help/"));
@@ -80,7 +80,7 @@ private Q_SLOTS:
             QVERIFY(key.Open(RegistryHive::CurrentUser, Key, true));
             key.WriteString(QStringLiteral("len_up"), QStringLiteral("three"));
         }
-        TMyRegistryInfo info;
+        Settings info;
         LoadSettings(info);
         QCOMPARE(info.len_up, 1);
         RegistryKey key;
@@ -95,7 +95,7 @@ private Q_SLOTS:
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.close();
         qputenv("XDG_CONFIG_HOME", blocker.toUtf8());
-        TMyRegistryInfo info;
+        Settings info;
         LoadSettings(info);
         QCOMPARE(info.CheckUpdate, false);
         QVERIFY(info.HelpURL.isEmpty());

@@ -1,5 +1,5 @@
 #include "engine/JobNameCheck.h"
-#include "model/SyncTaskList.h"
+#include "model/JobList.h"
 #include "tests/support/TestFiles.h"
 
 #include <QDate>
@@ -31,16 +31,16 @@ Outcome RunCli(const QStringList &args, const QString &program = QStringLiteral(
     return o;
 }
 
-void AddJob(SyncTaskList &list, const QString &name, const QString &left, const QString &right)
+void AddJob(JobList &list, const QString &name, const QString &left, const QString &right)
 {
-    auto job = std::make_unique<TSyncTask>();
+    auto job = std::make_unique<Job>();
     job->SyncName = name;
     job->SyncID = name;
     job->LFolder.DeviceType = 1;
     job->LFolder.FolerAllName = left;
     job->RFolder.DeviceType = right.startsWith("ftp://") ? 3 : 1;
     job->RFolder.FolerAllName = right;
-    job->IncludeFilter = job->ExcludeFilter = TFilterBounds();
+    job->IncludeFilter = job->ExcludeFilter = FilterBounds();
     list.AddTask(std::move(job));
 }
 
@@ -62,7 +62,7 @@ private Q_SLOTS:
         QVERIFY(TestFiles::Write(Path("left/a.txt"), "a", 1500000000));
         QVERIFY(TestFiles::Write(Path("left/x/y.txt"), "y", 1500000000));
         QVERIFY(TestFiles::Write(Path("blocked/x"), "a file where the left has a folder", 1500000000));
-        SyncTaskList list;
+        JobList list;
         AddJob(list, "Plain", Path("left"), Path("right"));
         AddJob(list, "Blocked", Path("left"), Path("blocked"));
         AddJob(list, "Same", Path("left"), Path("left"));

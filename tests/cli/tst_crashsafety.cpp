@@ -1,6 +1,6 @@
-#include "engine/TJobLock.h"
-#include "folders/TSafeCopy.h"
-#include "model/SyncTaskList.h"
+#include "engine/JobLock.h"
+#include "folders/SafeCopy.h"
+#include "model/JobList.h"
 #include "tests/support/FtpServerFixture.h"
 #include "tests/support/TestFiles.h"
 
@@ -107,8 +107,8 @@ class TestCrashSafety : public QObject {
     // One job "Job" between left/ and the server's /pub (or right/).
     void WriteTaskList()
     {
-        SyncTaskList list;
-        auto job = std::make_unique<TSyncTask>();
+        JobList list;
+        auto job = std::make_unique<Job>();
         job->SyncName = job->SyncID = "Job";
         job->LFolder.DeviceType = 1;
         job->LFolder.FolerAllName = Left();
@@ -118,7 +118,7 @@ class TestCrashSafety : public QObject {
             job->RFolder.DeviceType = 1;
             job->RFolder.FolerAllName = Right();
         }
-        job->IncludeFilter = job->ExcludeFilter = TFilterBounds();
+        job->IncludeFilter = job->ExcludeFilter = FilterBounds();
         list.AddTask(std::move(job));
         m_taskList = m_dir.filePath("tasks.tkl");
         QVERIFY(list.SaveTaskList(m_taskList));
@@ -197,7 +197,7 @@ private Q_SLOTS:
         const Outcome analysed = RunCli(Args({"analyze", "Job", "--rows"}));
         QCOMPARE(analysed.exit, 0);
         const QString targetPath = ftp && toRight ? "/pub/d/f.bin" : target;
-        QCOMPARE(analysed.out.filter("Interrupted copy"), QStringList{TSafeCopy::UndoneText(targetPath)});
+        QCOMPARE(analysed.out.filter("Interrupted copy"), QStringList{SafeCopy::UndoneText(targetPath)});
         QCOMPARE(Rows(analysed.out), QStringList{toRight ? "ROW\t4\t2\td/f.bin" : "ROW\t3\t1\td/f.bin"});
         QCOMPARE(TemporaryFiles(Left()) + TemporaryFiles(Right()), QStringList{});
 
@@ -234,7 +234,7 @@ private Q_SLOTS:
 
         const Outcome analysed = RunCli(Args({"analyze", "Job", "--rows"}));
         QCOMPARE(analysed.exit, 0);
-        QCOMPARE(analysed.out.filter("Interrupted copy"), QStringList{TSafeCopy::UndoneText(Right("f.bin"))});
+        QCOMPARE(analysed.out.filter("Interrupted copy"), QStringList{SafeCopy::UndoneText(Right("f.bin"))});
         QCOMPARE(TestFiles::Read(Right("f.bin")), QByteArray("old"));
         QCOMPARE(UserFiles(Right()), (QStringList{"f.bin", "report.p"}));
         QCOMPARE(TestFiles::Read(Right("report.p")), QByteArray("the user's own report.p"));
@@ -262,7 +262,7 @@ private Q_SLOTS:
 
         const Outcome second = RunCli(Args({"sync", "Job"}));
         QCOMPARE(second.exit, 2);
-        QCOMPARE(second.out, (QStringList{"Loading Files......", TJobLock::RefusedText("Job")}));
+        QCOMPARE(second.out, (QStringList{"Loading Files......", JobLock::RefusedText("Job")}));
 
         QCOMPARE(::kill(pid_t(first.processId()), SIGINT), 0);
         const Outcome interrupted = Finish(first);

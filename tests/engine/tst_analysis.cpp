@@ -1,10 +1,10 @@
 #include "app/DosDateTime.h"
+#include "engine/Analysis.h"
+#include "engine/AnalysisResult.h"
 #include "engine/CheckFolders.h"
-#include "engine/TAnalysisResult.h"
-#include "engine/TFileAnalyze.h"
-#include "engine/TPairing.h"
-#include "folders/TFileAttri.h"
-#include "model/TSyncTask.h"
+#include "engine/Pairing.h"
+#include "folders/FileEntry.h"
+#include "model/Job.h"
 #include "tests/support/RecordingListener.h"
 #include "tests/support/TestFiles.h"
 
@@ -15,35 +15,35 @@ namespace {
 
 // "dir/sub/name@time" adds the folders along the path and the file; names are used as
 // written, blanks included.
-void AddPath(TFileAttri &root, const QString &entry)
+void AddPath(FileEntry &root, const QString &entry)
 {
     const qsizetype at = entry.lastIndexOf(QLatin1Char('@'));
     const QStringList parts = entry.left(at).split(QLatin1Char('/'));
-    TFileAttri *level = &root;
+    FileEntry *level = &root;
     for (qsizetype i = 0; i + 1 < parts.size(); ++i) {
-        TFileAttri *next = nullptr;
+        FileEntry *next = nullptr;
         for (int c = 0; c < level->ChildCount && !next; ++c)
             if (level->Child(c)->IsFolder && level->Child(c)->FileName == parts[i])
                 next = level->Child(c);
         if (!next) {
-            auto folder = std::make_unique<TFileAttri>();
+            auto folder = std::make_unique<FileEntry>();
             folder->IsFolder = 1;
             folder->FileName = parts[i];
             next = level->AddChild(std::move(folder));
         }
         level = next;
     }
-    auto file = std::make_unique<TFileAttri>();
+    auto file = std::make_unique<FileEntry>();
     file->FileName = parts.last();
     file->FilePath = entry.left(at);
     file->FileTime = entry.mid(at + 1).toInt();
     level->AddChild(std::move(file));
 }
 
-void Dump(const TFileAttri &level, const QString &indent, QStringList &out)
+void Dump(const FileEntry &level, const QString &indent, QStringList &out)
 {
     for (int i = 0; i < level.ChildCount; ++i) {
-        const TFileAttri &r = *level.Child(i);
+        const FileEntry &r = *level.Child(i);
         if (r.PairIsFolder) {
             out << QStringLiteral("%1%2/ %3 L%4 R%5 F%6").arg(indent, r.Title).arg(r.ActionCode)
                        .arg(r.ToLeftCount).arg(r.ToRightCount).arg(r.FileCount);
@@ -54,23 +54,23 @@ void Dump(const TFileAttri &level, const QString &indent, QStringList &out)
     }
 }
 
-QString Counts(const TFileAttri &r)
+QString Counts(const FileEntry &r)
 {
     return QStringLiteral("L%1 R%2 F%3").arg(r.ToLeftCount).arg(r.ToRightCount).arg(r.FileCount);
 }
 
 struct Paired {
-    TFileAttri left, right, result;
+    FileEntry left, right, result;
     bool complete = false;
 };
 
-void Pair(Paired &p, const QStringList &left, const QStringList &right, TSyncTask &job, RecordingListener &listener)
+void Pair(Paired &p, const QStringList &left, const QStringList &right, Job &job, RecordingListener &listener)
 {
     for (const QString &s : left)
         AddPath(p.left, s);
     for (const QString &s : right)
         AddPath(p.right, s);
-    TPairing pairing(job, listener);
+    Pairing pairing(job, listener);
     p.complete = pairing.PairLevel(p.left, p.right, p.result);
 }
 
@@ -123,7 +123,7 @@ private Q_SLOTS:
     {
         QFETCH(QStringList, left);
         QFETCH(QStringList, right);
-        TSyncTask job;
+        Job job;
         RecordingListener listener;
         Paired p;
         Pair(p, left, right, job, listener);
@@ -137,7 +137,7 @@ private Q_SLOTS:
 
     void cancelEndsTheLevelsWithoutTheirProgress()
     {
-        TSyncTask job;
+        Job job;
         RecordingListener listener;
         listener.onEvent = [&](const QString &) { job.CancelFlag = 1; };
         Paired p;
@@ -177,7 +177,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, left);
         QFETCH(QString, right);
-        TFolderSource l, r;
+        JobSide l, r;
         l.DeviceType = left.startsWith("ftp:") ? 3 : 1;
         r.DeviceType = right.startsWith("ftp:") ? 3 : 1;
         l.FolerAllName = left;
@@ -206,14 +206,14 @@ private Q_SLOTS:
         QVERIFY(TestFiles::Write(dir.filePath("left/d/b.txt"), "b", 1600000000));
         QVERIFY(TestFiles::Write(dir.filePath("right/a.txt"), "a", 1600000000));
         QVERIFY(TestFiles::Write(dir.filePath("file"), "not a folder"));
-        TSyncTask job;
+        Job job;
         job.SyncName = "Job";
         job.LFolder.DeviceType = job.RFolder.DeviceType = 1;
         job.LFolder.FolerAllName = dir.filePath(left);
         job.RFolder.FolerAllName = dir.filePath(right);
         RecordingListener listener;
-        TAnalysisResult result;
-        TFileAnalyze(job, listener, result).Execute();
+        AnalysisResult result;
+        Analysis(job, listener, result).Execute();
         QTEST(listener.Events(), "events");
         QCOMPARE(result.Reached, listener.Events("C").isEmpty());
         QCOMPARE(result.Completed, result.Reached);
@@ -243,19 +243,19 @@ private Q_SLOTS:
         QVERIFY(TestFiles::Write(dir.filePath("right/d/both.txt"), "the right copy", RightTime));
         QVERIFY(TestFiles::Write(dir.filePath("left/d/left.txt"), "left copy", LeftTime));
         QVERIFY(TestFiles::Write(dir.filePath("right/right.txt"), "the right copy", RightTime));
-        TSyncTask job;
+        Job job;
         job.SyncName = "Job";
         job.LFolder.DeviceType = job.RFolder.DeviceType = 1;
         job.LFolder.FolerAllName = dir.filePath("left");
         job.RFolder.FolerAllName = dir.filePath("right");
         RecordingListener listener;
-        TAnalysisResult result;
-        TFileAnalyze(job, listener, result).Execute();
+        AnalysisResult result;
+        Analysis(job, listener, result).Execute();
         QVERIFY(result.Completed);
 
-        const TFileAttri *record = result.ResultRoot.get();
+        const FileEntry *record = result.ResultRoot.get();
         for (const QString &part : name.split('/')) {
-            const TFileAttri *next = nullptr;
+            const FileEntry *next = nullptr;
             for (int i = 0; i < record->ChildCount && !next; ++i)
                 if (record->Child(i)->Title == part)
                     next = record->Child(i);

@@ -1,22 +1,22 @@
 #include "engine/DecisionRules.h"
+#include "folders/FileEntry.h"
 #include "folders/StateFile.h"
-#include "folders/TFileAttri.h"
 
 #include <QtTest>
 
 namespace {
 
 // Trees written as state-file text: a size of -1 makes a folder, the fourth field is the time.
-void Build(const QByteArray &text, TFileAttri &root)
+void Build(const QByteArray &text, FileEntry &root)
 {
     QVERIFY2(StateFile::Parse(text, root), text.constData());
 }
 
 // "path=mark" for every file of a listing, in pre-order.
-void Marks(const TFileAttri &level, const QString &prefix, QStringList &out)
+void Marks(const FileEntry &level, const QString &prefix, QStringList &out)
 {
     for (int i = 0; i < level.ChildCount; ++i) {
-        const TFileAttri &e = *level.Child(i);
+        const FileEntry &e = *level.Child(i);
         if (e.IsFolder) {
             QCOMPARE(e.StateMark, 0);
             Marks(e, prefix + e.FileName + "/", out);
@@ -72,7 +72,7 @@ private Q_SLOTS:
         QFETCH(int, leftTime);
         QFETCH(int, rightTime);
         QFETCH(int, action);
-        TFileAttri l, r;
+        FileEntry l, r;
         l.StateMark = leftMark;
         r.StateMark = rightMark;
         l.FileTime = leftTime;
@@ -127,7 +127,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, listing);
         QFETCH(QByteArray, state);
         QFETCH(QStringList, marks);
-        TFileAttri l, s;
+        FileEntry l, s;
         Build(listing, l);
         Build(state, s);
         MarkChanges(l, s);
@@ -139,7 +139,7 @@ private Q_SLOTS:
     void markSeesEntriesAddedAfterALookup()
     {
         // The name index is built on first use; records added later must still be found.
-        TFileAttri listing, state;
+        FileEntry listing, state;
         Build("L::2\r\nx:0:/x:5:1:32\r\ny:0:/y:6:1:32\r\n", listing);
         Build("S::1\r\nx:0:/x:5:1:32\r\n", state);
         MarkChanges(listing, state);
@@ -167,7 +167,7 @@ private Q_SLOTS:
         QFETCH(int, action);
         QFETCH(int, toLeft);
         QFETCH(int, toRight);
-        TFileAttri target;
+        FileEntry target;
         target.FileCount = 4;
         target.ToLeftCount = 2;
         target.ToRightCount = 3;

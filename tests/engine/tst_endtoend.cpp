@@ -1,12 +1,12 @@
 #include "app/DosDateTime.h"
-#include "engine/TAnalysisResult.h"
-#include "engine/TFileAnalyze.h"
-#include "engine/TFileSync.h"
-#include "engine/TRowTree.h"
-#include "engine/TSyncAction.h"
+#include "engine/Analysis.h"
+#include "engine/AnalysisResult.h"
+#include "engine/RowTree.h"
+#include "engine/SyncAction.h"
+#include "engine/Synchronisation.h"
+#include "folders/FileEntry.h"
 #include "folders/StateFile.h"
-#include "folders/TFileAttri.h"
-#include "model/TSyncTask.h"
+#include "model/Job.h"
 #include "tests/support/FtpServerFixture.h"
 #include "tests/support/RecordingListener.h"
 #include "tests/support/TestFiles.h"
@@ -20,10 +20,10 @@ constexpr int64_t Old = 1500000000;  // even seconds: packed times keep two-seco
 constexpr int64_t Newer = 1600000000;
 constexpr int64_t Newest = 1700000000;
 
-void DumpRows(const TSyncNode &node, const QString &prefix, QStringList &out)
+void DumpRows(const Row &node, const QString &prefix, QStringList &out)
 {
     for (int i = 0; i < node.ChildCount(); ++i) {
-        const TSyncNode &c = *node.Child(i);
+        const Row &c = *node.Child(i);
         if (c.Data.Kind == 1)
             DumpRows(c, prefix + c.Data.Name + "/", out);
         else
@@ -40,9 +40,9 @@ class TestEndToEnd : public QObject {
 
     QTemporaryDir m_dir;  // left/, right/ (local kind), program/
     std::unique_ptr<FtpServerFixture> m_server;
-    std::unique_ptr<TSyncTask> m_job;
-    std::unique_ptr<TAnalysisResult> m_result;
-    std::unique_ptr<TRowTree> m_rows;
+    std::unique_ptr<Job> m_job;
+    std::unique_ptr<AnalysisResult> m_result;
+    std::unique_ptr<RowTree> m_rows;
 
     QString Left(const QString &rel = {}) const { return m_dir.filePath("left") + (rel.isEmpty() ? "" : "/" + rel); }
     // Where the right side's files lie on disk (for the FTP kind, below the server's root).
@@ -56,7 +56,7 @@ class TestEndToEnd : public QObject {
     {
         QFETCH_GLOBAL(bool, ftp);
         QVERIFY(QDir().mkpath(Left()));
-        m_job = std::make_unique<TSyncTask>();
+        m_job = std::make_unique<Job>();
         m_job->SyncName = "Job";
         m_job->LFolder.DeviceType = 1;
         m_job->LFolder.FolerAllName = Left();
@@ -76,21 +76,21 @@ class TestEndToEnd : public QObject {
     QStringList Analyse()
     {
         m_job->CancelFlag = 0;
-        m_result = std::make_unique<TAnalysisResult>();
+        m_result = std::make_unique<AnalysisResult>();
         RecordingListener listener;
-        TFileAnalyze(*m_job, listener, *m_result).Execute();
-        m_rows = std::make_unique<TRowTree>(*m_job);
-        m_rows->BuildView(*m_result->ResultRoot, TRowTree::ModeChanges);
+        Analysis(*m_job, listener, *m_result).Execute();
+        m_rows = std::make_unique<RowTree>(*m_job);
+        m_rows->BuildView(*m_result->ResultRoot, RowTree::ModeChanges);
         QStringList rows;
         DumpRows(*m_rows->RootNode(), QString(), rows);
         rows.sort();
         return rows;
     }
 
-    QStringList Sync(RecordingListener &listener, int *errors = nullptr, TAnalysisResult *result = nullptr)
+    QStringList Sync(RecordingListener &listener, int *errors = nullptr, AnalysisResult *result = nullptr)
     {
         m_job->CancelFlag = 0;
-        TFileSync sync(*m_rows, result ? *result : *m_result, m_dir.filePath("program"), listener, *m_job);
+        Synchronisation sync(*m_rows, result ? *result : *m_result, m_dir.filePath("program"), listener, *m_job);
         sync.Execute();
         if (errors)
             *errors = sync.ErrorCount();
@@ -195,7 +195,7 @@ private Q_SLOTS:
         QCOMPARE(TestFiles::FilesBelow(Right()).filter(".p"), QStringList{});
         QCOMPARE(TestFiles::Read(Right("z.txt")), QByteArray("z"));
         // Failed rows keep their proposal for another try.
-        const TSyncNode &root = *m_rows->RootNode();
+        const Row &root = *m_rows->RootNode();
         for (int i = 0; i < root.ChildCount(); ++i) {
             const bool failed = root.Child(i)->Data.Name == "m.txt" || root.Child(i)->Data.Name == "r.txt";
             QCOMPARE(root.Child(i)->Data.DirectImage, failed ? 6 : 16);
@@ -260,7 +260,7 @@ private Q_SLOTS:
         QVERIFY(TestFiles::Write(Left("b.txt"), "b", Old));
         QCOMPARE(Analyse(), (QStringList{"a/new.txt 1 2", "b.txt 1 2"}));
 
-        TAnalysisResult notRun;
+        AnalysisResult notRun;
         if (cancelled) {
             // Stopped once the level "a" (present on both sides) has been paired: the rows
             // then hold at least a/new.txt.
@@ -269,12 +269,12 @@ private Q_SLOTS:
                 if (e.startsWith("P 0 "))
                     m_job->CancelFlag = 1;
             };
-            TFileAnalyze(*m_job, analysis, notRun).Execute();
+            Analysis(*m_job, analysis, notRun).Execute();
             QVERIFY(notRun.Reached);
             QVERIFY(!notRun.Completed);
             m_job->CancelFlag = 0;  // the fill of the rows stops at a cancel too
-            m_rows = std::make_unique<TRowTree>(*m_job);
-            m_rows->BuildView(*notRun.ResultRoot, TRowTree::ModeChanges);
+            m_rows = std::make_unique<RowTree>(*m_job);
+            m_rows->BuildView(*notRun.ResultRoot, RowTree::ModeChanges);
             QStringList partial;
             DumpRows(*m_rows->RootNode(), QString(), partial);
             QVERIFY2(partial.contains("a/new.txt 1 2"), qPrintable(partial.join(",")));
@@ -298,21 +298,21 @@ private Q_SLOTS:
         RecordingListener listener;
         QCOMPARE(Sync(listener).size(), 2);
 
-        TFileAttri left;
+        FileEntry left;
         StateFile::ReadFile(Left("__FileSync__/Job"), left);
         QCOMPARE(left.Title, Left());
-        TFileAttri right;
+        FileEntry right;
         if (m_server)
             StateFile::ReadFile(Right("__FileSync__/Job"), right);
         for (const QString rel : {"up.txt", "docs/down.txt"}) {
-            const TFileAttri *entry = StateFile::FindEntry("/" + rel, left);
+            const FileEntry *entry = StateFile::FindEntry("/" + rel, left);
             const QFileInfo onDisk(Left(rel));
             QCOMPARE(entry->FilePath, "/" + rel);
             QCOMPARE(entry->FileSize, onDisk.size());
             QCOMPARE(entry->FileTime, DosDateTime::FromEpochSeconds(onDisk.lastModified().toSecsSinceEpoch()));
             if (!m_server)
                 continue;
-            const TFileAttri *remote = StateFile::FindEntry("/" + rel, right);
+            const FileEntry *remote = StateFile::FindEntry("/" + rel, right);
             QCOMPARE(remote->FilePath, "/pub/" + rel);
             QCOMPARE(remote->FileSize, QFileInfo(Right(rel)).size());
             QCOMPARE(remote->FileTime,
@@ -383,7 +383,7 @@ private Q_SLOTS:
         QCOMPARE(TestFiles::Read(Left("locked/m.txt")), QByteArray("left m"));
         QCOMPARE(QFileInfo(Left("locked/m.txt")).lastModified().toSecsSinceEpoch(), Old);
         QCOMPARE(TestFiles::FilesBelow(Left("locked")), QStringList{"m.txt"});
-        TFileAttri left;
+        FileEntry left;
         StateFile::ReadFile(Left("__FileSync__/Job"), left);
         QCOMPARE(left.ChildCount, 0);
     }
@@ -417,9 +417,9 @@ private Q_SLOTS:
         QVERIFY(TestFiles::Write(Left("s.txt"), "same", Old));
         QVERIFY(TestFiles::Write(Right("s.txt"), "same", Old));
         Analyse();
-        m_rows = std::make_unique<TRowTree>(*m_job);
-        m_rows->BuildView(*m_result->ResultRoot, TRowTree::ModeAll);
-        TSyncNode &root = *m_rows->RootNode();
+        m_rows = std::make_unique<RowTree>(*m_job);
+        m_rows->BuildView(*m_result->ResultRoot, RowTree::ModeAll);
+        Row &root = *m_rows->RootNode();
         QCOMPARE(root.ChildCount(), 2);
         for (int i = 0; i < root.ChildCount(); ++i)
             root.Child(i)->Data.Direction = root.Child(i)->Data.Name == "m.txt" ? 1 : 2;
@@ -437,7 +437,7 @@ private Q_SLOTS:
         QVERIFY(TestFiles::Write(Right("fine.txt"), "fine", Old));
         QVERIFY(TestFiles::Write(m_server->root() + "/outside.txt", "from outside", Old));
         QCOMPARE(Analyse(), QStringList{"fine.txt 2 1"});
-        TSyncNodeData hostile;
+        RowRecord hostile;
         hostile.Name = "outside.txt";
         hostile.RightPath = "/pub/../outside.txt";
         RowValues::ApplyProposal(hostile, saRightOnly);

@@ -1,9 +1,9 @@
-#include "engine/TAnalysisResult.h"
-#include "engine/TFileAnalyze.h"
-#include "engine/TFileSync.h"
-#include "engine/TRowTree.h"
-#include "engine/TSyncNode.h"
-#include "model/TSyncTask.h"
+#include "engine/Analysis.h"
+#include "engine/AnalysisResult.h"
+#include "engine/Row.h"
+#include "engine/RowTree.h"
+#include "engine/Synchronisation.h"
+#include "model/Job.h"
 #include "tests/support/FtpServerFixture.h"
 #include "tests/support/RecordingListener.h"
 #include "tests/support/TestFiles.h"
@@ -25,7 +25,7 @@ struct Round {
     qsizetype Download = 0;
 };
 
-int FileRows(const TSyncNode &node)
+int FileRows(const Row &node)
 {
     int count = 0;
     for (int i = 0; i < node.ChildCount(); ++i)
@@ -45,7 +45,7 @@ class TestFtpRoundTrips : public QObject {
     QTemporaryDir m_dir;
     std::unique_ptr<FtpServerFixture> m_server;
 
-    void SetUpJob(TSyncTask &job, const QString &name, const QString &left) const
+    void SetUpJob(Job &job, const QString &name, const QString &left) const
     {
         job.SyncName = name;
         job.LFolder.DeviceType = 1;
@@ -54,21 +54,21 @@ class TestFtpRoundTrips : public QObject {
     }
 
     // Analyses job; the rows to copy are left in rows. Returns how many files differ.
-    static int Analyse(TSyncTask &job, TAnalysisResult &result, std::unique_ptr<TRowTree> &rows)
+    static int Analyse(Job &job, AnalysisResult &result, std::unique_ptr<RowTree> &rows)
     {
         RecordingListener listener;
         result.Reset();
-        TFileAnalyze(job, listener, result).Execute();
-        rows = std::make_unique<TRowTree>(job);
-        rows->BuildView(*result.ResultRoot, TRowTree::ModeChanges);
+        Analysis(job, listener, result).Execute();
+        rows = std::make_unique<RowTree>(job);
+        rows->BuildView(*result.ResultRoot, RowTree::ModeChanges);
         return result.Completed ? FileRows(*rows->RootNode()) : -1;
     }
 
-    qsizetype Sync(TSyncTask &job, TAnalysisResult &result, TRowTree &rows, int *errors = nullptr)
+    qsizetype Sync(Job &job, AnalysisResult &result, RowTree &rows, int *errors = nullptr)
     {
         RecordingListener listener;
         const qsizetype before = m_server->commands().size();
-        TFileSync sync(rows, result, m_dir.filePath("program"), listener, job);
+        Synchronisation sync(rows, result, m_dir.filePath("program"), listener, job);
         sync.Execute();
         if (errors)
             *errors = sync.ErrorCount();
@@ -96,11 +96,11 @@ class TestFtpRoundTrips : public QObject {
             for (int i = 0; i < perFolder; ++i)
                 TestFiles::Write(QStringLiteral("%1/f%2/n%3.txt").arg(left).arg(f).arg(i),
                                  QByteArray(10 + i, 'a' + char(f)), Old);
-        TSyncTask up, back;
+        Job up, back;
         SetUpJob(up, "Up", left);
         SetUpJob(back, "Down", down);
-        TAnalysisResult result;
-        std::unique_ptr<TRowTree> rows;
+        AnalysisResult result;
+        std::unique_ptr<RowTree> rows;
 
         Analyse(up, result, rows);
         round.Upload = Sync(up, result, *rows);
@@ -190,10 +190,10 @@ private Q_SLOTS:
         const QString server = m_server->root() + "/pub/d/c.txt";
         QVERIFY(TestFiles::Write(server, "first!", Old));
         QVERIFY(QDir().mkpath(m_dir.filePath("left")));
-        TSyncTask job;
+        Job job;
         SetUpJob(job, "Job", m_dir.filePath("left"));
-        TAnalysisResult result;
-        std::unique_ptr<TRowTree> rows;
+        AnalysisResult result;
+        std::unique_ptr<RowTree> rows;
         Analyse(job, result, rows);
         QVERIFY(TestFiles::Write(server, now, Newer));
         int errors = -1;
@@ -210,10 +210,10 @@ private Q_SLOTS:
         const QString left = m_dir.filePath("left");
         QVERIFY(TestFiles::Write(m_server->root() + "/pub/d/gone.txt", "old", Old));
         QVERIFY(TestFiles::Write(left + "/d/gone.txt", "new and longer", Newer));
-        TSyncTask job;
+        Job job;
         SetUpJob(job, "Job", left);
-        TAnalysisResult result;
-        std::unique_ptr<TRowTree> rows;
+        AnalysisResult result;
+        std::unique_ptr<RowTree> rows;
         QCOMPARE(Analyse(job, result, rows), 1);
         QVERIFY(QFile::remove(m_server->root() + "/pub/d/gone.txt"));
         int errors = -1;
@@ -246,10 +246,10 @@ private Q_SLOTS:
             QVERIFY(TestFiles::Write(m_server->root() + "/pub/e/there.txt", "there", Old));
         QVERIFY(TestFiles::Write(left + "/e/mine.txt", "mine", Old));
         QVERIFY(TestFiles::Write(left + "/e/other.txt", "other", Old));
-        TSyncTask job;
+        Job job;
         SetUpJob(job, "Job", left);
-        TAnalysisResult result;
-        std::unique_ptr<TRowTree> rows;
+        AnalysisResult result;
+        std::unique_ptr<RowTree> rows;
         Analyse(job, result, rows);
         QVERIFY(TestFiles::Write(m_server->root() + "/pub/e/mine.txt", "theirs", Old));
         int errors = -1;

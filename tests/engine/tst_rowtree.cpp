@@ -1,15 +1,15 @@
-#include "engine/TRowTree.h"
-#include "engine/TSyncAction.h"
-#include "folders/TFileAttri.h"
-#include "model/TSyncTask.h"
+#include "engine/RowTree.h"
+#include "engine/SyncAction.h"
+#include "folders/FileEntry.h"
+#include "model/Job.h"
 
 #include <QtTest>
 
 namespace {
 
-TFileAttri *Add(TFileAttri &parent, const QString &title, int32_t action, bool folder = false)
+FileEntry *Add(FileEntry &parent, const QString &title, int32_t action, bool folder = false)
 {
-    auto r = std::make_unique<TFileAttri>();
+    auto r = std::make_unique<FileEntry>();
     r->Title = title;
     r->ActionCode = action;
     r->PairIsFolder = folder ? 1 : 0;
@@ -17,10 +17,10 @@ TFileAttri *Add(TFileAttri &parent, const QString &title, int32_t action, bool f
     return parent.AddChild(std::move(r));
 }
 
-TFileAttri *Folder(TFileAttri &parent, const QString &title, int32_t action, int32_t toLeft, int32_t toRight,
+FileEntry *Folder(FileEntry &parent, const QString &title, int32_t action, int32_t toLeft, int32_t toRight,
                    int32_t files)
 {
-    TFileAttri *f = Add(parent, title, action, true);
+    FileEntry *f = Add(parent, title, action, true);
     f->ToLeftCount = toLeft;
     f->ToRightCount = toRight;
     f->FileCount = files;
@@ -29,14 +29,14 @@ TFileAttri *Folder(TFileAttri &parent, const QString &title, int32_t action, int
 
 // Every action, a pair of folders with equal times holding a change, one-sided folders,
 // an empty folder and a folder pair whose right folder is newer.
-void MakeResult(TFileAttri &root)
+void MakeResult(FileEntry &root)
 {
     Add(root, "same", saSame);
     Add(root, "new", saLeftOnly);
     Add(root, "old", saRightOnly);
     Add(root, "upLeft", saUpdateLeft);
     Add(root, "upRight", saUpdateRight);
-    TFileAttri *eq = Folder(root, "eq", saSame, 1, 0, 2);
+    FileEntry *eq = Folder(root, "eq", saSame, 1, 0, 2);
     Add(*eq, "changed", saUpdateLeft);
     Add(*eq, "same2", saSame);
     Add(*Folder(root, "onlyL", saLeftOnly, 0, 1, 1), "a", saLeftOnly);
@@ -48,10 +48,10 @@ void MakeResult(TFileAttri &root)
     root.FileCount = 10;
 }
 
-void Dump(const TSyncNode &node, const QString &prefix, QStringList &out)
+void Dump(const Row &node, const QString &prefix, QStringList &out)
 {
     for (int i = 0; i < node.ChildCount(); ++i) {
-        const TSyncNode &c = *node.Child(i);
+        const Row &c = *node.Child(i);
         const QString path = prefix + c.Data.Name;
         if (c.Data.Kind == 1) {
             out << path + "/";
@@ -92,12 +92,12 @@ private Q_SLOTS:
     {
         QFETCH(int, mode);
         QFETCH(int, direction);
-        TSyncTask job;
+        Job job;
         job.SyncName = "Daily";
         job.SyncDirection = direction;
-        TFileAttri result;
+        FileEntry result;
         MakeResult(result);
-        TRowTree tree(job);
+        RowTree tree(job);
         int steps = 0;
         tree.SetProgressStep([&] { ++steps; });
         tree.BuildView(result, mode);
@@ -112,19 +112,19 @@ private Q_SLOTS:
 
     void cancelOrNoNameAddsNoRows()
     {
-        TSyncTask job;
+        Job job;
         job.SyncName = "Daily";
-        TFileAttri result;
+        FileEntry result;
         MakeResult(result);
-        TRowTree tree(job);
-        tree.BuildView(result, TRowTree::ModeAll);
+        RowTree tree(job);
+        tree.BuildView(result, RowTree::ModeAll);
         QVERIFY(tree.RootNode()->ChildCount() > 0);
         job.CancelFlag = 1;
-        tree.BuildView(result, TRowTree::ModeAll);
+        tree.BuildView(result, RowTree::ModeAll);
         QCOMPARE(tree.RootNode()->ChildCount(), 0);
 
-        TSyncTask unnamed;
-        TRowTree empty(unnamed);
+        Job unnamed;
+        RowTree empty(unnamed);
         QCOMPARE(empty.MakeRootNode(), nullptr);
     }
 };

@@ -1,5 +1,5 @@
-#include "engine/TSyncAction.h"
-#include "engine/TSyncNodeData.h"
+#include "engine/RowRecord.h"
+#include "engine/SyncAction.h"
 
 #include <QtTest>
 
@@ -30,7 +30,7 @@ private Q_SLOTS:
         QFETCH(int, direct);
         QFETCH(int, direction);
         // Start from a row the user changed and the sync copied: the proposal is restored whole.
-        TSyncNodeData row;
+        RowRecord row;
         row.Name = "a.txt";
         row.Action = action;
         row.LeftPath = "/data/a.txt";
@@ -63,7 +63,7 @@ private Q_SLOTS:
     {
         QFETCH(bool, root);
         QFETCH(int, icon);
-        const TSyncNodeData row = root ? RowValues::RootRow("Daily", 4, 7) : RowValues::FolderRow("Daily", 4, 7);
+        const RowRecord row = root ? RowValues::RootRow("Daily", 4, 7) : RowValues::FolderRow("Daily", 4, 7);
         QCOMPARE(row.Kind, 1);
         QCOMPARE(row.Name, QStringLiteral("Daily"));
         QCOMPARE(row.IconIndex, icon);
@@ -81,7 +81,7 @@ private Q_SLOTS:
 
     void copiedRowKeepsItsActionAndDirection()
     {
-        TSyncNodeData row;
+        RowRecord row;
         row.Action = saUpdateLeft;
         RowValues::ApplyProposal(row, row.Action);
         RowValues::MarkCopied(row);

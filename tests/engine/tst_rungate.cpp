@@ -1,6 +1,6 @@
-#include "engine/TEngineWorker.h"
-#include "engine/TRunGate.h"
-#include "model/TSyncTask.h"
+#include "engine/EngineWorker.h"
+#include "engine/RunGate.h"
+#include "model/Job.h"
 
 #include <QtTest>
 #include <atomic>
@@ -16,18 +16,18 @@ private Q_SLOTS:
     // is dropped; a run cancelled while it waits gives up its place without blocking others.
     void oneAtATimeInOrder()
     {
-        TRunGate gate;
+        RunGate gate;
         constexpr int Runs = 5;
-        std::vector<std::unique_ptr<TSyncTask>> jobs;
-        std::vector<std::unique_ptr<TEngineWorker>> workers;
+        std::vector<std::unique_ptr<Job>> jobs;
+        std::vector<std::unique_ptr<EngineWorker>> workers;
         std::mutex mutex;
         QStringList order;
         std::atomic<int> inside{0}, mostInside{0}, waited{0};
         std::atomic<bool> release{false};
 
         for (int i = 0; i < Runs; ++i) {
-            jobs.push_back(std::make_unique<TSyncTask>());
-            workers.push_back(std::make_unique<TEngineWorker>(*jobs.back()));
+            jobs.push_back(std::make_unique<Job>());
+            workers.push_back(std::make_unique<EngineWorker>(*jobs.back()));
             const int before = gate.Pending();
             workers.back()->Start(
                 gate,
@@ -67,9 +67,9 @@ private Q_SLOTS:
     // possibly while the worker still waits for that handling to return.
     void theNextRunStartsFromTheEndNotification()
     {
-        TRunGate gate;
-        TSyncTask job;
-        TEngineWorker worker(job);
+        RunGate gate;
+        Job job;
+        EngineWorker worker(job);
         std::atomic<bool> ended{false}, handled{false}, secondRan{false};
         QVERIFY(worker.Start(gate, [] {}, [&](bool) {
             ended = true;
@@ -87,11 +87,11 @@ private Q_SLOTS:
     // what it works on.
     void destroyingAWorkerCancelsAndJoins()
     {
-        TRunGate gate;
-        TSyncTask job;
+        RunGate gate;
+        Job job;
         std::atomic<bool> ended{false};
         {
-            TEngineWorker worker(job);
+            EngineWorker worker(job);
             worker.Start(gate, [&] {
                 while (!job.Cancelled())
                     QThread::msleep(5);

@@ -1,11 +1,11 @@
-#include "engine/TRunLog.h"
-#include "folders/TFileAttri.h"
+#include "engine/RunLog.h"
+#include "folders/FileEntry.h"
 
 #include <QtTest>
 
 namespace {
 
-class RecordingSink : public TRunLogSink {
+class RecordingSink : public RunLogSink {
 public:
     QStringList lines;
     void Status(const QString &text) override { lines << "status:" + text; }
@@ -15,11 +15,11 @@ public:
 };
 
 // One event per word list: the same calls the analysis, the sync and the page make.
-void Play(TRunLog &log, const QString &call)
+void Play(RunLog &log, const QString &call)
 {
     const QStringList w = call.split(' ');
     auto n = [&](int i) { return w.value(i).toInt(); };
-    TEngineTexts texts;
+    EngineTexts texts;
     texts.CurrentItem = "a.txt";
     texts.CurrentLeftPath = "/data/docs/a.txt";
     texts.CurrentRightPath = "/pub/docs/a.txt";
@@ -34,7 +34,7 @@ void Play(TRunLog &log, const QString &call)
     } else if (w[0] == "precheck") {
         log.PreCheckResult(n(1));
     } else if (w[0] == "analyzed") {
-        TFileAttri root;
+        FileEntry root;
         root.FileCount = 9;
         root.ToLeftCount = n(1);
         root.ToRightCount = n(2);
@@ -119,7 +119,7 @@ private Q_SLOTS:
         QFETCH(QStringList, calls);
         QFETCH(QStringList, expected);
         RecordingSink sink;
-        TRunLog log(sink);
+        RunLog log(sink);
         log.SetDate(QDate(2024, 2, 29));
         for (const QString &c : calls)
             Play(log, c);
@@ -129,7 +129,7 @@ private Q_SLOTS:
     void successLineCarriesTodaysDateOnly()
     {
         RecordingSink sink;
-        TRunLog log(sink);
+        RunLog log(sink);
         const QString before = QDate::currentDate().toString("yyyyMMdd");
         Play(log, "item 4 4");
         const QString after = QDate::currentDate().toString("yyyyMMdd");
@@ -155,7 +155,7 @@ private Q_SLOTS:
     {
         QFETCH(qint64, seconds);
         QFETCH(QString, text);
-        QCOMPARE(TRunLog::ElapsedText(seconds), text);
+        QCOMPARE(RunLog::ElapsedText(seconds), text);
     }
 };
 

@@ -1,6 +1,6 @@
 #include "app/DosDateTime.h"
-#include "folders/TBeenTortured.h"
-#include "model/TSyncTask.h"
+#include "folders/FileFilter.h"
+#include "model/Job.h"
 
 #include <QtTest>
 
@@ -9,7 +9,7 @@ namespace {
 using Bounds = QList<qint64>;  // time min, time max, size min, size max; -1 = none
 const Bounds None{-1, -1, -1, -1};
 
-TFilterBounds ToBounds(const Bounds &b)
+FilterBounds ToBounds(const Bounds &b)
 {
     return {int32_t(b[0]), int32_t(b[1]), b[2], b[3]};
 }
@@ -124,14 +124,14 @@ private Q_SLOTS:
         QFETCH(bool, excluded);
         QFETCH(bool, included);
 
-        TSyncTask job;
+        Job job;
         job.IncludeFilterr = include;
         job.ExcludeFilterr = exclude;
         job.IncludeFilter = ToBounds(includeBounds);
         job.ExcludeFilter = ToBounds(excludeBounds);
         job.ExcludeHiddenFile = hiddenFlag;
         job.ExcludeSystemFile = systemFlag;
-        const TBeenTortured filter(job);
+        const FileFilter filter(job);
         QCOMPARE(filter.IsExcluded(name, int32_t(time), size, attr), excluded);
         QCOMPARE(filter.IsIncluded(name, int32_t(time), size), included);
         QCOMPARE(filter.Passes(name, int32_t(time), size, attr), !excluded && included);
@@ -139,8 +139,8 @@ private Q_SLOTS:
 
     void readsTheJobAtEachCall()
     {
-        TSyncTask job;
-        const TBeenTortured filter(job);
+        Job job;
+        const FileFilter filter(job);
         QVERIFY(filter.Passes(QStringLiteral("a.log"), int32_t(May2008), 1, 32));
         job.ExcludeFilterr = {QStringLiteral(".log")};
         QVERIFY(!filter.Passes(QStringLiteral("a.log"), int32_t(May2008), 1, 32));

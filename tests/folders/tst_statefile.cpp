@@ -1,5 +1,5 @@
+#include "folders/FileEntry.h"
 #include "folders/StateFile.h"
-#include "folders/TFileAttri.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,9 +8,9 @@
 
 namespace {
 
-TFileAttri *AddFile(TFileAttri &root, const QString &path, int32_t time, int64_t size, int32_t attr)
+FileEntry *AddFile(FileEntry &root, const QString &path, int32_t time, int64_t size, int32_t attr)
 {
-    TFileAttri *e = StateFile::FindEntry(path, root);
+    FileEntry *e = StateFile::FindEntry(path, root);
     e->FilePath = path;
     e->FileTime = time;
     e->FileSize = size;
@@ -18,12 +18,12 @@ TFileAttri *AddFile(TFileAttri &root, const QString &path, int32_t time, int64_t
     return e;
 }
 
-void CompareTrees(const TFileAttri &a, const TFileAttri &b)
+void CompareTrees(const FileEntry &a, const FileEntry &b)
 {
     QCOMPARE(a.ChildCount, b.ChildCount);
     for (int i = 0; i < a.ChildCount; ++i) {
-        const TFileAttri &x = *a.Child(i);
-        const TFileAttri &y = *b.Child(i);
+        const FileEntry &x = *a.Child(i);
+        const FileEntry &y = *b.Child(i);
         QCOMPARE(y.FileName, x.FileName);
         QCOMPARE(y.FilePath, x.FilePath);
         QCOMPARE(y.IsFolder, x.IsFolder);
@@ -51,7 +51,7 @@ class TestStateFile : public QObject {
 private Q_SLOTS:
     void serializesKnownTreeExactly()
     {
-        TFileAttri root;
+        FileEntry root;
         root.Title = QStringLiteral("C:\\Users\\ann\\data");
         AddFile(root, "/a/b/c.txt", 0x38A16000, 12, 32);
         AddFile(root, "/top.txt", 0x38A16001, 5'000'000'000LL, 33);
@@ -66,7 +66,7 @@ private Q_SLOTS:
             "top.txt:0:/top.txt:950099969:5000000000:33\r\n";
         QCOMPARE(StateFile::Serialize(root), expected);
 
-        TFileAttri empty;
+        FileEntry empty;
         empty.Title = "ftp://host:2121/pub";
         QCOMPARE(StateFile::Serialize(empty), QByteArray("ftp://host:2121/pub::0\r\n"));
     }
@@ -88,7 +88,7 @@ private Q_SLOTS:
         QFETCH(QString, name);
         QFETCH(QString, title);
         QTemporaryDir dir;
-        TFileAttri written;
+        FileEntry written;
         written.Title = title;
         AddFile(written, "/" + name, 100, 1, 32);
         AddFile(written, "/" + name + "/" + name + "/inner", 200, 4'294'967'296LL, 33);
@@ -96,7 +96,7 @@ private Q_SLOTS:
         const QString path = dir.filePath("Job");
         QVERIFY(StateFile::WriteFile(path, written));
 
-        TFileAttri read;
+        FileEntry read;
         StateFile::ReadFile(path, read);
         QCOMPARE(read.Title, title);
         CompareTrees(written, read);
@@ -105,7 +105,7 @@ private Q_SLOTS:
 
     void namesWithSeparatorsKeepLineStructure()
     {
-        TFileAttri root;
+        FileEntry root;
         root.Title = "/r";
         AddFile(root, "/a:b\r\nc", 1, 2, 3);
         const QByteArray text = StateFile::Serialize(root);
@@ -145,7 +145,7 @@ private Q_SLOTS:
     void malformedReadsAsMissing()
     {
         QFETCH(QByteArray, text);
-        TFileAttri root;
+        FileEntry root;
         root.Title = "previous";
         AddFile(root, "/old", 1, 1, 1);
         QVERIFY(!StateFile::Parse(text, root));
@@ -155,7 +155,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString path = dir.filePath("Job");
         WriteText(path, text);
-        TFileAttri fromFile;
+        FileEntry fromFile;
         AddFile(fromFile, "/old", 1, 1, 1);
         StateFile::ReadFile(path, fromFile);
         QCOMPARE(fromFile.ChildCount, 0);
@@ -181,7 +181,7 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, text);
         QFETCH(int, topLevel);
-        TFileAttri root;
+        FileEntry root;
         QVERIFY(StateFile::Parse(text, root));
         QCOMPARE(root.Title, QStringLiteral("T"));
         QCOMPARE(root.ChildCount, topLevel);
@@ -190,7 +190,7 @@ private Q_SLOTS:
     void failedWriteKeepsPreviousFile()
     {
         QTemporaryDir dir;
-        TFileAttri root;
+        FileEntry root;
         root.Title = "t";
         QVERIFY(!StateFile::WriteFile(dir.filePath("no/such/folder/Job"), root));
 
@@ -211,17 +211,17 @@ private Q_SLOTS:
 
     void findEntryAddsFoldersAlongThePath()
     {
-        TFileAttri root;
-        TFileAttri *c = StateFile::FindEntry("/a/b/c.txt", root);
+        FileEntry root;
+        FileEntry *c = StateFile::FindEntry("/a/b/c.txt", root);
         QCOMPARE(root.ChildCount, 1);
-        const TFileAttri *a = root.Child(0);
+        const FileEntry *a = root.Child(0);
         QCOMPARE(a->FileName, QStringLiteral("a"));
         QCOMPARE(a->IsFolder, 1);
         QCOMPARE(a->FilePath, QStringLiteral("/"));
         QCOMPARE(a->FileSize, -1);
         QCOMPARE(a->FileAttr, -1);
         QCOMPARE(a->FileTime, 0);
-        const TFileAttri *b = a->Child(0);
+        const FileEntry *b = a->Child(0);
         QCOMPARE(b->FilePath, QStringLiteral("/a/"));
         QCOMPARE(b->ChildCount, 1);
         QCOMPARE(b->Child(0), c);
@@ -232,7 +232,7 @@ private Q_SLOTS:
         QCOMPARE(root.ChildCount, 1);
         QCOMPARE(b->ChildCount, 1);
 
-        TFileAttri *d = StateFile::FindEntry("/data/d", root);
+        FileEntry *d = StateFile::FindEntry("/data/d", root);
         QCOMPARE(root.ChildCount, 2);
         QCOMPARE(root.Child(1)->FileName, QStringLiteral("data"));
         QCOMPARE(root.Child(1)->Child(0), d);
@@ -254,12 +254,12 @@ private Q_SLOTS:
     {
         QFETCH(QString, path);
         QFETCH(int, time);
-        TFileAttri root;
+        FileEntry root;
         QVERIFY(StateFile::Parse("T::4\r\nx:0:/x:1:0:32\r\nx:1:/:0:-1:-1\r\ny:0:/x/y:2:0:32\r\n"
                                  "x:0:/x:3:0:32\r\nf:0:/f:4:0:32\r\n",
                                  root));
         const QByteArray before = StateFile::Serialize(root);
-        TFileAttri *found = StateFile::FindEntry(path, root);
+        FileEntry *found = StateFile::FindEntry(path, root);
         QCOMPARE(found->IsFolder, 0);
         QCOMPARE(found->FileName, path.section('/', -1));
         QCOMPARE(found->FileTime, time);

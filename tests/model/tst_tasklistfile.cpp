@@ -1,5 +1,5 @@
 #include "app/ExecutableFolder.h"
-#include "model/SyncTaskList.h"
+#include "model/JobList.h"
 #include "tests/support/StoredDifferences.h"
 
 #include <QDomDocument>
@@ -13,7 +13,7 @@ namespace {
 
 enum Variant { Defaults, EveryField, OddStrings, ExtremeNumbers };
 
-void Fill(TSyncTask &t, int variant)
+void Fill(Job &t, int variant)
 {
     switch (variant) {
     case Defaults:
@@ -120,9 +120,9 @@ QDomElement At(QDomElement e, const QString &path)
 // Three jobs "One", "Two", "Three" saved to path.
 void SaveThree(const QString &path)
 {
-    SyncTaskList list;
+    JobList list;
     for (const char *name : {"One", "Two", "Three"}) {
-        auto t = std::make_unique<TSyncTask>();
+        auto t = std::make_unique<Job>();
         t->SyncName = QString::fromLatin1(name);
         t->SyncID = QStringLiteral("id-") + t->SyncName;
         t->Hours = 2;
@@ -153,15 +153,15 @@ private Q_SLOTS:
     {
         QFETCH(int, variant);
         const QString path = m_dir->filePath(QStringLiteral("tasklist.tkl"));
-        SyncTaskList saved;
-        auto job = std::make_unique<TSyncTask>();
+        JobList saved;
+        auto job = std::make_unique<Job>();
         Fill(*job, variant);
         saved.AddTask(std::move(job));
-        saved.AddTask(std::make_unique<TSyncTask>());
+        saved.AddTask(std::make_unique<Job>());
         QVERIFY(saved.SaveTaskList(path));
 
-        SyncTaskList loaded;
-        loaded.AddTask(std::make_unique<TSyncTask>());  // loading replaces what was there
+        JobList loaded;
+        loaded.AddTask(std::make_unique<Job>());  // loading replaces what was there
         loaded.LoadTaskList(path);
         QCOMPARE(loaded.Count(), 2);
         QCOMPARE(StoredDifferences(*loaded.TaskAt(0), *saved.TaskAt(0)).join(","), QString());
@@ -178,11 +178,11 @@ private Q_SLOTS:
     void newFileLayout()
     {
         const QString path = m_dir->filePath(QStringLiteral("tasklist.tkl"));
-        SyncTaskList list;
-        auto t = std::make_unique<TSyncTask>();
+        JobList list;
+        auto t = std::make_unique<Job>();
         t->IncludeFilterr = {QStringLiteral("first"), QStringLiteral("second")};
         list.AddTask(std::move(t));
-        list.AddTask(std::make_unique<TSyncTask>());
+        list.AddTask(std::make_unique<Job>());
         list.MarkTaskDeleted(1);
         QVERIFY(list.SaveTaskList(path));
 
@@ -257,17 +257,17 @@ private Q_SLOTS:
         }
         WriteAll(path, doc.toByteArray());
 
-        SyncTaskList list;
+        JobList list;
         const auto result = list.LoadTaskList(path);
-        QCOMPARE(result, loaded.size() == 3 ? SyncTaskList::LoadResult::Complete
-                                            : SyncTaskList::LoadResult::PartlyRead);
+        QCOMPARE(result, loaded.size() == 3 ? JobList::LoadResult::Complete
+                                            : JobList::LoadResult::PartlyRead);
         QStringList names;
         for (int i = 0; i < list.Count(); ++i)
             names << list.TaskAt(i)->SyncName;
         QCOMPARE(names, loaded);
         if (list.Count() < 2)
             return;
-        const TSyncTask &two = *list.TaskAt(1);
+        const Job &two = *list.TaskAt(1);
         if (element == QLatin1String("SyncID"))
             QVERIFY(two.SyncID.isEmpty());
         else if (element.endsWith(QLatin1String("IncludeFilterr")))
@@ -281,12 +281,12 @@ private Q_SLOTS:
         // A page or its worker may still hold a job when an import replaces the list.
         const QString path = m_dir->filePath(QStringLiteral("import.tkl"));
         SaveThree(path);
-        SyncTaskList list;
-        auto running = std::make_unique<TSyncTask>();
+        JobList list;
+        auto running = std::make_unique<Job>();
         running->SyncName = QStringLiteral("running job with a long name");
         running->IncludeFilterr = {QStringLiteral(".txt")};
         list.AddTask(std::move(running));
-        TSyncTask *held = list.TaskAt(0);
+        Job *held = list.TaskAt(0);
         list.LoadTaskList(path);
         QCOMPARE(list.Count(), 3);
         held->CancelFlag = 1;
@@ -311,7 +311,7 @@ private Q_SLOTS:
         root.insertAfter(doc.createComment(QStringLiteral("note")), first);
         WriteAll(path, doc.toByteArray());
 
-        SyncTaskList list;
+        JobList list;
         list.LoadTaskList(path);
         QCOMPARE(list.Count(), 3);
         QCOMPARE(list.TaskAt(0)->SyncName, QStringLiteral("One"));
@@ -336,10 +336,10 @@ private Q_SLOTS:
         const QString path = m_dir->filePath(QStringLiteral("tasklist.tkl"));
         if (exists)
             WriteAll(path, content);
-        SyncTaskList list;
-        list.AddTask(std::make_unique<TSyncTask>());
+        JobList list;
+        list.AddTask(std::make_unique<Job>());
         QCOMPARE(list.LoadTaskList(path),
-                 exists ? SyncTaskList::LoadResult::Unreadable : SyncTaskList::LoadResult::NoFile);
+                 exists ? JobList::LoadResult::Unreadable : JobList::LoadResult::NoFile);
         QCOMPARE(list.Count(), 0);
     }
 
@@ -349,8 +349,8 @@ private Q_SLOTS:
         WriteAll(path, QByteArray("<?xml version='1.0' encoding='ISO-8859-1' standalone='yes'?>\n"
                                   "<!-- exported -->\n<Jobs><Tast><SyncName>old</SyncName></Tast>"
                                   "<Other/></Jobs>\n"));
-        SyncTaskList list;
-        auto t = std::make_unique<TSyncTask>();
+        JobList list;
+        auto t = std::make_unique<Job>();
         t->SyncName = QStringLiteral("Grüße");
         list.AddTask(std::move(t));
         QVERIFY(list.SaveTaskList(path));
@@ -364,7 +364,7 @@ private Q_SLOTS:
         QCOMPARE(root.tagName(), QStringLiteral("Jobs"));
         QCOMPARE(root.childNodes().size(), 1);
 
-        SyncTaskList back;
+        JobList back;
         back.LoadTaskList(path);
         QCOMPARE(back.Count(), 1);
         QCOMPARE(back.TaskAt(0)->SyncName, QStringLiteral("Grüße"));
@@ -375,8 +375,8 @@ private Q_SLOTS:
         const QString path = m_dir->filePath(QStringLiteral("tasklist.tkl"));
         const QByteArray broken("<TaskList><Tast><SyncName>half");
         WriteAll(path, broken);
-        SyncTaskList list;
-        list.AddTask(std::make_unique<TSyncTask>());
+        JobList list;
+        list.AddTask(std::make_unique<Job>());
         QVERIFY(!list.SaveTaskList(path));
         QCOMPARE(ReadAll(path), broken);
     }
@@ -387,7 +387,7 @@ private Q_SLOTS:
         SaveThree(path);
         QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup
                                                 | QFile::ReadOther));
-        SyncTaskList list;
+        JobList list;
         list.LoadTaskList(path);
         QVERIFY(list.SaveTaskList(path));
         QVERIFY(OwnerOnly(path));
@@ -396,14 +396,14 @@ private Q_SLOTS:
     void unsafeCharactersDoNotBreakTheFile()
     {
         const QString path = m_dir->filePath(QStringLiteral("tasklist.tkl"));
-        SyncTaskList list;
-        auto t = std::make_unique<TSyncTask>();
+        JobList list;
+        auto t = std::make_unique<Job>();
         t->SyncName = QStringLiteral("a\x01" "b");
         t->LFolder.PWD = QStringLiteral("p") + QChar(0xD800) + QStringLiteral("w");
         list.AddTask(std::move(t));
-        list.AddTask(std::make_unique<TSyncTask>());
+        list.AddTask(std::make_unique<Job>());
         QVERIFY(list.SaveTaskList(path));
-        SyncTaskList back;
+        JobList back;
         back.LoadTaskList(path);
         QCOMPARE(back.Count(), 2);
         QCOMPARE(back.TaskAt(0)->SyncName, QStringLiteral("ab"));
@@ -415,12 +415,12 @@ private Q_SLOTS:
         const QString path = ExecutableFolder() + QStringLiteral("tasklist.tkl");
         const bool had = QFile::exists(path);
         const QByteArray previous = ReadAll(path);
-        SyncTaskList list;
-        auto t = std::make_unique<TSyncTask>();
+        JobList list;
+        auto t = std::make_unique<Job>();
         t->SyncName = QStringLiteral("beside");
         list.AddTask(std::move(t));
         const bool saved = list.SaveTaskList();
-        SyncTaskList back;
+        JobList back;
         back.LoadTaskList(path);
         if (had)
             WriteAll(path, previous);

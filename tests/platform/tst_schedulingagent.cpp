@@ -10,13 +10,13 @@
 
 #include <memory>
 
-Q_DECLARE_METATYPE(TWorkItem)
+Q_DECLARE_METATYPE(WorkItem)
 
 namespace {
 
-TWorkItem Item(int type, int interval, uint16_t weekDays, uint32_t monthDays, QDate begin = QDate::currentDate())
+WorkItem Item(int type, int interval, uint16_t weekDays, uint32_t monthDays, QDate begin = QDate::currentDate())
 {
-    TWorkItem item;
+    WorkItem item;
     item.ApplicationName = QCoreApplication::applicationFilePath();
     item.WorkingDirectory = QCoreApplication::applicationDirPath();
     item.Parameters = QStringLiteral("-Scan");
@@ -25,13 +25,13 @@ TWorkItem Item(int type, int interval, uint16_t weekDays, uint32_t monthDays, QD
     item.Trigger.BeginDate = begin;
     item.Trigger.StartHour = 9;
     item.Trigger.StartMinute = 30;
-    if (type == TTaskTrigger::Daily)
+    if (type == WorkItemTrigger::Daily)
         item.Trigger.DaysInterval = interval;
-    if (type == TTaskTrigger::Weekly) {
+    if (type == WorkItemTrigger::Weekly) {
         item.Trigger.WeeksInterval = interval;
         item.Trigger.DaysOfTheWeek = weekDays;
     }
-    if (type == TTaskTrigger::MonthlyDate) {
+    if (type == WorkItemTrigger::MonthlyDate) {
         item.Trigger.DaysOfMonth = monthDays;
         item.Trigger.Months = 0xFFF;
     }
@@ -83,14 +83,14 @@ private Q_SLOTS:
 
     void itemRoundTrips_data()
     {
-        QTest::addColumn<TWorkItem>("item");
+        QTest::addColumn<WorkItem>("item");
         QTest::addColumn<QString>("calendar");
         QTest::newRow("daily every 2 days") << Item(1, 2, 0, 0) << QStringLiteral("*-*-* 09:30:00");
         QTest::newRow("weekly Tue+Fri") << Item(2, 1, 0x24, 0) << QStringLiteral("Tue,Fri *-*-* 09:30:00");
         QTest::newRow("weekly Sun+Mon every 3 weeks") << Item(2, 3, 0x03, 0) << QStringLiteral("Mon,Sun *-*-* 09:30:00");
         QTest::newRow("monthly day 15") << Item(3, 0, 0, 0x4000) << QStringLiteral("*-*-15 09:30:00");
         QTest::newRow("monthly day 31") << Item(3, 0, 0, 0x40000000) << QStringLiteral("*-*-31 09:30:00");
-        TWorkItem odd = Item(1, 1, 0, 0);
+        WorkItem odd = Item(1, 1, 0, 0);
         odd.ApplicationName = QStringLiteral("/opt/my progs/100% \"x\" $HOME\\Corvane");
         odd.Comment = QStringLiteral("50% done");
         QTest::newRow("path with blanks, quotes, percent, dollar") << odd << QStringLiteral("*-*-* 09:30:00");
@@ -98,7 +98,7 @@ private Q_SLOTS:
 
     void itemRoundTrips()
     {
-        QFETCH(TWorkItem, item);
+        QFETCH(WorkItem, item);
         QFETCH(QString, calendar);
         SchedulingAgent agent(m_systemctl->program());
         QString error;
@@ -107,13 +107,13 @@ private Q_SLOTS:
                  QStringList({QStringLiteral("--user daemon-reload"), QStringLiteral("--user enable --now 03-05-2009_093015.timer")}));
         QCOMPARE(agent.Enum(), QStringList{QStringLiteral("03-05-2009_093015")});
 
-        const std::optional<TWorkItem> back = agent.Activate(QStringLiteral("03-05-2009_093015"), &error);
+        const std::optional<WorkItem> back = agent.Activate(QStringLiteral("03-05-2009_093015"), &error);
         QVERIFY2(back, qPrintable(error));
         QCOMPARE(back->ApplicationName, item.ApplicationName);
         QCOMPARE(back->WorkingDirectory, item.WorkingDirectory);
         QCOMPARE(back->Parameters, item.Parameters);
         QCOMPARE(back->Comment, item.Comment);
-        const TTaskTrigger &t = back->Trigger;
+        const WorkItemTrigger &t = back->Trigger;
         QCOMPARE(t.TriggerType, item.Trigger.TriggerType);
         QCOMPARE(t.BeginDate, item.Trigger.BeginDate);
         QCOMPARE(t.StartHour, 9);
@@ -149,7 +149,7 @@ private Q_SLOTS:
         const QString program = folder + QStringLiteral("/Corvane");
         QVERIFY(QFile::copy(QStringLiteral("/bin/true"), program));
 
-        TWorkItem item = Item(2, 2, 0x24, 0);
+        WorkItem item = Item(2, 2, 0x24, 0);
         item.ApplicationName = program;
         item.WorkingDirectory = folder;
         SchedulingAgent agent(m_systemctl->program());
@@ -173,7 +173,7 @@ private Q_SLOTS:
 
     void intervalsCountFromTheBeginDate_data()
     {
-        QTest::addColumn<TWorkItem>("item");
+        QTest::addColumn<WorkItem>("item");
         QTest::addColumn<bool>("runsToday");
         const QDate today = QDate::currentDate();
         QTest::newRow("every 3 days, begun today") << Item(1, 3, 0, 0, today) << true;
@@ -186,7 +186,7 @@ private Q_SLOTS:
 
     void intervalsCountFromTheBeginDate()
     {
-        QFETCH(TWorkItem, item);
+        QFETCH(WorkItem, item);
         QFETCH(bool, runsToday);
         SchedulingAgent agent(m_systemctl->program());
         QVERIFY(agent.NewWorkItem(QStringLiteral("w"), item));

@@ -1,9 +1,9 @@
-#include "app/startup/TCorvaneProgram.h"
+#include "startup/CorvaneProgram.h"
 #include "tests/support/ProcessSignals.h"
 #include "tests/support/TaskListFiles.h"
 #include "tests/support/TempConfigHome.h"
 #include "tests/support/TestFiles.h"
-#include "ui/workspace/UMirelleFom.h"
+#include "ui/workspace/MainWindow.h"
 
 #include <QApplication>
 #include <QFile>
@@ -60,11 +60,11 @@ class TestStartup : public QObject {
     QString TaskList() const { return Folder() + QStringLiteral("tasklist.tkl"); }
 
     // Starts the program on the folder, answering its messages, then closes it.
-    QStringList StartAndClose(const std::function<void(TCorvaneProgram &)> &meanwhile = {})
+    QStringList StartAndClose(const std::function<void(CorvaneProgram &)> &meanwhile = {})
     {
         MessageBoxes boxes;
         {
-            TCorvaneProgram program(Folder());
+            CorvaneProgram program(Folder());
             if (!program.Start())
                 return {QStringLiteral("did not start")};
             if (meanwhile)
@@ -85,12 +85,12 @@ private Q_SLOTS:
     {
         TaskListFiles::Write(TaskList(), {"One", "Two"});
         QStringList shown;
-        const QStringList said = StartAndClose([&shown](TCorvaneProgram &p) {
+        const QStringList said = StartAndClose([&shown](CorvaneProgram &p) {
             // The job's page shows the job's folders.
             shown << p.Window()->findChild<QWidget *>(QStringLiteral("Notebook1"))->findChild<QWidget *>(QStringLiteral("One"))
                          ->findChild<QLineEdit *>(QStringLiteral("Edit_RFolder"))->text();
-            QCOMPARE(p.Settings().len_down, 6);  // the settings were read first
-            auto job = std::make_unique<TSyncTask>();
+            QCOMPARE(p.ProgramSettings().len_down, 6);  // the settings were read first
+            auto job = std::make_unique<Job>();
             job->SyncName = QStringLiteral("Three");
             p.Window()->AddJob(std::move(job));
         });
@@ -120,8 +120,8 @@ private Q_SLOTS:
         if (!earlierBak.isEmpty())
             QVERIFY(TestFiles::Write(TaskList() + QStringLiteral(".bak"), earlierBak));
 
-        const QStringList said = StartAndClose([](TCorvaneProgram &p) {
-            auto job = std::make_unique<TSyncTask>();
+        const QStringList said = StartAndClose([](CorvaneProgram &p) {
+            auto job = std::make_unique<Job>();
             job->SyncName = QStringLiteral("New");
             p.Window()->AddJob(std::move(job));
         });

@@ -1,5 +1,4 @@
-#include "app/startup/TCorvaneProgram.h"
-#include "scheduling/UOptionFrm.h"
+#include "startup/CorvaneProgram.h"
 #include "tests/support/HttpServerFixture.h"
 #include "tests/support/MessageBoxAnswerer.h"
 #include "tests/support/ModalAnswer.h"
@@ -7,9 +6,10 @@
 #include "tests/support/TempConfigHome.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/TestSettings.h"
-#include "ui/widgets/TImageExButton.h"
-#include "ui/workspace/UMirelleFom.h"
-#include "update/DMUnit.h"
+#include "ui/config/OptionsDialog.h"
+#include "ui/widgets/ImageButton.h"
+#include "ui/workspace/MainWindow.h"
+#include "update/UpdateCheck.h"
 
 #include <QAction>
 #include <QFile>
@@ -65,13 +65,13 @@ private Q_SLOTS:
         SetCheckUpdate(checkUpdate);
         Publish("3.1.136");
         MessageBoxAnswerer answerer(QMessageBox::No);
-        TCorvaneProgram program(Folder());
+        CorvaneProgram program(Folder());
         QVERIFY(program.Start());
         // The window comes first; the check starts from the event loop.
         QVERIFY(program.Window()->isVisible());
-        QVERIFY(!program.DataModule()->IsChecking());
+        QVERIFY(!program.Updates()->IsChecking());
         QCoreApplication::processEvents();
-        QCOMPARE(program.DataModule()->IsChecking(), checkUpdate != 0);
+        QCOMPARE(program.Updates()->IsChecking(), checkUpdate != 0);
         if (checkUpdate)
             QTRY_COMPARE_WITH_TIMEOUT(answerer.texts(), QStringList{Offer}, 20000);
         QVERIFY(program.Window()->isVisible());
@@ -83,7 +83,7 @@ private Q_SLOTS:
         SetCheckUpdate(0);
         Publish("3.1.135");
         MessageBoxAnswerer answerer;
-        TCorvaneProgram program(Folder());
+        CorvaneProgram program(Folder());
         QVERIFY(program.Start());
         auto *item = program.Window()->findChild<QAction *>(QStringLiteral("checknewversion1"));
         QVERIFY(item);
@@ -109,13 +109,13 @@ private Q_SLOTS:
         SetCheckUpdate(0);
         Publish(published.toUtf8().constData());
         MessageBoxAnswerer answerer(QMessageBox::No);
-        TCorvaneProgram program(Folder());
+        CorvaneProgram program(Folder());
         QVERIFY(program.Start());
         auto *option = program.Window()->findChild<QAction *>(QStringLiteral("Option1"));
         QVERIFY(option && option->isEnabled());
         bool checked = false;
-        AnswerNextModal<TOptionFrm>([&](TOptionFrm *options) {
-            QSignalSpy finished(program.DataModule(), &TDM::checkFinished);
+        AnswerNextModal<OptionsDialog>([&](OptionsDialog *options) {
+            QSignalSpy finished(program.Updates(), &UpdateCheck::checkFinished);
             QTest::mouseClick(options->CheckUpdateBtn, Qt::LeftButton);
             checked = finished.count() == 1 || finished.wait(20000);
             options->reject();
@@ -139,9 +139,9 @@ private Q_SLOTS:
 
         MessageBoxAnswerer answerer(QMessageBox::Yes);
         {
-            TCorvaneProgram program(Folder());
+            CorvaneProgram program(Folder());
             QVERIFY(program.Start());
-            auto job = std::make_unique<TSyncTask>();
+            auto job = std::make_unique<Job>();
             job->SyncName = QStringLiteral("Two");
             program.Window()->AddJob(std::move(job));
             QTRY_VERIFY_WITH_TIMEOUT(!program.Window()->isVisible(), 20000);

@@ -53,9 +53,9 @@ QString FtpServerFixture::url(const QString &path) const
     return QStringLiteral("ftp://127.0.0.1:%1").arg(m_port) + path;
 }
 
-TFolderSource FtpServerFixture::source(const QString &path) const
+JobSide FtpServerFixture::source(const QString &path) const
 {
-    TFolderSource side;
+    JobSide side;
     side.DeviceType = 3;
     side.FolerAllName = url(path);
     side.UserName = user();

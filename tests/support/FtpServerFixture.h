@@ -1,5 +1,5 @@
 #pragma once
-#include "model/TFolderSource.h"
+#include "model/JobSide.h"
 #include "tests/support/ScriptServer.h"
 
 #include <QList>
@@ -43,7 +43,7 @@ public:
     // A colon and a blank, so that nothing on the way may split or trim it.
     QString password() const { return QStringLiteral("pa:ss word"); }
     // A job side for folder path on this server, with its login.
-    TFolderSource source(const QString &path = QStringLiteral("/pub")) const;
+    JobSide source(const QString &path = QStringLiteral("/pub")) const;
 
 private:
     QString commandLogPath() const;

@@ -20,7 +20,7 @@ void RecordingListener::SyncConnectFailed(int32_t side)
     Add(QStringLiteral("C %1").arg(side));
 }
 
-void RecordingListener::SyncItem(int32_t kind, int32_t action, const TEngineTexts &texts)
+void RecordingListener::SyncItem(int32_t kind, int32_t action, const EngineTexts &texts)
 {
     Add(QStringLiteral("I %1 %2 %3").arg(kind).arg(action).arg(texts.CurrentItem));
 }

@@ -1,5 +1,5 @@
 #pragma once
-#include "engine/TEngineListener.h"
+#include "engine/EngineListener.h"
 
 #include <QStringList>
 #include <functional>
@@ -8,11 +8,11 @@
 // Records the engine's reports as short texts, in order: "P w l" for progress, "C side" for a
 // connect failure, "I kind action item" for an item event. onEvent runs after each record
 // (tests use it to cancel a run at a given point).
-class RecordingListener : public TEngineListener {
+class RecordingListener : public EngineListener {
 public:
     void SyncProgress(int32_t wParam, int32_t lParam) override;
     void SyncConnectFailed(int32_t side) override;
-    void SyncItem(int32_t kind, int32_t action, const TEngineTexts &texts) override;
+    void SyncItem(int32_t kind, int32_t action, const EngineTexts &texts) override;
     // Recorded as "R line".
     void CopyRecovered(const QString &line) override;
 

@@ -1,6 +1,6 @@
 #include "tests/support/StoredDifferences.h"
 
-QStringList StoredDifferences(const TSyncTask &a, const TSyncTask &b)
+QStringList StoredDifferences(const Job &a, const Job &b)
 {
     QStringList d;
 #define CHECK(field) \
@@ -15,15 +15,15 @@ QStringList StoredDifferences(const TSyncTask &a, const TSyncTask &b)
     CHECK(EnsureFolderTags)
     for (const char *side : {"IncludeFilter", "ExcludeFilter"}) {
         const bool inc = side[0] == 'I';
-        const TFilterBounds &x = inc ? a.IncludeFilter : a.ExcludeFilter;
-        const TFilterBounds &y = inc ? b.IncludeFilter : b.ExcludeFilter;
+        const FilterBounds &x = inc ? a.IncludeFilter : a.ExcludeFilter;
+        const FilterBounds &y = inc ? b.IncludeFilter : b.ExcludeFilter;
         if (x.FileTimeMin != y.FileTimeMin || x.FileTimeMax != y.FileTimeMax
             || x.FileSizeMin != y.FileSizeMin || x.FileSizeMax != y.FileSizeMax)
             d << QString::fromLatin1(side);
     }
     for (const char *side : {"LFolder", "RFolder"}) {
-        const TFolderSource &x = side[0] == 'L' ? a.LFolder : a.RFolder;
-        const TFolderSource &y = side[0] == 'L' ? b.LFolder : b.RFolder;
+        const JobSide &x = side[0] == 'L' ? a.LFolder : a.RFolder;
+        const JobSide &y = side[0] == 'L' ? b.LFolder : b.RFolder;
         if (x.DeviceType != y.DeviceType || x.FolerAllName != y.FolerAllName || x.validate != y.validate
             || x.UserName != y.UserName || x.PWD != y.PWD || x.ActiveMode != y.ActiveMode
             || x.FactTime != y.FactTime || x.PrivateKey != y.PrivateKey)

@@ -1,7 +1,7 @@
 #pragma once
-#include "model/TSyncTask.h"
+#include "model/Job.h"
 
 #include <QStringList>
 
 // Names of the stored fields that differ between a and b.
-QStringList StoredDifferences(const TSyncTask &a, const TSyncTask &b);
+QStringList StoredDifferences(const Job &a, const Job &b);

@@ -1,12 +1,12 @@
 #include "tests/support/TaskListFiles.h"
 
-#include "model/SyncTaskList.h"
+#include "model/JobList.h"
 
 bool TaskListFiles::Write(const QString &path, const QStringList &names)
 {
-    SyncTaskList list;
+    JobList list;
     for (const QString &name : names) {
-        auto task = std::make_unique<TSyncTask>();
+        auto task = std::make_unique<Job>();
         task->SyncName = name;
         task->SyncID = name;
         task->LFolder.DeviceType = 1;
@@ -19,7 +19,7 @@ bool TaskListFiles::Write(const QString &path, const QStringList &names)
 
 QStringList TaskListFiles::Names(const QString &path)
 {
-    SyncTaskList list;
+    JobList list;
     list.LoadTaskList(path);
     QStringList names;
     for (int i = 0; i < list.Count(); ++i)

@@ -1,10 +1,10 @@
-#include "engine/TRunGate.h"
+#include "engine/RunGate.h"
 #include "tests/support/FtpServerFixture.h"
-#include "tests/ui/DriveWidgets.h"
 #include "tests/support/ModalAnswer.h"
-#include "ui/config/UFTPChooseRoForm.h"
-#include "ui/config/UFTPContentsForm.h"
-#include "ui/widgets/TImageExButton.h"
+#include "tests/ui/DriveWidgets.h"
+#include "ui/config/FtpFolderChooser.h"
+#include "ui/config/RemoteFolderDialog.h"
+#include "ui/widgets/ImageButton.h"
 
 #include <QDir>
 #include <QFile>
@@ -69,9 +69,9 @@ class TestFtpChooser : public QObject {
             QVERIFY(QDir(m_server.root()).mkpath(f));
     }
 
-    TFolderSource side(const QString &address) const
+    JobSide side(const QString &address) const
     {
-        TFolderSource s;
+        JobSide s;
         s.DeviceType = 3;
         s.FolerAllName = address;
         s.UserName = m_server.user();
@@ -80,10 +80,10 @@ class TestFtpChooser : public QObject {
     }
 
     // Connects as the user would and waits for the work to end.
-    void connectChooser(TFTPChooseRoForm &chooser)
+    void connectChooser(FtpFolderChooser &chooser)
     {
-        QSignalSpy ended(&chooser, &TFTPChooseRoForm::WorkEnded);
-        click(control<TImageExButton>(chooser, "fptconnectButton"));
+        QSignalSpy ended(&chooser, &FtpFolderChooser::WorkEnded);
+        click(control<ImageButton>(chooser, "fptconnectButton"));
         QVERIFY(chooser.Busy());
         QVERIFY(ended.wait(60000));
     }
@@ -123,7 +123,7 @@ private Q_SLOTS:
         makeFolders({QStringLiteral("a/b/c"), QStringLiteral("a/x"), QStringLiteral("b/other"), QStringLiteral("top")});
         const QString host = QStringLiteral("127.0.0.1:%1").arg(m_server.port());
 
-        TFTPChooseRoForm chooser;
+        FtpFolderChooser chooser;
         chooser.SetFolderSource(side(typed.arg(host)));
         chooser.show();
         connectChooser(chooser);
@@ -134,7 +134,7 @@ private Q_SLOTS:
             QCOMPARE(view->currentItem(), find(view, selected));
         QVERIFY(!control<QLabel>(chooser, "Label1")->isVisible());
 
-        click(control<TImageExButton>(chooser, "OkButton"));
+        click(control<ImageButton>(chooser, "OkButton"));
         QVERIFY(chooser.Result());
         QCOMPARE(chooser.FolderSource().FolerAllName, address.arg(host));
         QCOMPARE(chooser.FolderSource().UserName, m_server.user());
@@ -145,7 +145,7 @@ private Q_SLOTS:
     void clickAndDoubleClick()
     {
         makeFolders({QStringLiteral("a/b/c"), QStringLiteral("top/deeper")});
-        TFTPChooseRoForm chooser;
+        FtpFolderChooser chooser;
         chooser.SetFolderSource(side(m_server.url(QStringLiteral("/a"))));
         chooser.show();
         connectChooser(chooser);
@@ -162,7 +162,7 @@ private Q_SLOTS:
         QCOMPARE(address->text(), m_server.url(QStringLiteral("/top")));
         QCOMPARE(top->childCount(), 0);
 
-        QSignalSpy ended(&chooser, &TFTPChooseRoForm::WorkEnded);
+        QSignalSpy ended(&chooser, &FtpFolderChooser::WorkEnded);
         QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, view->visualItemRect(top).center());
         QVERIFY(control<QLabel>(chooser, "Label1")->isVisible());
         QCOMPARE(control<QLabel>(chooser, "Label1")->text(), QStringLiteral("Please Wait............."));
@@ -170,16 +170,16 @@ private Q_SLOTS:
         QCOMPARE(shape(top), QStringLiteral("top+(deeper)"));
         QVERIFY(!control<QLabel>(chooser, "Label1")->isVisible());
 
-        click(control<TImageExButton>(chooser, "OkButton"));
+        click(control<ImageButton>(chooser, "OkButton"));
         QCOMPARE(chooser.FolderSource().FolerAllName, m_server.url(QStringLiteral("/top")));
     }
 
     void connectionFailed()
     {
         makeFolders({QStringLiteral("a")});
-        TFolderSource wrong = side(m_server.url(QStringLiteral("/a")));
+        JobSide wrong = side(m_server.url(QStringLiteral("/a")));
         wrong.PWD = QStringLiteral("wrong");
-        TFTPChooseRoForm chooser;
+        FtpFolderChooser chooser;
         chooser.SetFolderSource(wrong);
         chooser.show();
         BoxSeen box;
@@ -189,21 +189,21 @@ private Q_SLOTS:
         QCOMPARE(box.text, QStringLiteral("Connection Failed!"));
         QCOMPARE(box.caption, QStringLiteral("Corvane"));
         QCOMPARE(control<QTreeWidget>(chooser, "tvFtp")->topLevelItemCount(), 0);
-        click(control<TImageExButton>(chooser, "CancelButton"));
+        click(control<ImageButton>(chooser, "CancelButton"));
         QVERIFY(!chooser.Result());
     }
 
     // OK contacts nobody: an address no server answers is stored at once.
     void okWithoutConnecting()
     {
-        TFTPChooseRoForm chooser;
+        FtpFolderChooser chooser;
         chooser.SetFolderSource(side(QString()));
         chooser.show();
         control<QLineEdit>(chooser, "Edit_ftpip")->setText(QStringLiteral(" nowhere.invalid/pub/ "));
         control<QLineEdit>(chooser, "Edit_ftpuser")->setText(QStringLiteral("me"));
         control<QLineEdit>(chooser, "Edit_ftppwd")->setText(QStringLiteral("pw!"));
         QCOMPARE(control<QLineEdit>(chooser, "Edit_ftppwd")->displayText(), QStringLiteral("***"));
-        click(control<TImageExButton>(chooser, "OkButton"));
+        click(control<ImageButton>(chooser, "OkButton"));
         QVERIFY(chooser.Result());
         QVERIFY(!chooser.isVisible());
         QCOMPARE(chooser.FolderSource().FolerAllName, QStringLiteral("ftp://nowhere.invalid/pub"));
@@ -217,14 +217,14 @@ private Q_SLOTS:
     void waitsForTheRunningRun()
     {
         makeFolders({QStringLiteral("a")});
-        TRunGate gate;
+        RunGate gate;
         QVERIFY(gate.Enter());
-        TFTPChooseRoForm chooser;
+        FtpFolderChooser chooser;
         chooser.SetRunGate(gate);
         chooser.SetFolderSource(side(m_server.url()));
         chooser.show();
-        QSignalSpy ended(&chooser, &TFTPChooseRoForm::WorkEnded);
-        click(control<TImageExButton>(chooser, "fptconnectButton"));
+        QSignalSpy ended(&chooser, &FtpFolderChooser::WorkEnded);
+        click(control<ImageButton>(chooser, "fptconnectButton"));
         QTRY_COMPARE_WITH_TIMEOUT(gate.Pending(), 2, 60000);
         QVERIFY(chooser.Busy());
         QVERIFY(control<QLabel>(chooser, "Label1")->isVisible());
@@ -237,9 +237,9 @@ private Q_SLOTS:
         QCOMPARE(shape(control<QTreeWidget>(chooser, "tvFtp")), QStringLiteral("a"));
 
         QVERIFY(gate.Enter());
-        click(control<TImageExButton>(chooser, "fptconnectButton"));
+        click(control<ImageButton>(chooser, "fptconnectButton"));
         QTRY_COMPARE_WITH_TIMEOUT(gate.Pending(), 2, 60000);
-        click(control<TImageExButton>(chooser, "CancelButton"));
+        click(control<ImageButton>(chooser, "CancelButton"));
         QVERIFY(ended.wait(60000));
         QVERIFY(!chooser.isVisible());
         QVERIFY(!chooser.Result());
@@ -253,13 +253,13 @@ private Q_SLOTS:
         QFile f(QDir(m_server.root()).filePath(QStringLiteral("pub/docs/a.txt")));
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.close();
-        TFTPContentsForm view;
+        RemoteFolderDialog view;
         view.SetFolder(QStringLiteral("/pub/docs"), side(m_server.url(QStringLiteral("/pub"))));
-        QSignalSpy ended(&view, &TFTPContentsForm::WorkEnded);
+        QSignalSpy ended(&view, &RemoteFolderDialog::WorkEnded);
         view.show();
         QVERIFY(ended.wait(60000));
         QCOMPARE(shape(control<QTreeWidget>(view, "tvFtp")), QStringLiteral("a.txt,sub"));
-        click(control<TImageExButton>(view, "CancelButton"));
+        click(control<ImageButton>(view, "CancelButton"));
         QVERIFY(!view.isVisible());
     }
 };

@@ -1,11 +1,11 @@
 #include "app/DosDateTime.h"
-#include "model/SyncTaskList.h"
+#include "model/JobList.h"
+#include "tests/support/ModalAnswer.h"
 #include "tests/support/StoredDifferences.h"
 #include "tests/ui/DriveWidgets.h"
-#include "tests/support/ModalAnswer.h"
-#include "ui/config/UChooseRoForm.h"
-#include "ui/config/UCreatTaskForm.h"
-#include "ui/widgets/TImageExButton.h"
+#include "ui/config/JobEditor.h"
+#include "ui/config/LocalFolderChooser.h"
+#include "ui/widgets/ImageButton.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -21,9 +21,9 @@
 
 namespace {
 
-std::unique_ptr<TSyncTask> job(const QString &name)
+std::unique_ptr<Job> job(const QString &name)
 {
-    auto t = std::make_unique<TSyncTask>();
+    auto t = std::make_unique<Job>();
     t->SyncName = name;
     t->LFolder.DeviceType = 1;
     t->LFolder.FolerAllName = QStringLiteral("/data/left");
@@ -33,7 +33,7 @@ std::unique_ptr<TSyncTask> job(const QString &name)
 }
 
 // A job whose every field differs from a new job's, with values the editor shows rounded.
-std::unique_ptr<TSyncTask> unusualJob()
+std::unique_ptr<Job> unusualJob()
 {
     auto t = job(QStringLiteral(" Spaced Job "));
     t->SyncID = QStringLiteral("{ID-1}");
@@ -72,7 +72,7 @@ std::unique_ptr<TSyncTask> unusualJob()
 }
 
 struct Editor {
-    explicit Editor(SyncTaskList &tasks, int index = -1) : form(tasks), list(tasks)
+    explicit Editor(JobList &tasks, int index = -1) : form(tasks), list(tasks)
     {
         form.SetJobIndex(index);
         form.show();
@@ -80,16 +80,16 @@ struct Editor {
     template <class T>
     T *get(const char *name) { return control<T>(form, name); }
     // As the user does before touching a page's controls.
-    void page(int index) { click(get<TImageExButton>(qPrintable(QStringLiteral("PageButton%1").arg(index)))); }
+    void page(int index) { click(get<ImageButton>(qPrintable(QStringLiteral("PageButton%1").arg(index)))); }
     // OK for a new job, and the job to the list as the main window does.
     void ok()
     {
-        click(get<TImageExButton>("OkButton"));
-        if (std::unique_ptr<TSyncTask> made = form.TakeNewJob())
+        click(get<ImageButton>("OkButton"));
+        if (std::unique_ptr<Job> made = form.TakeNewJob())
             list.AddTask(std::move(made));
     }
-    TCreatTaskForm form;
-    SyncTaskList &list;
+    JobEditor form;
+    JobList &list;
 };
 
 }  // namespace
@@ -100,13 +100,13 @@ class TestJobEditor : public QObject {
 private Q_SLOTS:
     void newJobDefaults()
     {
-        SyncTaskList tasks;
+        JobList tasks;
         Editor e(tasks);
         QCOMPARE(e.form.CurrentPage(), 0);
         QVERIFY(e.get<QRadioButton>("rb_sync")->isChecked());
         QCOMPARE(e.get<QComboBox>("cb_syncdirect")->currentIndex(), -1);
-        QVERIFY(e.get<TImageExButton>("OkButton")->isVisible());
-        QVERIFY(!e.get<TImageExButton>("ApplyButton")->isVisible());
+        QVERIFY(e.get<ImageButton>("OkButton")->isVisible());
+        QVERIFY(!e.get<ImageButton>("ApplyButton")->isVisible());
         QVERIFY(e.get<QLineEdit>("edit_taskname")->isEnabled());
         for (QCheckBox *box : e.form.findChildren<QCheckBox *>())
             QVERIFY2(!box->isChecked(), qPrintable(box->objectName()));
@@ -130,8 +130,8 @@ private Q_SLOTS:
         e.ok();
         QVERIFY(e.form.Result());
         QCOMPARE(tasks.Count(), 1);
-        const TSyncTask &made = *tasks.TaskAt(0);
-        TSyncTask expected;
+        const Job &made = *tasks.TaskAt(0);
+        Job expected;
         expected.SyncName = QStringLiteral("Job1");
         expected.LFolder.DeviceType = 1;
         expected.RFolder.DeviceType = 3;
@@ -145,14 +145,14 @@ private Q_SLOTS:
     // exact stored value.
     void applyWithoutEditsChangesNothing()
     {
-        SyncTaskList tasks;
+        JobList tasks;
         tasks.AddTask(unusualJob());
-        TSyncTask before;
+        Job before;
         before.AssignFrom(*tasks.TaskAt(0));
         Editor e(tasks, 0);
         QVERIFY(!e.get<QLineEdit>("edit_taskname")->isEnabled());
-        QVERIFY(!e.get<TImageExButton>("OkButton")->isVisible());
-        click(e.get<TImageExButton>("ApplyButton"));
+        QVERIFY(!e.get<ImageButton>("OkButton")->isVisible());
+        click(e.get<ImageButton>("ApplyButton"));
         QVERIFY(e.form.Result());
         QCOMPARE(StoredDifferences(*tasks.TaskAt(0), before), QStringList());
     }
@@ -185,7 +185,7 @@ private Q_SLOTS:
         QFETCH(int, pickItem);
         QFETCH(int, expected);
 
-        SyncTaskList tasks;
+        JobList tasks;
         if (stored >= 0) {
             tasks.AddTask(job(QStringLiteral("J")));
             tasks.TaskAt(0)->SyncDirection = stored;
@@ -201,7 +201,7 @@ private Q_SLOTS:
             type(e.get<QLineEdit>("edit_taskname"), QStringLiteral("New"));
             e.ok();
         } else {
-            click(e.get<TImageExButton>("ApplyButton"));
+            click(e.get<ImageButton>("ApplyButton"));
         }
         QVERIFY(e.form.Result());
         QCOMPARE(tasks.TaskAt(0)->SyncDirection, expected);
@@ -239,7 +239,7 @@ private Q_SLOTS:
         QFETCH(QString, unit);
         QFETCH(qint64, expected);
 
-        SyncTaskList tasks;
+        JobList tasks;
         tasks.AddTask(job(QStringLiteral("J")));
         tasks.TaskAt(0)->IncludeFilter.FileSizeMax = stored;
         Editor e(tasks, 0);
@@ -262,7 +262,7 @@ private Q_SLOTS:
             if (!unit.isEmpty())
                 units->setCurrentText(unit);
         }
-        click(e.get<TImageExButton>("ApplyButton"));
+        click(e.get<ImageButton>("ApplyButton"));
         QVERIFY(e.form.Result());
         QCOMPARE(tasks.TaskAt(0)->IncludeFilter.FileSizeMax, expected);
     }
@@ -270,9 +270,9 @@ private Q_SLOTS:
     // Each of the eight bound controls shows and stores its own field.
     void boundsEachTheirField()
     {
-        SyncTaskList tasks;
+        JobList tasks;
         tasks.AddTask(job(QStringLiteral("J")));
-        TSyncTask &t = *tasks.TaskAt(0);
+        Job &t = *tasks.TaskAt(0);
         t.ExcludeFilter = {DosDateTime::PackFields(2001, 1, 1, 1, 1, 0), DosDateTime::PackFields(2002, 2, 2, 2, 2, 0), 1, 2};
         t.IncludeFilter = {DosDateTime::PackFields(2003, 3, 3, 3, 3, 0), DosDateTime::PackFields(2004, 4, 4, 4, 4, 0), 3, 4};
         Editor e(tasks, 0);
@@ -285,7 +285,7 @@ private Q_SLOTS:
             type(e.get<QLineEdit>(sizes[i]), QString::number(10 + i));
             type(e.get<QLineEdit>(times[i]), QStringLiteral("0%1-1%1-201%1 1%1:3%1").arg(i + 5));
         }
-        click(e.get<TImageExButton>("ApplyButton"));
+        click(e.get<ImageButton>("ApplyButton"));
         QVERIFY(e.form.Result());
         const int64_t s[] = {t.ExcludeFilter.FileSizeMin, t.ExcludeFilter.FileSizeMax, t.IncludeFilter.FileSizeMin,
                              t.IncludeFilter.FileSizeMax};
@@ -320,7 +320,7 @@ private Q_SLOTS:
         QFETCH(QString, enter);
         QFETCH(int, expected);
 
-        SyncTaskList tasks;
+        JobList tasks;
         tasks.AddTask(job(QStringLiteral("J")));
         tasks.TaskAt(0)->ExcludeFilter.FileTimeMin = stored;
         Editor e(tasks, 0);
@@ -337,14 +337,14 @@ private Q_SLOTS:
             QVERIFY(edit->isEnabled());
             type(edit, enter);
         }
-        click(e.get<TImageExButton>("ApplyButton"));
+        click(e.get<ImageButton>("ApplyButton"));
         QVERIFY(e.form.Result());
         QCOMPARE(tasks.TaskAt(0)->ExcludeFilter.FileTimeMin, expected);
     }
 
     void periodCoupling()
     {
-        SyncTaskList tasks;
+        JobList tasks;
         Editor e(tasks);
         e.page(2);
         auto *syncPeriod = e.get<QCheckBox>("cb_syncperiod");
@@ -388,9 +388,9 @@ private Q_SLOTS:
         QFETCH(int, hours);
         QFETCH(int, minutes);
 
-        SyncTaskList tasks;
+        JobList tasks;
         tasks.AddTask(job(QStringLiteral("J")));
-        TSyncTask &t = *tasks.TaskAt(0);
+        Job &t = *tasks.TaskAt(0);
         t.PeriodAnalyze = 1;
         t.Hours = storedHours;
         t.minutes = storedMinutes;
@@ -408,7 +408,7 @@ private Q_SLOTS:
             type(hoursEdit->findChild<QLineEdit *>(), v.at(1));
             type(minutesEdit->findChild<QLineEdit *>(), v.at(2));
         }
-        click(e.get<TImageExButton>("ApplyButton"));
+        click(e.get<ImageButton>("ApplyButton"));
         QVERIFY(e.form.Result());
         QCOMPARE(t.Hours, hours);
         QCOMPARE(t.minutes, minutes);
@@ -443,7 +443,7 @@ private Q_SLOTS:
         QFETCH(QString, message);
         QFETCH(bool, stored);
 
-        SyncTaskList tasks;
+        JobList tasks;
         tasks.AddTask(job(QStringLiteral("Job1")));
         tasks.AddTask(job(QStringLiteral("Gone")));
         tasks.MarkTaskDeleted(1);
@@ -482,9 +482,9 @@ private Q_SLOTS:
     void badFieldLeavesJobUntouched()
     {
         QFETCH(QString, timeText);
-        SyncTaskList tasks;
+        JobList tasks;
         tasks.AddTask(unusualJob());
-        TSyncTask before;
+        Job before;
         before.AssignFrom(*tasks.TaskAt(0));
         Editor e(tasks, 0);
         click(e.get<QRadioButton>("rb_sync"));
@@ -498,7 +498,7 @@ private Q_SLOTS:
 
         BoxSeen seen;
         AnswerNextBox(seen);
-        click(e.get<TImageExButton>("ApplyButton"));
+        click(e.get<ImageButton>("ApplyButton"));
         QVERIFY(seen.shown);
         QVERIFY2(seen.text.contains(QStringLiteral("modified before")) && seen.text.contains(QStringLiteral("Included")),
                  qPrintable(seen.text));
@@ -509,7 +509,7 @@ private Q_SLOTS:
         QCOMPARE(StoredDifferences(*tasks.TaskAt(0), before), QStringList());
 
         type(time, QStringLiteral("010220201000"));
-        click(e.get<TImageExButton>("ApplyButton"));
+        click(e.get<ImageButton>("ApplyButton"));
         QVERIFY(e.form.Result());
         QCOMPARE(tasks.TaskAt(0)->IncludeFilter.FileTimeMax, DosDateTime::PackFields(2020, 1, 2, 10, 0, 0));
         QCOMPARE(tasks.TaskAt(0)->SyncDirection, 0);
@@ -518,7 +518,7 @@ private Q_SLOTS:
 
     void nameLists()
     {
-        SyncTaskList tasks;
+        JobList tasks;
         tasks.AddTask(job(QStringLiteral("J")));
         tasks.TaskAt(0)->ExcludeFilterr = {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")};
         Editor e(tasks, 0);
@@ -528,19 +528,19 @@ private Q_SLOTS:
         QCOMPARE(exclude->rowCount(), 3);
         exclude->item(1, 1)->setText(QStringLiteral("  "));
 
-        click(e.get<TImageExButton>("bt_addinclude"));
-        click(e.get<TImageExButton>("bt_addinclude"));
+        click(e.get<ImageButton>("bt_addinclude"));
+        click(e.get<ImageButton>("bt_addinclude"));
         QCOMPARE(include->rowCount(), 3);
         QCOMPARE(include->item(2, 0)->text(), QStringLiteral("2"));
         include->item(0, 1)->setText(QStringLiteral("first"));
         include->item(1, 1)->setText(QStringLiteral("gone"));
         include->item(2, 1)->setText(QStringLiteral(" third "));
         include->setCurrentCell(1, 1);
-        click(e.get<TImageExButton>("bt_delinclude"));
+        click(e.get<ImageButton>("bt_delinclude"));
         QCOMPARE(include->rowCount(), 2);
         QCOMPARE(include->item(1, 0)->text(), QStringLiteral("1"));
 
-        click(e.get<TImageExButton>("ApplyButton"));
+        click(e.get<ImageButton>("ApplyButton"));
         QVERIFY(e.form.Result());
         QCOMPARE(tasks.TaskAt(0)->ExcludeFilterr, QStringList({QStringLiteral("a"), QStringLiteral("c")}));
         QCOMPARE(tasks.TaskAt(0)->IncludeFilterr, QStringList({QStringLiteral("first"), QStringLiteral(" third ")}));
@@ -559,17 +559,17 @@ private Q_SLOTS:
     {
         QFETCH(bool, apply);
         QTemporaryDir dir;
-        SyncTaskList tasks;
+        JobList tasks;
         tasks.AddTask(job(QStringLiteral("J")));
         Editor e(tasks, 0);
-        WhenShown<TChooseRoForm>([&dir](TChooseRoForm *chooser) {
+        WhenShown<LocalFolderChooser>([&dir](LocalFolderChooser *chooser) {
             control<QLineEdit>(*chooser, "Edit_Address")->setText(dir.path());
-            click(control<TImageExButton>(*chooser, "OkButton"));
+            click(control<ImageButton>(*chooser, "OkButton"));
         });
-        click(e.get<TImageExButton>("bt_lbrowse"));
+        click(e.get<ImageButton>("bt_lbrowse"));
         QCOMPARE(e.get<QLineEdit>("edit_lfolder")->text(), dir.path());
         QCOMPARE(tasks.TaskAt(0)->LFolder.FolerAllName, QStringLiteral("/data/left"));
-        click(e.get<TImageExButton>(apply ? "ApplyButton" : "CancelButton"));
+        click(e.get<ImageButton>(apply ? "ApplyButton" : "CancelButton"));
         QCOMPARE(e.form.Result(), apply);
         QCOMPARE(tasks.TaskAt(0)->LFolder.FolerAllName, apply ? dir.path() : QStringLiteral("/data/left"));
         QCOMPARE(tasks.TaskAt(0)->LFolder.DeviceType, 1);
@@ -579,7 +579,7 @@ private Q_SLOTS:
     void rightSideKind()
     {
         QTemporaryDir dir;
-        SyncTaskList tasks;
+        JobList tasks;
         Editor e(tasks);
         type(e.get<QLineEdit>("edit_taskname"), QStringLiteral("Local both"));
         QStringList offered;
@@ -593,11 +593,11 @@ private Q_SLOTS:
                 QTest::keyClick(menu, Qt::Key_Return);
             },
             true);
-        WhenShown<TChooseRoForm>([&dir](TChooseRoForm *chooser) {
+        WhenShown<LocalFolderChooser>([&dir](LocalFolderChooser *chooser) {
             control<QLineEdit>(*chooser, "Edit_Address")->setText(dir.path());
-            click(control<TImageExButton>(*chooser, "OkButton"));
+            click(control<ImageButton>(*chooser, "OkButton"));
         });
-        click(e.get<TImageExButton>("bt_rbrowse"));
+        click(e.get<ImageButton>("bt_rbrowse"));
         QCOMPARE(offered, QStringList({QStringLiteral("Local folder"), QStringLiteral("FTP folder")}));
         QCOMPARE(preselected, QStringLiteral("FTP folder"));
         QCOMPARE(e.get<QLineEdit>("edit_rfolder")->text(), dir.path());
@@ -610,13 +610,13 @@ private Q_SLOTS:
 
     void runningJobRefused()
     {
-        SyncTaskList tasks;
+        JobList tasks;
         tasks.AddTask(unusualJob());
-        TSyncTask before;
+        Job before;
         before.AssignFrom(*tasks.TaskAt(0));
         bool running = true;
         {
-            TCreatTaskForm form(tasks);
+            JobEditor form(tasks);
             form.SetJobIndex(0);
             form.SetRunCheck([&running] { return running; });
             BoxSeen seen;
@@ -633,22 +633,22 @@ private Q_SLOTS:
         running = true;
         BoxSeen seen;
         AnswerNextBox(seen);
-        click(e.get<TImageExButton>("ApplyButton"));
+        click(e.get<ImageButton>("ApplyButton"));
         QVERIFY(seen.shown);
         QVERIFY(e.form.isVisible());
         QCOMPARE(StoredDifferences(*tasks.TaskAt(0), before), QStringList());
         running = false;
-        click(e.get<TImageExButton>("ApplyButton"));
+        click(e.get<ImageButton>("ApplyButton"));
         QVERIFY(e.form.Result());
         QCOMPARE(tasks.TaskAt(0)->SaveOldFile, 0);
     }
 
     void pages()
     {
-        SyncTaskList tasks;
+        JobList tasks;
         Editor e(tasks);
         for (int page : {2, 1, 0}) {
-            click(e.get<TImageExButton>(qPrintable(QStringLiteral("PageButton%1").arg(page))));
+            click(e.get<ImageButton>(qPrintable(QStringLiteral("PageButton%1").arg(page))));
             QCOMPARE(e.form.CurrentPage(), page);
             for (int i = 0; i < 3; ++i) {
                 const QColor colour = e.get<QLabel>(qPrintable(QStringLiteral("PageLabel%1").arg(i)))

@@ -1,11 +1,11 @@
-#include "app/TMyRegistryInfo.h"
-#include "model/SyncTaskList.h"
+#include "app/Settings.h"
+#include "model/JobList.h"
 #include "tests/support/ModalAnswer.h"
 #include "tests/ui/DriveWidgets.h"
-#include "ui/config/UCreatTaskForm.h"
-#include "ui/widgets/TImageExButton.h"
+#include "ui/config/JobEditor.h"
+#include "ui/widgets/ImageButton.h"
 #include "ui/workspace/JobEditorCommands.h"
-#include "ui/workspace/UMirelleFom.h"
+#include "ui/workspace/MainWindow.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -18,12 +18,12 @@
 namespace {
 
 // A job page that remembers what it read from its job each time the window attached it.
-class ReadingPage : public TJobPage {
+class ReadingPage : public AbstractJobPage {
 public:
-    ReadingPage(const SyncTaskList &tasks, QWidget *parent) : TJobPage(parent), m_tasks(tasks) {}
+    ReadingPage(const JobList &tasks, QWidget *parent) : AbstractJobPage(parent), m_tasks(tasks) {}
     void SetJob(int index) override
     {
-        const TSyncTask *job = m_tasks.TaskAt(index);
+        const Job *job = m_tasks.TaskAt(index);
         Reads << QStringLiteral("%1 save=%2").arg(job->SyncName).arg(job->SaveOldFile);
     }
     bool RunInProgress() const override { return Running; }
@@ -33,7 +33,7 @@ public:
     bool Running = false;
 
 private:
-    const SyncTaskList &m_tasks;
+    const JobList &m_tasks;
 };
 
 }  // namespace
@@ -42,18 +42,18 @@ class TestJobEditorCommands : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_dir;
-    TMyRegistryInfo m_settings;
-    SyncTaskList m_tasks;
+    Settings m_settings;
+    JobList m_tasks;
     std::vector<ReadingPage *> m_pages;
-    std::unique_ptr<TMirelleFom> m_window;
+    std::unique_ptr<MainWindow> m_window;
 
 private Q_SLOTS:
     void init()
     {
         m_tasks.Clear();
         m_pages.clear();
-        m_window = std::make_unique<TMirelleFom>(m_tasks, m_settings, m_dir.path() + QLatin1Char('/'),
-                                                 [this](QWidget *parent) -> TJobPage * {
+        m_window = std::make_unique<MainWindow>(m_tasks, m_settings, m_dir.path() + QLatin1Char('/'),
+                                                 [this](QWidget *parent) -> AbstractJobPage * {
                                                      m_pages.push_back(new ReadingPage(m_tasks, parent));
                                                      return m_pages.back();
                                                  });
@@ -71,11 +71,11 @@ private Q_SLOTS:
     // the page reads it again.
     void addThenEdit()
     {
-        auto *add = control<TImageExButton>(*m_window, "bt_addtask");
+        auto *add = control<ImageButton>(*m_window, "bt_addtask");
         QVERIFY(add->isEnabled());
-        WhenShown<TCreatTaskForm>([](TCreatTaskForm *editor) {
+        WhenShown<JobEditor>([](JobEditor *editor) {
             type(control<QLineEdit>(*editor, "edit_taskname"), QStringLiteral("Made here"));
-            click(control<TImageExButton>(*editor, "OkButton"));
+            click(control<ImageButton>(*editor, "OkButton"));
         });
         click(add);
         QCOMPARE(m_tasks.Count(), 1);
@@ -86,10 +86,10 @@ private Q_SLOTS:
         // The first job of an empty window is the one shown.
         QCOMPARE(control<QStackedWidget>(*m_window, "Notebook1")->currentIndex(), 1);
 
-        WhenShown<TCreatTaskForm>([](TCreatTaskForm *editor) {
+        WhenShown<JobEditor>([](JobEditor *editor) {
             QVERIFY(!control<QLineEdit>(*editor, "edit_taskname")->isEnabled());
             click(control<QCheckBox>(*editor, "cb_savepv"));
-            click(control<TImageExButton>(*editor, "ApplyButton"));
+            click(control<ImageButton>(*editor, "ApplyButton"));
         });
         m_window->findChild<QAction *>(QStringLiteral("addnewjobFromTemplate1"))->trigger();
         QCOMPARE(m_tasks.TaskAt(0)->SaveOldFile, 1);
@@ -98,11 +98,11 @@ private Q_SLOTS:
 
     void cancelledNewJobAddsNothing()
     {
-        WhenShown<TCreatTaskForm>([](TCreatTaskForm *editor) {
+        WhenShown<JobEditor>([](JobEditor *editor) {
             type(control<QLineEdit>(*editor, "edit_taskname"), QStringLiteral("Dropped"));
-            click(control<TImageExButton>(*editor, "CancelButton"));
+            click(control<ImageButton>(*editor, "CancelButton"));
         });
-        click(control<TImageExButton>(*m_window, "bt_addtask"));
+        click(control<ImageButton>(*m_window, "bt_addtask"));
         QCOMPARE(m_tasks.Count(), 0);
         QVERIFY(m_pages.empty());
     }
@@ -110,17 +110,17 @@ private Q_SLOTS:
     // A run that starts while the editor is open (a period tick) makes Apply refuse.
     void runStartedWhileEditing()
     {
-        auto job = std::make_unique<TSyncTask>();
+        auto job = std::make_unique<Job>();
         job->SyncName = QStringLiteral("Busy");
         m_window->AddJob(std::move(job));
         BoxSeen refused;
-        WhenShown<TCreatTaskForm>([this, &refused](TCreatTaskForm *editor) {
+        WhenShown<JobEditor>([this, &refused](JobEditor *editor) {
             click(control<QCheckBox>(*editor, "cb_savepv"));
             m_pages[0]->Running = true;
             AnswerNextBox(refused);
-            click(control<TImageExButton>(*editor, "ApplyButton"));
+            click(control<ImageButton>(*editor, "ApplyButton"));
             QVERIFY(editor->isVisible());
-            click(control<TImageExButton>(*editor, "CancelButton"));
+            click(control<ImageButton>(*editor, "CancelButton"));
         });
         m_window->EditShownJob();
         QVERIFY(refused.shown);

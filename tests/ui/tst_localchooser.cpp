@@ -1,8 +1,8 @@
-#include "tests/ui/DriveWidgets.h"
 #include "tests/support/ModalAnswer.h"
+#include "tests/ui/DriveWidgets.h"
+#include "ui/config/LocalFolderChooser.h"
 #include "ui/config/SideFolderChooser.h"
-#include "ui/config/UChooseRoForm.h"
-#include "ui/widgets/TImageExButton.h"
+#include "ui/widgets/ImageButton.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,9 +14,9 @@
 
 namespace {
 
-TFolderSource side(const QString &path)
+JobSide side(const QString &path)
 {
-    TFolderSource s;
+    JobSide s;
     s.DeviceType = 1;
     s.FolerAllName = path;
     s.UserName = QStringLiteral("kept");
@@ -68,7 +68,7 @@ private Q_SLOTS:
         QFile(dir.filePath(QStringLiteral("file.txt"))).open(QIODevice::WriteOnly);
         const QString path = folder.isEmpty() ? QString() : dir.filePath(folder);
 
-        TChooseRoForm chooser;
+        LocalFolderChooser chooser;
         chooser.SetFolderSource(side(path));
         chooser.show();
         auto *tree = control<QTreeWidget>(chooser, "strv1");
@@ -88,7 +88,7 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("A/B")));
-        TChooseRoForm chooser;
+        LocalFolderChooser chooser;
         chooser.SetFolderSource(side(dir.filePath(QStringLiteral("A"))));
         chooser.show();
         auto *tree = control<QTreeWidget>(chooser, "strv1");
@@ -99,7 +99,7 @@ private Q_SLOTS:
         QCOMPARE(address->text(), dir.filePath(QStringLiteral("A/B")));
 
         address->setText(QStringLiteral(" /typed/not there "));
-        click(control<TImageExButton>(chooser, "OkButton"));
+        click(control<ImageButton>(chooser, "OkButton"));
         QVERIFY(chooser.Result());
         QCOMPARE(chooser.FolderSource().FolerAllName, QStringLiteral(" /typed/not there "));
         QCOMPARE(chooser.FolderSource().DeviceType, 1);
@@ -108,10 +108,10 @@ private Q_SLOTS:
 
     void cancelLeavesResultClear()
     {
-        TChooseRoForm chooser;
+        LocalFolderChooser chooser;
         chooser.SetFolderSource(side(QString()));
         chooser.show();
-        click(control<TImageExButton>(chooser, "CancelButton"));
+        click(control<ImageButton>(chooser, "CancelButton"));
         QVERIFY(!chooser.Result());
         QVERIFY(!chooser.isVisible());
     }
@@ -128,10 +128,10 @@ private Q_SLOTS:
     {
         QFETCH(bool, running);
         QTemporaryDir dir;
-        TFolderSource left = side(QStringLiteral("/before"));
-        WhenShown<TChooseRoForm>([&dir](TChooseRoForm *chooser) {
+        JobSide left = side(QStringLiteral("/before"));
+        WhenShown<LocalFolderChooser>([&dir](LocalFolderChooser *chooser) {
             control<QLineEdit>(*chooser, "Edit_Address")->setText(dir.path());
-            click(control<TImageExButton>(*chooser, "OkButton"));
+            click(control<ImageButton>(*chooser, "OkButton"));
         });
         BoxSeen box;
         QTimer *boxTimer = AnswerNextBox(box);
@@ -178,7 +178,7 @@ private Q_SLOTS:
         made.replace(QStringLiteral("<tmp>"), dir.path());
         const QStringList before = QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
 
-        TChooseRoForm chooser;
+        LocalFolderChooser chooser;
         chooser.SetFolderSource(side(dir.filePath(QStringLiteral("Data"))));
         chooser.show();
         auto *address = control<QLineEdit>(chooser, "Edit_Address");
@@ -188,7 +188,7 @@ private Q_SLOTS:
         BoxSeen box;
         QTimer *nameTimer = AnswerName(named, name, name != QLatin1String("<cancel>"));
         QTimer *boxTimer = AnswerNextBox(box);
-        click(control<TImageExButton>(chooser, "MakeFolderButton"));
+        click(control<ImageButton>(chooser, "MakeFolderButton"));
         if (!named.shown)
             delete nameTimer;
         if (!box.shown)

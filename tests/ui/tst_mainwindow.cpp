@@ -1,10 +1,10 @@
-#include "app/TMyRegistryInfo.h"
-#include "model/SyncTaskList.h"
+#include "app/Settings.h"
+#include "model/JobList.h"
 #include "tests/support/TaskListFiles.h"
+#include "ui/widgets/ImageButton.h"
 #include "ui/widgets/ResourcePictures.h"
-#include "ui/widgets/TImageExButton.h"
-#include "ui/workspace/TPlaceholderPage.h"
-#include "ui/workspace/UMirelleFom.h"
+#include "ui/workspace/MainWindow.h"
+#include "ui/workspace/PlaceholderPage.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -27,10 +27,10 @@
 namespace {
 
 // A page that is busy running until it is cancelled; tells what the window asked of it.
-class BusyPage : public TJobPage {
+class BusyPage : public AbstractJobPage {
 public:
     BusyPage(QWidget *parent, const QString &taskListPath, QStringList *namesAtCancel, QStringList *calls)
-        : TJobPage(parent), m_taskListPath(taskListPath), m_namesAtCancel(namesAtCancel), m_calls(calls)
+        : AbstractJobPage(parent), m_taskListPath(taskListPath), m_namesAtCancel(namesAtCancel), m_calls(calls)
     {
     }
     void SetJob(int index) override { m_index = index; }
@@ -91,21 +91,21 @@ public Q_SLOTS:
 
 private:
     QTemporaryDir *m_dir = nullptr;
-    SyncTaskList *m_tasks = nullptr;
-    TMyRegistryInfo m_settings;
-    TMirelleFom *m_window = nullptr;
+    JobList *m_tasks = nullptr;
+    Settings m_settings;
+    MainWindow *m_window = nullptr;
     QList<QUrl> m_opened;
 
     QString Folder() const { return m_dir->path() + QLatin1Char('/'); }
     QString TaskList() const { return Folder() + QStringLiteral("tasklist.tkl"); }
 
     // Loads the program folder's task list and shows the window over it.
-    void Open(TJobPageFactory factory = {})
+    void Open(JobPageFactory factory = {})
     {
         m_tasks->LoadTaskList(TaskList());
         if (!factory)
-            factory = [this](QWidget *parent) -> TJobPage * { return new TPlaceholderPage(*m_tasks, parent); };
-        m_window = new TMirelleFom(*m_tasks, m_settings, Folder(), factory);
+            factory = [this](QWidget *parent) -> AbstractJobPage * { return new PlaceholderPage(*m_tasks, parent); };
+        m_window = new MainWindow(*m_tasks, m_settings, Folder(), factory);
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window));
     }
@@ -149,8 +149,8 @@ private Q_SLOTS:
     void init()
     {
         m_dir = new QTemporaryDir;
-        m_tasks = new SyncTaskList;
-        m_settings = TMyRegistryInfo();
+        m_tasks = new JobList;
+        m_settings = Settings();
         m_opened.clear();
     }
     void cleanup()
@@ -171,9 +171,9 @@ private Q_SLOTS:
         Trigger(QStringLiteral("ExportTaskList1"));
         QVERIFY(!QApplication::activeModalWidget());
 
-        m_window->AddJob(std::make_unique<TSyncTask>());
+        m_window->AddJob(std::make_unique<Job>());
         m_tasks->TaskAt(0)->SyncName = QStringLiteral("unused");  // the tab keeps the name it was made with
-        auto job = std::make_unique<TSyncTask>();
+        auto job = std::make_unique<Job>();
         job->SyncName = QStringLiteral("Photos");
         m_window->AddJob(std::move(job));
         QCOMPARE(ShownPage(), QStringLiteral("Photos"));
@@ -191,7 +191,7 @@ private Q_SLOTS:
         QCOMPARE(ShownPage(), QStringLiteral("One"));
         QTest::mouseClick(TabLabel(QStringLiteral("Three")), Qt::LeftButton);
         QCOMPARE(ShownPage(), QStringLiteral("Three"));
-        auto tabs = Find<QWidget>(QStringLiteral("Pl_jobs"))->findChildren<TImageExButton *>();
+        auto tabs = Find<QWidget>(QStringLiteral("Pl_jobs"))->findChildren<ImageButton *>();
         QTest::mouseClick(tabs.at(1), Qt::LeftButton, {}, QPoint(5, 5));  // the tab picture, beside its label
         QCOMPARE(ShownPage(), QStringLiteral("Two"));
         QCOMPARE(tabs.at(1)->Tag(), 2);
@@ -208,8 +208,8 @@ private Q_SLOTS:
             names << QStringLiteral("Job %1").arg(i);
         TaskListFiles::Write(TaskList(), names);
         Open();
-        auto *left = Find<TImageExButton>(QStringLiteral("moveLeftButton"));
-        auto *right = Find<TImageExButton>(QStringLiteral("MoveRightButton"));
+        auto *left = Find<ImageButton>(QStringLiteral("moveLeftButton"));
+        auto *right = Find<ImageButton>(QStringLiteral("MoveRightButton"));
         QWidget *strip = Find<QWidget>(QStringLiteral("Pl_jobs"));
         QVERIFY(left->isVisible());
         QVERIFY(right->isVisible());
@@ -228,7 +228,7 @@ private Q_SLOTS:
     {
         TaskListFiles::Write(TaskList(), {"One", "Two"});
         Open();
-        QVERIFY(!Find<TImageExButton>(QStringLiteral("moveLeftButton"))->isVisible());
+        QVERIFY(!Find<ImageButton>(QStringLiteral("moveLeftButton"))->isVisible());
     }
 
     void deletingTheMiddleJobClosesTheGap()
@@ -261,7 +261,7 @@ private Q_SLOTS:
         TaskListFiles::Write(TaskList(), {"Only"});
         Open();
         int edits = 0;
-        m_window->SetJobEditor([](QWidget *) { return std::unique_ptr<TSyncTask>(); },
+        m_window->SetJobEditor([](QWidget *) { return std::unique_ptr<Job>(); },
                                [&edits](QWidget *, int) { return ++edits, true; });
         DeleteShown();
         QCOMPARE(ShownPage(), QStringLiteral("Default"));
@@ -272,7 +272,7 @@ private Q_SLOTS:
         QVERIFY(!QApplication::activeModalWidget());
 
         // A job added now is current at once, in the first place of the strip.
-        auto job = std::make_unique<TSyncTask>();
+        auto job = std::make_unique<Job>();
         job->SyncName = QStringLiteral("Next");
         m_window->AddJob(std::move(job));
         QCOMPARE(ShownPage(), QStringLiteral("Next"));
@@ -285,7 +285,7 @@ private Q_SLOTS:
     {
         TaskListFiles::Write(TaskList(), {"One"});
         Open();
-        auto *add = Find<TImageExButton>(QStringLiteral("bt_addtask"));
+        auto *add = Find<ImageButton>(QStringLiteral("bt_addtask"));
         QVERIFY(!add->isEnabled());
         QVERIFY(!Find<QAction>(QStringLiteral("addnewjob1"))->isEnabled());
         QVERIFY(!Find<QAction>(QStringLiteral("addnewjobFromTemplate1"))->isEnabled());
@@ -295,7 +295,7 @@ private Q_SLOTS:
         QList<int> edited;
         m_window->SetJobEditor(
             [](QWidget *) {
-                auto job = std::make_unique<TSyncTask>();
+                auto job = std::make_unique<Job>();
                 job->SyncName = QStringLiteral("Added");
                 return job;
             },
@@ -322,7 +322,7 @@ private Q_SLOTS:
         QFETCH(QString, written);
         // First run: there is no task list file yet; the jobs as they are now are exported.
         Open();
-        auto job = std::make_unique<TSyncTask>();
+        auto job = std::make_unique<Job>();
         job->SyncName = QStringLiteral("Fresh");
         m_window->AddJob(std::move(job));
         WhenModal([this, typed](QWidget *w) {
@@ -363,7 +363,7 @@ private Q_SLOTS:
         // Two jobs of one name: each tab shows its own job's page.
         auto *notebook = Find<QStackedWidget>(QStringLiteral("Notebook1"));
         QCOMPARE(notebook->currentIndex(), 1);
-        QTest::mouseClick(Find<QWidget>(QStringLiteral("Pl_jobs"))->findChildren<TImageExButton *>().at(1),
+        QTest::mouseClick(Find<QWidget>(QStringLiteral("Pl_jobs"))->findChildren<ImageButton *>().at(1),
                           Qt::LeftButton, {}, QPoint(5, 5));
         QCOMPARE(notebook->currentIndex(), 2);
         CloseWindow();
@@ -404,7 +404,7 @@ private Q_SLOTS:
         const QString other = Folder() + QStringLiteral("other.tkl");
         TaskListFiles::Write(other, {"Imported"});
         QStringList namesAtCancel{QStringLiteral("not cancelled")}, calls;
-        Open([this, &namesAtCancel, &calls](QWidget *parent) -> TJobPage * {
+        Open([this, &namesAtCancel, &calls](QWidget *parent) -> AbstractJobPage * {
             return new BusyPage(parent, TaskList(), &namesAtCancel, &calls);
         });
         QString said;
@@ -413,7 +413,7 @@ private Q_SLOTS:
         QVERIFY(said.contains(QStringLiteral("running")));
         QCOMPARE(VisibleTabs(), (QList<QPair<QString, int>>{{"One", 0}}));
 
-        auto job = std::make_unique<TSyncTask>();
+        auto job = std::make_unique<Job>();
         job->SyncName = QStringLiteral("Two");
         m_window->AddJob(std::move(job));
         CloseWindow();
@@ -427,7 +427,7 @@ private Q_SLOTS:
     void maximiseUsesTheAvailableAreaAndRestores()
     {
         Open();
-        auto *big = Find<TImageExButton>(QStringLiteral("BigBtn"));
+        auto *big = Find<ImageButton>(QStringLiteral("BigBtn"));
         const QRect area = m_window->screen()->availableGeometry();
         QTest::mouseClick(big, Qt::LeftButton, {}, QPoint(5, 5));
         QCOMPARE(m_window->geometry(), area);
@@ -484,7 +484,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, name);
         Open();
-        auto *button = Find<TImageExButton>(name);
+        auto *button = Find<ImageButton>(name);
         const QImage normal = ResourcePicture(name + QLatin1Char('1')).toImage();
         const QImage hover = ResourcePicture(name + QLatin1Char('2')).toImage();
         QVERIFY(!normal.isNull() && !hover.isNull() && normal != hover);
@@ -498,7 +498,7 @@ private Q_SLOTS:
     void menusOpenUnderTheirButtons()
     {
         Open();
-        auto *button = Find<TImageExButton>(QStringLiteral("toolsbutton"));
+        auto *button = Find<ImageButton>(QStringLiteral("toolsbutton"));
         QStringList items;
         QPoint at;
         QTimer::singleShot(0, [&] {

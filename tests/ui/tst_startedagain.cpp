@@ -1,9 +1,9 @@
-#include "app/TMyRegistryInfo.h"
-#include "model/SyncTaskList.h"
-#include "model/TSyncTask.h"
+#include "app/Settings.h"
+#include "model/Job.h"
+#include "model/JobList.h"
 #include "tests/support/ModalAnswer.h"
 #include "tests/support/TaskListFiles.h"
-#include "ui/workspace/UMirelleFom.h"
+#include "ui/workspace/MainWindow.h"
 
 #include <QAbstractButton>
 #include <QDialog>
@@ -14,9 +14,9 @@
 namespace {
 
 // Records which jobs the window (re)attached, in order.
-class RecordingPage : public TJobPage {
+class RecordingPage : public AbstractJobPage {
 public:
-    RecordingPage(QWidget *parent, QList<int> *attached) : TJobPage(parent), m_attached(attached) {}
+    RecordingPage(QWidget *parent, QList<int> *attached) : AbstractJobPage(parent), m_attached(attached) {}
     void SetJob(int index) override { *m_attached << index; }
     bool RunInProgress() const override { return false; }
     void CancelAndWait() override {}
@@ -37,11 +37,11 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         QVERIFY(TaskListFiles::Write(dir.filePath(QStringLiteral("tasklist.tkl")), {"One", "Two", "Three"}));
-        SyncTaskList tasks;
+        JobList tasks;
         tasks.LoadTaskList(dir.filePath(QStringLiteral("tasklist.tkl")));
-        TMyRegistryInfo settings;
+        Settings settings;
         QList<int> attached;
-        auto *window = new TMirelleFom(tasks, settings, dir.path() + QLatin1Char('/'),
+        auto *window = new MainWindow(tasks, settings, dir.path() + QLatin1Char('/'),
                                        [&](QWidget *parent) { return new RecordingPage(parent, &attached); });
         window->SetSaveAtClose(false);
         window->show();

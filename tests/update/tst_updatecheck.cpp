@@ -1,9 +1,9 @@
-#include "update/DMUnit.h"
 #include "tests/support/HttpServerFixture.h"
 #include "tests/support/MessageBoxAnswerer.h"
 #include "tests/support/TempConfigHome.h"
-#include "tests/support/TestSettings.h"
 #include "tests/support/TestFiles.h"
+#include "tests/support/TestSettings.h"
+#include "update/UpdateCheck.h"
 
 #include <QFile>
 #include <QSignalSpy>
@@ -45,8 +45,8 @@ private Q_SLOTS:
         m_quits = 0;
         m_server.clearRules();
         QVERIFY(TestSettings::WriteString(QStringLiteral("UpdateURL"), m_server.url(QStringLiteral("/update/Corvane/"))));
-        m_dm = std::make_unique<TDM>(m_folder->path(),
-                                     TDM::Hooks{[this](const QString &p) {
+        m_dm = std::make_unique<UpdateCheck>(m_folder->path(),
+                                     UpdateCheck::Hooks{[this](const QString &p) {
                                                     m_launched << p;
                                                     return m_launchWorks;
                                                 },
@@ -208,7 +208,7 @@ private Q_SLOTS:
 private:
     bool RunCheck(bool interactive)
     {
-        QSignalSpy done(m_dm.get(), &TDM::checkFinished);
+        QSignalSpy done(m_dm.get(), &UpdateCheck::checkFinished);
         m_dm->CheckForUpdate(interactive);
         return done.count() == 1 || done.wait(20000);
     }
@@ -216,7 +216,7 @@ private:
     HttpServerFixture m_server;
     std::unique_ptr<TempConfigHome> m_config;
     std::unique_ptr<QTemporaryDir> m_folder;
-    std::unique_ptr<TDM> m_dm;
+    std::unique_ptr<UpdateCheck> m_dm;
     QStringList m_launched;
     bool m_launchWorks = true;
     int m_quits = 0;

@@ -1,9 +1,9 @@
-#include "updater/TMainForm.h"
 #include "tests/support/HttpServerFixture.h"
 #include "tests/support/MessageBoxAnswerer.h"
 #include "tests/support/TempConfigHome.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/TestSettings.h"
+#include "updater/UpdaterWindow.h"
 
 #include <QDir>
 #include <QFile>
@@ -208,7 +208,7 @@ private:
 
     void Start()
     {
-        m_form = std::make_unique<TMainForm>(m_folder->path(), [this](const QString &p) {
+        m_form = std::make_unique<UpdaterWindow>(m_folder->path(), [this](const QString &p) {
             m_launched << p;
             return true;
         });
@@ -240,7 +240,7 @@ private:
     HttpServerFixture m_server;
     std::unique_ptr<TempConfigHome> m_config;
     std::unique_ptr<QTemporaryDir> m_folder;
-    std::unique_ptr<TMainForm> m_form;
+    std::unique_ptr<UpdaterWindow> m_form;
     QStringList m_launched;
 };
 

@@ -1,15 +1,15 @@
 #include "ui/config/ConfigSkin.h"
 
+#include "ui/widgets/ImageButton.h"
 #include "ui/widgets/ResourcePictures.h"
-#include "ui/widgets/TImageExButton.h"
-#include "ui/widgets/TSkinForm.h"
+#include "ui/widgets/SkinnedWindow.h"
 
 namespace ConfigSkin {
 
-TImageExButton *Button(QWidget *parent, const QString &objectName, const QString &pictureBase, QSize size,
+ImageButton *Button(QWidget *parent, const QString &objectName, const QString &pictureBase, QSize size,
                        const QString &accessibleName)
 {
-    auto *button = new TImageExButton(parent);
+    auto *button = new ImageButton(parent);
     button->setObjectName(objectName);
     button->setAccessibleName(accessibleName);
     button->setCursor(Qt::PointingHandCursor);
@@ -19,19 +19,19 @@ TImageExButton *Button(QWidget *parent, const QString &objectName, const QString
     return button;
 }
 
-TImageExButton *CloseBox(TSkinForm *form)
+ImageButton *CloseBox(SkinnedWindow *form)
 {
-    TImageExButton *close = Button(form, QStringLiteral("SMCLoseBtn"), QStringLiteral("SMCLoseBtn"), CloseBoxSize,
+    ImageButton *close = Button(form, QStringLiteral("SMCLoseBtn"), QStringLiteral("SMCLoseBtn"), CloseBoxSize,
                                    QStringLiteral("Close"));
     // The skin's band leaves the close box this place.
     close->move(form->width() - 30, 8);
-    QObject::connect(close, &TImageEx::clicked, form, &QDialog::reject);
+    QObject::connect(close, &ImageControl::clicked, form, &QDialog::reject);
     return close;
 }
 
-TImageEx *Background(TSkinForm *form, const QString &pictureName)
+ImageControl *Background(SkinnedWindow *form, const QString &pictureName)
 {
-    auto *back = new TImageEx(form);
+    auto *back = new ImageControl(form);
     back->setObjectName(QStringLiteral("BackImage"));
     LoadJpegResource(back, pictureName, QStringLiteral("JPG"));
     back->setGeometry(0, 0, form->width(), form->height());

@@ -2,9 +2,9 @@
 #include <QSize>
 #include <QString>
 
-class TImageEx;
-class TImageExButton;
-class TSkinForm;
+class ImageControl;
+class ImageButton;
+class SkinnedWindow;
 class QWidget;
 
 // The skinned parts the configuration dialogs share.
@@ -17,11 +17,11 @@ inline constexpr QSize CloseBoxSize{22, 17};      // SMCLoseBtn
 // An image button showing pictureBase + "1", pictureBase + "2" under the mouse and
 // pictureBase + "Disabled" while disabled. Sized to its pictures, so that it can be clicked
 // even where a picture is missing.
-TImageExButton *Button(QWidget *parent, const QString &objectName, const QString &pictureBase, QSize size,
+ImageButton *Button(QWidget *parent, const QString &objectName, const QString &pictureBase, QSize size,
                        const QString &accessibleName);
 // The close box at the top right of a dialog's band; it rejects the dialog.
-TImageExButton *CloseBox(TSkinForm *form);
+ImageButton *CloseBox(SkinnedWindow *form);
 // The dialog's background picture over its whole area; pressing it drags the dialog.
-TImageEx *Background(TSkinForm *form, const QString &pictureName);
+ImageControl *Background(SkinnedWindow *form, const QString &pictureName);
 
 }  // namespace ConfigSkin

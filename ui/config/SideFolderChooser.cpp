@@ -1,15 +1,15 @@
 #include "ui/config/SideFolderChooser.h"
 
-#include "model/TFolderSource.h"
+#include "model/JobSide.h"
 #include "ui/config/ConfigMessages.h"
-#include "ui/config/UChooseRoForm.h"
-#include "ui/config/UFTPChooseRoForm.h"
-#include "ui/config/UFTPContentsForm.h"
+#include "ui/config/FtpFolderChooser.h"
+#include "ui/config/LocalFolderChooser.h"
+#include "ui/config/RemoteFolderDialog.h"
 
 namespace {
 
 template <class Chooser>
-bool choose(QWidget *parent, TFolderSource &side, const std::function<bool()> &runInProgress)
+bool choose(QWidget *parent, JobSide &side, const std::function<bool()> &runInProgress)
 {
     Chooser chooser(parent);
     chooser.SetFolderSource(side);
@@ -27,18 +27,18 @@ bool choose(QWidget *parent, TFolderSource &side, const std::function<bool()> &r
 
 }  // namespace
 
-bool ChooseSideFolder(QWidget *parent, TFolderSource &side, int deviceType, const std::function<bool()> &runInProgress)
+bool ChooseSideFolder(QWidget *parent, JobSide &side, int deviceType, const std::function<bool()> &runInProgress)
 {
     if (deviceType == 1)
-        return choose<TChooseRoForm>(parent, side, runInProgress);
+        return choose<LocalFolderChooser>(parent, side, runInProgress);
     if (deviceType == 3)
-        return choose<TFTPChooseRoForm>(parent, side, runInProgress);
+        return choose<FtpFolderChooser>(parent, side, runInProgress);
     return false;
 }
 
-void ShowRemoteFolder(QWidget *parent, const QString &folderPath, const TFolderSource &side)
+void ShowRemoteFolder(QWidget *parent, const QString &folderPath, const JobSide &side)
 {
-    TFTPContentsForm view(parent);
+    RemoteFolderDialog view(parent);
     view.SetFolder(folderPath, side);
     view.exec();
 }

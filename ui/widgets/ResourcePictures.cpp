@@ -1,6 +1,6 @@
 #include "ui/widgets/ResourcePictures.h"
 
-#include "ui/widgets/TImageEx.h"
+#include "ui/widgets/ImageControl.h"
 
 #include <QMovie>
 
@@ -10,14 +10,14 @@ QPixmap ResourcePicture(const QString &name, const QString &type)
     return QPixmap(QStringLiteral(":/") + type + QLatin1Char('/') + name);
 }
 
-void LoadJpegResource(TImageEx *control, const QString &name, const QString &type)
+void LoadJpegResource(ImageControl *control, const QString &name, const QString &type)
 {
     if (!control || control->Tag() == 1)
         return;
     control->SetPicture(ResourcePicture(name, type));
 }
 
-void LoadGifResource(const QString &name, TImageEx *control)
+void LoadGifResource(const QString &name, ImageControl *control)
 {
     if (!control)
         return;
@@ -27,13 +27,13 @@ void LoadGifResource(const QString &name, TImageEx *control)
     movie->start();
 }
 
-void HoverPictures(TImageEx *control, const QString &baseName)
+void HoverPictures(ImageControl *control, const QString &baseName)
 {
     const QString normal = baseName + QLatin1Char('1');
     const QString hover = baseName + QLatin1Char('2');
     LoadJpegResource(control, normal, QStringLiteral("JPG"));
-    QObject::connect(control, &TImageEx::mouseEntered, control,
+    QObject::connect(control, &ImageControl::mouseEntered, control,
                      [control, hover] { LoadJpegResource(control, hover, QStringLiteral("JPG")); });
-    QObject::connect(control, &TImageEx::mouseLeft, control,
+    QObject::connect(control, &ImageControl::mouseLeft, control,
                      [control, normal] { LoadJpegResource(control, normal, QStringLiteral("JPG")); });
 }

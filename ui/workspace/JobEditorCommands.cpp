@@ -1,20 +1,20 @@
 #include "ui/workspace/JobEditorCommands.h"
 
-#include "model/SyncTaskList.h"
-#include "ui/config/UCreatTaskForm.h"
-#include "ui/workspace/UMirelleFom.h"
+#include "model/JobList.h"
+#include "ui/config/JobEditor.h"
+#include "ui/workspace/MainWindow.h"
 
-void UseJobEditor(TMirelleFom &window, const SyncTaskList &tasks)
+void UseJobEditor(MainWindow &window, const JobList &tasks)
 {
     window.SetJobEditor(
-        [&tasks](QWidget *parent) -> std::unique_ptr<TSyncTask> {
-            TCreatTaskForm form(tasks, parent);
+        [&tasks](QWidget *parent) -> std::unique_ptr<Job> {
+            JobEditor form(tasks, parent);
             form.SetJobIndex(-1);
             form.exec();
             return form.TakeNewJob();
         },
         [&window, &tasks](QWidget *parent, int index) {
-            TCreatTaskForm form(tasks, parent);
+            JobEditor form(tasks, parent);
             form.SetJobIndex(index);
             form.SetRunCheck([&window, index] { return window.JobRunInProgress(index); });
             form.exec();

@@ -1,9 +1,9 @@
 #pragma once
 
-class SyncTaskList;
-class TMirelleFom;
+class JobList;
+class MainWindow;
 
 // Makes the window's "Add new job" and "Edit this job" open the job editor over tasks.
 // An edit is refused when the job's run is in progress, also when one starts while the
 // editor is open.
-void UseJobEditor(TMirelleFom &window, const SyncTaskList &tasks);
+void UseJobEditor(MainWindow &window, const JobList &tasks);

@@ -1,19 +1,19 @@
-#include "engine/TRunGate.h"
-#include "engine/TSyncAction.h"
-#include "model/SyncTaskList.h"
+#include "engine/RunGate.h"
+#include "engine/SyncAction.h"
+#include "model/JobList.h"
 #include "platform/gui/Power.h"
 #include "tests/support/FtpServerFixture.h"
 #include "tests/support/ModalAnswer.h"
 #include "tests/support/TestFiles.h"
 #include "tests/ui/DriveWidgets.h"
-#include "ui/config/UChooseRoForm.h"
-#include "ui/config/UFTPChooseRoForm.h"
-#include "ui/config/UFTPContentsForm.h"
-#include "ui/widgets/TImageExButton.h"
-#include "ui/workspace/TItemCommands.h"
-#include "ui/workspace/TResultModel.h"
-#include "ui/workspace/TResultTree.h"
-#include "ui/workspace/UCorvaneMain.h"
+#include "ui/config/FtpFolderChooser.h"
+#include "ui/config/LocalFolderChooser.h"
+#include "ui/config/RemoteFolderDialog.h"
+#include "ui/widgets/ImageButton.h"
+#include "ui/workspace/ItemCommands.h"
+#include "ui/workspace/JobPage.h"
+#include "ui/workspace/ResultModel.h"
+#include "ui/workspace/ResultView.h"
 
 #include <QAbstractItemModelTester>
 #include <QGroupBox>
@@ -32,7 +32,7 @@
 
 namespace {
 
-using M = TResultModel;
+using M = ResultModel;
 constexpr int Wait = 30000;
 constexpr int64_t Old = 1500000000;  // even seconds: packed times keep two-second steps
 constexpr int64_t Newer = 1600000000;
@@ -71,9 +71,9 @@ class TestJobPage : public QObject {
 
     QTemporaryDir m_dir;  // left/, right/ (local kind), program/
     std::unique_ptr<FtpServerFixture> m_server;
-    SyncTaskList m_tasks;
+    JobList m_tasks;
     RecordingPower m_power;
-    std::unique_ptr<TCorvaneMain> m_page;
+    std::unique_ptr<JobPage> m_page;
     int m_jobs = 0;
 
     QString Left(const QString &rel = {}) const { return m_dir.filePath("left") + (rel.isEmpty() ? "" : "/" + rel); }
@@ -85,12 +85,12 @@ class TestJobPage : public QObject {
     QString Program(const QString &rel = {}) const { return m_dir.filePath("program") + "/" + rel; }
 
     // A job over left/ and, by the test's global data, the FTP folder /pub or right/.
-    TSyncTask &AddJob(const QString &name)
+    Job &AddJob(const QString &name)
     {
         QFETCH_GLOBAL(bool, ftp);
         QDir().mkpath(Left());
         QDir().mkpath(Right());
-        auto job = std::make_unique<TSyncTask>();
+        auto job = std::make_unique<Job>();
         job->SyncName = name;
         job->LFolder.DeviceType = 1;
         job->LFolder.FolerAllName = Left();
@@ -100,15 +100,15 @@ class TestJobPage : public QObject {
             job->RFolder.DeviceType = 1;
             job->RFolder.FolerAllName = Right();
         }
-        TSyncTask &added = *job;
+        Job &added = *job;
         m_tasks.AddTask(std::move(job));
         ++m_jobs;
         return added;
     }
 
-    std::unique_ptr<TCorvaneMain> MakePage(int jobIndex)
+    std::unique_ptr<JobPage> MakePage(int jobIndex)
     {
-        auto page = std::make_unique<TCorvaneMain>(m_tasks, m_power);
+        auto page = std::make_unique<JobPage>(m_tasks, m_power);
         page->SetProgramFolder(Program());
         page->resize(1100, 760);
         page->show();
@@ -117,24 +117,24 @@ class TestJobPage : public QObject {
         return page;
     }
 
-    template <class T> T *Child(const char *name, TCorvaneMain *page = nullptr) const
+    template <class T> T *Child(const char *name, JobPage *page = nullptr) const
     {
         T *child = (page ? page : m_page.get())->findChild<T *>(QString::fromLatin1(name));
         Q_ASSERT(child);
         return child;
     }
-    QString Status(TCorvaneMain *page = nullptr) const { return Child<QLabel>("Label_ActionStatus", page)->text(); }
+    QString Status(JobPage *page = nullptr) const { return Child<QLabel>("Label_ActionStatus", page)->text(); }
     QStringList LogLines() const { return Child<QTextEdit>("memo1")->toPlainText().split('\n'); }
-    void Click(const char *button, TCorvaneMain *page = nullptr)
+    void Click(const char *button, JobPage *page = nullptr)
     {
-        QTest::mouseClick(Child<TImageExButton>(button, page), Qt::LeftButton);
+        QTest::mouseClick(Child<ImageButton>(button, page), Qt::LeftButton);
     }
     // The analysis's start event has just been logged (its worker waits for the page).
     bool StartEventShown() const { return LogLines().last().startsWith("Start to analyze files , files total"); }
-    bool Enabled(const char *button) const { return Child<TImageExButton>(button)->isEnabled(); }
+    bool Enabled(const char *button) const { return Child<ImageButton>(button)->isEnabled(); }
 
     // Finds a row by its names below the root row ("docs/a.txt"; "" is the root row).
-    QModelIndex Row(const QString &path, int column = M::ColItem) const
+    QModelIndex IndexOf(const QString &path, int column = M::ColItem) const
     {
         const M &model = m_page->Model();
         QModelIndex at = model.index(0, 0);
@@ -169,13 +169,13 @@ class TestJobPage : public QObject {
     }
     void ClickCell(const QString &path, int column, Qt::MouseButton button = Qt::LeftButton)
     {
-        auto *tree = Child<TResultTree>("VST1");
-        const QModelIndex index = Row(path, column);
+        auto *tree = Child<ResultView>("VST1");
+        const QModelIndex index = IndexOf(path, column);
         QVERIFY2(index.isValid(), qPrintable(path));
         tree->scrollTo(index);
         QTest::mouseClick(tree->viewport(), button, {}, tree->visualRect(index).center());
     }
-    bool Analyse(TCorvaneMain *page = nullptr)
+    bool Analyse(JobPage *page = nullptr)
     {
         Click("BitBtn_Analyze", page);
         return QTest::qWaitFor([&] { return Status(page) == " Analyzing Done!"; }, Wait);
@@ -184,20 +184,20 @@ class TestJobPage : public QObject {
     QMenu *OpenMenu(const QString &path)
     {
         ClickCell(path, M::ColItem, Qt::RightButton);
-        QMenu *menu = m_page->ItemCommands().Menu();
+        QMenu *menu = m_page->Commands().Menu();
         return QTest::qWaitFor([&] { return menu->isVisible(); }, Wait) ? menu : nullptr;
     }
-    void ChooseItem(QMenu *menu, TItemCommands::Item item)
+    void ChooseItem(QMenu *menu, ItemCommands::Item item)
     {
-        QAction *action = m_page->ItemCommands().Action(item);
+        QAction *action = m_page->Commands().Action(item);
         QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
     }
     QString EnabledItems() const
     {
         QString out;
-        for (int i = 0; i < TItemCommands::ItemCount; ++i)
-            if (m_page->ItemCommands().Action(TItemCommands::Item(i))->isEnabled()
-                && !m_page->ItemCommands().Action(TItemCommands::Item(i))->isSeparator())
+        for (int i = 0; i < ItemCommands::ItemCount; ++i)
+            if (m_page->Commands().Action(ItemCommands::Item(i))->isEnabled()
+                && !m_page->Commands().Action(ItemCommands::Item(i))->isSeparator())
                 out += QString::number(i) + ' ';
         return out.trimmed();
     }
@@ -208,15 +208,15 @@ class TestJobPage : public QObject {
     {
         WhenShown<Chooser>([=](Chooser *chooser) {
             control<QLineEdit>(*chooser, addressField)->setText(address);
-            click(control<TImageExButton>(*chooser, ok ? "OkButton" : "CancelButton"));
+            click(control<ImageButton>(*chooser, ok ? "OkButton" : "CancelButton"));
         });
     }
     void AnswerRightChooser(const QString &address, bool ok)
     {
         if (m_server)
-            AnswerChooser<TFTPChooseRoForm>("Edit_ftpip", address, ok);
+            AnswerChooser<FtpFolderChooser>("Edit_ftpip", address, ok);
         else
-            AnswerChooser<TChooseRoForm>("Edit_Address", address, ok);
+            AnswerChooser<LocalFolderChooser>("Edit_Address", address, ok);
     }
 
     // new.txt left only, docs/a.txt left only, old.txt right only, n.txt newer on the left.
@@ -283,11 +283,11 @@ private Q_SLOTS:
         QVERIFY(Enabled("BitBtn_Sync") && Enabled("BitBtn_Analyze") && !Enabled("BitBtn_cancel"));
         QVERIFY(Child<QWidget>("Panel3")->isHidden());
         // Dates and headers show whole, not cut short with "...".
-        auto *tree = Child<TResultTree>("VST1");
+        auto *tree = Child<ResultView>("VST1");
         const int margins = 2 * (tree->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, tree) + 1);
         for (const auto &[path, column] : {std::pair{"n.txt", M::ColLeftDate}, {"n.txt", M::ColRightDate},
                                            {"new.txt", M::ColRightDate}, {"new.txt", M::ColRightSize}}) {
-            const QString text = Row(path, column).data().toString();
+            const QString text = IndexOf(path, column).data().toString();
             QCOMPARE(tree->fontMetrics().elidedText(text, Qt::ElideRight, tree->columnWidth(column) - margins), text);
         }
         for (int column = 0; column < M::ColumnCount; ++column)
@@ -297,11 +297,11 @@ private Q_SLOTS:
         ClickCell("old.txt", M::ColDirectImage);
         ClickCell("n.txt", M::ColLeftImage);
         QCOMPARE(Rows(), (QStringList{"docs/a.txt 1 2", "n.txt 4 1", "new.txt 1 2", "old.txt 2 0"}));
-        QCOMPARE(Row("old.txt", M::ColDirectImage).data(M::ImageIndexRole).toInt(), RowImage::DontMove);
+        QCOMPARE(IndexOf("old.txt", M::ColDirectImage).data(M::ImageIndexRole).toInt(), RowImage::DontMove);
         // A folder click reaches the files below it; the folder row keeps its pictures.
         ClickCell("docs", M::ColDirectImage);
         ClickCell("docs", M::ColDirectImage);
-        QCOMPARE(Row("docs/a.txt").data(M::DirectionRole).toInt(), 2);
+        QCOMPARE(IndexOf("docs/a.txt").data(M::DirectionRole).toInt(), 2);
 
         Click("BitBtn_Sync");
         QVERIFY(!Enabled("BitBtn_Analyze") && Enabled("BitBtn_cancel"));
@@ -312,15 +312,15 @@ private Q_SLOTS:
         QCOMPARE(TestFiles::Read(Right("docs/a.txt")), QByteArray("a"));
         QVERIFY(!QFileInfo::exists(Left("old.txt")));
         for (const char *copied : {"n.txt", "new.txt", "docs/a.txt"})
-            QTRY_COMPARE(Row(copied, M::ColDirectImage).data(M::ImageIndexRole).toInt(), RowImage::Same);
-        QCOMPARE(Row("old.txt", M::ColDirectImage).data(M::ImageIndexRole).toInt(), RowImage::DontMove);
+            QTRY_COMPARE(IndexOf(copied, M::ColDirectImage).data(M::ImageIndexRole).toInt(), RowImage::Same);
+        QCOMPARE(IndexOf("old.txt", M::ColDirectImage).data(M::ImageIndexRole).toInt(), RowImage::DontMove);
 
         // The All view lists every file; filter choices rebuild from the proposal.
         auto *all = Child<QRadioButton>("rb_all");
         QTest::mouseClick(all, Qt::LeftButton, {}, QPoint(6, all->height() / 2));
         QCOMPARE(Status(), QString("File loading done:"));
         QCOMPARE(Rows().size(), 4);
-        QCOMPARE(Row("old.txt").data(M::DirectionRole).toInt(), 1);
+        QCOMPARE(IndexOf("old.txt").data(M::DirectionRole).toInt(), 1);
         // Another analysis proposes only what the user kept back.
         QVERIFY(Analyse());
         QCOMPARE(Rows(), (QStringList{"old.txt 2 1"}));
@@ -333,22 +333,22 @@ private Q_SLOTS:
     {
         QFETCH_GLOBAL(bool, ftp);
         MakeFiles();
-        TSyncTask &job = AddJob("Job");
-        const TFolderSource right = job.RFolder;
+        Job &job = AddJob("Job");
+        const JobSide right = job.RFolder;
         m_page = MakePage(0);
         QVERIFY(Enabled("bt_LBrowse") && Enabled("bt_RBrowse"));
         QVERIFY(Analyse());
         const QString otherLeft = m_dir.filePath("otherleft");
         QVERIFY(TestFiles::Write(otherLeft + "/o.txt", "o", Old));
 
-        AnswerChooser<TChooseRoForm>("Edit_Address", otherLeft, false);
+        AnswerChooser<LocalFolderChooser>("Edit_Address", otherLeft, false);
         Click("bt_LBrowse");
         QCOMPARE(job.LFolder.FolerAllName, Left());
         QCOMPARE(Child<QLineEdit>("Edit_LFolder")->text(), Left());
         QVERIFY(Enabled("BitBtn_Sync"));
         QCOMPARE(Rows().size(), 4);
 
-        AnswerChooser<TChooseRoForm>("Edit_Address", otherLeft, true);
+        AnswerChooser<LocalFolderChooser>("Edit_Address", otherLeft, true);
         Click("bt_LBrowse");
         QCOMPARE(job.LFolder.FolerAllName, otherLeft);
         QCOMPARE(job.LFolder.DeviceType, 1);
@@ -385,22 +385,22 @@ private Q_SLOTS:
     void browseRefusedWhileRunning()
     {
         MakeFiles();
-        TSyncTask &job = AddJob("Job");
-        const TFolderSource left = job.LFolder;
-        const TFolderSource right = job.RFolder;
+        Job &job = AddJob("Job");
+        const JobSide left = job.LFolder;
+        const JobSide right = job.RFolder;
         m_page = MakePage(0);
         const QString other = m_dir.filePath("other");
         QVERIFY(QDir().mkpath(other));
         const QString refusal = "This job is being analyzed or synchronized. Wait until it has finished, then change the job.";
         // Another job's run holds the engine, so the run this page starts waits for its turn.
-        std::optional<TRunGate::Pass> otherRun(std::in_place, TRunGate::Instance());
+        std::optional<RunGate::Pass> otherRun(std::in_place, RunGate::Instance());
 
         BoxSeen box;
-        WhenShown<TChooseRoForm>([&](TChooseRoForm *chooser) {
+        WhenShown<LocalFolderChooser>([&](LocalFolderChooser *chooser) {
             control<QLineEdit>(*chooser, "Edit_Address")->setText(other);
             m_page->PeriodTimerTimer();
             AnswerNextBox(box);
-            click(control<TImageExButton>(*chooser, "OkButton"));
+            click(control<ImageButton>(*chooser, "OkButton"));
         });
         Click("bt_LBrowse");
         QVERIFY(m_page->RunInProgress());
@@ -411,7 +411,7 @@ private Q_SLOTS:
 
         for (const char *browse : {"bt_LBrowse", "bt_RBrowse"}) {
             bool chooserShown = false;
-            const QPointer<QTimer> chooser = WhenShown<TSkinForm>([&](TSkinForm *form) {
+            const QPointer<QTimer> chooser = WhenShown<SkinnedWindow>([&](SkinnedWindow *form) {
                 chooserShown = true;
                 form->reject();
             });
@@ -442,19 +442,19 @@ private Q_SLOTS:
         AddJob("Job");
         m_page = MakePage(0);
         QStringList opened;
-        m_page->ItemCommands().SetOpener([&opened](const QString &path) { opened << path; return true; });
+        m_page->Commands().SetOpener([&opened](const QString &path) { opened << path; return true; });
         QVERIFY(Analyse());
 
         QMenu *menu = OpenMenu("l.txt");
-        QVERIFY(!m_page->ItemCommands().Action(TItemCommands::OpenRightFolder)->isEnabled());
+        QVERIFY(!m_page->Commands().Action(ItemCommands::OpenRightFolder)->isEnabled());
         menu->close();
 
         menu = OpenMenu("docs/r.txt");
         QVERIFY(menu);
-        QVERIFY(m_page->ItemCommands().Action(TItemCommands::OpenRightFolder)->isEnabled());
+        QVERIFY(m_page->Commands().Action(ItemCommands::OpenRightFolder)->isEnabled());
         QString listed;
-        WhenShown<TFTPContentsForm>([&listed](TFTPContentsForm *view) {
-            QSignalSpy ended(view, &TFTPContentsForm::WorkEnded);
+        WhenShown<RemoteFolderDialog>([&listed](RemoteFolderDialog *view) {
+            QSignalSpy ended(view, &RemoteFolderDialog::WorkEnded);
             if (view->Busy())
                 ended.wait(Wait);
             auto *tree = control<QTreeWidget>(*view, "tvFtp");
@@ -463,9 +463,9 @@ private Q_SLOTS:
                 names << tree->topLevelItem(i)->text(0);
             names.sort();
             listed = names.join(',');
-            click(control<TImageExButton>(*view, "CancelButton"));
+            click(control<ImageButton>(*view, "CancelButton"));
         });
-        ChooseItem(menu, TItemCommands::OpenRightFolder);
+        ChooseItem(menu, ItemCommands::OpenRightFolder);
         if (ftp) {
             QCOMPARE(listed, QString("more,r.txt"));
             QCOMPARE(opened, QStringList());
@@ -537,7 +537,7 @@ private Q_SLOTS:
         QFETCH(int, minutes);
         QFETCH(QList<int>, starts);
         // Without a left folder every analysis stops at the pre-check with one red line.
-        TSyncTask &job = AddJob("Job");
+        Job &job = AddJob("Job");
         job.LFolder.FolerAllName.clear();
         job.PeriodAnalyze = 1;
         job.Hours = hours;
@@ -556,7 +556,7 @@ private Q_SLOTS:
     void shutDownAfterTheRun()
     {
         MakeFiles();
-        TSyncTask &job = AddJob("Job");
+        Job &job = AddJob("Job");
         job.LogoffSync = 1;
         job.StartAnalyze = 1;
         job.StartSync = 1;
@@ -573,7 +573,7 @@ private Q_SLOTS:
         AddJob("One");
         AddJob("Two");
         m_page = MakePage(0);
-        std::unique_ptr<TCorvaneMain> second = MakePage(1);
+        std::unique_ptr<JobPage> second = MakePage(1);
         bool sawWaiting = false;
         const auto hook = connect(Child<QTextEdit>("memo1"), &QTextEdit::textChanged, this, [&] {
             if (!StartEventShown() || sawWaiting || Status(second.get()) == " Analyzing Done!")
@@ -611,24 +611,24 @@ private Q_SLOTS:
         menu = OpenMenu("m.txt");
         QCOMPARE(EnabledItems(), QString("0 1 2 3 5 6 8 9 10 11"));
         AnswerNextBox(QMessageBox::No);
-        ChooseItem(menu, TItemCommands::RestoreRightFile);
+        ChooseItem(menu, ItemCommands::RestoreRightFile);
         QCOMPARE(TestFiles::Read(Right("m.txt")), QByteArray("right now"));
 
         menu = OpenMenu("m.txt");
         AnswerNextBox(QMessageBox::Yes);
-        ChooseItem(menu, TItemCommands::RestoreRightFile);
+        ChooseItem(menu, ItemCommands::RestoreRightFile);
         QCOMPARE(TestFiles::Read(Right("m.txt")), QByteArray("saved right"));
         QVERIFY(!QFileInfo::exists(Program("__Save__/Job/m.txt")));
         QCOMPARE(LogLines().last(), QString("Restoring the right file succeeded!"));
-        QCOMPARE(Row("m.txt").data(M::ActionRole).toInt(), int(saUpdateLeft));
+        QCOMPARE(IndexOf("m.txt").data(M::ActionRole).toInt(), int(saUpdateLeft));
 
         menu = OpenMenu("m.txt");
         AnswerNextBox(QMessageBox::Yes);
-        ChooseItem(menu, TItemCommands::RestoreLeftFile);
+        ChooseItem(menu, ItemCommands::RestoreLeftFile);
         QCOMPARE(TestFiles::Read(Left("m.txt")), QByteArray("saved left"));
         QVERIFY(!QFileInfo::exists(Left("__Save__/m.txt")));
         QCOMPARE(LogLines().last(), QString("Restoring the left file succeeded!"));
-        QCOMPARE(Row("m.txt").data(M::ActionRole).toInt(), int(saUpdateRight));
+        QCOMPARE(IndexOf("m.txt").data(M::ActionRole).toInt(), int(saUpdateRight));
         QVERIFY(TestFiles::FilesBelow(Left()).filter(".p").isEmpty());
         menu = OpenMenu("m.txt");
         QCOMPARE(EnabledItems(), QString("0 1 2 3 5 6"));
@@ -638,36 +638,36 @@ private Q_SLOTS:
         menu = OpenMenu("n.txt");
         QString question;
         AnswerNextBox(QMessageBox::No, &question);
-        ChooseItem(menu, TItemCommands::DeleteRightFile);
+        ChooseItem(menu, ItemCommands::DeleteRightFile);
         QVERIFY2(question.contains("n.txt"), qPrintable(question));
         QVERIFY(QFileInfo::exists(Right("n.txt")));
 
         menu = OpenMenu("n.txt");
         AnswerNextBox(QMessageBox::Yes);
-        ChooseItem(menu, TItemCommands::DeleteRightFile);
+        ChooseItem(menu, ItemCommands::DeleteRightFile);
         QVERIFY(!QFileInfo::exists(Right("n.txt")));
-        QCOMPARE(Row("n.txt").data(M::ActionRole).toInt(), int(saLeftOnly));
-        QCOMPARE(Row("n.txt", M::ColRightDate).data().toString(), QString("not seen before"));
-        QCOMPARE(Row("n.txt", M::ColRightImage).data(M::ImageIndexRole).toInt(), RowImage::MoveRight);
+        QCOMPARE(IndexOf("n.txt").data(M::ActionRole).toInt(), int(saLeftOnly));
+        QCOMPARE(IndexOf("n.txt", M::ColRightDate).data().toString(), QString("not seen before"));
+        QCOMPARE(IndexOf("n.txt", M::ColRightImage).data(M::ImageIndexRole).toInt(), RowImage::MoveRight);
 
         // Its only copy deleted, the row has neither copy; the synchronisation passes it by.
         menu = OpenMenu("n.txt");
         QCOMPARE(EnabledItems(), QString("0 2 5"));
         AnswerNextBox(QMessageBox::Yes);
-        ChooseItem(menu, TItemCommands::DeleteLeftFile);
+        ChooseItem(menu, ItemCommands::DeleteLeftFile);
         QVERIFY(!QFileInfo::exists(Left("n.txt")));
-        QCOMPARE(Row("n.txt", M::ColLeftDate).data().toString(), QString("not seen before"));
-        QCOMPARE(Row("n.txt", M::ColLeftSize).data().toString(), QString("not present"));
-        QCOMPARE(Row("n.txt").data(M::DirectionRole).toInt(), 2);
+        QCOMPARE(IndexOf("n.txt", M::ColLeftDate).data().toString(), QString("not seen before"));
+        QCOMPARE(IndexOf("n.txt", M::ColLeftSize).data().toString(), QString("not present"));
+        QCOMPARE(IndexOf("n.txt").data(M::DirectionRole).toInt(), 2);
 
         // A failed delete says so and leaves the row.
         QVERIFY(QFile::remove(Left("new.txt")));
         menu = OpenMenu("new.txt");
         QString failure;
         AnswerNextBox(QMessageBox::Yes, nullptr, [&] { AnswerNextBox(QMessageBox::Ok, &failure); });
-        ChooseItem(menu, TItemCommands::DeleteLeftFile);
+        ChooseItem(menu, ItemCommands::DeleteLeftFile);
         QTRY_COMPARE(failure, "Deleting the file " + Left("new.txt") + " failed!");
-        QCOMPARE(Row("new.txt").data(M::ActionRole).toInt(), int(saLeftOnly));
+        QCOMPARE(IndexOf("new.txt").data(M::ActionRole).toInt(), int(saLeftOnly));
 
         QVERIFY(TestFiles::Write(Left("new.txt"), "new", Old));
         Click("BitBtn_Sync");

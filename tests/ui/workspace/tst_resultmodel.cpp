@@ -1,21 +1,21 @@
-#include "engine/TRowTree.h"
-#include "engine/TSyncAction.h"
-#include "engine/TSyncNode.h"
-#include "folders/TFileAttri.h"
-#include "model/TSyncTask.h"
-#include "ui/workspace/TIconCache.h"
-#include "ui/workspace/TResultModel.h"
+#include "engine/Row.h"
+#include "engine/RowTree.h"
+#include "engine/SyncAction.h"
+#include "folders/FileEntry.h"
+#include "model/Job.h"
+#include "ui/workspace/IconCache.h"
+#include "ui/workspace/ResultModel.h"
 
 #include <QAbstractItemModelTester>
 #include <QtTest>
 
 namespace {
 
-using M = TResultModel;
+using M = ResultModel;
 
-TFileAttri *Add(TFileAttri &parent, const QString &title, int32_t action, bool folder = false)
+FileEntry *Add(FileEntry &parent, const QString &title, int32_t action, bool folder = false)
 {
-    auto r = std::make_unique<TFileAttri>();
+    auto r = std::make_unique<FileEntry>();
     r->Title = title;
     r->ActionCode = action;
     r->PairIsFolder = folder ? 1 : 0;
@@ -35,13 +35,13 @@ TFileAttri *Add(TFileAttri &parent, const QString &title, int32_t action, bool f
 }
 
 // root: a (left only), b (right only), same, up (update left), sub/ { c (update right), d (same), e (left only) }
-void MakeResult(TFileAttri &root)
+void MakeResult(FileEntry &root)
 {
     Add(root, "a.txt", saLeftOnly);
     Add(root, "b.txt", saRightOnly);
     Add(root, "same.txt", saSame);
     Add(root, "up.txt", saUpdateLeft);
-    TFileAttri *sub = Add(root, "sub", saSame, true);
+    FileEntry *sub = Add(root, "sub", saSame, true);
     sub->ToLeftCount = 0;
     sub->ToRightCount = 2;
     sub->FileCount = 3;
@@ -58,13 +58,13 @@ void MakeResult(TFileAttri &root)
 class TestResultModel : public QObject {
     Q_OBJECT
 
-    TSyncTask m_job;
-    TFileAttri m_result;
-    std::unique_ptr<TRowTree> m_rows;
-    std::unique_ptr<TIconCache> m_icons;
-    std::unique_ptr<TResultModel> m_model;
+    Job m_job;
+    FileEntry m_result;
+    std::unique_ptr<RowTree> m_rows;
+    std::unique_ptr<IconCache> m_icons;
+    std::unique_ptr<ResultModel> m_model;
 
-    QModelIndex Row(const QString &path, int column = M::ColItem) const
+    QModelIndex IndexOf(const QString &path, int column = M::ColItem) const
     {
         QModelIndex at = m_model->index(0, 0);
         for (const QString &name : path.split('/', Qt::SkipEmptyParts)) {
@@ -81,14 +81,14 @@ class TestResultModel : public QObject {
     // "direction left/direct/right images" of a row.
     QString State(const QString &path) const
     {
-        const QModelIndex row = Row(path);
+        const QModelIndex row = IndexOf(path);
         return QStringLiteral("%1 %2/%3/%4")
             .arg(row.data(M::DirectionRole).toInt())
             .arg(row.siblingAtColumn(M::ColLeftImage).data(M::ImageIndexRole).toInt())
             .arg(row.siblingAtColumn(M::ColDirectImage).data(M::ImageIndexRole).toInt())
             .arg(row.siblingAtColumn(M::ColRightImage).data(M::ImageIndexRole).toInt());
     }
-    void Click(const QString &path, int column) { m_model->DirectionClick(Row(path, column)); }
+    void Click(const QString &path, int column) { m_model->DirectionClick(IndexOf(path, column)); }
 
 private Q_SLOTS:
     void init()
@@ -96,14 +96,14 @@ private Q_SLOTS:
         m_job.SyncName = "Daily";
         m_result.ClearChildren();
         MakeResult(m_result);
-        m_rows = std::make_unique<TRowTree>(m_job);
-        m_icons = std::make_unique<TIconCache>([](const QString &) { return QIcon(); });
-        m_model = std::make_unique<TResultModel>(*m_icons);
+        m_rows = std::make_unique<RowTree>(m_job);
+        m_icons = std::make_unique<IconCache>([](const QString &) { return QIcon(); });
+        m_model = std::make_unique<ResultModel>(*m_icons);
         new QAbstractItemModelTester(m_model.get(), QAbstractItemModelTester::FailureReportingMode::QtTest,
                                      m_model.get());
         m_model->SetRows(m_rows.get());
         m_model->Detach();
-        m_rows->BuildView(m_result, TRowTree::ModeAll);
+        m_rows->BuildView(m_result, RowTree::ModeAll);
         m_model->Attach();
     }
 
@@ -116,20 +116,20 @@ private Q_SLOTS:
         QCOMPARE(root.siblingAtColumn(M::ColToRightCount).data().toString(), QString("3"));
         QCOMPARE(root.siblingAtColumn(M::ColItem).data(M::ImageIndexRole).toInt(), RowImage::CanMove);
 
-        const QModelIndex sub = Row("sub");
+        const QModelIndex sub = IndexOf("sub");
         for (int c : {M::ColLeftDate, M::ColLeftSize, M::ColRightDate, M::ColRightSize})
             QCOMPARE(sub.siblingAtColumn(c).data().toString(), QString("folder"));
         QCOMPARE(sub.siblingAtColumn(M::ColToLeftCount).data().toString(), QString());  // 0 shows nothing
         QCOMPARE(sub.siblingAtColumn(M::ColToRightCount).data().toString(), QString("2"));
 
-        const QModelIndex a = Row("a.txt");
+        const QModelIndex a = IndexOf("a.txt");
         QCOMPARE(a.siblingAtColumn(M::ColLeftSize).data().toString(), QLocale().toString(1234567));
         QVERIFY(a.siblingAtColumn(M::ColLeftSize).data().toString() != "1234567" || QLocale().groupSeparator().isEmpty());
         QCOMPARE(a.siblingAtColumn(M::ColRightDate).data().toString(), QString("not seen before"));
         QCOMPARE(a.siblingAtColumn(M::ColRightSize).data().toString(), QString("not present"));
         QCOMPARE(a.siblingAtColumn(M::ColToRightCount).data().toString(), QString());
         // Right copy of 0 bytes: a date but "not present"; a time of midnight shows the date only.
-        const QModelIndex up = Row("up.txt");
+        const QModelIndex up = IndexOf("up.txt");
         QCOMPARE(up.siblingAtColumn(M::ColRightSize).data().toString(), QString("not present"));
         const QString midnight = up.siblingAtColumn(M::ColRightDate).data().toString();
         QVERIFY2(!midnight.contains(':'), qPrintable(midnight));
@@ -181,11 +181,11 @@ private Q_SLOTS:
 
     void hoverShowsTheHighlightedPicture()
     {
-        m_model->SetHover(Row("a.txt", M::ColRightImage));
+        m_model->SetHover(IndexOf("a.txt", M::ColRightImage));
         QCOMPARE(State("a.txt"), QString("2 20/6/7"));
-        m_model->SetHover(Row("a.txt", M::ColDirectImage));
+        m_model->SetHover(IndexOf("a.txt", M::ColDirectImage));
         QCOMPARE(State("a.txt"), QString("2 20/5/8"));
-        m_model->SetHover(Row("b.txt", M::ColLeftImage));
+        m_model->SetHover(IndexOf("b.txt", M::ColLeftImage));
         QCOMPARE(State("a.txt"), QString("2 20/6/8"));
         QCOMPARE(State("b.txt"), QString("1 11/6/20"));
         // A click that changes the row drops the highlight.
@@ -197,8 +197,8 @@ private Q_SLOTS:
 
     void updatesFromAnotherThreadAreBatched()
     {
-        QSignalSpy repainted(m_model.get(), &TResultModel::RowsRepainted);
-        TSyncNode *sub = m_model->NodeAt(Row("sub"));
+        QSignalSpy repainted(m_model.get(), &ResultModel::RowsRepainted);
+        Row *sub = m_model->NodeAt(IndexOf("sub"));
         std::thread worker([&] {
             for (int i = 0; i < sub->ChildCount(); ++i) {
                 {
@@ -217,7 +217,7 @@ private Q_SLOTS:
     void iconCache()
     {
         int asked = 0;
-        TIconCache icons([&](const QString &ext) {
+        IconCache icons([&](const QString &ext) {
             ++asked;
             if (ext == ".none")
                 return QIcon();
@@ -225,8 +225,8 @@ private Q_SLOTS:
             p.fill(Qt::red);
             return QIcon(p);
         });
-        QCOMPARE(TIconCache::ExtensionOf("archive.tar.gz"), QString(".gz"));
-        QCOMPARE(TIconCache::ExtensionOf("README"), QString("README"));
+        QCOMPARE(IconCache::ExtensionOf("archive.tar.gz"), QString(".gz"));
+        QCOMPARE(IconCache::ExtensionOf("README"), QString("README"));
         QCOMPARE(icons.IconIndexFor("a.txt"), 25);
         QCOMPARE(icons.IconIndexFor("b.TXT"), 26);  // case-sensitive
         QCOMPARE(icons.IconIndexFor("c.txt"), 25);
@@ -235,7 +235,7 @@ private Q_SLOTS:
         QCOMPARE(asked, 3);  // a type is asked for once
         for (int i = 2; i < 75; ++i)
             QCOMPARE(icons.IconIndexFor(QStringLiteral("f.e%1").arg(i)), 25 + i);
-        QCOMPARE(icons.ImageCount(), TIconCache::Capacity);
+        QCOMPARE(icons.ImageCount(), IconCache::Capacity);
         QCOMPARE(icons.IconIndexFor("f.e76"), RowImage::Document);  // the 76th extension
         QCOMPARE(icons.IconIndexFor("g.txt"), 25);
     }

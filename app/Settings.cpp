@@ -1,0 +1,41 @@
+#include "app/Settings.h"
+
+#include "app/ProductInfo.h"
+#include "platform/Registry.h"
+
+namespace {
+
+// A value of the wrong type is the user's own data: it is used as the default but kept.
+uint32_t DwordOrDefault(RegistryKey &key, const QString &name, uint32_t fallback)
+{
+    if (!key.ValueExists(name)) {
+        key.WriteDword(name, fallback);
+        return fallback;
+    }
+    return key.ReadDword(name).value_or(fallback);
+}
+
+QString StringOrDefault(RegistryKey &key, const QString &name, const QString &fallback)
+{
+    if (!key.ValueExists(name)) {
+        key.WriteString(name, fallback);
+        return fallback;
+    }
+    return key.ReadString(name).value_or(fallback);
+}
+
+}  // namespace
+
+void LoadSettings(Settings &info)
+{
+    RegistryKey key;
+    if (!key.Open(RegistryHive::CurrentUser, QString::fromLatin1(ProductInfo::SettingsKey), true))
+        return;
+    info.CheckUpdate = DwordOrDefault(key, QStringLiteral("CheckUpdate"), 0) != 0;
+    info.HelpURL = StringOrDefault(key, QStringLiteral("HelpURL"),
+                                   QString::fromLatin1(ProductInfo::DefaultHelpURL));
+    info.HomePage = StringOrDefault(key, QStringLiteral("HomePage"),
+                                    QString::fromLatin1(ProductInfo::DefaultHomePage));
+    info.len_up = int32_t(DwordOrDefault(key, QStringLiteral("len_up"), 1));
+    info.len_down = int32_t(DwordOrDefault(key, QStringLiteral("len_down"), 6));
+}

@@ -1,0 +1,17 @@
+#pragma once
+#include <QString>
+#include <cstdint>
+
+// Program-wide settings, read once at start-up. The main program owns the one instance;
+// until LoadSettings has filled it every field is empty, false or 0.
+struct Settings {
+    bool CheckUpdate = false;  // run the update check at start-up
+    QString HelpURL;
+    QString HomePage;
+    int32_t len_up = 0;
+    int32_t len_down = 0;
+};
+
+// Fills info from the settings key of the current user, creating the key and writing the
+// default of every missing value. When the key cannot be opened, info is left as it was.
+void LoadSettings(Settings &info);

@@ -1,0 +1,35 @@
+#pragma once
+#include "folders/FileEntry.h"
+
+#include <memory>
+
+// Everything one analysis produces. Owned by whoever started the analysis (a job page, the
+// CLI) and handed to the synchronisation that follows; the engine keeps no copy of it.
+struct AnalysisResult {
+    std::unique_ptr<FileEntry> LeftList;
+    std::unique_ptr<FileEntry> RightList;
+    std::unique_ptr<FileEntry> ResultRoot;
+    std::unique_ptr<FileEntry> LeftState;
+    std::unique_ptr<FileEntry> RightState;
+    // Both sides were reached (no connect failure was reported).
+    bool Reached = false;
+    // The pairing ran to its end without a cancel: only then may a synchronisation copy
+    // files and write state files from these trees.
+    bool Completed = false;
+    // Refused: another program was analysing or synchronising the job. Nothing was read.
+    bool RunningElsewhere = false;
+
+    AnalysisResult() { Reset(); }
+
+    void Reset()
+    {
+        LeftList = std::make_unique<FileEntry>();
+        RightList = std::make_unique<FileEntry>();
+        ResultRoot = std::make_unique<FileEntry>();
+        LeftState = std::make_unique<FileEntry>();
+        RightState = std::make_unique<FileEntry>();
+        Reached = false;
+        Completed = false;
+        RunningElsewhere = false;
+    }
+};

@@ -1,0 +1,147 @@
+#include "engine/RunLog.h"
+
+#include "engine/JobLock.h"
+#include "engine/SyncAction.h"
+#include "folders/FileEntry.h"
+
+void RunLog::SetRange(int32_t maximum)
+{
+    m_progressMaximum = maximum;
+    m_sink.ProgressRange(maximum);
+}
+
+void RunLog::SyncProgress(int32_t wParam, int32_t lParam)
+{
+    // A start event of 0 files cannot be told from progress 0, and is shown as such.
+    if (wParam == 0) {
+        m_sink.ProgressPosition(lParam);
+        return;
+    }
+    SetRange(wParam);
+    m_sink.ProgressPosition(0);
+    m_sink.Status(QStringLiteral("Start to analyze files ") + QChar(0xFF1A));
+    m_sink.Log(QStringLiteral("Start to analyze files , files total : ") + QString::number(wParam), false);
+}
+
+void RunLog::SyncConnectFailed(int32_t side)
+{
+    m_sink.Log(side == 1 ? QStringLiteral("Cann't connect the left folder!")
+                         : QStringLiteral("Cann't connect the right folder!"),
+               false);
+}
+
+void RunLog::SyncItem(int32_t kind, int32_t action, const EngineTexts &texts)
+{
+    switch (kind) {
+    case ItemReadFailed:
+        m_sink.Log(texts.CurrentItem + QStringLiteral("  File reading error!"), false);
+        break;
+    case ItemWriteFailed:
+        m_sink.Log(texts.CurrentItem + QStringLiteral("  Transfer failed!"), false);
+        break;
+    case ItemUploadStarts:
+        m_sink.Status(QStringLiteral("Reading the file: ") + texts.CurrentItem + QStringLiteral("......"));
+        break;
+    case ItemDownloadStarts:
+        m_sink.Status(QStringLiteral("Writing the file: ") + texts.CurrentItem + QStringLiteral("......"));
+        break;
+    case ItemSucceeded:
+        m_sink.Log(SuccessLine(action, texts, m_date.isValid() ? m_date : QDate::currentDate()), false);
+        break;
+    default:
+        break;
+    }
+}
+
+void RunLog::CopyRecovered(const QString &line)
+{
+    m_sink.Log(line, false);
+}
+
+void RunLog::RunningElsewhere(const QString &jobName)
+{
+    m_sink.Log(JobLock::RefusedText(jobName), true);
+}
+
+void RunLog::PreCheckResult(int32_t code)
+{
+    if (code == 0) {
+        m_sink.Log(QStringLiteral("Loading Files......"), false);
+        m_sink.Status(QStringLiteral("Extracting file information:"));
+        return;
+    }
+    m_sink.Log(PreCheckText(code), true);
+}
+
+void RunLog::SyncStarted(int32_t fileCount)
+{
+    // The position stays where the analysis left it.
+    SetRange(fileCount);
+}
+
+void RunLog::AnalysisEnded(const FileEntry &resultRoot, const QString &elapsed)
+{
+    ResultFillStarts(resultRoot);
+    ResultFilled(resultRoot, elapsed);
+}
+
+void RunLog::ResultFillStarts(const FileEntry &resultRoot)
+{
+    m_sink.Status(QStringLiteral("Loading Files......"));
+    SetRange(resultRoot.ToLeftCount + resultRoot.ToRightCount);
+    m_sink.ProgressPosition(0);
+}
+
+void RunLog::ResultFilled(const FileEntry &resultRoot, const QString &elapsed)
+{
+    m_sink.Status(QStringLiteral("Files loading done"));
+    m_sink.Log(QStringLiteral("Files loading done , used time : ") + elapsed, false);
+    m_sink.Log(QStringLiteral("Changed files in the left folders : ") + QString::number(resultRoot.ToLeftCount),
+               false);
+    m_sink.Log(QStringLiteral("Changed files in the right folders : ") + QString::number(resultRoot.ToRightCount),
+               false);
+    m_sink.Status(QStringLiteral(" Analyzing Done!"));
+}
+
+void RunLog::AnalysisConnectFailedEnded()
+{
+    m_sink.Status(QStringLiteral("Analyzing done!"));
+}
+
+void RunLog::SyncEnded(int32_t errorCount, int32_t syncedCount, const QString &elapsed)
+{
+    m_sink.ProgressPosition(m_progressMaximum);
+    m_sink.Log(QStringLiteral("Sync Done , used time : ") + elapsed, false);
+    m_sink.Log(QStringLiteral("Total numbers of error files : ") + QString::number(errorCount)
+                   + QStringLiteral("; Total numbers of synched files : ") + QString::number(syncedCount),
+               false);
+    m_sink.Status(QStringLiteral("Sync Done!"));
+}
+
+QString RunLog::PreCheckText(int32_t code)
+{
+    switch (code) {
+    case 1: return QStringLiteral("Left and right folders are the same");
+    case 2: return QStringLiteral("Cannot Analyze nested folders.");
+    case 3: return QStringLiteral("Folders is empty.");
+    default: return {};
+    }
+}
+
+QString RunLog::ElapsedText(int64_t seconds)
+{
+    if (seconds < 0)
+        seconds = 0;
+    const auto two = [](int64_t v) { return QStringLiteral("%1").arg(v, 2, 10, QLatin1Char('0')); };
+    return two(seconds / 3600) + u':' + two(seconds % 3600 / 60) + u':' + two(seconds % 60);
+}
+
+QString RunLog::SuccessLine(int32_t action, const EngineTexts &texts, const QDate &date)
+{
+    const bool toRight = TravelsToRight(action);
+    const QString &source = toRight ? texts.CurrentLeftPath : texts.CurrentRightPath;
+    const QString &destination = toRight ? texts.CurrentRightPath : texts.CurrentLeftPath;
+    return QStringLiteral("Move the file ") + texts.CurrentItem + QStringLiteral(" : ") + source
+        + QStringLiteral(" -> ") + destination + QStringLiteral(" Succeeded,time: ")
+        + date.toString(QStringLiteral("yyyyMMdd"));
+}

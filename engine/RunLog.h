@@ -1,0 +1,62 @@
+#pragma once
+#include "engine/EngineListener.h"
+
+#include <QDate>
+#include <QString>
+#include <cstdint>
+
+class FileEntry;
+
+// Where a run's texts go: the job page's status label, log pane and progress bar, or the
+// terminal of corvane-cli.
+class RunLogSink {
+public:
+    virtual ~RunLogSink() = default;
+    virtual void Status(const QString &text) = 0;
+    // error: the line is shown in red (pre-check failures).
+    virtual void Log(const QString &line, bool error) = 0;
+    virtual void ProgressRange(int32_t maximum) = 0;
+    virtual void ProgressPosition(int32_t position) = 0;
+};
+
+// The one place that turns engine events into the exact texts a user sees, so that the
+// job page and corvane-cli show the same lines. Called on whichever thread the sink expects.
+class RunLog : public EngineListener {
+public:
+    explicit RunLog(RunLogSink &sink) : m_sink(sink) {}
+
+    // The date of success lines; today when not set (tests fix it).
+    void SetDate(const QDate &date) { m_date = date; }
+
+    void SyncProgress(int32_t wParam, int32_t lParam) override;
+    void SyncConnectFailed(int32_t side) override;
+    void SyncItem(int32_t kind, int32_t action, const EngineTexts &texts) override;
+    void CopyRecovered(const QString &line) override;
+
+    // Folder pre-check: code 1, 2, 3 give a red log line; 0 starts the analysis
+    // ("Loading Files......" and the status "Extracting file information:").
+    void PreCheckResult(int32_t code);
+    void SyncStarted(int32_t fileCount);
+    // End of an analysis that ran: view captions are the caller's; these are the lines.
+    // Same as ResultFillStarts followed by ResultFilled, for a caller that fills no view.
+    void AnalysisEnded(const FileEntry &resultRoot, const QString &elapsed);
+    // The two halves, for a page that builds its rows in between.
+    void ResultFillStarts(const FileEntry &resultRoot);
+    void ResultFilled(const FileEntry &resultRoot, const QString &elapsed);
+    void AnalysisConnectFailedEnded();
+    // A run refused because another program runs the job: a red log line.
+    void RunningElsewhere(const QString &jobName);
+    void SyncEnded(int32_t errorCount, int32_t syncedCount, const QString &elapsed);
+
+    static QString PreCheckText(int32_t code);
+    // "hh:mm:ss", hours without upper limit.
+    static QString ElapsedText(int64_t seconds);
+    static QString SuccessLine(int32_t action, const EngineTexts &texts, const QDate &date);
+
+private:
+    void SetRange(int32_t maximum);
+
+    RunLogSink &m_sink;
+    QDate m_date;
+    int32_t m_progressMaximum = 0;
+};

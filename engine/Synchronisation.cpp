@@ -1,0 +1,212 @@
+#include "engine/Synchronisation.h"
+
+#include "engine/AnalysisResult.h"
+#include "engine/JobLock.h"
+#include "engine/JobNameCheck.h"
+#include "engine/JobSidesCheck.h"
+#include "engine/Recovery.h"
+#include "engine/RowTree.h"
+#include "engine/SidePair.h"
+#include "engine/SidePaths.h"
+#include "engine/SyncAction.h"
+#include "folders/SafeCopy.h"
+#include "folders/Side.h"
+#include "model/Job.h"
+
+#include <QDir>
+
+using namespace SidePaths;
+
+namespace {
+
+constexpr int32_t DirectionNone = 0;
+constexpr int32_t DirectionToLeft = 1;
+
+// The success line's arrow follows the action; when the user turned a row around (or made
+// an equal file travel), report the action of the copy that was really made.
+int32_t ReportedAction(int32_t action, bool toLeft)
+{
+    if (toLeft ? TravelsToLeft(action) : TravelsToRight(action))
+        return action;
+    return toLeft ? saUpdateLeft : saUpdateRight;
+}
+
+}  // namespace
+
+void Synchronisation::Progress()
+{
+    m_listener.SyncProgress(0, m_visited);
+}
+
+bool Synchronisation::Copy(Side &source, const QString &sourcePath, Side &target,
+                     const QString &targetPath, const QString &targetFolder)
+{
+    return SafeCopy::Copy(source, sourcePath, target, targetPath, &m_journal, targetFolder);
+}
+
+bool Synchronisation::CopyToLeft(Row &row, QString &leftPath, const QString &rightPath)
+{
+    const QString leftBase = m_left->Base();
+    bool usable = true;
+    if (leftPath.isEmpty()) {
+        const QString relative = RelativeTo(rightPath, m_right->Base());
+        // The analysis saw no left copy. Something there now was filtered out (the two sides
+        // can differ in size, time or attributes) or made since: the user was never shown it
+        // would be replaced, so it is not.
+        usable = StaysInside(relative) && m_left->Probe(leftBase + relative).Type == SideEntry::Missing;
+        if (usable) {
+            m_left->MakeFolders(relative);
+            leftPath = leftBase + relative;
+            std::lock_guard lock(m_rows.Mutex());
+            row.Data.LeftPath = leftPath;
+        }
+    }
+    m_listener.SyncItem(EngineListener::ItemDownloadStarts, 0, m_texts);
+    if (!usable)
+        return false;
+    // The state records the right copy as listed before it was read: a copy that changed
+    // since is read as it is now and only found changed again by the next analysis.
+    const SideEntry seen = m_right->ListedEntry(rightPath);
+    if (seen.Type != SideEntry::File || !Copy(*m_right, rightPath, *m_left, leftPath, m_job.LFolder.FolerAllName))
+        return false;
+    m_right->Record(rightPath, seen, *m_result.RightState);
+    return true;
+}
+
+bool Synchronisation::CopyToRight(Row &row, const QString &leftPath, QString &rightPath)
+{
+    const QString rightBase = m_right->Base();
+    bool unseen = true;
+    if (rightPath.isEmpty()) {
+        const QString relative = RelativeTo(leftPath, m_left->Base());
+        rightPath = rightBase + relative;
+        // As for a copy to the left: a right copy the analysis did not see is never replaced.
+        unseen = m_right->Probe(rightPath).Type == SideEntry::Missing;
+        if (unseen) {
+            m_right->MakeFolders(relative);
+            std::lock_guard lock(m_rows.Mutex());
+            row.Data.RightPath = rightPath;
+        }
+    }
+    m_listener.SyncItem(EngineListener::ItemUploadStarts, 0, m_texts);
+    if (!unseen || m_left->Probe(leftPath).Type != SideEntry::File)
+        return false;
+    // A failed save does not stop the copy.
+    if (m_job.SaveOldFile == 1 && m_right->Probe(rightPath).Type == SideEntry::File)
+        SafeCopy::SaveCopy(*m_right, rightPath,
+                            QDir::cleanPath(SaveFolder(m_programFolder, m_job) + RelativeTo(rightPath, rightBase)));
+    if (!Copy(*m_left, leftPath, *m_right, rightPath, m_job.RFolder.FolerAllName))
+        return false;
+    m_right->RecordWritten(rightPath, *m_result.RightState);
+    return true;
+}
+
+void Synchronisation::SyncFile(Row &row)
+{
+    int32_t direction, action;
+    QString name, leftPath, rightPath;
+    {
+        std::lock_guard lock(m_rows.Mutex());
+        direction = row.Data.Direction;
+        action = row.Data.Action;
+        name = row.Data.Name;
+        leftPath = row.Data.LeftPath;
+        rightPath = row.Data.RightPath;
+    }
+    // A row whose only copy the user deleted has nothing left to copy.
+    if (direction == DirectionNone || (leftPath.isEmpty() && rightPath.isEmpty())) {
+        ++m_visited;
+        Progress();
+        return;
+    }
+
+    m_texts.CurrentItem = name;
+    const bool toLeft = direction == DirectionToLeft;
+    const bool ok = toLeft ? CopyToLeft(row, leftPath, rightPath) : CopyToRight(row, leftPath, rightPath);
+    if (!ok) {
+        ++m_texts.ErrorCount;
+        m_texts.CurrentItem = rightPath;
+        m_listener.SyncItem(toLeft ? EngineListener::ItemReadFailed : EngineListener::ItemWriteFailed, 0, m_texts);
+        ++m_visited;
+        Progress();
+        return;
+    }
+    m_left->Record(leftPath, m_left->Probe(leftPath), *m_result.LeftState);
+
+    ++m_visited;
+    ++m_texts.SyncedCount;
+    m_texts.CurrentLeftPath = leftPath;
+    m_texts.CurrentRightPath = rightPath;
+    m_listener.SyncItem(EngineListener::ItemSucceeded, ReportedAction(action, toLeft), m_texts);
+    Progress();
+    {
+        std::lock_guard lock(m_rows.Mutex());
+        RowValues::MarkCopied(row.Data);
+    }
+    if (m_rowUpdated)
+        m_rowUpdated(&row);
+}
+
+bool Synchronisation::Walk(Row &node)
+{
+    for (int i = 0;; ++i) {
+        Row *child;
+        bool folder;
+        {
+            std::lock_guard lock(m_rows.Mutex());
+            if (i >= node.ChildCount())
+                return true;
+            child = node.Child(i);
+            folder = child->Data.Kind == 1;
+        }
+        if (folder) {
+            if (!Walk(*child))
+                return false;
+            continue;
+        }
+        if (m_job.Cancelled())
+            return false;
+        SyncFile(*child);
+    }
+}
+
+void Synchronisation::SaveStateTrees()
+{
+    // A side without a state file (a local right side) writes nothing.
+    m_left->SaveState(m_job.SyncName, *m_result.LeftState, &m_journal);
+    m_right->SaveState(m_job.SyncName, *m_result.RightState, &m_journal);
+}
+
+void Synchronisation::Execute()
+{
+    m_texts = EngineTexts();
+    m_visited = 0;
+    m_runningElsewhere = false;
+    // Without a finished analysis the state trees may be empty or partial, and writing
+    // them would wipe each side's record of earlier copies.
+    if (!m_result.Completed || !IsUsableJobName(m_job.SyncName))
+        return;
+    if (!HasSupportedSides(m_job))
+        return;
+    JobLock jobLock(m_job);
+    if (!jobLock.Acquire()) {
+        m_runningElsewhere = true;
+        return;
+    }
+    SidePair sides(m_job);
+    m_left = sides.Left.get();
+    m_right = sides.Right.get();
+    Recovery::Run(m_job, sides, m_listener, m_journal);
+    // The walk goes folder by folder: one reading of a folder serves all its files.
+    m_left->KeepFolderListings(m_result.LeftList.get());
+    m_right->KeepFolderListings(m_result.RightList.get());
+    Row *root;
+    {
+        std::lock_guard lock(m_rows.Mutex());
+        root = m_rows.RootNode();
+    }
+    if (root)
+        Walk(*root);
+    SaveStateTrees();
+    m_left = m_right = nullptr;
+}

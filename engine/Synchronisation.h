@@ -1,0 +1,62 @@
+#pragma once
+#include "engine/EngineListener.h"
+#include "folders/TransferJournal.h"
+
+#include <QString>
+#include <cstdint>
+#include <functional>
+
+class Job;
+class RowTree;
+class Side;
+struct Row;
+struct AnalysisResult;
+
+// One synchronisation of a job: walks the rows depth first, copies each file row that has
+// a direction, records every copy in both state trees of the analysis result and writes the
+// state files at the end (also after a cancel). Reports through listener. Execute runs on
+// the calling thread; EngineWorker runs it on a worker behind the run gate. Everything
+// given must outlive Execute.
+class Synchronisation {
+public:
+    // Called on the worker after a copied row's record changed (the view repaints it).
+    using RowUpdated = std::function<void(Row *row)>;
+
+    Synchronisation(RowTree &rows, AnalysisResult &result, const QString &programFolder,
+              EngineListener &listener, Job &job)
+        : m_rows(rows), m_result(result), m_programFolder(programFolder), m_listener(listener), m_job(job) {}
+
+    void SetRowUpdated(RowUpdated callback) { m_rowUpdated = std::move(callback); }
+    void Execute();
+
+    int32_t ErrorCount() const { return m_texts.ErrorCount; }
+    int32_t SyncedCount() const { return m_texts.SyncedCount; }
+    // Refused: another program was analysing or synchronising the job. Nothing was done.
+    bool RunningElsewhere() const { return m_runningElsewhere; }
+
+private:
+    // False once a cancel stopped the walk.
+    bool Walk(Row &node);
+    void SyncFile(Row &row);
+    bool CopyToLeft(Row &row, QString &leftPath, const QString &rightPath);
+    bool CopyToRight(Row &row, const QString &leftPath, QString &rightPath);
+    void SaveStateTrees();
+    // Copies between the sides, noted in the journal; false when the copy was not made.
+    bool Copy(Side &source, const QString &sourcePath, Side &target, const QString &targetPath,
+              const QString &targetFolder);
+    void Progress();
+
+    RowTree &m_rows;
+    AnalysisResult &m_result;
+    QString m_programFolder;
+    EngineListener &m_listener;
+    Job &m_job;
+    RowUpdated m_rowUpdated;
+    EngineTexts m_texts;
+    int32_t m_visited = 0;
+    bool m_runningElsewhere = false;
+    // Valid while Execute runs.
+    Side *m_left = nullptr;
+    Side *m_right = nullptr;
+    TransferJournal m_journal;
+};

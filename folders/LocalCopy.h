@@ -1,0 +1,12 @@
+#pragma once
+#include <QString>
+
+// The content of one local file copied into another.
+namespace LocalCopy {
+
+// Writes source's content to target (created or truncated). The copy keeps the source's
+// last-write time: a local right side has no state file, and a fresh time would make the
+// next analysis copy the file back. A failed copy removes what it wrote.
+bool CopyContent(const QString &source, const QString &target);
+
+}  // namespace LocalCopy

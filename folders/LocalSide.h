@@ -1,0 +1,30 @@
+#pragma once
+#include "folders/Side.h"
+
+// A local folder as a side of a job.
+class LocalSide : public Side {
+public:
+    // folder as configured (blanks around it and a final "/" are not part of the path).
+    LocalSide(const QString &folder, bool keepsStateFile);
+
+    bool IsLocal() const override { return true; }
+    QString Base() const override { return m_base; }
+    int32_t Reach() override;
+    void List(FileEntry &root, const FileFilter &filter) override;
+    SideEntry Probe(const QString &path) override;
+    void MakeFolders(const QString &relativePath) override;
+    bool ReadTo(const QString &path, const QString &localTarget) override;
+    bool WriteFrom(const QString &localSource, const QString &path) override;
+    bool Rename(const QString &from, const QString &to) override;
+    bool Delete(const QString &path) override;
+    QString FreeAsideName(const QString &path) override;
+    QString FreeTemporaryName(const QString &path) override;
+    void Record(const QString &path, const SideEntry &seen, FileEntry &stateRoot) override;
+    void LoadState(const QString &syncName, FileEntry &root) override;
+    bool SaveState(const QString &syncName, FileEntry &root, TransferJournal *journal) override;
+
+private:
+    QString m_folder;
+    QString m_base;
+    bool m_keepsStateFile;
+};

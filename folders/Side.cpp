@@ -1,0 +1,17 @@
+#include "folders/Side.h"
+
+#include "folders/FtpSide.h"
+#include "folders/LocalSide.h"
+#include "model/JobSide.h"
+
+std::unique_ptr<Side> Side::For(const JobSide &side, bool keepsStateFile)
+{
+    switch (side.DeviceType) {
+    case 1:
+        return std::make_unique<LocalSide>(side.FolerAllName, keepsStateFile);
+    case 3:
+        return std::make_unique<FtpSide>(side);
+    default:
+        return nullptr;
+    }
+}

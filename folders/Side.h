@@ -1,0 +1,75 @@
+#pragma once
+#include <QString>
+#include <cstdint>
+#include <memory>
+
+struct JobSide;
+class FileEntry;
+class FileFilter;
+class TransferJournal;
+
+// What a side shows at one path.
+struct SideEntry {
+    enum Kind { Missing, File, Other };  // Other: a folder, or anything that is not a file
+    Kind Type = Missing;
+    int32_t FileTime = 0;
+    int64_t FileSize = 0;
+    int32_t FileAttr = 0;
+};
+
+// One side of a job, a local folder or an FTP directory, as the analysis, the copy steps,
+// the recovery of interrupted copies and the state files use it: each of those is written
+// once for every kind of side, and a new kind plugs in here. Paths are the side's own
+// (local paths, or absolute remote paths) and begin with Base(). Calls run on the thread
+// of the run that uses the side.
+class Side {
+public:
+    virtual ~Side() = default;
+
+    // The access for a side of DeviceType 1 (local) or 3 (FTP); nullptr for other kinds.
+    // keepsStateFile false: a side without a state file (a job's local right side).
+    static std::unique_ptr<Side> For(const JobSide &side, bool keepsStateFile);
+
+    virtual bool IsLocal() const = 0;
+    // The folder every path of the side begins with: a local folder without a final "/",
+    // or the remote base path ("" for the server's root).
+    virtual QString Base() const = 0;
+    // 0 when the side can be used (the folder exists, the server took the login).
+    virtual int32_t Reach() = 0;
+    virtual void List(FileEntry &root, const FileFilter &filter) = 0;
+    virtual SideEntry Probe(const QString &path) = 0;
+    // The file at path as the listing the walk follows showed it (see KeepFolderListings),
+    // to record a file read from this side; a probe where the side kept no listing.
+    virtual SideEntry ListedEntry(const QString &path) { return Probe(path); }
+    // Creates the missing folders of relativePath's folder part ("/a/b/f.txt": a, a/b).
+    virtual void MakeFolders(const QString &relativePath) = 0;
+    // Called before a walk over many files, folder by folder. listed: the analysis's listing
+    // of this side that the walk follows, or null. From then on the side may read a folder
+    // once and answer probes there from that reading and its own changes since, and take a
+    // file's time and size from listed rather than ask again.
+    virtual void KeepFolderListings(const FileEntry *listed) { (void)listed; }
+
+    // The side's file at path into the local file localTarget, created or replaced.
+    virtual bool ReadTo(const QString &path, const QString &localTarget) = 0;
+    // The local file localSource to path on this side, created or replaced.
+    virtual bool WriteFrom(const QString &localSource, const QString &path) = 0;
+    // Fails when to exists already.
+    virtual bool Rename(const QString &from, const QString &to) = 0;
+    virtual bool Delete(const QString &path) = 0;
+    // path + ".p", or the first free path + ".p" + n; empty when no free name is found.
+    virtual QString FreeAsideName(const QString &path) = 0;
+    // A name beside path that nothing bears yet, for a copy under way.
+    virtual QString FreeTemporaryName(const QString &path) = 0;
+
+    // Records the file at path, as seen, in the side's state tree.
+    virtual void Record(const QString &path, const SideEntry &seen, FileEntry &stateRoot) = 0;
+    // Records the file just written at path as the side shows it now. A side may read the
+    // time and size later, for several files at once, but before its next SaveState.
+    virtual void RecordWritten(const QString &path, FileEntry &stateRoot) { Record(path, Probe(path), stateRoot); }
+    // The side's state file of the job; a missing, damaged or unkept one leaves root empty.
+    virtual void LoadState(const QString &syncName, FileEntry &root) = 0;
+    // Sets root's Title to the side's folder and writes it, through journal where the write
+    // is a copy that could be interrupted; false when not written (a side without a state
+    // file writes nothing).
+    virtual bool SaveState(const QString &syncName, FileEntry &root, TransferJournal *journal) = 0;
+};

@@ -1,0 +1,44 @@
+#pragma once
+#include <QList>
+#include <QString>
+
+// The copies of one job that may have left something behind, written down before they
+// can: a run that is killed at any point leaves its journal, and the next run of the job
+// finishes or undoes what it names (SafeCopy::Recover). The file is replaced atomically
+// on each change and removed when no entry is open. Format: see the implementation.
+class TransferJournal {
+public:
+    struct Entry {
+        QString Folder;     // the side's folder as configured (which side the paths belong to)
+        QString Target;     // the file the copy replaces or creates
+        QString Temporary;  // where the new content is written first
+        QString Aside;      // where the previous content waits; empty for a new file
+        // False while the new content is being written; true once it is complete and the
+        // target may be set aside and replaced.
+        bool Swapping = false;
+        bool operator==(const Entry &) const = default;
+    };
+
+    // path empty: a journal kept in memory only (nothing survives the process).
+    explicit TransferJournal(const QString &path = {});
+
+    QString Path() const { return m_path; }
+    // Reads the file; a missing file is an empty journal. False when the file exists but
+    // cannot be read as a journal (it is then left as it is and nothing is recovered).
+    bool Load();
+    const QList<Entry> &Entries() const { return m_entries; }
+
+    // Each writes the journal before it returns; false when it could not be written. The
+    // file is forced to disk while an entry with a previous copy set aside is open: after a
+    // power cut only those need the journal to be put right; a new file's entry lost that
+    // way costs no more than a leftover temporary file.
+    bool Add(const Entry &entry);
+    bool Replace(const Entry &before, const Entry &after);
+    bool Remove(const Entry &entry);
+
+private:
+    bool Save();
+
+    QString m_path;
+    QList<Entry> m_entries;
+};

@@ -1,9 +1,0 @@
-#include "ui/config/TStarPasswordStyle.h"
-
-int TStarPasswordStyle::styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
-                                  QStyleHintReturn *returnData) const
-{
-    if (hint == QStyle::SH_LineEdit_PasswordCharacter)
-        return '*';
-    return QProxyStyle::styleHint(hint, option, widget, returnData);
-}

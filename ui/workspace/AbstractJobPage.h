@@ -1,0 +1,28 @@
+#pragma once
+#include <QWidget>
+#include <functional>
+
+// What the main window needs of a job's page. The page of job i lives on notebook page
+// i + 1 until the program ends; the window only attaches, asks and stops it.
+class AbstractJobPage : public QWidget {
+public:
+    using QWidget::QWidget;
+
+    // Attaches the page to the job at this index of the job list and applies its start-up
+    // options; called after the page is made and again after the job was edited.
+    virtual void SetJob(int index) = 0;
+    // An analysis or synchronisation of this page is running or waiting for its turn.
+    virtual bool RunInProgress() const = 0;
+    // Drops a waiting run, cancels the running one and returns once its thread has ended,
+    // so the job and the page may be changed or freed afterwards. Interface thread only.
+    virtual void CancelAndWait() = 0;
+    // Drops a run of this page that waits for its turn; a running one goes on. The window
+    // calls it on every page before cancelling any, so that ending one run cannot start
+    // another that is about to be cancelled too.
+    virtual void DropWaitingRun() {}
+    // The page became the shown notebook page.
+    virtual void PageShown() {}
+};
+
+// Makes the page of a job (the window then calls SetJob). The window owns the page.
+using JobPageFactory = std::function<AbstractJobPage *(QWidget *parent)>;

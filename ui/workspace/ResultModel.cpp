@@ -1,0 +1,468 @@
+#include "ui/workspace/ResultModel.h"
+
+#include "app/DosDateTime.h"
+#include "engine/Row.h"
+#include "engine/RowTree.h"
+#include "engine/SyncAction.h"
+#include "ui/workspace/IconCache.h"
+
+#include <QBrush>
+#include <QColor>
+#include <QLocale>
+#include <QTimer>
+
+namespace {
+
+constexpr int ClickLeft = 1;
+constexpr int ClickDirect = 2;
+constexpr int ClickRight = 3;
+constexpr int DirectionToLeft = 1;
+constexpr int DirectionToRight = 2;
+// Repaints of rows the synchronisation copied are gathered for this long.
+constexpr int RepaintBatchMs = 50;
+
+struct ColumnInfo {
+    const char *Header;
+    int Width;
+    const char *Hint;
+};
+
+const ColumnInfo Columns[ResultModel::ColumnCount] = {
+    {"Item", 240, "All items from the left folders and the right folders will be listed here."},
+    {"L Date", 115,
+     "The created time of the file located at the left folders, if the file doesn't exit in the left folders, "
+     "it will be displayed as \" not seen before\"."},
+    {"L Size", 70,
+     "The size of files in the left folders, if the file doesn't exit in the left folders, it will be "
+     "displayed as \" not present\"."},
+    {"RtoL Count", 80,
+     "The numbers of file in every left folder, which will be synched from the right folders to the left "
+     "folders."},
+    {"L attri", 20, nullptr},
+    {"Direct", 20, nullptr},
+    {"R attri", 20, nullptr},
+    {"LtoR Count", 80,
+     "The numbers of file included in every right folder, which will be synched from the left folders to the "
+     "right Folders."},
+    {"R Date", 115,
+     "The created time of the file located at the right folders, if the file doesn't exit in the right "
+     "folders, it will be displayed as \" not seen before\"."},
+    {"R Szie", 70,
+     "The size of files in the right folders, if the file doesn't exit in the right folders, it will be "
+     "displayed as \" not present\"."},
+};
+
+// The click rules of one file row; false when the row is left as it was.
+bool ApplyClick(RowRecord &row, int click)
+{
+    if (row.Action == saSame)
+        return false;
+    switch (click) {
+    case ClickLeft:
+        if (row.Action == saLeftOnly)
+            return false;
+        row.Direction = DirectionToLeft;
+        row.LeftImage = RowImage::MoveLeft;
+        if (row.Action != saRightOnly)
+            row.RightImage = RowImage::CanMoveRight;
+        return true;
+    case ClickRight:
+        if (row.Action == saRightOnly)
+            return false;
+        row.Direction = DirectionToRight;
+        row.RightImage = RowImage::MoveRight;
+        if (row.Action != saLeftOnly)
+            row.LeftImage = RowImage::CanMoveLeft;
+        return true;
+    case ClickDirect:
+        if (row.Direction == DirectionToLeft || row.Direction == DirectionToRight) {
+            row.Direction = 0;
+            row.LeftImage = RowImage::None;
+            row.RightImage = RowImage::None;
+            row.DirectImage = RowImage::DontMove;
+        } else {
+            RowValues::ApplyProposal(row, row.Action);
+        }
+        return true;
+    default:
+        return false;
+    }
+}
+
+int ImageField(const RowRecord &row, int column)
+{
+    switch (column) {
+    case ResultModel::ColItem: return row.IconIndex;
+    case ResultModel::ColLeftImage: return row.LeftImage;
+    case ResultModel::ColDirectImage: return row.DirectImage;
+    case ResultModel::ColRightImage: return row.RightImage;
+    default: return -1;
+    }
+}
+
+QString CountText(int32_t count)
+{
+    return count == 0 ? QString() : QString::number(count);
+}
+
+const QString NotSeenBefore = QStringLiteral("not seen before");
+const QString NotPresent = QStringLiteral("not present");
+const QString FolderText = QStringLiteral("folder");
+
+// The user's long time format without the zone Qt adds to it.
+QString TimeFormat()
+{
+    QString format = QLocale().timeFormat(QLocale::LongFormat);
+    format.remove(QLatin1Char('t'));
+    return format.trimmed();
+}
+
+}  // namespace
+
+int ResultModel::ClickOf(int column)
+{
+    switch (column) {
+    case ColLeftImage: return ClickLeft;
+    case ColDirectImage: return ClickDirect;
+    case ColRightImage: return ClickRight;
+    default: return 0;
+    }
+}
+
+int ResultModel::ColumnWidth(int column)
+{
+    return column >= 0 && column < ColumnCount ? Columns[column].Width : 0;
+}
+
+QStringList ResultModel::WidthTexts(int column)
+{
+    switch (column) {
+    case ColLeftSize:
+    case ColRightSize: return {FolderText, NotPresent};
+    case ColLeftDate:
+    case ColRightDate: {
+        QStringList texts{FolderText, NotSeenBefore};
+        // Two-digit days and hours; the month names differ in width.
+        for (int month = 1; month <= 12; ++month)
+            texts << DateText(DosDateTime::PackFields(2028, month, 28, 23, 58, 58));
+        return texts;
+    }
+    default: return {};
+    }
+}
+
+ResultModel::ResultModel(const IconCache &icons, QObject *parent) : QAbstractItemModel(parent), m_icons(icons) {}
+
+void ResultModel::SetRows(RowTree *rows)
+{
+    beginResetModel();
+    m_rows = rows;
+    m_hoverNode = nullptr;
+    m_hoverClick = 0;
+    ClearPendingUpdates();
+    endResetModel();
+}
+
+QString ResultModel::DateText(int32_t packed)
+{
+    const QDateTime when = DosDateTime::Unpack(packed);
+    if (!when.isValid())
+        return QString();
+    const QLocale locale;
+    QString text = locale.toString(when.date(), QLocale::ShortFormat);
+    if (when.time() != QTime(0, 0)) {
+        static const QString timeFormat = TimeFormat();
+        text += QLatin1Char(' ') + locale.toString(when.time(), timeFormat);
+    }
+    return text;
+}
+
+QString ResultModel::SizeText(int64_t size)
+{
+    return QLocale().toString(qlonglong(size));
+}
+
+Row *ResultModel::NodeAt(const QModelIndex &index) const
+{
+    return index.isValid() ? static_cast<Row *>(index.internalPointer()) : nullptr;
+}
+
+QModelIndex ResultModel::IndexOf(Row *node, int column) const
+{
+    if (!node || m_detached)
+        return {};
+    return createIndex(node->IndexInParent, column, node);
+}
+
+QModelIndex ResultModel::index(int row, int column, const QModelIndex &parent) const
+{
+    if (row < 0 || column < 0 || column >= ColumnCount || m_detached)
+        return {};
+    if (!parent.isValid()) {
+        Row *root = (m_rows ? m_rows->RootNode() : nullptr);
+        return row == 0 && root ? createIndex(0, column, root) : QModelIndex();
+    }
+    const Row *node = NodeAt(parent);
+    if (parent.column() != ColItem || row >= node->ChildCount())
+        return {};
+    return createIndex(row, column, node->Child(row));
+}
+
+QModelIndex ResultModel::parent(const QModelIndex &child) const
+{
+    const Row *node = NodeAt(child);
+    if (!node || !node->Parent)
+        return {};
+    return createIndex(node->Parent->IndexInParent, ColItem, node->Parent);
+}
+
+int ResultModel::rowCount(const QModelIndex &parent) const
+{
+    if (m_detached)
+        return 0;
+    if (!parent.isValid())
+        return (m_rows ? m_rows->RootNode() : nullptr) ? 1 : 0;
+    if (parent.column() != ColItem)
+        return 0;
+    return NodeAt(parent)->ChildCount();
+}
+
+int ResultModel::columnCount(const QModelIndex &) const
+{
+    return ColumnCount;
+}
+
+Qt::ItemFlags ResultModel::flags(const QModelIndex &index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    if (index.column() == ColItem && NodeAt(index)->ChildCount() == 0)
+        f |= Qt::ItemNeverHasChildren;
+    return f;
+}
+
+QVariant ResultModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || section < 0 || section >= ColumnCount)
+        return {};
+    if (role == Qt::DisplayRole)
+        return QString::fromLatin1(Columns[section].Header);
+    if (role == Qt::ToolTipRole && Columns[section].Hint)
+        return QString::fromLatin1(Columns[section].Hint);
+    return {};
+}
+
+QVariant ResultModel::data(const QModelIndex &index, int role) const
+{
+    const Row *node = NodeAt(index);
+    if (!node)
+        return {};
+    const int column = index.column();
+    const bool root = node->Parent == nullptr;
+
+    if (role == Qt::BackgroundRole) {
+        if (column >= ColLeftDate && column <= ColToLeftCount)
+            return QBrush(QColor(240, 255, 240));
+        if (column >= ColToRightCount && column <= ColRightSize)
+            return QBrush(QColor(255, 255, 240));
+        return QBrush(Qt::white);
+    }
+
+    std::lock_guard lock(m_rows->Mutex());
+    const RowRecord &row = node->Data;
+    switch (role) {
+    case Qt::DisplayRole:
+        switch (column) {
+        case ColItem: return row.Name;
+        case ColToLeftCount: return row.Kind == 1 ? CountText(row.ToLeftCount) : QString();
+        case ColToRightCount: return row.Kind == 1 ? CountText(row.ToRightCount) : QString();
+        case ColLeftDate:
+        case ColLeftSize:
+        case ColRightDate:
+        case ColRightSize:
+            if (root)
+                return QString();
+            if (row.Kind == 1)
+                return FolderText;
+            if (column == ColLeftDate)
+                return row.LeftTime > 2000 ? DateText(row.LeftTime) : NotSeenBefore;
+            if (column == ColRightDate)
+                return row.RightTime > 20 ? DateText(row.RightTime) : NotSeenBefore;
+            if (column == ColLeftSize)
+                return row.LeftSize > 0 ? SizeText(row.LeftSize) : NotPresent;
+            return row.RightSize > 0 ? SizeText(row.RightSize) : NotPresent;
+        default: return QString();
+        }
+    case ImageIndexRole:
+    case Qt::DecorationRole: {
+        int image = ImageField(row, column);
+        if (image < 0)
+            return {};
+        if (node == m_hoverNode && ClickOf(column) == m_hoverClick)
+            image -= 1;
+        if (role == ImageIndexRole)
+            return image;
+        return image == RowImage::None ? QVariant() : QVariant(m_icons.Image(image));
+    }
+    case KindRole: return row.Kind;
+    case ActionRole: return row.Action;
+    case DirectionRole: return row.Direction;
+    default: return {};
+    }
+}
+
+void ResultModel::Detach()
+{
+    beginResetModel();
+    m_detached = true;
+    m_hoverNode = nullptr;
+    m_hoverClick = 0;
+    ClearPendingUpdates();
+    endResetModel();
+}
+
+void ResultModel::Attach()
+{
+    beginResetModel();
+    m_detached = false;
+    endResetModel();
+}
+
+RowRecord ResultModel::Record(const QModelIndex &index) const
+{
+    const Row *node = NodeAt(index);
+    if (!node)
+        return {};
+    std::lock_guard lock(m_rows->Mutex());
+    return node->Data;
+}
+
+void ResultModel::UpdateRecord(const QModelIndex &index, const std::function<void(RowRecord &)> &change)
+{
+    Row *node = NodeAt(index);
+    if (!node)
+        return;
+    {
+        std::lock_guard lock(m_rows->Mutex());
+        change(node->Data);
+    }
+    RepaintRow(node);
+}
+
+bool ResultModel::HasRows() const
+{
+    const Row *root = (m_rows ? m_rows->RootNode() : nullptr);
+    return !m_detached && root && root->ChildCount() > 0;
+}
+
+bool ResultModel::DirectionClick(const QModelIndex &index)
+{
+    Row *node = NodeAt(index);
+    const int click = ClickOf(index.column());
+    if (!node || click == 0 || !HasRows())
+        return false;
+    if (node->Data.Kind == 1) {
+        ApplyToChildren(node, click);
+        return true;
+    }
+    bool changed;
+    {
+        std::lock_guard lock(m_rows->Mutex());
+        changed = ApplyClick(node->Data, click);
+    }
+    if (changed) {
+        if (m_hoverNode == node)
+            SetHover({});
+        RepaintRow(node);
+    }
+    return changed;
+}
+
+void ResultModel::ApplyToChildren(Row *row, int click)
+{
+    if (!row || row->ChildCount() == 0)
+        return;
+    bool anyFile = false;
+    for (int i = 0; i < row->ChildCount(); ++i) {
+        Row *child = row->Child(i);
+        if (child->Data.Kind == 1) {
+            ApplyToChildren(child, click);
+            continue;
+        }
+        std::lock_guard lock(m_rows->Mutex());
+        anyFile = ApplyClick(child->Data, click) || anyFile;
+    }
+    if (anyFile)
+        Q_EMIT dataChanged(IndexOf(row->Child(0)), IndexOf(row->Children.back().get(), ColumnCount - 1));
+}
+
+void ResultModel::SetHover(const QModelIndex &index)
+{
+    Row *node = NodeAt(index);
+    const int click = node ? ClickOf(index.column()) : 0;
+    if (!click)
+        node = nullptr;
+    if (node == m_hoverNode && click == m_hoverClick)
+        return;
+    Row *previous = m_hoverNode;
+    m_hoverNode = node;
+    m_hoverClick = click;
+    if (previous)
+        RepaintRow(previous);
+    if (node && node != previous)
+        RepaintRow(node);
+}
+
+void ResultModel::RepaintRow(Row *node)
+{
+    if (m_detached)
+        return;
+    Q_EMIT dataChanged(IndexOf(node, ColItem), IndexOf(node, ColumnCount - 1));
+}
+
+void ResultModel::NoteRowUpdated(Row *row)
+{
+    std::lock_guard lock(m_updateMutex);
+    m_updated.push_back(row);
+    if (m_flushScheduled)
+        return;
+    m_flushScheduled = true;
+    QMetaObject::invokeMethod(
+        this, [this] { QTimer::singleShot(RepaintBatchMs, this, &ResultModel::FlushUpdates); },
+        Qt::QueuedConnection);
+}
+
+void ResultModel::ClearPendingUpdates()
+{
+    std::lock_guard lock(m_updateMutex);
+    m_updated.clear();
+}
+
+void ResultModel::FlushUpdates()
+{
+    std::vector<Row *> rows;
+    {
+        std::lock_guard lock(m_updateMutex);
+        rows.swap(m_updated);
+        m_flushScheduled = false;
+    }
+    if (rows.empty() || m_detached)
+        return;
+    // Rows of one folder are copied in order: one range per run of siblings.
+    size_t first = 0;
+    for (size_t i = 1; i <= rows.size(); ++i) {
+        if (i < rows.size() && rows[i]->Parent == rows[first]->Parent)
+            continue;
+        int low = rows[first]->IndexInParent, high = low;
+        for (size_t k = first; k < i; ++k) {
+            low = std::min(low, rows[k]->IndexInParent);
+            high = std::max(high, rows[k]->IndexInParent);
+        }
+        Row *parent = rows[first]->Parent;
+        Q_EMIT dataChanged(createIndex(low, ColItem, parent->Child(low)),
+                           createIndex(high, ColumnCount - 1, parent->Child(high)));
+        first = i;
+    }
+    Q_EMIT RowsRepainted(IndexOf(rows.back()));
+}

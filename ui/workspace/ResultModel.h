@@ -1,0 +1,106 @@
+#pragma once
+#include "engine/RowRecord.h"
+
+#include <QAbstractItemModel>
+#include <QStringList>
+#include <functional>
+#include <mutex>
+#include <vector>
+
+class RowTree;
+struct Row;
+class IconCache;
+
+// The one model of a job page's result tree: adapts the rows of a RowTree to the view.
+// Interface thread, except NoteRowUpdated. Row records are read and written under the row
+// tree's lock, which the synchronisation also takes. The tree is only rebuilt between
+// Detach and Attach, while the view sees no rows.
+class ResultModel : public QAbstractItemModel {
+    Q_OBJECT
+
+public:
+    enum Column {
+        ColItem,
+        ColLeftDate,
+        ColLeftSize,
+        ColToLeftCount,
+        ColLeftImage,
+        ColDirectImage,
+        ColRightImage,
+        ColToRightCount,
+        ColRightDate,
+        ColRightSize,
+        ColumnCount
+    };
+    enum Role {
+        ImageIndexRole = Qt::UserRole,  // int: index into the image list, highlight applied
+        KindRole,                        // int: 1 folder or root row, 0 file
+        ActionRole,                      // int: the file's action code
+        DirectionRole,                   // int: 0 none, 1 to the left, 2 to the right
+    };
+    // Hover and click numbers of the three image columns: 1 left, 2 direct, 3 right.
+    static int ClickOf(int column);
+    static int ColumnWidth(int column);
+    // The texts a column must be wide enough to show whole: its missing and folder texts and
+    // the widest dates.
+    static QStringList WidthTexts(int column);
+
+    explicit ResultModel(const IconCache &icons, QObject *parent = nullptr);
+    // The rows shown (owned by the page); nullptr shows none.
+    void SetRows(RowTree *rows);
+
+    QModelIndex index(int row, int column, const QModelIndex &parent = {}) const override;
+    QModelIndex parent(const QModelIndex &child) const override;
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+
+    // The view shows no rows until Attach; the row tree may then be rebuilt.
+    void Detach();
+    void Attach();
+    bool Detached() const { return m_detached; }
+
+    Row *NodeAt(const QModelIndex &index) const;
+    QModelIndex IndexOf(Row *node, int column = ColItem) const;
+    // A copy of the row's record.
+    RowRecord Record(const QModelIndex &index) const;
+    // Changes the row's record under the lock and repaints the row.
+    void UpdateRecord(const QModelIndex &index, const std::function<void(RowRecord &)> &change);
+    // Whether the root row has child rows (direction clicks and the menu need rows).
+    bool HasRows() const;
+
+    // A direction click on an image column; false when nothing changed.
+    bool DirectionClick(const QModelIndex &index);
+    // Applies a click (1 left, 2 direct, 3 right) to every file below a folder row.
+    void ApplyToChildren(Row *row, int click);
+    // Highlights the image cell at index (an image column), or none for an invalid index.
+    void SetHover(const QModelIndex &index);
+
+    // Any thread: the record of row changed (the synchronisation copied it). Repaints are
+    // batched on the interface thread, at most every 50 ms.
+    void NoteRowUpdated(Row *row);
+
+    static QString DateText(int32_t packed);
+    static QString SizeText(int64_t size);
+
+Q_SIGNALS:
+    // A batch of updated rows was repainted; row is the last one (the view scrolls to it).
+    void RowsRepainted(const QModelIndex &row);
+
+private:
+    void FlushUpdates();
+    void RepaintRow(Row *node);
+    void ClearPendingUpdates();
+
+    RowTree *m_rows = nullptr;
+    const IconCache &m_icons;
+    bool m_detached = false;
+    Row *m_hoverNode = nullptr;
+    int m_hoverClick = 0;
+
+    std::mutex m_updateMutex;
+    std::vector<Row *> m_updated;
+    bool m_flushScheduled = false;
+};

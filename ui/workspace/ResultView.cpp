@@ -1,0 +1,90 @@
+#include "ui/workspace/ResultView.h"
+
+#include "ui/workspace/ResultDelegate.h"
+#include "ui/workspace/ResultModel.h"
+
+#include <QHeaderView>
+#include <QMouseEvent>
+#include <QStyle>
+#include <algorithm>
+
+ResultView::ResultView(QWidget *parent) : QTreeView(parent)
+{
+    setObjectName(QStringLiteral("VST1"));
+    setItemDelegate(new ResultDelegate(this));
+    setUniformRowHeights(true);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSortingEnabled(false);
+    setIconSize(QSize(16, 16));
+    setMouseTracking(true);
+    setAllColumnsShowFocus(true);
+    setContextMenuPolicy(Qt::NoContextMenu);
+    // The selection is not shown while the tree has no focus.
+    QPalette colours = palette();
+    colours.setBrush(QPalette::Inactive, QPalette::Highlight, colours.brush(QPalette::Inactive, QPalette::Base));
+    colours.setBrush(QPalette::Inactive, QPalette::HighlightedText, colours.brush(QPalette::Inactive, QPalette::Text));
+    setPalette(colours);
+    QFont headerFont(QStringLiteral("Arial"));
+    header()->setFont(headerFont);
+    header()->setSectionsMovable(true);
+    header()->setStretchLastSection(false);
+    header()->setSectionResizeMode(QHeaderView::Interactive);
+    header()->setMinimumSectionSize(20);
+}
+
+void ResultView::SetResultModel(ResultModel *model)
+{
+    m_model = model;
+    setModel(model);
+    for (int column = 0; column < ResultModel::ColumnCount; ++column)
+        header()->resizeSection(column, ReadableWidth(column));
+}
+
+// The stated widths suit a smaller font than this platform's: a column is made wide enough
+// for its header and for the dates and fixed texts of its cells.
+int ResultView::ReadableWidth(int column) const
+{
+    int width = std::max(ResultModel::ColumnWidth(column), header()->sectionSizeHint(column));
+    const int margins = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1);
+    for (const QString &text : ResultModel::WidthTexts(column))
+        width = std::max(width, fontMetrics().horizontalAdvance(text) + margins);
+    return width;
+}
+
+void ResultView::mouseMoveEvent(QMouseEvent *event)
+{
+    QTreeView::mouseMoveEvent(event);
+    if (!m_model)
+        return;
+    const QModelIndex index = indexAt(event->position().toPoint());
+    const bool image = index.isValid() && ResultModel::ClickOf(index.column()) != 0;
+    m_model->SetHover(image ? index : QModelIndex());
+    viewport()->setCursor(image ? Qt::PointingHandCursor : Qt::ArrowCursor);
+}
+
+void ResultView::mousePressEvent(QMouseEvent *event)
+{
+    QTreeView::mousePressEvent(event);
+    if (!m_model || !m_clicksAllowed)
+        return;
+    const QModelIndex index = indexAt(event->position().toPoint());
+    if (index.isValid() && ResultModel::ClickOf(index.column()) != 0)
+        m_model->DirectionClick(index);
+}
+
+void ResultView::mouseReleaseEvent(QMouseEvent *event)
+{
+    QTreeView::mouseReleaseEvent(event);
+    if (event->button() == Qt::RightButton)
+        Q_EMIT MenuRequested(event->globalPosition().toPoint());
+}
+
+void ResultView::leaveEvent(QEvent *event)
+{
+    QTreeView::leaveEvent(event);
+    if (m_model)
+        m_model->SetHover({});
+    viewport()->unsetCursor();
+}
