@@ -65,16 +65,16 @@ int main(int argc, char **argv)
     QDir().mkpath(work + "/program");
     std::printf("made %d files in %d folders in %.1f s\n", folders * perFolder, folders, clock.elapsed() / 1000.0);
 
-    JobList tasks;
+    JobList jobs;
     auto job = std::make_unique<Job>();
     job->SyncName = QStringLiteral("Bench");
     job->LFolder.DeviceType = 1;
     job->LFolder.FolerAllName = work + "/left";
     job->RFolder.DeviceType = 1;
     job->RFolder.FolerAllName = work + "/right";
-    tasks.AddTask(std::move(job));
+    jobs.AddJob(std::move(job));
     NoPower power;
-    JobPage page(tasks, power);
+    JobPage page(jobs, power);
     page.SetProgramFolder(work + "/program");
     page.resize(1100, 760);
     page.show();

@@ -65,14 +65,14 @@ int CliRun::Execute()
         Complain(QStringLiteral("cannot read the task list %1").arg(path));
         return ExitNotRun;
     }
-    m_taskList.LoadTaskList(path);
+    m_jobs.LoadTaskList(path);
     return m_options.Command == QLatin1String("list") ? List() : Run();
 }
 
 int CliRun::List()
 {
-    for (int i = 0; i < m_taskList.Count(); ++i) {
-        const Job &job = *m_taskList.TaskAt(i);
+    for (int i = 0; i < m_jobs.Count(); ++i) {
+        const Job &job = *m_jobs.JobAt(i);
         if (job.ListState == ListStateDeleted)
             continue;
         m_sink.Print(job.SyncName + QLatin1Char('\t') + job.LFolder.FolerAllName + QLatin1Char('\t')
@@ -84,8 +84,8 @@ int CliRun::List()
 int CliRun::Run()
 {
     Job *job = nullptr;
-    for (int i = 0; i < m_taskList.Count() && !job; ++i) {
-        Job *candidate = m_taskList.TaskAt(i);
+    for (int i = 0; i < m_jobs.Count() && !job; ++i) {
+        Job *candidate = m_jobs.JobAt(i);
         if (candidate->ListState != ListStateDeleted && candidate->SyncName == m_options.Job)
             job = candidate;
     }

@@ -24,5 +24,5 @@ private:
 
     const CliOptions &m_options;
     ConsoleSink &m_sink;
-    JobList m_taskList;
+    JobList m_jobs;
 };

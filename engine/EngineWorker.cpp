@@ -13,13 +13,13 @@ EngineWorker::~EngineWorker()
 }
 
 bool EngineWorker::Start(std::function<void()> body, std::function<void(bool)> finished,
-                          std::function<void()> waiting)
+                         std::function<void()> waiting)
 {
     return Start(RunGate::Instance(), std::move(body), std::move(finished), std::move(waiting));
 }
 
 bool EngineWorker::Start(RunGate &gate, std::function<void()> body, std::function<void(bool)> finished,
-                          std::function<void()> waiting)
+                         std::function<void()> waiting)
 {
     if (m_running.load())
         return false;

@@ -39,7 +39,7 @@ void Synchronisation::Progress()
 }
 
 bool Synchronisation::Copy(Side &source, const QString &sourcePath, Side &target,
-                     const QString &targetPath, const QString &targetFolder)
+                           const QString &targetPath, const QString &targetFolder)
 {
     return SafeCopy::Copy(source, sourcePath, target, targetPath, &m_journal, targetFolder);
 }
@@ -94,7 +94,7 @@ bool Synchronisation::CopyToRight(Row &row, const QString &leftPath, QString &ri
     // A failed save does not stop the copy.
     if (m_job.SaveOldFile == 1 && m_right->Probe(rightPath).Type == SideEntry::File)
         SafeCopy::SaveCopy(*m_right, rightPath,
-                            QDir::cleanPath(SaveFolder(m_programFolder, m_job) + RelativeTo(rightPath, rightBase)));
+                           QDir::cleanPath(SaveFolder(m_programFolder, m_job) + RelativeTo(rightPath, rightBase)));
     if (!Copy(*m_left, leftPath, *m_right, rightPath, m_job.RFolder.FolerAllName))
         return false;
     m_right->RecordWritten(rightPath, *m_result.RightState);

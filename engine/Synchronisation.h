@@ -23,7 +23,7 @@ public:
     using RowUpdated = std::function<void(Row *row)>;
 
     Synchronisation(RowTree &rows, AnalysisResult &result, const QString &programFolder,
-              EngineListener &listener, Job &job)
+                    EngineListener &listener, Job &job)
         : m_rows(rows), m_result(result), m_programFolder(programFolder), m_listener(listener), m_job(job) {}
 
     void SetRowUpdated(RowUpdated callback) { m_rowUpdated = std::move(callback); }

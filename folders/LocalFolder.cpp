@@ -157,7 +157,7 @@ void LocalFolder::RecordFile(const QString &fullPath, const QString &baseFolder,
 }
 
 void LocalFolder::RecordEntry(const QString &fullPath, const SideEntry &seen, const QString &baseFolder,
-                           FileEntry &stateRoot)
+                              FileEntry &stateRoot)
 {
     // Nothing on disk to describe: recording made-up values would hide a later change.
     if (seen.Type == SideEntry::Missing)

@@ -1,6 +1,6 @@
 #include "model/JobList.h"
 
-void JobList::AddTask(std::unique_ptr<Job> task)
+void JobList::AddJob(std::unique_ptr<Job> task)
 {
     task->ListState = 2;
     QString text = task->SyncID;
@@ -21,20 +21,20 @@ void JobList::Clear()
     m_entries.clear();
 }
 
-void JobList::MarkTaskDeleted(int index)
+void JobList::MarkJobDeleted(int index)
 {
-    if (Job *t = TaskAt(index))
+    if (Job *t = JobAt(index))
         t->ListState = 1;
 }
 
-Job *JobList::TaskAt(int index) const
+Job *JobList::JobAt(int index) const
 {
     if (index < 0 || index >= Count())
         return nullptr;
     return m_entries[size_t(index)].Task.get();
 }
 
-bool JobList::TaskNameExists(const QString &name) const
+bool JobList::JobNameExists(const QString &name) const
 {
     const QString wanted = name.trimmed();
     for (const Entry &e : m_entries)

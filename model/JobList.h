@@ -16,10 +16,10 @@ public:
     };
 
     // Takes ownership; marks the job as added (ListState 2).
-    void AddTask(std::unique_ptr<Job> task);
-    void MarkTaskDeleted(int index);
-    Job *TaskAt(int index) const;
-    bool TaskNameExists(const QString &name) const;
+    void AddJob(std::unique_ptr<Job> task);
+    void MarkJobDeleted(int index);
+    Job *JobAt(int index) const;
+    bool JobNameExists(const QString &name) const;
     int Count() const { return int(m_entries.size()); }
     const QString &TextAt(int index) const { return m_entries.at(size_t(index)).Text; }
     // Empties the list. The jobs are kept, not freed: pages and workers may still hold them.

@@ -18,7 +18,7 @@ public:
     // messageParent: parent of the message boxes (not owned). application: the executable
     // whose items are made and listed, the running one unless a test says otherwise.
     explicit ScheduledStarts(QWidget *messageParent, const QString &systemctl = QStringLiteral("systemctl"),
-                           const QString &application = {});
+                             const QString &application = {});
 
     // Days of a weekly item made next, Monday first and Sunday last.
     std::array<bool, 7> WorkItemDays{};

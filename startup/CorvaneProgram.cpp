@@ -41,7 +41,7 @@ QString CorvaneProgram::TaskListPath() const
 void CorvaneProgram::CreateUpdateCheck()
 {
     // Once the updater runs, the window closes as its close box does, so the jobs are saved.
-    m_dm = std::make_unique<UpdateCheck>(m_programFolder, UpdateCheck::Hooks{StartProgram, [this] {
+    m_updateCheck = std::make_unique<UpdateCheck>(m_programFolder, UpdateCheck::Hooks{StartProgram, [this] {
                                      if (m_window)
                                          QMetaObject::invokeMethod(m_window.get(), &QWidget::close,
                                                                    Qt::QueuedConnection);
@@ -54,20 +54,20 @@ bool CorvaneProgram::Start()
     QGuiApplication::setApplicationDisplayName(QLatin1String(ProductInfo::Name));
     CreateUpdateCheck();
 
-    const JobList::LoadResult loaded = m_tasks.LoadTaskList(TaskListPath());
+    const JobList::LoadResult loaded = m_jobs.LoadTaskList(TaskListPath());
     if (loaded == JobList::LoadResult::PartlyRead || loaded == JobList::LoadResult::Unreadable)
         KeepUnreadJobs(loaded);
 
     JobPageFactory pages = [this](QWidget *parent) -> AbstractJobPage * {
-        auto *page = new JobPage(m_tasks, m_power, parent);
+        auto *page = new JobPage(m_jobs, m_power, parent);
         page->SetProgramFolder(m_programFolder);
         return page;
     };
-    m_window = std::make_unique<MainWindow>(m_tasks, m_settings, m_programFolder, std::move(pages));
+    m_window = std::make_unique<MainWindow>(m_jobs, m_settings, m_programFolder, std::move(pages));
     m_window->SetSaveAtClose(!m_keepingFailed);
-    UseJobEditor(*m_window, m_tasks);
+    UseJobEditor(*m_window, m_jobs);
     m_window->SetOptionsDialog([this](QWidget *parent) {
-        OptionsDialog options(parent, m_settings, [this] { m_dm->CheckForUpdate(false); });
+        OptionsDialog options(parent, m_settings, [this] { m_updateCheck->CheckForUpdate(false); });
         options.ShowModal();
     });
     // Logging out or shutting down closes the window as its close box does, so the jobs are saved.
@@ -75,8 +75,8 @@ bool CorvaneProgram::Start()
         m_window->close();
     });
     QObject::connect(m_window.get(), &QDialog::finished, qApp, &QCoreApplication::quit);
-    m_dm->setDialogParent(m_window.get());
-    m_window->SetUpdateCheck([this](QWidget *) { m_dm->CheckForUpdate(true); });
+    m_updateCheck->setDialogParent(m_window.get());
+    m_window->SetUpdateCheck([this](QWidget *) { m_updateCheck->CheckForUpdate(true); });
     m_window->show();
 
     if (m_keepingFailed) {
@@ -93,7 +93,7 @@ bool CorvaneProgram::Start()
     }
     // Asked once the window is there; the offer shows when the answer arrives.
     if (m_settings.CheckUpdate)
-        QTimer::singleShot(0, m_dm.get(), [this] { m_dm->CheckForUpdate(false); });
+        QTimer::singleShot(0, m_updateCheck.get(), [this] { m_updateCheck->CheckForUpdate(false); });
     return true;
 }
 

@@ -25,8 +25,8 @@ public:
     int Run();
 
     MainWindow *Window() const { return m_window.get(); }
-    UpdateCheck *Updates() const { return m_dm.get(); }
-    JobList &Tasks() { return m_tasks; }
+    UpdateCheck *Updates() const { return m_updateCheck.get(); }
+    JobList &Jobs() { return m_jobs; }
     const Settings &ProgramSettings() const { return m_settings; }
 
 private:
@@ -37,9 +37,9 @@ private:
 
     QString m_programFolder;
     Settings m_settings;
-    JobList m_tasks;
+    JobList m_jobs;
     LogindPower m_power;  // used by the job pages after their runs
-    std::unique_ptr<UpdateCheck> m_dm;
+    std::unique_ptr<UpdateCheck> m_updateCheck;
     std::unique_ptr<MainWindow> m_window;
     QString m_keptUnreadAs;          // where the unread jobs are kept, once set aside
     bool m_keepingFailed = false;    // they could not be set aside: the file is not saved over

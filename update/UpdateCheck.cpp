@@ -19,7 +19,7 @@ const QString Caption = QStringLiteral("Corvane");
 
 UpdateCheck::UpdateCheck(QObject *parent)
     : UpdateCheck(ExecutableFolder(),
-          Hooks{StartProgram,
+                  Hooks{StartProgram,
                 [] {
                     // Closing the windows normally lets the main window save the task list.
                     QMetaObject::invokeMethod(qApp, &QApplication::closeAllWindows,

@@ -26,7 +26,7 @@ public:
     // programFolder: the folder that holds "Update.ini" and the programs (with its "/").
     // launch starts the main program after a successful update.
     explicit UpdaterWindow(const QString &programFolder, ProgramLauncher launch = StartProgram,
-                       QWidget *parent = nullptr);
+                           QWidget *parent = nullptr);
     ~UpdaterWindow() override;
 
 protected:

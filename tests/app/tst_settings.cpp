@@ -13,7 +13,7 @@ namespace {
 const QString Key = QString::fromLatin1(ProductInfo::SettingsKey);
 }
 
-class tst_Settings : public QObject {
+class TestSettings : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -108,5 +108,5 @@ private:
     std::unique_ptr<TempConfigHome> m_config;
 };
 
-QTEST_GUILESS_MAIN(tst_Settings)
+QTEST_GUILESS_MAIN(TestSettings)
 #include "tst_settings.moc"

@@ -8,7 +8,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-class tst_SharedFunctions : public QObject {
+class TestSharedFunctions : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -127,5 +127,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_SharedFunctions)
+QTEST_GUILESS_MAIN(TestSharedFunctions)
 #include "tst_sharedfunctions.moc"

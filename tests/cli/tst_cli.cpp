@@ -41,7 +41,7 @@ void AddJob(JobList &list, const QString &name, const QString &left, const QStri
     job->RFolder.DeviceType = right.startsWith("ftp://") ? 3 : 1;
     job->RFolder.FolerAllName = right;
     job->IncludeFilter = job->ExcludeFilter = FilterBounds();
-    list.AddTask(std::move(job));
+    list.AddJob(std::move(job));
 }
 
 }  // namespace
@@ -50,7 +50,7 @@ class TestCli : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_dir;
-    QString m_taskList;
+    QString m_jobs;
 
     QString Path(const QString &rel) const { return m_dir.filePath(rel); }
 
@@ -71,9 +71,9 @@ private Q_SLOTS:
         AddJob(list, "NoServer", Path("left"), "ftp://127.0.0.1:1/pub");
         AddJob(list, "a:b", Path("left"), Path("right"));
         AddJob(list, "Odd", Path("left"), Path("right"));
-        list.TaskAt(list.Count() - 1)->RFolder.DeviceType = 0;
-        m_taskList = Path("tasks.tkl");
-        QVERIFY(list.SaveTaskList(m_taskList));
+        list.JobAt(list.Count() - 1)->RFolder.DeviceType = 0;
+        m_jobs = Path("tasks.tkl");
+        QVERIFY(list.SaveTaskList(m_jobs));
     }
 
     void badUsage_data()
@@ -98,7 +98,7 @@ private Q_SLOTS:
 
     void list()
     {
-        const Outcome o = RunCli({"--tasklist", m_taskList, "list"});
+        const Outcome o = RunCli({"--tasklist", m_jobs, "list"});
         QCOMPARE(o.exit, 0);
         QCOMPARE(o.out.size(), 8);
         QCOMPARE(o.out.first(), "Plain\t" + Path("left") + "\t" + Path("right"));
@@ -157,7 +157,7 @@ private Q_SLOTS:
     {
         QFETCH(QStringList, args);
         QFETCH(int, exit);
-        const Outcome o = RunCli(QStringList{"--tasklist", m_taskList} + args);
+        const Outcome o = RunCli(QStringList{"--tasklist", m_jobs} + args);
         QFETCH(QStringList, out);
         QCOMPARE(o.exit, exit);
         // Files come in the file system's order, so compare as sets; ROW lines come last.
@@ -179,7 +179,7 @@ private Q_SLOTS:
         const QString program = Path("program/corvane-cli");
         QVERIFY(QDir().mkpath(Path("program")));
         QVERIFY(QFile::copy(CORVANE_CLI_PATH, program));
-        QVERIFY(QFile::copy(m_taskList, Path("program/tasklist.tkl")));
+        QVERIFY(QFile::copy(m_jobs, Path("program/tasklist.tkl")));
         QCOMPARE(RunCli({"sync", "Plain"}, program).exit, 0);
         const Outcome again = RunCli({"analyze", "Plain", "--rows"}, program);
         QCOMPARE(again.exit, 0);

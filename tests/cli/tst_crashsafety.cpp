@@ -95,7 +95,7 @@ class TestCrashSafety : public QObject {
 
     QTemporaryDir m_dir;
     std::unique_ptr<FtpServerFixture> m_server;
-    QString m_taskList;
+    QString m_jobs;
 
     QString Left(const QString &rel = {}) const { return m_dir.filePath("left") + (rel.isEmpty() ? "" : "/" + rel); }
     QString Right(const QString &rel = {}) const
@@ -119,9 +119,9 @@ class TestCrashSafety : public QObject {
             job->RFolder.FolerAllName = Right();
         }
         job->IncludeFilter = job->ExcludeFilter = FilterBounds();
-        list.AddTask(std::move(job));
-        m_taskList = m_dir.filePath("tasks.tkl");
-        QVERIFY(list.SaveTaskList(m_taskList));
+        list.AddJob(std::move(job));
+        m_jobs = m_dir.filePath("tasks.tkl");
+        QVERIFY(list.SaveTaskList(m_jobs));
     }
 
     // A server that sends and takes bytesPerSecond at the most (0: no limit), same files.
@@ -133,7 +133,7 @@ class TestCrashSafety : public QObject {
         WriteTaskList();
     }
 
-    QStringList Args(const QStringList &rest) const { return QStringList{"--tasklist", m_taskList} + rest; }
+    QStringList Args(const QStringList &rest) const { return QStringList{"--tasklist", m_jobs} + rest; }
 
 private Q_SLOTS:
     void init()

@@ -18,7 +18,7 @@ FileEntry *Add(FileEntry &parent, const QString &title, int32_t action, bool fol
 }
 
 FileEntry *Folder(FileEntry &parent, const QString &title, int32_t action, int32_t toLeft, int32_t toRight,
-                   int32_t files)
+                  int32_t files)
 {
     FileEntry *f = Add(parent, title, action, true);
     f->ToLeftCount = toLeft;

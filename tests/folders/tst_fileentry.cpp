@@ -19,7 +19,7 @@ std::vector<int> Named(const FileEntry &parent, const char *name)
 
 }  // namespace
 
-class tst_FileAttri : public QObject {
+class TestFileEntry : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -48,5 +48,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_FileAttri)
+QTEST_GUILESS_MAIN(TestFileEntry)
 #include "tst_fileentry.moc"

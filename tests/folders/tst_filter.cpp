@@ -23,7 +23,7 @@ const qint64 May2008 = At(2008, 5, 17, 14, 30);
 
 }  // namespace
 
-class tst_Filter : public QObject {
+class TestFileFilter : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -147,5 +147,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_Filter)
+QTEST_GUILESS_MAIN(TestFileFilter)
 #include "tst_filter.moc"

@@ -81,7 +81,7 @@ struct RecordingSink : FtpNodeSink {
 
 }  // namespace
 
-class tst_FtpFile : public QObject {
+class TestFtpFolder : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -495,5 +495,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_FtpFile)
+QTEST_GUILESS_MAIN(TestFtpFolder)
 #include "tst_ftpfolder.moc"

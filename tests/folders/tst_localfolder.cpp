@@ -72,7 +72,7 @@ const FileEntry *Named(const FileEntry &level, const QString &name)
 
 }  // namespace
 
-class TestWinFile : public QObject {
+class TestLocalFolder : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -352,5 +352,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestWinFile)
+QTEST_GUILESS_MAIN(TestLocalFolder)
 #include "tst_localfolder.moc"

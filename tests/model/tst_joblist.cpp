@@ -14,28 +14,28 @@ std::unique_ptr<Job> MakeJob(const QString &name, const QString &id = QString())
 
 }  // namespace
 
-class tst_SyncTaskList : public QObject {
+class TestJobList : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
     void addAndDelete()
     {
         JobList list;
-        list.AddTask(MakeJob(QStringLiteral("Site"), QStringLiteral("id-1")));
-        list.AddTask(MakeJob(QStringLiteral("Photos")));
+        list.AddJob(MakeJob(QStringLiteral("Site"), QStringLiteral("id-1")));
+        list.AddJob(MakeJob(QStringLiteral("Photos")));
         QCOMPARE(list.Count(), 2);
-        QCOMPARE(list.TaskAt(0)->ListState, 2);
+        QCOMPARE(list.JobAt(0)->ListState, 2);
         QCOMPARE(list.TextAt(0), QStringLiteral("id-1"));
 
-        list.MarkTaskDeleted(0);
-        list.MarkTaskDeleted(-1);
-        list.MarkTaskDeleted(2);
+        list.MarkJobDeleted(0);
+        list.MarkJobDeleted(-1);
+        list.MarkJobDeleted(2);
         QCOMPARE(list.Count(), 2);
-        QCOMPARE(list.TaskAt(0)->ListState, 1);  // kept, only marked
-        QCOMPARE(list.TaskAt(1)->ListState, 2);
-        QVERIFY(list.TaskNameExists(QStringLiteral("Site")));
-        QVERIFY(!list.TaskAt(-1));
-        QVERIFY(!list.TaskAt(2));
+        QCOMPARE(list.JobAt(0)->ListState, 1);  // kept, only marked
+        QCOMPARE(list.JobAt(1)->ListState, 2);
+        QVERIFY(list.JobNameExists(QStringLiteral("Site")));
+        QVERIFY(!list.JobAt(-1));
+        QVERIFY(!list.JobAt(2));
     }
 
     void taskNameExists_data()
@@ -57,11 +57,11 @@ private Q_SLOTS:
         QFETCH(QString, asked);
         QFETCH(bool, exists);
         JobList list;
-        QVERIFY(!list.TaskNameExists(asked));
-        list.AddTask(MakeJob(stored));
-        QCOMPARE(list.TaskNameExists(asked), exists);
+        QVERIFY(!list.JobNameExists(asked));
+        list.AddJob(MakeJob(stored));
+        QCOMPARE(list.JobNameExists(asked), exists);
     }
 };
 
-QTEST_GUILESS_MAIN(tst_SyncTaskList)
+QTEST_GUILESS_MAIN(TestJobList)
 #include "tst_joblist.moc"

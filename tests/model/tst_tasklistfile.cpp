@@ -127,14 +127,14 @@ void SaveThree(const QString &path)
         t->SyncID = QStringLiteral("id-") + t->SyncName;
         t->Hours = 2;
         t->IncludeFilterr = {QStringLiteral(".txt")};
-        list.AddTask(std::move(t));
+        list.AddJob(std::move(t));
     }
     QVERIFY(list.SaveTaskList(path));
 }
 
 }  // namespace
 
-class tst_TaskListFile : public QObject {
+class TestTaskListFile : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -156,18 +156,18 @@ private Q_SLOTS:
         JobList saved;
         auto job = std::make_unique<Job>();
         Fill(*job, variant);
-        saved.AddTask(std::move(job));
-        saved.AddTask(std::make_unique<Job>());
+        saved.AddJob(std::move(job));
+        saved.AddJob(std::make_unique<Job>());
         QVERIFY(saved.SaveTaskList(path));
 
         JobList loaded;
-        loaded.AddTask(std::make_unique<Job>());  // loading replaces what was there
+        loaded.AddJob(std::make_unique<Job>());  // loading replaces what was there
         loaded.LoadTaskList(path);
         QCOMPARE(loaded.Count(), 2);
-        QCOMPARE(StoredDifferences(*loaded.TaskAt(0), *saved.TaskAt(0)).join(","), QString());
-        QCOMPARE(StoredDifferences(*loaded.TaskAt(1), *saved.TaskAt(1)), QStringList());
-        QCOMPARE(loaded.TaskAt(0)->ListState, 0);
-        QCOMPARE(loaded.TextAt(0), saved.TaskAt(0)->SyncID);
+        QCOMPARE(StoredDifferences(*loaded.JobAt(0), *saved.JobAt(0)).join(","), QString());
+        QCOMPARE(StoredDifferences(*loaded.JobAt(1), *saved.JobAt(1)), QStringList());
+        QCOMPARE(loaded.JobAt(0)->ListState, 0);
+        QCOMPARE(loaded.TextAt(0), saved.JobAt(0)->SyncID);
 
         // A second save of what was loaded gives the same file.
         const QByteArray first = ReadAll(path);
@@ -181,9 +181,9 @@ private Q_SLOTS:
         JobList list;
         auto t = std::make_unique<Job>();
         t->IncludeFilterr = {QStringLiteral("first"), QStringLiteral("second")};
-        list.AddTask(std::move(t));
-        list.AddTask(std::make_unique<Job>());
-        list.MarkTaskDeleted(1);
+        list.AddJob(std::move(t));
+        list.AddJob(std::make_unique<Job>());
+        list.MarkJobDeleted(1);
         QVERIFY(list.SaveTaskList(path));
 
         const QByteArray bytes = ReadAll(path);
@@ -263,11 +263,11 @@ private Q_SLOTS:
                                             : JobList::LoadResult::PartlyRead);
         QStringList names;
         for (int i = 0; i < list.Count(); ++i)
-            names << list.TaskAt(i)->SyncName;
+            names << list.JobAt(i)->SyncName;
         QCOMPARE(names, loaded);
         if (list.Count() < 2)
             return;
-        const Job &two = *list.TaskAt(1);
+        const Job &two = *list.JobAt(1);
         if (element == QLatin1String("SyncID"))
             QVERIFY(two.SyncID.isEmpty());
         else if (element.endsWith(QLatin1String("IncludeFilterr")))
@@ -285,8 +285,8 @@ private Q_SLOTS:
         auto running = std::make_unique<Job>();
         running->SyncName = QStringLiteral("running job with a long name");
         running->IncludeFilterr = {QStringLiteral(".txt")};
-        list.AddTask(std::move(running));
-        Job *held = list.TaskAt(0);
+        list.AddJob(std::move(running));
+        Job *held = list.JobAt(0);
         list.LoadTaskList(path);
         QCOMPARE(list.Count(), 3);
         held->CancelFlag = 1;
@@ -314,9 +314,9 @@ private Q_SLOTS:
         JobList list;
         list.LoadTaskList(path);
         QCOMPARE(list.Count(), 3);
-        QCOMPARE(list.TaskAt(0)->SyncName, QStringLiteral("One"));
-        QCOMPARE(list.TaskAt(0)->Hours, 2);
-        QCOMPARE(list.TaskAt(0)->IncludeFilterr, QStringList({".txt"}));
+        QCOMPARE(list.JobAt(0)->SyncName, QStringLiteral("One"));
+        QCOMPARE(list.JobAt(0)->Hours, 2);
+        QCOMPARE(list.JobAt(0)->IncludeFilterr, QStringList({".txt"}));
     }
 
     void unreadableFilesLoadNothing_data()
@@ -337,7 +337,7 @@ private Q_SLOTS:
         if (exists)
             WriteAll(path, content);
         JobList list;
-        list.AddTask(std::make_unique<Job>());
+        list.AddJob(std::make_unique<Job>());
         QCOMPARE(list.LoadTaskList(path),
                  exists ? JobList::LoadResult::Unreadable : JobList::LoadResult::NoFile);
         QCOMPARE(list.Count(), 0);
@@ -352,7 +352,7 @@ private Q_SLOTS:
         JobList list;
         auto t = std::make_unique<Job>();
         t->SyncName = QStringLiteral("Grüße");
-        list.AddTask(std::move(t));
+        list.AddJob(std::move(t));
         QVERIFY(list.SaveTaskList(path));
 
         const QByteArray bytes = ReadAll(path);
@@ -367,7 +367,7 @@ private Q_SLOTS:
         JobList back;
         back.LoadTaskList(path);
         QCOMPARE(back.Count(), 1);
-        QCOMPARE(back.TaskAt(0)->SyncName, QStringLiteral("Grüße"));
+        QCOMPARE(back.JobAt(0)->SyncName, QStringLiteral("Grüße"));
     }
 
     void saveLeavesMalformedFileAlone()
@@ -376,7 +376,7 @@ private Q_SLOTS:
         const QByteArray broken("<TaskList><Tast><SyncName>half");
         WriteAll(path, broken);
         JobList list;
-        list.AddTask(std::make_unique<Job>());
+        list.AddJob(std::make_unique<Job>());
         QVERIFY(!list.SaveTaskList(path));
         QCOMPARE(ReadAll(path), broken);
     }
@@ -400,14 +400,14 @@ private Q_SLOTS:
         auto t = std::make_unique<Job>();
         t->SyncName = QStringLiteral("a\x01" "b");
         t->LFolder.PWD = QStringLiteral("p") + QChar(0xD800) + QStringLiteral("w");
-        list.AddTask(std::move(t));
-        list.AddTask(std::make_unique<Job>());
+        list.AddJob(std::move(t));
+        list.AddJob(std::make_unique<Job>());
         QVERIFY(list.SaveTaskList(path));
         JobList back;
         back.LoadTaskList(path);
         QCOMPARE(back.Count(), 2);
-        QCOMPARE(back.TaskAt(0)->SyncName, QStringLiteral("ab"));
-        QCOMPARE(back.TaskAt(0)->LFolder.PWD, QStringLiteral("pw"));
+        QCOMPARE(back.JobAt(0)->SyncName, QStringLiteral("ab"));
+        QCOMPARE(back.JobAt(0)->LFolder.PWD, QStringLiteral("pw"));
     }
 
     void defaultFileIsBesideTheExecutable()
@@ -418,7 +418,7 @@ private Q_SLOTS:
         JobList list;
         auto t = std::make_unique<Job>();
         t->SyncName = QStringLiteral("beside");
-        list.AddTask(std::move(t));
+        list.AddJob(std::move(t));
         const bool saved = list.SaveTaskList();
         JobList back;
         back.LoadTaskList(path);
@@ -428,12 +428,12 @@ private Q_SLOTS:
             QFile::remove(path);
         QVERIFY(saved);
         QCOMPARE(back.Count(), 1);
-        QCOMPARE(back.TaskAt(0)->SyncName, QStringLiteral("beside"));
+        QCOMPARE(back.JobAt(0)->SyncName, QStringLiteral("beside"));
     }
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
 };
 
-QTEST_GUILESS_MAIN(tst_TaskListFile)
+QTEST_GUILESS_MAIN(TestTaskListFile)
 #include "tst_tasklistfile.moc"

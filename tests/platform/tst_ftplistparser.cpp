@@ -2,7 +2,7 @@
 
 #include <QTest>
 
-class tst_FtpListParser : public QObject {
+class TestFtpListParser : public QObject {
     Q_OBJECT
 
 private:
@@ -145,5 +145,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_FtpListParser)
+QTEST_GUILESS_MAIN(TestFtpListParser)
 #include "tst_ftplistparser.moc"

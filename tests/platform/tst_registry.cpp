@@ -7,7 +7,7 @@
 
 #include <memory>
 
-class tst_Registry : public QObject {
+class TestRegistry : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -133,5 +133,5 @@ private:
     std::unique_ptr<TempConfigHome> m_config;
 };
 
-QTEST_GUILESS_MAIN(tst_Registry)
+QTEST_GUILESS_MAIN(TestRegistry)
 #include "tst_registry.moc"

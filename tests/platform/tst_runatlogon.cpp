@@ -7,7 +7,7 @@
 #include <QStandardPaths>
 #include <QtTest>
 
-class tst_RunAtLogon : public QObject {
+class TestRunAtLogon : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -68,5 +68,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_RunAtLogon)
+QTEST_GUILESS_MAIN(TestRunAtLogon)
 #include "tst_runatlogon.moc"

@@ -66,7 +66,7 @@ int RunCondition(const QString &line)
 
 }  // namespace
 
-class tst_SchedulingAgent : public QObject {
+class TestSchedulingAgent : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -253,5 +253,5 @@ private:
     std::unique_ptr<RecordingSystemctl> m_systemctl;
 };
 
-QTEST_GUILESS_MAIN(tst_SchedulingAgent)
+QTEST_GUILESS_MAIN(TestSchedulingAgent)
 #include "tst_schedulingagent.moc"

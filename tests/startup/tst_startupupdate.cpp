@@ -28,7 +28,7 @@ const QString NoUpdates = QStringLiteral(
 }  // namespace
 
 // The update check as the program's start-up and its main window use it.
-class tst_StartupUpdate : public QObject {
+class TestStartupUpdate : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -167,5 +167,5 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
 };
 
-QTEST_MAIN(tst_StartupUpdate)
+QTEST_MAIN(TestStartupUpdate)
 #include "tst_startupupdate.moc"

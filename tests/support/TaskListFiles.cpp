@@ -12,7 +12,7 @@ bool TaskListFiles::Write(const QString &path, const QStringList &names)
         task->LFolder.DeviceType = 1;
         task->RFolder.DeviceType = 3;
         task->RFolder.FolerAllName = QStringLiteral("ftp://127.0.0.1/") + name;
-        list.AddTask(std::move(task));
+        list.AddJob(std::move(task));
     }
     return list.SaveTaskList(path);
 }
@@ -23,6 +23,6 @@ QStringList TaskListFiles::Names(const QString &path)
     list.LoadTaskList(path);
     QStringList names;
     for (int i = 0; i < list.Count(); ++i)
-        names << list.TaskAt(i)->SyncName;
+        names << list.JobAt(i)->SyncName;
     return names;
 }

@@ -39,7 +39,7 @@ ImageButton *MakeButton(QWidget *parent, int group = 0)
 
 }  // namespace
 
-class TestImageExButton : public QObject {
+class TestImageButton : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -218,5 +218,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestImageExButton)
+QTEST_MAIN(TestImageButton)
 #include "tst_imagebutton.moc"

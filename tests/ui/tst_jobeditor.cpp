@@ -72,7 +72,7 @@ std::unique_ptr<Job> unusualJob()
 }
 
 struct Editor {
-    explicit Editor(JobList &tasks, int index = -1) : form(tasks), list(tasks)
+    explicit Editor(JobList &jobs, int index = -1) : form(jobs), list(jobs)
     {
         form.SetJobIndex(index);
         form.show();
@@ -86,7 +86,7 @@ struct Editor {
     {
         click(get<ImageButton>("OkButton"));
         if (std::unique_ptr<Job> made = form.TakeNewJob())
-            list.AddTask(std::move(made));
+            list.AddJob(std::move(made));
     }
     JobEditor form;
     JobList &list;
@@ -100,8 +100,8 @@ class TestJobEditor : public QObject {
 private Q_SLOTS:
     void newJobDefaults()
     {
-        JobList tasks;
-        Editor e(tasks);
+        JobList jobs;
+        Editor e(jobs);
         QCOMPARE(e.form.CurrentPage(), 0);
         QVERIFY(e.get<QRadioButton>("rb_sync")->isChecked());
         QCOMPARE(e.get<QComboBox>("cb_syncdirect")->currentIndex(), -1);
@@ -129,8 +129,8 @@ private Q_SLOTS:
         type(e.get<QLineEdit>("edit_taskname"), QStringLiteral("Job1"));
         e.ok();
         QVERIFY(e.form.Result());
-        QCOMPARE(tasks.Count(), 1);
-        const Job &made = *tasks.TaskAt(0);
+        QCOMPARE(jobs.Count(), 1);
+        const Job &made = *jobs.JobAt(0);
         Job expected;
         expected.SyncName = QStringLiteral("Job1");
         expected.LFolder.DeviceType = 1;
@@ -145,16 +145,16 @@ private Q_SLOTS:
     // exact stored value.
     void applyWithoutEditsChangesNothing()
     {
-        JobList tasks;
-        tasks.AddTask(unusualJob());
+        JobList jobs;
+        jobs.AddJob(unusualJob());
         Job before;
-        before.AssignFrom(*tasks.TaskAt(0));
-        Editor e(tasks, 0);
+        before.AssignFrom(*jobs.JobAt(0));
+        Editor e(jobs, 0);
         QVERIFY(!e.get<QLineEdit>("edit_taskname")->isEnabled());
         QVERIFY(!e.get<ImageButton>("OkButton")->isVisible());
         click(e.get<ImageButton>("ApplyButton"));
         QVERIFY(e.form.Result());
-        QCOMPARE(StoredDifferences(*tasks.TaskAt(0), before), QStringList());
+        QCOMPARE(StoredDifferences(*jobs.JobAt(0), before), QStringList());
     }
 
     void direction_data()
@@ -185,12 +185,12 @@ private Q_SLOTS:
         QFETCH(int, pickItem);
         QFETCH(int, expected);
 
-        JobList tasks;
+        JobList jobs;
         if (stored >= 0) {
-            tasks.AddTask(job(QStringLiteral("J")));
-            tasks.TaskAt(0)->SyncDirection = stored;
+            jobs.AddJob(job(QStringLiteral("J")));
+            jobs.JobAt(0)->SyncDirection = stored;
         }
-        Editor e(tasks, stored >= 0 ? 0 : -1);
+        Editor e(jobs, stored >= 0 ? 0 : -1);
         QVERIFY(e.get<QRadioButton>(qPrintable(shownMode))->isChecked());
         QCOMPARE(e.get<QComboBox>("cb_syncdirect")->currentIndex(), shownItem);
         for (const QString &mode : clickMode.split(QLatin1Char('+'), Qt::SkipEmptyParts))
@@ -204,7 +204,7 @@ private Q_SLOTS:
             click(e.get<ImageButton>("ApplyButton"));
         }
         QVERIFY(e.form.Result());
-        QCOMPARE(tasks.TaskAt(0)->SyncDirection, expected);
+        QCOMPARE(jobs.JobAt(0)->SyncDirection, expected);
     }
 
     void sizeBound_data()
@@ -239,10 +239,10 @@ private Q_SLOTS:
         QFETCH(QString, unit);
         QFETCH(qint64, expected);
 
-        JobList tasks;
-        tasks.AddTask(job(QStringLiteral("J")));
-        tasks.TaskAt(0)->IncludeFilter.FileSizeMax = stored;
-        Editor e(tasks, 0);
+        JobList jobs;
+        jobs.AddJob(job(QStringLiteral("J")));
+        jobs.JobAt(0)->IncludeFilter.FileSizeMax = stored;
+        Editor e(jobs, 0);
         e.page(1);
         auto *box = e.get<QCheckBox>("cb_infilesizemax");
         auto *value = e.get<QLineEdit>("Edit_infilesizemax");
@@ -264,18 +264,18 @@ private Q_SLOTS:
         }
         click(e.get<ImageButton>("ApplyButton"));
         QVERIFY(e.form.Result());
-        QCOMPARE(tasks.TaskAt(0)->IncludeFilter.FileSizeMax, expected);
+        QCOMPARE(jobs.JobAt(0)->IncludeFilter.FileSizeMax, expected);
     }
 
     // Each of the eight bound controls shows and stores its own field.
     void boundsEachTheirField()
     {
-        JobList tasks;
-        tasks.AddTask(job(QStringLiteral("J")));
-        Job &t = *tasks.TaskAt(0);
+        JobList jobs;
+        jobs.AddJob(job(QStringLiteral("J")));
+        Job &t = *jobs.JobAt(0);
         t.ExcludeFilter = {DosDateTime::PackFields(2001, 1, 1, 1, 1, 0), DosDateTime::PackFields(2002, 2, 2, 2, 2, 0), 1, 2};
         t.IncludeFilter = {DosDateTime::PackFields(2003, 3, 3, 3, 3, 0), DosDateTime::PackFields(2004, 4, 4, 4, 4, 0), 3, 4};
-        Editor e(tasks, 0);
+        Editor e(jobs, 0);
         e.page(1);
         const char *sizes[] = {"Edit_exfilesizemin", "Edit_exfilesizemax", "Edit_infilesizemin", "Edit_infilesizemax"};
         const char *times[] = {"edit_exfiletimemin", "edit_exfiletimemax", "edit_infiletimemin", "edit_infiletimemax"};
@@ -320,10 +320,10 @@ private Q_SLOTS:
         QFETCH(QString, enter);
         QFETCH(int, expected);
 
-        JobList tasks;
-        tasks.AddTask(job(QStringLiteral("J")));
-        tasks.TaskAt(0)->ExcludeFilter.FileTimeMin = stored;
-        Editor e(tasks, 0);
+        JobList jobs;
+        jobs.AddJob(job(QStringLiteral("J")));
+        jobs.JobAt(0)->ExcludeFilter.FileTimeMin = stored;
+        Editor e(jobs, 0);
         e.page(1);
         auto *box = e.get<QCheckBox>("cb_exfiletimemin");
         auto *edit = e.get<QLineEdit>("edit_exfiletimemin");
@@ -339,13 +339,13 @@ private Q_SLOTS:
         }
         click(e.get<ImageButton>("ApplyButton"));
         QVERIFY(e.form.Result());
-        QCOMPARE(tasks.TaskAt(0)->ExcludeFilter.FileTimeMin, expected);
+        QCOMPARE(jobs.JobAt(0)->ExcludeFilter.FileTimeMin, expected);
     }
 
     void periodCoupling()
     {
-        JobList tasks;
-        Editor e(tasks);
+        JobList jobs;
+        Editor e(jobs);
         e.page(2);
         auto *syncPeriod = e.get<QCheckBox>("cb_syncperiod");
         auto *anaPeriod = e.get<QCheckBox>("cb_anaperiod");
@@ -388,13 +388,13 @@ private Q_SLOTS:
         QFETCH(int, hours);
         QFETCH(int, minutes);
 
-        JobList tasks;
-        tasks.AddTask(job(QStringLiteral("J")));
-        Job &t = *tasks.TaskAt(0);
+        JobList jobs;
+        jobs.AddJob(job(QStringLiteral("J")));
+        Job &t = *jobs.JobAt(0);
         t.PeriodAnalyze = 1;
         t.Hours = storedHours;
         t.minutes = storedMinutes;
-        Editor e(tasks, 0);
+        Editor e(jobs, 0);
         e.page(2);
         auto *hoursEdit = e.get<QSpinBox>("edit_hours");
         auto *minutesEdit = e.get<QSpinBox>("edit_minutes");
@@ -443,11 +443,11 @@ private Q_SLOTS:
         QFETCH(QString, message);
         QFETCH(bool, stored);
 
-        JobList tasks;
-        tasks.AddTask(job(QStringLiteral("Job1")));
-        tasks.AddTask(job(QStringLiteral("Gone")));
-        tasks.MarkTaskDeleted(1);
-        Editor e(tasks);
+        JobList jobs;
+        jobs.AddJob(job(QStringLiteral("Job1")));
+        jobs.AddJob(job(QStringLiteral("Gone")));
+        jobs.MarkJobDeleted(1);
+        Editor e(jobs);
         e.form.ShowPage(2);
         auto *edit = e.get<QLineEdit>("edit_taskname");
         edit->setText(name);
@@ -464,9 +464,9 @@ private Q_SLOTS:
             QCOMPARE(e.form.focusWidget(), edit);
         }
         QCOMPARE(e.form.Result(), stored);
-        QCOMPARE(tasks.Count(), stored ? 3 : 2);
+        QCOMPARE(jobs.Count(), stored ? 3 : 2);
         if (stored)
-            QCOMPARE(tasks.TaskAt(2)->SyncName, name);
+            QCOMPARE(jobs.JobAt(2)->SyncName, name);
     }
 
     // A field that cannot be stored is named, and nothing of the job changes, also the
@@ -482,11 +482,11 @@ private Q_SLOTS:
     void badFieldLeavesJobUntouched()
     {
         QFETCH(QString, timeText);
-        JobList tasks;
-        tasks.AddTask(unusualJob());
+        JobList jobs;
+        jobs.AddJob(unusualJob());
         Job before;
-        before.AssignFrom(*tasks.TaskAt(0));
-        Editor e(tasks, 0);
+        before.AssignFrom(*jobs.JobAt(0));
+        Editor e(jobs, 0);
         click(e.get<QRadioButton>("rb_sync"));
         click(e.get<QCheckBox>("cb_savepv"));
         e.page(1);
@@ -506,22 +506,22 @@ private Q_SLOTS:
         QVERIFY(!e.form.Result());
         QCOMPARE(e.form.CurrentPage(), 1);
         QCOMPARE(e.form.focusWidget(), time);
-        QCOMPARE(StoredDifferences(*tasks.TaskAt(0), before), QStringList());
+        QCOMPARE(StoredDifferences(*jobs.JobAt(0), before), QStringList());
 
         type(time, QStringLiteral("010220201000"));
         click(e.get<ImageButton>("ApplyButton"));
         QVERIFY(e.form.Result());
-        QCOMPARE(tasks.TaskAt(0)->IncludeFilter.FileTimeMax, DosDateTime::PackFields(2020, 1, 2, 10, 0, 0));
-        QCOMPARE(tasks.TaskAt(0)->SyncDirection, 0);
-        QCOMPARE(tasks.TaskAt(0)->ExcludeFilter.FileSizeMin, 7 * 1024);  // the unit shown stays KB
+        QCOMPARE(jobs.JobAt(0)->IncludeFilter.FileTimeMax, DosDateTime::PackFields(2020, 1, 2, 10, 0, 0));
+        QCOMPARE(jobs.JobAt(0)->SyncDirection, 0);
+        QCOMPARE(jobs.JobAt(0)->ExcludeFilter.FileSizeMin, 7 * 1024);  // the unit shown stays KB
     }
 
     void nameLists()
     {
-        JobList tasks;
-        tasks.AddTask(job(QStringLiteral("J")));
-        tasks.TaskAt(0)->ExcludeFilterr = {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")};
-        Editor e(tasks, 0);
+        JobList jobs;
+        jobs.AddJob(job(QStringLiteral("J")));
+        jobs.JobAt(0)->ExcludeFilterr = {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")};
+        Editor e(jobs, 0);
         e.page(1);
         auto *exclude = e.get<QTableWidget>("vedit_exclude");
         auto *include = e.get<QTableWidget>("vedit_include");
@@ -542,8 +542,8 @@ private Q_SLOTS:
 
         click(e.get<ImageButton>("ApplyButton"));
         QVERIFY(e.form.Result());
-        QCOMPARE(tasks.TaskAt(0)->ExcludeFilterr, QStringList({QStringLiteral("a"), QStringLiteral("c")}));
-        QCOMPARE(tasks.TaskAt(0)->IncludeFilterr, QStringList({QStringLiteral("first"), QStringLiteral(" third ")}));
+        QCOMPARE(jobs.JobAt(0)->ExcludeFilterr, QStringList({QStringLiteral("a"), QStringLiteral("c")}));
+        QCOMPARE(jobs.JobAt(0)->IncludeFilterr, QStringList({QStringLiteral("first"), QStringLiteral(" third ")}));
     }
 
     // The chooser works on a copy: its OK changes the editor, and only the editor's own OK
@@ -559,28 +559,28 @@ private Q_SLOTS:
     {
         QFETCH(bool, apply);
         QTemporaryDir dir;
-        JobList tasks;
-        tasks.AddTask(job(QStringLiteral("J")));
-        Editor e(tasks, 0);
+        JobList jobs;
+        jobs.AddJob(job(QStringLiteral("J")));
+        Editor e(jobs, 0);
         WhenShown<LocalFolderChooser>([&dir](LocalFolderChooser *chooser) {
             control<QLineEdit>(*chooser, "Edit_Address")->setText(dir.path());
             click(control<ImageButton>(*chooser, "OkButton"));
         });
         click(e.get<ImageButton>("bt_lbrowse"));
         QCOMPARE(e.get<QLineEdit>("edit_lfolder")->text(), dir.path());
-        QCOMPARE(tasks.TaskAt(0)->LFolder.FolerAllName, QStringLiteral("/data/left"));
+        QCOMPARE(jobs.JobAt(0)->LFolder.FolerAllName, QStringLiteral("/data/left"));
         click(e.get<ImageButton>(apply ? "ApplyButton" : "CancelButton"));
         QCOMPARE(e.form.Result(), apply);
-        QCOMPARE(tasks.TaskAt(0)->LFolder.FolerAllName, apply ? dir.path() : QStringLiteral("/data/left"));
-        QCOMPARE(tasks.TaskAt(0)->LFolder.DeviceType, 1);
+        QCOMPARE(jobs.JobAt(0)->LFolder.FolerAllName, apply ? dir.path() : QStringLiteral("/data/left"));
+        QCOMPARE(jobs.JobAt(0)->LFolder.DeviceType, 1);
     }
 
     // The right side can be made a local folder, and back an FTP folder.
     void rightSideKind()
     {
         QTemporaryDir dir;
-        JobList tasks;
-        Editor e(tasks);
+        JobList jobs;
+        Editor e(jobs);
         type(e.get<QLineEdit>("edit_taskname"), QStringLiteral("Local both"));
         QStringList offered;
         QString preselected;
@@ -603,20 +603,20 @@ private Q_SLOTS:
         QCOMPARE(e.get<QLineEdit>("edit_rfolder")->text(), dir.path());
         e.ok();
         QVERIFY(e.form.Result());
-        QCOMPARE(tasks.TaskAt(0)->RFolder.DeviceType, 1);
-        QCOMPARE(tasks.TaskAt(0)->RFolder.FolerAllName, dir.path());
-        QCOMPARE(tasks.TaskAt(0)->LFolder.DeviceType, 1);
+        QCOMPARE(jobs.JobAt(0)->RFolder.DeviceType, 1);
+        QCOMPARE(jobs.JobAt(0)->RFolder.FolerAllName, dir.path());
+        QCOMPARE(jobs.JobAt(0)->LFolder.DeviceType, 1);
     }
 
     void runningJobRefused()
     {
-        JobList tasks;
-        tasks.AddTask(unusualJob());
+        JobList jobs;
+        jobs.AddJob(unusualJob());
         Job before;
-        before.AssignFrom(*tasks.TaskAt(0));
+        before.AssignFrom(*jobs.JobAt(0));
         bool running = true;
         {
-            JobEditor form(tasks);
+            JobEditor form(jobs);
             form.SetJobIndex(0);
             form.SetRunCheck([&running] { return running; });
             BoxSeen seen;
@@ -627,7 +627,7 @@ private Q_SLOTS:
         }
         // A run that starts while the editor is open.
         running = false;
-        Editor e(tasks, 0);
+        Editor e(jobs, 0);
         e.form.SetRunCheck([&running] { return running; });
         click(e.get<QCheckBox>("cb_savepv"));
         running = true;
@@ -636,17 +636,17 @@ private Q_SLOTS:
         click(e.get<ImageButton>("ApplyButton"));
         QVERIFY(seen.shown);
         QVERIFY(e.form.isVisible());
-        QCOMPARE(StoredDifferences(*tasks.TaskAt(0), before), QStringList());
+        QCOMPARE(StoredDifferences(*jobs.JobAt(0), before), QStringList());
         running = false;
         click(e.get<ImageButton>("ApplyButton"));
         QVERIFY(e.form.Result());
-        QCOMPARE(tasks.TaskAt(0)->SaveOldFile, 0);
+        QCOMPARE(jobs.JobAt(0)->SaveOldFile, 0);
     }
 
     void pages()
     {
-        JobList tasks;
-        Editor e(tasks);
+        JobList jobs;
+        Editor e(jobs);
         for (int page : {2, 1, 0}) {
             click(e.get<ImageButton>(qPrintable(QStringLiteral("PageButton%1").arg(page))));
             QCOMPARE(e.form.CurrentPage(), page);

@@ -20,10 +20,10 @@ namespace {
 // A job page that remembers what it read from its job each time the window attached it.
 class ReadingPage : public AbstractJobPage {
 public:
-    ReadingPage(const JobList &tasks, QWidget *parent) : AbstractJobPage(parent), m_tasks(tasks) {}
+    ReadingPage(const JobList &jobs, QWidget *parent) : AbstractJobPage(parent), m_jobs(jobs) {}
     void SetJob(int index) override
     {
-        const Job *job = m_tasks.TaskAt(index);
+        const Job *job = m_jobs.JobAt(index);
         Reads << QStringLiteral("%1 save=%2").arg(job->SyncName).arg(job->SaveOldFile);
     }
     bool RunInProgress() const override { return Running; }
@@ -33,7 +33,7 @@ public:
     bool Running = false;
 
 private:
-    const JobList &m_tasks;
+    const JobList &m_jobs;
 };
 
 }  // namespace
@@ -43,21 +43,21 @@ class TestJobEditorCommands : public QObject {
 
     QTemporaryDir m_dir;
     Settings m_settings;
-    JobList m_tasks;
+    JobList m_jobs;
     std::vector<ReadingPage *> m_pages;
     std::unique_ptr<MainWindow> m_window;
 
 private Q_SLOTS:
     void init()
     {
-        m_tasks.Clear();
+        m_jobs.Clear();
         m_pages.clear();
-        m_window = std::make_unique<MainWindow>(m_tasks, m_settings, m_dir.path() + QLatin1Char('/'),
-                                                 [this](QWidget *parent) -> AbstractJobPage * {
-                                                     m_pages.push_back(new ReadingPage(m_tasks, parent));
+        m_window = std::make_unique<MainWindow>(m_jobs, m_settings, m_dir.path() + QLatin1Char('/'),
+                                                [this](QWidget *parent) -> AbstractJobPage * {
+                                                     m_pages.push_back(new ReadingPage(m_jobs, parent));
                                                      return m_pages.back();
                                                  });
-        UseJobEditor(*m_window, m_tasks);
+        UseJobEditor(*m_window, m_jobs);
         m_window->show();
     }
 
@@ -78,9 +78,9 @@ private Q_SLOTS:
             click(control<ImageButton>(*editor, "OkButton"));
         });
         click(add);
-        QCOMPARE(m_tasks.Count(), 1);
-        QCOMPARE(m_tasks.TaskAt(0)->SyncName, QStringLiteral("Made here"));
-        QCOMPARE(m_tasks.TaskAt(0)->ListState, 2);
+        QCOMPARE(m_jobs.Count(), 1);
+        QCOMPARE(m_jobs.JobAt(0)->SyncName, QStringLiteral("Made here"));
+        QCOMPARE(m_jobs.JobAt(0)->ListState, 2);
         QCOMPARE(m_pages.size(), size_t(1));
         QCOMPARE(m_pages[0]->Reads, QStringList({QStringLiteral("Made here save=0")}));
         // The first job of an empty window is the one shown.
@@ -92,7 +92,7 @@ private Q_SLOTS:
             click(control<ImageButton>(*editor, "ApplyButton"));
         });
         m_window->findChild<QAction *>(QStringLiteral("addnewjobFromTemplate1"))->trigger();
-        QCOMPARE(m_tasks.TaskAt(0)->SaveOldFile, 1);
+        QCOMPARE(m_jobs.JobAt(0)->SaveOldFile, 1);
         QCOMPARE(m_pages[0]->Reads.last(), QStringLiteral("Made here save=1"));
     }
 
@@ -103,7 +103,7 @@ private Q_SLOTS:
             click(control<ImageButton>(*editor, "CancelButton"));
         });
         click(control<ImageButton>(*m_window, "bt_addtask"));
-        QCOMPARE(m_tasks.Count(), 0);
+        QCOMPARE(m_jobs.Count(), 0);
         QVERIFY(m_pages.empty());
     }
 
@@ -124,7 +124,7 @@ private Q_SLOTS:
         });
         m_window->EditShownJob();
         QVERIFY(refused.shown);
-        QCOMPARE(m_tasks.TaskAt(0)->SaveOldFile, 0);
+        QCOMPARE(m_jobs.JobAt(0)->SaveOldFile, 0);
         QCOMPARE(m_pages[0]->Reads.size(), 1);
     }
 };

@@ -91,7 +91,7 @@ public Q_SLOTS:
 
 private:
     QTemporaryDir *m_dir = nullptr;
-    JobList *m_tasks = nullptr;
+    JobList *m_jobs = nullptr;
     Settings m_settings;
     MainWindow *m_window = nullptr;
     QList<QUrl> m_opened;
@@ -102,10 +102,10 @@ private:
     // Loads the program folder's task list and shows the window over it.
     void Open(JobPageFactory factory = {})
     {
-        m_tasks->LoadTaskList(TaskList());
+        m_jobs->LoadTaskList(TaskList());
         if (!factory)
-            factory = [this](QWidget *parent) -> AbstractJobPage * { return new PlaceholderPage(*m_tasks, parent); };
-        m_window = new MainWindow(*m_tasks, m_settings, Folder(), factory);
+            factory = [this](QWidget *parent) -> AbstractJobPage * { return new PlaceholderPage(*m_jobs, parent); };
+        m_window = new MainWindow(*m_jobs, m_settings, Folder(), factory);
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window));
     }
@@ -149,7 +149,7 @@ private Q_SLOTS:
     void init()
     {
         m_dir = new QTemporaryDir;
-        m_tasks = new JobList;
+        m_jobs = new JobList;
         m_settings = Settings();
         m_opened.clear();
     }
@@ -157,7 +157,7 @@ private Q_SLOTS:
     {
         delete m_window;
         m_window = nullptr;
-        delete m_tasks;
+        delete m_jobs;
         delete m_dir;
     }
 
@@ -172,7 +172,7 @@ private Q_SLOTS:
         QVERIFY(!QApplication::activeModalWidget());
 
         m_window->AddJob(std::make_unique<Job>());
-        m_tasks->TaskAt(0)->SyncName = QStringLiteral("unused");  // the tab keeps the name it was made with
+        m_jobs->JobAt(0)->SyncName = QStringLiteral("unused");  // the tab keeps the name it was made with
         auto job = std::make_unique<Job>();
         job->SyncName = QStringLiteral("Photos");
         m_window->AddJob(std::move(job));

@@ -43,7 +43,7 @@ QStringList Rows(QTreeWidget *list)
 
 }  // namespace
 
-class tst_OptionFrm : public QObject {
+class TestOptionsDialog : public QObject {
     Q_OBJECT
 
     WorkItem Item(const QString &application)
@@ -315,5 +315,5 @@ private:
     std::unique_ptr<RecordingSystemctl> m_systemctl;
 };
 
-QTEST_MAIN(tst_OptionFrm)
+QTEST_MAIN(TestOptionsDialog)
 #include "tst_optionsdialog.moc"

@@ -39,7 +39,7 @@ QString D()
 
 }  // namespace
 
-class tst_ScheduleManager : public QObject {
+class TestScheduleDialog : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -154,5 +154,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(tst_ScheduleManager)
+QTEST_MAIN(TestScheduleDialog)
 #include "tst_scheduledialog.moc"

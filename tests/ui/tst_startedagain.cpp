@@ -37,12 +37,12 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         QVERIFY(TaskListFiles::Write(dir.filePath(QStringLiteral("tasklist.tkl")), {"One", "Two", "Three"}));
-        JobList tasks;
-        tasks.LoadTaskList(dir.filePath(QStringLiteral("tasklist.tkl")));
+        JobList jobs;
+        jobs.LoadTaskList(dir.filePath(QStringLiteral("tasklist.tkl")));
         Settings settings;
         QList<int> attached;
-        auto *window = new MainWindow(tasks, settings, dir.path() + QLatin1Char('/'),
-                                       [&](QWidget *parent) { return new RecordingPage(parent, &attached); });
+        auto *window = new MainWindow(jobs, settings, dir.path() + QLatin1Char('/'),
+                                      [&](QWidget *parent) { return new RecordingPage(parent, &attached); });
         window->SetSaveAtClose(false);
         window->show();
         QTRY_COMPARE(attached, (QList<int>{0, 1, 2}));
@@ -50,7 +50,7 @@ private Q_SLOTS:
         // Deleting the shown job (the first) leaves it out from now on.
         AnswerNextModal<QMessageBox>([](QMessageBox *box) { box->button(QMessageBox::Yes)->click(); });
         window->DeleteShownJob();
-        QCOMPARE(tasks.TaskAt(0)->ListState, 1);
+        QCOMPARE(jobs.JobAt(0)->ListState, 1);
         window->showMinimized();
         attached.clear();
 

@@ -31,7 +31,7 @@ QByteArray IniWithVersion(const QString &ver)
 
 }  // namespace
 
-class tst_UpdateCheck : public QObject {
+class TestUpdateCheck : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -45,8 +45,8 @@ private Q_SLOTS:
         m_quits = 0;
         m_server.clearRules();
         QVERIFY(TestSettings::WriteString(QStringLiteral("UpdateURL"), m_server.url(QStringLiteral("/update/Corvane/"))));
-        m_dm = std::make_unique<UpdateCheck>(m_folder->path(),
-                                     UpdateCheck::Hooks{[this](const QString &p) {
+        m_updateCheck = std::make_unique<UpdateCheck>(m_folder->path(),
+                                                      UpdateCheck::Hooks{[this](const QString &p) {
                                                     m_launched << p;
                                                     return m_launchWorks;
                                                 },
@@ -56,7 +56,7 @@ private Q_SLOTS:
 
     void cleanup()
     {
-        m_dm.reset();
+        m_updateCheck.reset();
         m_folder.reset();
         m_config.reset();
     }
@@ -208,19 +208,19 @@ private Q_SLOTS:
 private:
     bool RunCheck(bool interactive)
     {
-        QSignalSpy done(m_dm.get(), &UpdateCheck::checkFinished);
-        m_dm->CheckForUpdate(interactive);
+        QSignalSpy done(m_updateCheck.get(), &UpdateCheck::checkFinished);
+        m_updateCheck->CheckForUpdate(interactive);
         return done.count() == 1 || done.wait(20000);
     }
 
     HttpServerFixture m_server;
     std::unique_ptr<TempConfigHome> m_config;
     std::unique_ptr<QTemporaryDir> m_folder;
-    std::unique_ptr<UpdateCheck> m_dm;
+    std::unique_ptr<UpdateCheck> m_updateCheck;
     QStringList m_launched;
     bool m_launchWorks = true;
     int m_quits = 0;
 };
 
-QTEST_MAIN(tst_UpdateCheck)
+QTEST_MAIN(TestUpdateCheck)
 #include "tst_updatecheck.moc"

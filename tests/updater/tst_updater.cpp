@@ -33,7 +33,7 @@ Files FilesIn(const QString &folder)
 
 }  // namespace
 
-class tst_Updater : public QObject {
+class TestUpdater : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -244,5 +244,5 @@ private:
     QStringList m_launched;
 };
 
-QTEST_MAIN(tst_Updater)
+QTEST_MAIN(TestUpdater)
 #include "tst_updater.moc"

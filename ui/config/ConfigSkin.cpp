@@ -7,7 +7,7 @@
 namespace ConfigSkin {
 
 ImageButton *Button(QWidget *parent, const QString &objectName, const QString &pictureBase, QSize size,
-                       const QString &accessibleName)
+                    const QString &accessibleName)
 {
     auto *button = new ImageButton(parent);
     button->setObjectName(objectName);
@@ -22,7 +22,7 @@ ImageButton *Button(QWidget *parent, const QString &objectName, const QString &p
 ImageButton *CloseBox(SkinnedWindow *form)
 {
     ImageButton *close = Button(form, QStringLiteral("SMCLoseBtn"), QStringLiteral("SMCLoseBtn"), CloseBoxSize,
-                                   QStringLiteral("Close"));
+                                QStringLiteral("Close"));
     // The skin's band leaves the close box this place.
     close->move(form->width() - 30, 8);
     QObject::connect(close, &ImageControl::clicked, form, &QDialog::reject);

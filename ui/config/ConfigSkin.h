@@ -18,7 +18,7 @@ inline constexpr QSize CloseBoxSize{22, 17};      // SMCLoseBtn
 // pictureBase + "Disabled" while disabled. Sized to its pictures, so that it can be clicked
 // even where a picture is missing.
 ImageButton *Button(QWidget *parent, const QString &objectName, const QString &pictureBase, QSize size,
-                       const QString &accessibleName);
+                    const QString &accessibleName);
 // The close box at the top right of a dialog's band; it rejects the dialog.
 ImageButton *CloseBox(SkinnedWindow *form);
 // The dialog's background picture over its whole area; pressing it drags the dialog.

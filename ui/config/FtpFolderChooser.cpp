@@ -80,10 +80,10 @@ FtpFolderChooser::FtpFolderChooser(QWidget *parent) : SkinnedWindow(parent), m_c
     buttons->addWidget(Label1);
     buttons->addStretch();
     ImageButton *ok = ConfigSkin::Button(this, QStringLiteral("OkButton"), QStringLiteral("Ok"),
-                                            ConfigSkin::DialogButtonSize, QStringLiteral("OK"));
+                                         ConfigSkin::DialogButtonSize, QStringLiteral("OK"));
     connect(ok, &ImageControl::clicked, this, &FtpFolderChooser::OkButtonClick);
     ImageButton *cancel = ConfigSkin::Button(this, QStringLiteral("CancelButton"), QStringLiteral("Cancel"),
-                                                ConfigSkin::DialogButtonSize, QStringLiteral("Cancel"));
+                                             ConfigSkin::DialogButtonSize, QStringLiteral("Cancel"));
     connect(cancel, &ImageControl::clicked, this, &QDialog::reject);
     buttons->addWidget(ok);
     buttons->addWidget(cancel);

@@ -78,7 +78,7 @@ struct JobEditor::NameList {
     QStringList Job::*field = nullptr;
 };
 
-JobEditor::JobEditor(const JobList &tasks, QWidget *parent) : SkinnedWindow(parent), m_tasks(tasks)
+JobEditor::JobEditor(const JobList &jobs, QWidget *parent) : SkinnedWindow(parent), m_jobs(jobs)
 {
     setObjectName(QStringLiteral("CreatTaskForm"));
     setFixedSize(DialogWidth, DialogHeight);
@@ -119,7 +119,7 @@ JobEditor::JobEditor(const JobList &tasks, QWidget *parent) : SkinnedWindow(pare
     m_applyButton = makeButton(QStringLiteral("ApplyButton"), QStringLiteral("apply"), ConfigSkin::DialogButtonSize,
                                QStringLiteral("Apply"));
     ImageButton *cancel = makeButton(QStringLiteral("CancelButton"), QStringLiteral("Cancel"),
-                                        ConfigSkin::DialogButtonSize, QStringLiteral("Cancel"));
+                                     ConfigSkin::DialogButtonSize, QStringLiteral("Cancel"));
     connect(m_okButton, &ImageControl::clicked, this, &JobEditor::okClick);
     connect(m_applyButton, &ImageControl::clicked, this, &JobEditor::applyClick);
     connect(cancel, &ImageControl::clicked, this, &QDialog::reject);
@@ -134,7 +134,7 @@ JobEditor::JobEditor(const JobList &tasks, QWidget *parent) : SkinnedWindow(pare
 JobEditor::~JobEditor() = default;
 
 ImageButton *JobEditor::makeButton(const QString &objectName, const QString &pictureBase, QSize size,
-                                           const QString &accessibleName)
+                                   const QString &accessibleName)
 {
     return ConfigSkin::Button(this, objectName, pictureBase, size, accessibleName);
 }
@@ -163,7 +163,7 @@ QWidget *JobEditor::buildGeneral()
         edit->setObjectName(QStringLiteral("edit_%1folder").arg(side));
         edit->setReadOnly(true);
         ImageButton *button = makeButton(QStringLiteral("bt_%1browse").arg(side), QStringLiteral("Browse"),
-                                            BrowseSize, QStringLiteral("Browse for the ") + caption.toLower());
+                                         BrowseSize, QStringLiteral("Browse for the ") + caption.toLower());
         connect(button, &ImageControl::clicked, this, browse);
         grid->addWidget(new QLabel(caption, page), row, 0);
         grid->addWidget(edit, row, 1);
@@ -330,10 +330,10 @@ QWidget *JobEditor::buildFilterGroup(const QString &title, bool excluded)
     m_lists.push_back(list);
 
     ImageButton *add = makeButton(excluded ? QStringLiteral("bt_addexclude") : QStringLiteral("bt_addinclude"),
-                                     QStringLiteral("ListAdd"), ListButtonSize, QStringLiteral("Add a name"));
+                                  QStringLiteral("ListAdd"), ListButtonSize, QStringLiteral("Add a name"));
     ImageButton *del = makeButton(excluded ? QStringLiteral("bt_delexclude") : QStringLiteral("bt_delinclude"),
-                                     QStringLiteral("ListDelete"), ListButtonSize,
-                                     QStringLiteral("Remove the selected name"));
+                                  QStringLiteral("ListDelete"), ListButtonSize,
+                                  QStringLiteral("Remove the selected name"));
     connect(add, &ImageControl::clicked, this, [this, listIndex] { addRow(m_lists[listIndex]); });
     connect(del, &ImageControl::clicked, this, [this, listIndex] { removeRow(m_lists[listIndex]); });
     auto *listHeader = new QHBoxLayout;
@@ -425,7 +425,7 @@ void JobEditor::SetJobIndex(int index)
 {
     m_result = false;
     m_jobIndex = index;
-    m_job = index >= 0 ? m_tasks.TaskAt(index) : nullptr;
+    m_job = index >= 0 ? m_jobs.JobAt(index) : nullptr;
     if (!m_job) {
         m_jobIndex = -1;
         m_newJob = std::make_unique<Job>();
@@ -697,7 +697,7 @@ int JobEditor::exec()
 void JobEditor::okClick()
 {
     const QString name = edit_taskname->text();
-    if (m_tasks.TaskNameExists(name.trimmed())) {
+    if (m_jobs.JobNameExists(name.trimmed())) {
         ConfigMessages::Inform(this, QStringLiteral("The Job name exists, please rename the new job !!"));
         ShowPage(0);
         edit_taskname->setFocus();

@@ -32,7 +32,7 @@ class Job;
 class JobEditor : public SkinnedWindow {
     Q_OBJECT
 public:
-    explicit JobEditor(const JobList &tasks, QWidget *parent = nullptr);
+    explicit JobEditor(const JobList &jobs, QWidget *parent = nullptr);
     ~JobEditor() override;
 
     // Fills the controls from the job at index, or for a new job when there is none there.
@@ -63,7 +63,7 @@ private:
     QWidget *buildScheduling();
     QWidget *buildFilterGroup(const QString &title, bool excluded);
     ImageButton *makeButton(const QString &objectName, const QString &pictureBase, QSize size,
-                               const QString &accessibleName);
+                            const QString &accessibleName);
     QCheckBox *makeCheck(const QString &objectName, const QString &caption);
 
     void loadJob(const Job &job);
@@ -83,7 +83,7 @@ private:
     void okClick();
     void applyClick();
 
-    const JobList &m_tasks;
+    const JobList &m_jobs;
     int m_jobIndex = -1;
     Job *m_job = nullptr;               // the edited job; the new one for a new job
     std::unique_ptr<Job> m_newJob;      // owned until the caller takes it

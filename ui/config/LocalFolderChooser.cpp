@@ -61,13 +61,13 @@ LocalFolderChooser::LocalFolderChooser(QWidget *parent) : SkinnedWindow(parent)
 
     auto *buttons = new QHBoxLayout;
     ImageButton *make = ConfigSkin::Button(this, QStringLiteral("MakeFolderButton"), QStringLiteral("MakeFolderButton"),
-                                              QSize(116, 28), QStringLiteral("Make a new folder"));
+                                           QSize(116, 28), QStringLiteral("Make a new folder"));
     connect(make, &ImageControl::clicked, this, &LocalFolderChooser::MakeFolderButtonClick);
     ImageButton *ok = ConfigSkin::Button(this, QStringLiteral("OkButton"), QStringLiteral("Ok"),
-                                            ConfigSkin::DialogButtonSize, QStringLiteral("OK"));
+                                         ConfigSkin::DialogButtonSize, QStringLiteral("OK"));
     connect(ok, &ImageControl::clicked, this, &LocalFolderChooser::OkButtonClick);
     ImageButton *cancel = ConfigSkin::Button(this, QStringLiteral("CancelButton"), QStringLiteral("Cancel"),
-                                                ConfigSkin::DialogButtonSize, QStringLiteral("Cancel"));
+                                             ConfigSkin::DialogButtonSize, QStringLiteral("Cancel"));
     connect(cancel, &ImageControl::clicked, this, &QDialog::reject);
     buttons->addWidget(make);
     buttons->addStretch();

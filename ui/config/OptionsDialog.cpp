@@ -49,7 +49,7 @@ ImageButton *PageButton(QWidget *parent, const QString &name, const QString &cap
 }  // namespace
 
 OptionsDialog::OptionsDialog(QWidget *parent, Settings &settings, std::function<void()> checkUpdateNow,
-                       const QString &systemctl)
+                             const QString &systemctl)
     : SkinnedWindow(parent)
     , m_settings(settings)
     , m_checkUpdateNow(std::move(checkUpdateNow))
@@ -90,7 +90,7 @@ OptionsDialog::OptionsDialog(QWidget *parent, Settings &settings, std::function<
     cbCheckUpdate->setObjectName(QStringLiteral("cbCheckUpdate"));
     cbCheckUpdate->setGeometry(16, 28, 320, 22);
     CheckUpdateBtn = MakeImageButton(updateGroup, QStringLiteral("CheckUpdateBtn"), QStringLiteral("CheckUpdateBtn"),
-                                 QStringLiteral("Check for update now"));
+                                     QStringLiteral("Check for update now"));
     CheckUpdateBtn->setGeometry(16, 64, 116, 28);
     connect(CheckUpdateBtn, &ImageControl::clicked, this, [this] {
         if (m_checkUpdateNow)
@@ -127,15 +127,15 @@ OptionsDialog::OptionsDialog(QWidget *parent, Settings &settings, std::function<
     connect(ApplyBtn, &ImageControl::clicked, this, &OptionsDialog::ApplyBtnClick);
 
     AddScheduleBtn = MakeImageButton(this, QStringLiteral("AddScheduleBtn"), QStringLiteral("AddScheduleBtn"),
-                                 QStringLiteral("Add schedule"));
+                                     QStringLiteral("Add schedule"));
     AddScheduleBtn->setGeometry(FormWidth - 304, buttonY, 80, 28);
     connect(AddScheduleBtn, &ImageControl::clicked, this, &OptionsDialog::AddScheduleBtnClick);
     RemoveScheduleBtn = MakeImageButton(this, QStringLiteral("RemoveScheduleBtn"), QStringLiteral("RemoveScheduleBtn"),
-                                    QStringLiteral("Remove schedule"));
+                                        QStringLiteral("Remove schedule"));
     RemoveScheduleBtn->setGeometry(FormWidth - 214, buttonY, 92, 28);
     connect(RemoveScheduleBtn, &ImageControl::clicked, this, &OptionsDialog::RemoveScheduleBtnClick);
     ClearAllBtn = MakeImageButton(this, QStringLiteral("ClearAllBtn"), QStringLiteral("ClearAllBtn"),
-                              QStringLiteral("Clear all schedules"));
+                                  QStringLiteral("Clear all schedules"));
     ClearAllBtn->setGeometry(FormWidth - 112, buttonY, 92, 28);
     connect(ClearAllBtn, &ImageControl::clicked, this, &OptionsDialog::ClearAllBtnClick);
 

@@ -20,7 +20,7 @@ public:
     // checkUpdateNow: run by "check update now"; may be empty. systemctl: the service
     // manager's command (tests give a stand-in).
     OptionsDialog(QWidget *parent, Settings &settings, std::function<void()> checkUpdateNow,
-               const QString &systemctl = QStringLiteral("systemctl"));
+                  const QString &systemctl = QStringLiteral("systemctl"));
 
     void LoadOptions();
     void WriteRunAtLogon(bool on);

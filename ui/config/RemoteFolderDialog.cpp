@@ -42,7 +42,7 @@ RemoteFolderDialog::RemoteFolderDialog(QWidget *parent) : SkinnedWindow(parent),
     buttons->addWidget(Label1);
     buttons->addStretch();
     ImageButton *cancel = ConfigSkin::Button(this, QStringLiteral("CancelButton"), QStringLiteral("Cancel"),
-                                                ConfigSkin::DialogButtonSize, QStringLiteral("Cancel"));
+                                             ConfigSkin::DialogButtonSize, QStringLiteral("Cancel"));
     connect(cancel, &ImageControl::clicked, this, &QDialog::reject);
     buttons->addWidget(cancel);
     box->addLayout(buttons);

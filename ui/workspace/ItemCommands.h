@@ -32,7 +32,7 @@ public:
     using RunsInProgress = std::function<bool()>;
 
     ItemCommands(ResultModel &model, ResultView &tree, QWidget *dialogParent, LogLine log,
-                  RunsInProgress runsInProgress);
+                 RunsInProgress runsInProgress);
 
     void SetJob(Job *job) { m_job = job; }
     void SetProgramFolder(const QString &folder) { m_programFolder = folder; }

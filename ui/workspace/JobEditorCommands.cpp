@@ -4,17 +4,17 @@
 #include "ui/config/JobEditor.h"
 #include "ui/workspace/MainWindow.h"
 
-void UseJobEditor(MainWindow &window, const JobList &tasks)
+void UseJobEditor(MainWindow &window, const JobList &jobs)
 {
     window.SetJobEditor(
-        [&tasks](QWidget *parent) -> std::unique_ptr<Job> {
-            JobEditor form(tasks, parent);
+        [&jobs](QWidget *parent) -> std::unique_ptr<Job> {
+            JobEditor form(jobs, parent);
             form.SetJobIndex(-1);
             form.exec();
             return form.TakeNewJob();
         },
-        [&window, &tasks](QWidget *parent, int index) {
-            JobEditor form(tasks, parent);
+        [&window, &jobs](QWidget *parent, int index) {
+            JobEditor form(jobs, parent);
             form.SetJobIndex(index);
             form.SetRunCheck([&window, index] { return window.JobRunInProgress(index); });
             form.exec();

@@ -56,8 +56,8 @@ QLabel *Bold(const QString &text, QWidget *parent)
 
 }  // namespace
 
-JobPage::JobPage(JobList &tasks, Power &power, QWidget *parent)
-    : AbstractJobPage(parent), m_tasks(tasks), m_power(power), m_programFolder(ExecutableFolder()),
+JobPage::JobPage(JobList &jobs, Power &power, QWidget *parent)
+    : AbstractJobPage(parent), m_jobs(jobs), m_power(power), m_programFolder(ExecutableFolder()),
       m_log(static_cast<RunLogSink &>(*this)), m_listener(this, static_cast<EngineListener &>(*this))
 {
     setObjectName(QStringLiteral("CorvaneMain"));
@@ -352,7 +352,7 @@ void JobPage::SyncItem(int32_t kind, int32_t action, const EngineTexts &texts)
 
 void JobPage::SetJob(int index)
 {
-    Job *job = m_tasks.TaskAt(index);
+    Job *job = m_jobs.JobAt(index);
     if (!job)
         return;
     if (m_filling) {

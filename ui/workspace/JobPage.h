@@ -37,8 +37,8 @@ class JobPage : public AbstractJobPage, private RunLogSink, private EngineListen
     Q_OBJECT
 
 public:
-    // tasks and power belong to the caller and outlive the page.
-    JobPage(JobList &tasks, Power &power, QWidget *parent = nullptr);
+    // jobs and power belong to the caller and outlive the page.
+    JobPage(JobList &jobs, Power &power, QWidget *parent = nullptr);
     ~JobPage() override;
 
     void SetJob(int index) override;
@@ -107,7 +107,7 @@ private:
     void ScrollLogToEnd();
     void ShutDownComputer();
 
-    JobList &m_tasks;
+    JobList &m_jobs;
     Power &m_power;
     QString m_programFolder;
 

@@ -41,9 +41,9 @@ QString Jpg() { return QStringLiteral("JPG"); }
 
 }  // namespace
 
-MainWindow::MainWindow(JobList &tasks, const Settings &settings, const QString &programFolder,
-                         JobPageFactory pageFactory, QWidget *parent)
-    : SkinnedWindow(parent, Kind::MainWindow), m_tasks(tasks), m_settings(settings), m_programFolder(programFolder),
+MainWindow::MainWindow(JobList &jobs, const Settings &settings, const QString &programFolder,
+                       JobPageFactory pageFactory, QWidget *parent)
+    : SkinnedWindow(parent, Kind::MainWindow), m_jobs(jobs), m_settings(settings), m_programFolder(programFolder),
       m_pageFactory(std::move(pageFactory))
 {
     setObjectName(QStringLiteral("MirelleFom"));
@@ -57,7 +57,7 @@ MainWindow::MainWindow(JobList &tasks, const Settings &settings, const QString &
 MainWindow::~MainWindow()
 {
     CancelRuns();
-    if (m_saveAtClose && !m_tasks.SaveTaskList(m_programFolder + QStringLiteral("tasklist.tkl")))
+    if (m_saveAtClose && !m_jobs.SaveTaskList(m_programFolder + QStringLiteral("tasklist.tkl")))
         Warn(tr("The jobs could not be saved to %1.").arg(m_programFolder + QStringLiteral("tasklist.tkl")));
 }
 
@@ -339,7 +339,7 @@ void MainWindow::showEvent(QShowEvent *event)
 
 void MainWindow::MakeJobPage(int index)
 {
-    const QString name = m_tasks.TaskAt(index)->SyncName;
+    const QString name = m_jobs.JobAt(index)->SyncName;
     auto *notebookPage = new QWidget(Notebook1);
     notebookPage->setObjectName(name);
     auto *layout = new QVBoxLayout(notebookPage);
@@ -355,8 +355,8 @@ void MainWindow::MakeJobPage(int index)
 void MainWindow::BuildJobPages()
 {
     QStringList names;
-    for (int i = 0; i < m_tasks.Count(); ++i) {
-        names << m_tasks.TaskAt(i)->SyncName;
+    for (int i = 0; i < m_jobs.Count(); ++i) {
+        names << m_jobs.JobAt(i)->SyncName;
         MakeJobPage(i);
     }
     BuildTabs(names);
@@ -494,8 +494,8 @@ void MainWindow::AddJob(std::unique_ptr<Job> task)
     if (!task)
         return;
     const QString name = task->SyncName;
-    m_tasks.AddTask(std::move(task));
-    const int index = m_tasks.Count() - 1;  // = the number of tabs made before this one
+    m_jobs.AddJob(std::move(task));
+    const int index = m_jobs.Count() - 1;  // = the number of tabs made before this one
     MakeJobPage(index);
     BuildTabs({name});
     TabClick(int(Tabs.size()) - 1);
@@ -513,7 +513,7 @@ void MainWindow::EditShownJob()
     AbstractJobPage *page = JobPages.at(size_t(index)).Page;
     if (page->RunInProgress()) {
         Warn(tr("The job \"%1\" is running. Cancel it or wait for its end, then edit it.")
-                 .arg(m_tasks.TaskAt(index)->SyncName));
+                 .arg(m_jobs.JobAt(index)->SyncName));
         return;
     }
     if (m_editJob(this, index))
@@ -534,7 +534,7 @@ void MainWindow::DeleteShownJob()
         != QMessageBox::Yes)
         return;
     --TabCount;
-    m_tasks.MarkTaskDeleted(i);
+    m_jobs.MarkJobDeleted(i);
     tab.Image->hide();
     tab.Label->hide();
     tab.Label->clear();
@@ -589,7 +589,7 @@ bool MainWindow::ExportTaskList(const QString &fileName)
     if (!name.endsWith(QLatin1String(".tkl"), Qt::CaseInsensitive))
         name += QStringLiteral(".tkl");
     // The jobs as they are now, not the file of the last closing: it may not exist yet.
-    if (m_tasks.SaveTaskList(name))
+    if (m_jobs.SaveTaskList(name))
         return true;
     Warn(tr("The jobs could not be exported to %1.").arg(name));
     return false;
@@ -617,7 +617,7 @@ bool MainWindow::ImportTaskList(const QString &fileName)
     }
 
     FreeJobPages();
-    m_tasks.LoadTaskList(fileName);
+    m_jobs.LoadTaskList(fileName);
     NextTabSelected = 2;
     NextTabLeft = 0;
     CurrentTab = nullptr;
@@ -625,7 +625,7 @@ bool MainWindow::ImportTaskList(const QString &fileName)
     BuildJobPages();
     if (probed == JobList::LoadResult::PartlyRead)
         Warn(tr("Only the first %n job(s) of %1 could be read; the jobs after them were left out.", nullptr,
-                m_tasks.Count())
+                m_jobs.Count())
                  .arg(fileName));
     return true;
 }

@@ -28,10 +28,10 @@ public:
     using EditJobEditor = std::function<bool(QWidget *parent, int index)>;
     using DialogCall = std::function<void(QWidget *parent)>;
 
-    // tasks and settings outlive the window; the task list is read from and written to
+    // jobs and settings outlive the window; the task list is read from and written to
     // programFolder + "tasklist.tkl", the help is programFolder + "help/index.html".
-    MainWindow(JobList &tasks, const Settings &settings, const QString &programFolder,
-                JobPageFactory pageFactory, QWidget *parent = nullptr);
+    MainWindow(JobList &jobs, const Settings &settings, const QString &programFolder,
+               JobPageFactory pageFactory, QWidget *parent = nullptr);
     // Cancels and waits for every run, then writes the task list.
     ~MainWindow() override;
 
@@ -110,7 +110,7 @@ private:
     int ShownJob() const;  // index of the job whose page is shown, -1 for "Default"
     void Warn(const QString &text);
 
-    JobList &m_tasks;
+    JobList &m_jobs;
     const Settings &m_settings;
     QString m_programFolder;
     JobPageFactory m_pageFactory;

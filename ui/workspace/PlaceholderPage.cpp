@@ -5,8 +5,8 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-PlaceholderPage::PlaceholderPage(const JobList &tasks, QWidget *parent)
-    : AbstractJobPage(parent), m_tasks(tasks), m_name(new QLabel(this))
+PlaceholderPage::PlaceholderPage(const JobList &jobs, QWidget *parent)
+    : AbstractJobPage(parent), m_jobs(jobs), m_name(new QLabel(this))
 {
     m_name->setObjectName(QStringLiteral("JobName"));
     m_name->setAlignment(Qt::AlignCenter);
@@ -19,6 +19,6 @@ PlaceholderPage::PlaceholderPage(const JobList &tasks, QWidget *parent)
 
 void PlaceholderPage::SetJob(int index)
 {
-    const Job *task = m_tasks.TaskAt(index);
+    const Job *task = m_jobs.JobAt(index);
     m_name->setText(task ? task->SyncName : QString());
 }

@@ -10,13 +10,13 @@ class PlaceholderPage : public AbstractJobPage {
     Q_OBJECT
 
 public:
-    PlaceholderPage(const JobList &tasks, QWidget *parent);
+    PlaceholderPage(const JobList &jobs, QWidget *parent);
 
     void SetJob(int index) override;
     bool RunInProgress() const override { return false; }
     void CancelAndWait() override {}
 
 private:
-    const JobList &m_tasks;
+    const JobList &m_jobs;
     QLabel *m_name;
 };

@@ -71,10 +71,10 @@ class TestJobPage : public QObject {
 
     QTemporaryDir m_dir;  // left/, right/ (local kind), program/
     std::unique_ptr<FtpServerFixture> m_server;
-    JobList m_tasks;
+    JobList m_jobs;
     RecordingPower m_power;
     std::unique_ptr<JobPage> m_page;
-    int m_jobs = 0;
+    int m_jobCount = 0;
 
     QString Left(const QString &rel = {}) const { return m_dir.filePath("left") + (rel.isEmpty() ? "" : "/" + rel); }
     QString Right(const QString &rel = {}) const
@@ -101,14 +101,14 @@ class TestJobPage : public QObject {
             job->RFolder.FolerAllName = Right();
         }
         Job &added = *job;
-        m_tasks.AddTask(std::move(job));
-        ++m_jobs;
+        m_jobs.AddJob(std::move(job));
+        ++m_jobCount;
         return added;
     }
 
     std::unique_ptr<JobPage> MakePage(int jobIndex)
     {
-        auto page = std::make_unique<JobPage>(m_tasks, m_power);
+        auto page = std::make_unique<JobPage>(m_jobs, m_power);
         page->SetProgramFolder(Program());
         page->resize(1100, 760);
         page->show();
@@ -248,8 +248,8 @@ private Q_SLOTS:
             QVERIFY(QDir().mkpath(m_server->root() + "/pub"));
             QVERIFY(m_server->start());
         }
-        m_tasks.Clear();
-        m_jobs = 0;
+        m_jobs.Clear();
+        m_jobCount = 0;
         m_power.Requests = 0;
     }
 
