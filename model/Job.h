@@ -15,6 +15,9 @@ struct FilterBounds {
 };
 
 // One job. Owned by its JobList; never copied (the cancel flag is shared with a worker).
+// The stored fields are named after the task list file's elements, letter for letter
+// (TSsync, IncludeFilterr and the like), so that the file and the model read alike; the
+// same holds for JobSide and FilterBounds.
 class Job {
 public:
     Job() = default;

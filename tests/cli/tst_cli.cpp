@@ -50,7 +50,7 @@ class TestCli : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_dir;
-    QString m_jobs;
+    QString m_taskListPath;
 
     QString Path(const QString &rel) const { return m_dir.filePath(rel); }
 
@@ -72,8 +72,8 @@ private Q_SLOTS:
         AddJob(list, "a:b", Path("left"), Path("right"));
         AddJob(list, "Odd", Path("left"), Path("right"));
         list.JobAt(list.Count() - 1)->RFolder.DeviceType = 0;
-        m_jobs = Path("tasks.tkl");
-        QVERIFY(list.SaveTaskList(m_jobs));
+        m_taskListPath = Path("tasks.tkl");
+        QVERIFY(list.SaveTaskList(m_taskListPath));
     }
 
     void badUsage_data()
@@ -98,7 +98,7 @@ private Q_SLOTS:
 
     void list()
     {
-        const Outcome o = RunCli({"--tasklist", m_jobs, "list"});
+        const Outcome o = RunCli({"--tasklist", m_taskListPath, "list"});
         QCOMPARE(o.exit, 0);
         QCOMPARE(o.out.size(), 8);
         QCOMPARE(o.out.first(), "Plain\t" + Path("left") + "\t" + Path("right"));
@@ -157,7 +157,7 @@ private Q_SLOTS:
     {
         QFETCH(QStringList, args);
         QFETCH(int, exit);
-        const Outcome o = RunCli(QStringList{"--tasklist", m_jobs} + args);
+        const Outcome o = RunCli(QStringList{"--tasklist", m_taskListPath} + args);
         QFETCH(QStringList, out);
         QCOMPARE(o.exit, exit);
         // Files come in the file system's order, so compare as sets; ROW lines come last.
@@ -179,7 +179,7 @@ private Q_SLOTS:
         const QString program = Path("program/corvane-cli");
         QVERIFY(QDir().mkpath(Path("program")));
         QVERIFY(QFile::copy(CORVANE_CLI_PATH, program));
-        QVERIFY(QFile::copy(m_jobs, Path("program/tasklist.tkl")));
+        QVERIFY(QFile::copy(m_taskListPath, Path("program/tasklist.tkl")));
         QCOMPARE(RunCli({"sync", "Plain"}, program).exit, 0);
         const Outcome again = RunCli({"analyze", "Plain", "--rows"}, program);
         QCOMPARE(again.exit, 0);

@@ -95,7 +95,7 @@ class TestCrashSafety : public QObject {
 
     QTemporaryDir m_dir;
     std::unique_ptr<FtpServerFixture> m_server;
-    QString m_jobs;
+    QString m_taskListPath;
 
     QString Left(const QString &rel = {}) const { return m_dir.filePath("left") + (rel.isEmpty() ? "" : "/" + rel); }
     QString Right(const QString &rel = {}) const
@@ -120,8 +120,8 @@ class TestCrashSafety : public QObject {
         }
         job->IncludeFilter = job->ExcludeFilter = FilterBounds();
         list.AddJob(std::move(job));
-        m_jobs = m_dir.filePath("tasks.tkl");
-        QVERIFY(list.SaveTaskList(m_jobs));
+        m_taskListPath = m_dir.filePath("tasks.tkl");
+        QVERIFY(list.SaveTaskList(m_taskListPath));
     }
 
     // A server that sends and takes bytesPerSecond at the most (0: no limit), same files.
@@ -133,7 +133,7 @@ class TestCrashSafety : public QObject {
         WriteTaskList();
     }
 
-    QStringList Args(const QStringList &rest) const { return QStringList{"--tasklist", m_jobs} + rest; }
+    QStringList Args(const QStringList &rest) const { return QStringList{"--tasklist", m_taskListPath} + rest; }
 
 private Q_SLOTS:
     void init()
