@@ -4,15 +4,23 @@
 #include "model/JobSide.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace {
 
 constexpr int32_t DeviceLocal = 1;
 
 // The path with exactly one trailing "/", so that prefix tests stop at folder boundaries.
+// Links are resolved as far as the path exists, so that a link into the other side is seen.
 QString FolderKey(const QString &path)
 {
-    QString clean = QDir::cleanPath(TrimmedName(path));
+    QString existing = QDir::cleanPath(QFileInfo(TrimmedName(path)).absoluteFilePath());
+    QString rest;
+    while (!QFileInfo::exists(existing) && existing != QDir::rootPath()) {
+        rest.prepend(QLatin1Char('/') + QFileInfo(existing).fileName());
+        existing = QFileInfo(existing).path();
+    }
+    QString clean = QDir::cleanPath(QFileInfo(existing).canonicalFilePath() + rest);
     if (!clean.endsWith(QLatin1Char('/')))
         clean += QLatin1Char('/');
     return clean;

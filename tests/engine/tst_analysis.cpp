@@ -185,6 +185,38 @@ private Q_SLOTS:
         QTEST(CheckFolders(l, r), "code");
     }
 
+    // Folders reached through links are compared where they really are: a right folder that
+    // is a link into the left one would otherwise nest its copies deeper on every run.
+    void preCheckSeesThroughLinks_data()
+    {
+        QTest::addColumn<QString>("left");  // below a folder holding a/b, ab and links to them
+        QTest::addColumn<QString>("right");
+        QTest::addColumn<int>("code");
+        QTest::newRow("link to the same folder") << "a" << "to-a" << 1;
+        QTest::newRow("link to a folder inside") << "a" << "to-a-b" << 2;
+        QTest::newRow("inside a link to the other") << "to-a/b" << "a" << 2;
+        QTest::newRow("link to a sibling of the same beginning") << "a" << "to-ab" << 0;
+        QTest::newRow("missing folder compares as written") << "a/gone" << "a" << 2;
+    }
+
+    void preCheckSeesThroughLinks()
+    {
+        QFETCH(QString, left);
+        QFETCH(QString, right);
+        QTemporaryDir dir;
+        QVERIFY(QDir().mkpath(dir.filePath("a/b")));
+        QVERIFY(QDir().mkpath(dir.filePath("ab")));
+        QVERIFY(QFile::link("a", dir.filePath("to-a")));
+        QVERIFY(QFile::link("a/b", dir.filePath("to-a-b")));
+        QVERIFY(QFile::link("ab", dir.filePath("to-ab")));
+        JobSide l, r;
+        l.DeviceType = r.DeviceType = 1;
+        l.FolerAllName = dir.filePath(left);
+        r.FolerAllName = dir.filePath(right);
+        QTEST(CheckFolders(l, r), "code");
+        QTEST(CheckFolders(r, l), "code");
+    }
+
     void unreachableSides_data()
     {
         QTest::addColumn<QString>("left");

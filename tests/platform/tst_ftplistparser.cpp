@@ -76,6 +76,14 @@ private Q_SLOTS:
         QTest::newRow("unix without group, numeric owner")
             << false << QByteArray("-rw-r--r-- 1 1000 5368709120 Mar 1 2019 big.bin")
             << true << "big.bin" << false << utc(2019, 3, 1, 0, 0) << qint64(5368709120LL);
+        // Lines cut short: no field is read past the end.
+        QTest::newRow("unix line cut before the name")
+            << false << QByteArray("-rw-r--r--   1 root     root            4 Jan 02  2020 ")
+            << false << none << false << never << qint64(0);
+        QTest::newRow("unix line of three fields")
+            << false << QByteArray("-rw-r--r-- 4 Jan") << false << none << false << never << qint64(0);
+        QTest::newRow("mlsd facts without a name")
+            << true << QByteArray("type=file;size=1;modify=20200102030405;") << false << none << false << never << qint64(0);
         QTest::newRow("unix total line")
             << false << QByteArray("total 12") << false << none << false << never << qint64(0);
 
@@ -94,6 +102,8 @@ private Q_SLOTS:
         QTest::newRow("dos four-digit year, 24 hours, over 4 GiB")
             << false << QByteArray("12-09-2026  16:56           5368709120 big.bin")
             << true << "big.bin" << false << utc(2026, 12, 9, 16, 56) << qint64(5368709120LL);
+        QTest::newRow("dos line cut before the name")
+            << false << QByteArray("01-02-20  12:05PM                    3 ") << false << none << false << never << qint64(0);
         QTest::newRow("dos impossible date")
             << false << QByteArray("13-45-26  04:56AM                    3 x") << false << none << false << never << qint64(0);
         QTest::newRow("garbage")

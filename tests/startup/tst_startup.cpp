@@ -1,43 +1,22 @@
 #include "startup/CorvaneProgram.h"
+#include "tests/support/MessageBoxAnswerer.h"
 #include "tests/support/ProcessSignals.h"
 #include "tests/support/TaskListFiles.h"
 #include "tests/support/TempConfigHome.h"
 #include "tests/support/TestFiles.h"
 #include "ui/workspace/MainWindow.h"
 
-#include <QApplication>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 #include <csignal>
 #include <memory>
 
 namespace {
-
-// Answers every message box that shows while it lives, keeping their texts.
-class MessageBoxes : public QObject {
-public:
-    MessageBoxes()
-    {
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-                Texts << box->text();
-                box->accept();
-            }
-        });
-        m_timer.start(0);
-    }
-    QStringList Texts;
-
-private:
-    QTimer m_timer;
-};
 
 QByteArray WithThirdJobDamaged(const QByteArray &file)
 {
@@ -62,7 +41,7 @@ class TestStartup : public QObject {
     // Starts the program on the folder, answering its messages, then closes it.
     QStringList StartAndClose(const std::function<void(CorvaneProgram &)> &meanwhile = {})
     {
-        MessageBoxes boxes;
+        MessageBoxAnswerer boxes;
         {
             CorvaneProgram program(Folder());
             if (!program.Start())
@@ -71,7 +50,7 @@ class TestStartup : public QObject {
                 meanwhile(program);
             program.Window()->close();
         }
-        return boxes.Texts;
+        return boxes.texts();
     }
 
 private Q_SLOTS:
@@ -173,5 +152,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestStartup)
+WIDGET_TEST_MAIN(TestStartup)
 #include "tst_startup.moc"

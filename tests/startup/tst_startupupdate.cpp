@@ -114,7 +114,7 @@ private Q_SLOTS:
         auto *option = program.Window()->findChild<QAction *>(QStringLiteral("Option1"));
         QVERIFY(option && option->isEnabled());
         bool checked = false;
-        AnswerNextModal<OptionsDialog>([&](OptionsDialog *options) {
+        WhenShown<OptionsDialog>([&](OptionsDialog *options) {
             QSignalSpy finished(program.Updates(), &UpdateCheck::checkFinished);
             QTest::mouseClick(options->CheckUpdateBtn, Qt::LeftButton);
             checked = finished.count() == 1 || finished.wait(20000);
@@ -167,5 +167,5 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
 };
 
-QTEST_MAIN(TestStartupUpdate)
+WIDGET_TEST_MAIN(TestStartupUpdate)
 #include "tst_startupupdate.moc"

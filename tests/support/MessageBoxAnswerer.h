@@ -1,16 +1,15 @@
 #pragma once
-// Header only: the engine's tests share the support library and stay free of QtWidgets.
+#include "tests/support/ModalGuard.h"
+
 #include <QAbstractButton>
-#include <QApplication>
 #include <QList>
 #include <QMessageBox>
 #include <QString>
 #include <QStringList>
-#include <QTimer>
 
-// Answers the message boxes a window opens, as a user would, and remembers what they said.
-// A box that offers the chosen answer gets it; any other box is closed with its escape (or
-// OK) button.
+// Answers the message boxes a window opens while it lives, as a user would, and remembers
+// what they said. A box that offers the chosen answer gets it; any other box is closed with
+// its escape (or OK) button. Windows of other kinds stay the guard's to judge.
 class MessageBoxAnswerer {
 public:
     struct Box {
@@ -21,11 +20,13 @@ public:
     };
 
     explicit MessageBoxAnswerer(QMessageBox::StandardButton answer = QMessageBox::Ok)
-        : m_answer(answer)
+        : m_answer(answer),
+          m_expectation(ModalGuard::Of().Expect([](QWidget *w) { return qobject_cast<QMessageBox *>(w) != nullptr; },
+                                                [this](QWidget *w) { Answer(static_cast<QMessageBox *>(w)); },
+                                                false, true))
     {
-        QObject::connect(&m_timer, &QTimer::timeout, [this] { poll(); });
-        m_timer.start(20);
     }
+    ~MessageBoxAnswerer() { delete m_expectation; }
     MessageBoxAnswerer(const MessageBoxAnswerer &) = delete;
     MessageBoxAnswerer &operator=(const MessageBoxAnswerer &) = delete;
 
@@ -42,20 +43,15 @@ public:
     }
 
 private:
-    void poll()
+    void Answer(QMessageBox *box)
     {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box || box->property("answered").toBool())
-            return;
-        box->setProperty("answered", true);
         seen.append({box->windowTitle(), box->text(), box->icon(), box->standardButtons()});
-        QAbstractButton *button = box->button(m_answer);
-        if (!button)
-            button = box->escapeButton() ? box->escapeButton() : box->button(QMessageBox::Ok);
-        if (button)
+        if (QAbstractButton *button = box->button(m_answer))
             button->click();
+        else
+            ModalGuard::Dismiss(box);
     }
 
     QMessageBox::StandardButton m_answer;
-    QTimer m_timer;
+    ModalGuard::Expectation *m_expectation;
 };

@@ -1,65 +1,46 @@
 #pragma once
-#include <QApplication>
+#include "tests/support/ModalGuard.h"
+
 #include <QMessageBox>
-#include <QPointer>
-#include <QTimer>
+#include <QTest>
 #include <functional>
 
-// Waits (in the event loop) for the next modal widget of type W and hands it to answer,
-// which must close it. Call before the action that opens it.
-template <typename W>
-void AnswerNextModal(std::function<void(W *)> answer)
-{
-    QTimer::singleShot(0, [answer] {
-        if (auto *w = qobject_cast<W *>(QApplication::activeModalWidget()))
-            answer(w);
-        else
-            AnswerNextModal<W>(answer);
-    });
-}
-
-// Closes the next message box, keeping its text.
-inline void CloseNextMessageBox(QString *text)
-{
-    AnswerNextModal<QMessageBox>([text](QMessageBox *box) {
-        *text = box->text();
-        box->accept();
-    });
-}
-
-// Like AnswerNextModal, but also for a popup, and it can be called off: polls on the
-// event loop until a window of type W is the active modal (or popup) one, then hands it to act once.
-// The returned timer may be deleted to stop waiting (when the window must not come).
+// Expects the next window of type W (a popup such as a menu when popup is set) and hands it
+// to act, which should close it. Call before the action that opens it. Deleting the returned
+// expectation withdraws it (when the window must not come); it deletes itself once used.
 template <class W>
-QTimer *WhenShown(std::function<void(W *)> act, bool popup = false)
+QObject *WhenShown(std::function<void(W *)> act, bool popup = false)
 {
-    auto *timer = new QTimer;
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, act, popup] {
-        QWidget *top = popup ? QApplication::activePopupWidget() : QApplication::activeModalWidget();
-        if (W *w = qobject_cast<W *>(top)) {
-            timer->stop();
-            timer->deleteLater();
-            act(w);
-        }
-    });
-    timer->start();
-    return timer;
+    return ModalGuard::Of().Expect([](QWidget *w) { return qobject_cast<W *>(w) != nullptr; },
+                                   [act](QWidget *w) { act(static_cast<W *>(w)); }, popup);
 }
 
-// Presses OK on the next message box and keeps its caption and text.
+// What the answered message box said.
 struct BoxSeen {
     bool shown = false;
     QString caption;
     QString text;
 };
 
-inline QTimer *AnswerNextBox(BoxSeen &seen)
+// Presses button on the next message box that offers it, keeping its caption and text in
+// seen. A box without that button is not this one: the guard fails the test on it.
+inline QObject *AnswerNextBox(QMessageBox::StandardButton button, BoxSeen *seen = nullptr)
 {
-    return WhenShown<QMessageBox>([&seen](QMessageBox *box) {
-        seen.shown = true;
-        seen.caption = box->windowTitle();
-        seen.text = box->text();
-        box->accept();
-    });
+    return ModalGuard::Of().Expect(
+        [button](QWidget *w) {
+            auto *box = qobject_cast<QMessageBox *>(w);
+            return box && box->button(button);
+        },
+        [button, seen](QWidget *w) {
+            auto *box = static_cast<QMessageBox *>(w);
+            if (seen)
+                *seen = {true, box->windowTitle(), box->text()};
+            QTest::mouseClick(box->button(button), Qt::LeftButton);
+        });
+}
+
+// Presses OK on the next message box.
+inline QObject *AnswerNextBox(BoxSeen &seen)
+{
+    return AnswerNextBox(QMessageBox::Ok, &seen);
 }

@@ -264,5 +264,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestFtpChooser)
+WIDGET_TEST_MAIN(TestFtpChooser)
 #include "tst_ftpchooser.moc"

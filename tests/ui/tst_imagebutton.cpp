@@ -1,11 +1,10 @@
+#include "tests/support/ModalAnswer.h"
 #include "ui/widgets/ImageButton.h"
 #include "ui/widgets/ResourcePictures.h"
 #include "ui/widgets/SkinnedWindow.h"
 
-#include <QApplication>
 #include <QSignalSpy>
 #include <QTest>
-#include <QTimer>
 
 namespace {
 
@@ -183,13 +182,11 @@ private Q_SLOTS:
     void dialogClosesWithEscapeMainWindowDoesNot()
     {
         SkinnedWindow dialog;
-        QTimer::singleShot(0, &dialog, [] {
-            QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Escape);
-        });
+        WhenShown<SkinnedWindow>([](SkinnedWindow *shown) { QTest::keyClick(shown, Qt::Key_Escape); });
         QVERIFY(!dialog.ShowModal());
 
         SkinnedWindow accepted;
-        QTimer::singleShot(0, &accepted, [&accepted] { accepted.accept(); });
+        WhenShown<SkinnedWindow>([](SkinnedWindow *shown) { shown->accept(); });
         QVERIFY(accepted.ShowModal());
 
         SkinnedWindow main(nullptr, SkinnedWindow::Kind::MainWindow);
@@ -218,5 +215,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestImageButton)
+WIDGET_TEST_MAIN(TestImageButton)
 #include "tst_imagebutton.moc"

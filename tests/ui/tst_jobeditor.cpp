@@ -452,7 +452,7 @@ private Q_SLOTS:
         auto *edit = e.get<QLineEdit>("edit_taskname");
         edit->setText(name);
         BoxSeen seen;
-        QTimer *answer = AnswerNextBox(seen);
+        QObject *answer = AnswerNextBox(seen);
         e.ok();
         if (!seen.shown)
             delete answer;
@@ -659,5 +659,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestJobEditor)
+WIDGET_TEST_MAIN(TestJobEditor)
 #include "tst_jobeditor.moc"

@@ -129,5 +129,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestJobEditorCommands)
+WIDGET_TEST_MAIN(TestJobEditorCommands)
 #include "tst_jobeditorcommands.moc"

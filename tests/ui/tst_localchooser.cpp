@@ -29,7 +29,7 @@ struct NameBox {
     QString caption, prompt;
 };
 
-QTimer *AnswerName(NameBox &seen, const QString &name, bool accept = true)
+QObject *AnswerName(NameBox &seen, const QString &name, bool accept = true)
 {
     return WhenShown<QInputDialog>([&seen, name, accept](QInputDialog *box) {
         seen.shown = true;
@@ -134,7 +134,7 @@ private Q_SLOTS:
             click(control<ImageButton>(*chooser, "OkButton"));
         });
         BoxSeen box;
-        QTimer *boxTimer = AnswerNextBox(box);
+        QObject *boxTimer = AnswerNextBox(box);
         const bool changed = ChooseSideFolder(nullptr, left, 1, [running] { return running; });
         if (!box.shown)
             delete boxTimer;
@@ -186,8 +186,8 @@ private Q_SLOTS:
 
         NameBox named;
         BoxSeen box;
-        QTimer *nameTimer = AnswerName(named, name, name != QLatin1String("<cancel>"));
-        QTimer *boxTimer = AnswerNextBox(box);
+        QObject *nameTimer = AnswerName(named, name, name != QLatin1String("<cancel>"));
+        QObject *boxTimer = AnswerNextBox(box);
         click(control<ImageButton>(chooser, "MakeFolderButton"));
         if (!named.shown)
             delete nameTimer;
@@ -220,5 +220,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestLocalChooser)
+WIDGET_TEST_MAIN(TestLocalChooser)
 #include "tst_localchooser.moc"

@@ -1,28 +1,31 @@
 #include "app/Settings.h"
 #include "model/JobList.h"
+#include "tests/support/ModalAnswer.h"
 #include "tests/support/TaskListFiles.h"
+#include "tests/ui/DriveWidgets.h"
 #include "ui/widgets/ImageButton.h"
 #include "ui/widgets/ResourcePictures.h"
+#include "ui/workspace/AboutBox.h"
 #include "ui/workspace/MainWindow.h"
 #include "ui/workspace/PlaceholderPage.h"
 
-#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QScreen>
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 #include <QUrl>
 
 #include <algorithm>
-#include <functional>
 
 namespace {
 
@@ -52,33 +55,13 @@ private:
     bool m_running = true;
 };
 
-// Runs answer on the next modal window as soon as it shows.
-void WhenModal(std::function<void(QWidget *)> answer)
+// Chooses path in a file dialog as a user does: the folder, then the name in the name field
+// (selectFile leaves a name field that has the focus as it is).
+void ChooseFile(QFileDialog *dialog, const QString &path)
 {
-    QTimer::singleShot(0, [answer] {
-        QWidget *w = QApplication::activeModalWidget();
-        if (!w) {
-            WhenModal(answer);
-            return;
-        }
-        answer(w);
-    });
-}
-
-void Press(QWidget *w, QMessageBox::StandardButton button)
-{
-    auto *box = qobject_cast<QMessageBox *>(w);
-    QVERIFY(box);
-    QTest::mouseClick(box->button(button), Qt::LeftButton);
-}
-
-// Keeps the text of the next message box and presses its OK.
-void AnswerMessage(QString *said)
-{
-    WhenModal([said](QWidget *w) {
-        *said = static_cast<QMessageBox *>(w)->text();
-        Press(w, QMessageBox::Ok);
-    });
+    dialog->setDirectory(QFileInfo(path).path());
+    control<QLineEdit>(*dialog, "fileNameEdit")->setText(QFileInfo(path).fileName());
+    static_cast<QDialog *>(dialog)->accept();
 }
 
 }  // namespace
@@ -141,7 +124,7 @@ private:
     void Trigger(const QString &action) { Find<QAction>(action)->trigger(); }
     void DeleteShown()
     {
-        WhenModal([](QWidget *w) { Press(w, QMessageBox::Yes); });
+        AnswerNextBox(QMessageBox::Yes);
         Trigger(QStringLiteral("Delete1"));
     }
 
@@ -236,13 +219,10 @@ private Q_SLOTS:
         TaskListFiles::Write(TaskList(), {"One", "Two", "Three"});
         Open();
         QTest::mouseClick(TabLabel(QStringLiteral("Two")), Qt::LeftButton);
-        QString asked;
-        WhenModal([&asked](QWidget *w) {
-            asked = static_cast<QMessageBox *>(w)->text();
-            Press(w, QMessageBox::No);
-        });
+        BoxSeen asked;
+        AnswerNextBox(QMessageBox::No, &asked);
         Trigger(QStringLiteral("Delete1"));
-        QCOMPARE(asked, QStringLiteral("Are you going to delete Two ? "));
+        QCOMPARE(asked.text, QStringLiteral("Are you going to delete Two ? "));
         QCOMPARE(VisibleTabs().size(), 3);
 
         DeleteShown();
@@ -325,11 +305,8 @@ private Q_SLOTS:
         auto job = std::make_unique<Job>();
         job->SyncName = QStringLiteral("Fresh");
         m_window->AddJob(std::move(job));
-        WhenModal([this, typed](QWidget *w) {
-            auto *dialog = qobject_cast<QFileDialog *>(w);
-            QVERIFY(dialog);
-            dialog->selectFile(Folder() + typed);
-            static_cast<QDialog *>(dialog)->accept();
+        WhenShown<QFileDialog>([this, typed](QFileDialog *dialog) {
+            ChooseFile(dialog, Folder() + typed);
         });
         Trigger(QStringLiteral("ExportTaskList1"));
         QCOMPARE(TaskListFiles::Names(Folder() + written), QStringList{"Fresh"});
@@ -340,10 +317,10 @@ private Q_SLOTS:
     {
         TaskListFiles::Write(TaskList(), {"One"});
         Open();
-        QString said;
-        AnswerMessage(&said);
+        BoxSeen said;
+        AnswerNextBox(said);
         QVERIFY(!m_window->ExportTaskList(Folder() + QStringLiteral("no such folder/out")));
-        QVERIFY(said.contains(QStringLiteral("could not be exported")));
+        QVERIFY(said.text.contains(QStringLiteral("could not be exported")));
     }
 
     void importReplacesTheJobs()
@@ -352,11 +329,8 @@ private Q_SLOTS:
         const QString other = Folder() + QStringLiteral("other.tkl");
         TaskListFiles::Write(other, {"Same", "Same"});
         Open();
-        WhenModal([other](QWidget *w) {
-            auto *dialog = qobject_cast<QFileDialog *>(w);
-            QVERIFY(dialog);
-            dialog->selectFile(other);
-            static_cast<QDialog *>(dialog)->accept();
+        WhenShown<QFileDialog>([other](QFileDialog *dialog) {
+            ChooseFile(dialog, other);
         });
         Trigger(QStringLiteral("ImportTaskList1"));
         QCOMPARE(VisibleTabs(), (QList<QPair<QString, int>>{{"Same", 0}, {"Same", 1}}));
@@ -389,10 +363,10 @@ private Q_SLOTS:
             f.write(content);
         }
         Open();
-        QString said;
-        AnswerMessage(&said);
+        BoxSeen said;
+        AnswerNextBox(said);
         QVERIFY(!m_window->ImportTaskList(other));
-        QVERIFY(said.contains(QStringLiteral("could not be read")));
+        QVERIFY(said.text.contains(QStringLiteral("could not be read")));
         QCOMPARE(VisibleTabs(), (QList<QPair<QString, int>>{{"One", 0}, {"Two", 1}}));
         CloseWindow();
         QCOMPARE(TaskListFiles::Names(TaskList()), (QStringList{"One", "Two"}));
@@ -407,10 +381,10 @@ private Q_SLOTS:
         Open([this, &namesAtCancel, &calls](QWidget *parent) -> AbstractJobPage * {
             return new BusyPage(parent, TaskList(), &namesAtCancel, &calls);
         });
-        QString said;
-        AnswerMessage(&said);
+        BoxSeen said;
+        AnswerNextBox(said);
         QVERIFY(!m_window->ImportTaskList(other));
-        QVERIFY(said.contains(QStringLiteral("running")));
+        QVERIFY(said.text.contains(QStringLiteral("running")));
         QCOMPARE(VisibleTabs(), (QList<QPair<QString, int>>{{"One", 0}}));
 
         auto job = std::make_unique<Job>();
@@ -463,11 +437,11 @@ private Q_SLOTS:
         QFETCH(QPoint, where);
         Open();
         bool closed = false;
-        WhenModal([where, &closed](QWidget *box) {
+        WhenShown<AboutBox>([where, &closed](AboutBox *box) {
             QTest::mouseClick(box->childAt(where), Qt::LeftButton, {}, box->childAt(where)->mapFrom(box, where));
             closed = !box->isVisible();
             if (!closed)
-                static_cast<QDialog *>(box)->reject();
+                box->reject();
         });
         Trigger(QStringLiteral("About2"));
         QVERIFY(closed);
@@ -501,14 +475,14 @@ private Q_SLOTS:
         auto *button = Find<ImageButton>(QStringLiteral("toolsbutton"));
         QStringList items;
         QPoint at;
-        QTimer::singleShot(0, [&] {
-            QWidget *menu = QApplication::activePopupWidget();
-            QVERIFY(menu);
-            at = menu->pos();
-            for (QAction *a : menu->actions())
-                items << a->text();
-            menu->close();
-        });
+        WhenShown<QMenu>(
+            [&](QMenu *menu) {
+                at = menu->pos();
+                for (QAction *a : menu->actions())
+                    items << a->text();
+                menu->close();
+            },
+            true);
         QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(5, 5));
         QCOMPARE(items, (QStringList{"Export Task List", "Import Task List"}));
         // Under the button (the menu moves left only where the screen ends).
@@ -518,5 +492,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestMainWindow)
+WIDGET_TEST_MAIN(TestMainWindow)
 #include "tst_mainwindow.moc"

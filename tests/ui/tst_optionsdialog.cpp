@@ -215,7 +215,7 @@ private Q_SLOTS:
         OptionsDialog f(nullptr, settings, {}, m_systemctl->program());
         f.show();
         Click(f.SchedulePageBtn);
-        AnswerNextModal<ScheduleDialog>([](ScheduleDialog *s) {
+        WhenShown<ScheduleDialog>([](ScheduleDialog *s) {
             s->comScheduleTask->setCurrentIndex(1);
             s->dtpStartTime->setTime(QTime(9, 30, 15));
             s->CheckBoxDays[0]->setChecked(false);
@@ -261,19 +261,18 @@ private Q_SLOTS:
         f.show();
         Click(f.SchedulePageBtn);
 
-        QString text;
-        CloseNextMessageBox(&text);
+        BoxSeen box;
+        AnswerNextBox(box);
         Click(f.RemoveScheduleBtn);
-        QCOMPARE(text, QStringLiteral("Please select the specific item for this operation!"));
+        QCOMPARE(box.text, QStringLiteral("Please select the specific item for this operation!"));
 
         m_systemctl->setFailure(busError);
-        AnswerNextModal<ScheduleDialog>([](ScheduleDialog *s) {
+        WhenShown<ScheduleDialog>([](ScheduleDialog *s) {
             QTest::mouseClick(s->findChild<QWidget *>(QStringLiteral("OkButton")), Qt::LeftButton);
         });
-        text.clear();
-        CloseNextMessageBox(&text);
+        AnswerNextBox(box);
         Click(f.AddScheduleBtn);
-        QCOMPARE(text, QStringLiteral("Error in SchedulingAgent.NewWorkItem.Error Code :") + busError);
+        QCOMPARE(box.text, QStringLiteral("Error in SchedulingAgent.NewWorkItem.Error Code :") + busError);
         QCOMPARE(f.ScheduleListView->topLevelItemCount(), 0);
         QVERIFY(QDir(SchedulingAgent::UnitFolder()).entryList(QDir::Files).isEmpty());
     }
@@ -296,10 +295,10 @@ private Q_SLOTS:
 
         // The manager refuses: one message, every row stays.
         m_systemctl->setFailure(QStringLiteral("Access denied"));
-        QString text;
-        CloseNextMessageBox(&text);
+        BoxSeen box;
+        AnswerNextBox(box);
         Click(f.ClearAllBtn);
-        QCOMPARE(text, QStringLiteral("Error in SchedulingAgent.Delete.Error Code :Access denied"));
+        QCOMPARE(box.text, QStringLiteral("Error in SchedulingAgent.Delete.Error Code :Access denied"));
         QCOMPARE(f.ScheduleListView->topLevelItemCount(), 2);
 
         m_systemctl->setFailure({});
@@ -315,5 +314,5 @@ private:
     std::unique_ptr<RecordingSystemctl> m_systemctl;
 };
 
-QTEST_MAIN(TestOptionsDialog)
+WIDGET_TEST_MAIN(TestOptionsDialog)
 #include "tst_optionsdialog.moc"

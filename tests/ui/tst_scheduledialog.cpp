@@ -1,3 +1,4 @@
+#include "tests/support/ModalAnswer.h"
 #include "ui/config/ScheduleDialog.h"
 
 #include <QApplication>
@@ -10,7 +11,6 @@
 #include <QLocale>
 #include <QSpinBox>
 #include <QTimeEdit>
-#include <QTimer>
 #include <QtTest>
 
 namespace {
@@ -146,13 +146,13 @@ private Q_SLOTS:
         QFETCH(QString, button);
         QFETCH(bool, accepted);
         ScheduleDialog f;
-        QTimer::singleShot(0, &f, [&] {
-            f.comScheduleTask->setCurrentIndex(2);
-            QTest::mouseClick(f.findChild<QWidget *>(button), Qt::LeftButton);
+        WhenShown<ScheduleDialog>([&](ScheduleDialog *shown) {
+            shown->comScheduleTask->setCurrentIndex(2);
+            QTest::mouseClick(shown->findChild<QWidget *>(button), Qt::LeftButton);
         });
         QCOMPARE(f.ShowModal(), accepted);
     }
 };
 
-QTEST_MAIN(TestScheduleDialog)
+WIDGET_TEST_MAIN(TestScheduleDialog)
 #include "tst_scheduledialog.moc"

@@ -48,7 +48,7 @@ private Q_SLOTS:
         QTRY_COMPARE(attached, (QList<int>{0, 1, 2}));
 
         // Deleting the shown job (the first) leaves it out from now on.
-        AnswerNextModal<QMessageBox>([](QMessageBox *box) { box->button(QMessageBox::Yes)->click(); });
+        AnswerNextBox(QMessageBox::Yes);
         window->DeleteShownJob();
         QCOMPARE(jobs.JobAt(0)->ListState, 1);
         window->showMinimized();
@@ -57,7 +57,7 @@ private Q_SLOTS:
         bool ranWhileOpen = true;
         {
             QDialog dialog(window);
-            AnswerNextModal<QDialog>([&](QDialog *d) {
+            WhenShown<QDialog>([&](QDialog *d) {
                 window->StartedAgain();
                 ranWhileOpen = !attached.isEmpty();
                 d->accept();
@@ -72,5 +72,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestStartedAgain)
+WIDGET_TEST_MAIN(TestStartedAgain)
 #include "tst_startedagain.moc"

@@ -78,6 +78,16 @@ private Q_SLOTS:
         QTest::newRow("newer by number, earlier by letters") << "3.1.1000" << "3.1.135" << true << offer;
         QTest::newRow("next major") << "4" << "3.1.135" << true << offer;
         QTest::newRow("older major") << "2.99.999" << "3.1.135" << true << none;
+        // Versions of different lengths: the missing components count as 0.
+        QTest::newRow("one more component") << "3.1.135.1" << "3.1.135" << true << offer;
+        QTest::newRow("one more component, silent") << "3.1.135.1" << "3.1.135" << false << offer;
+        QTest::newRow("one component fewer") << "3.1.135" << "3.1.135.1" << true << none;
+        QTest::newRow("shorter, newer") << "3.2" << "3.1.135" << true << offer;
+        QTest::newRow("longer, older") << "3.1.134.9" << "3.1.135" << true << none;
+        QTest::newRow("trailing zero") << "3.1.135.0" << "3.1.135" << true << none;
+        QTest::newRow("installed has a trailing zero") << "3.1.135" << "3.1.135.0" << true << none;
+        QTest::newRow("leading zeros") << "3.01.0135" << "3.1.135" << true << none;
+        QTest::newRow("longer number with leading zeros") << "3.1.0136" << "3.1.135" << true << offer;
         QTest::newRow("not a version") << "latest" << "3.1.135" << true << none;
         QTest::newRow("trailing dot") << "3.1.136." << "3.1.135" << true << none;
         QTest::newRow("no Ver") << QString() << "3.1.135" << true << none;
@@ -222,5 +232,5 @@ private:
     int m_quits = 0;
 };
 
-QTEST_MAIN(TestUpdateCheck)
+WIDGET_TEST_MAIN(TestUpdateCheck)
 #include "tst_updatecheck.moc"

@@ -48,9 +48,11 @@ private Q_SLOTS:
     {
         m_config = std::make_unique<TempConfigHome>();
         m_folder = std::make_unique<QTemporaryDir>();
+        QVERIFY(QDir().mkpath(Program()));
         m_launched.clear();
         m_server.clearRules();
-        QVERIFY(TestSettings::WriteString(QStringLiteral("UpdateURL"), UpdateFolder()));
+        // As a user types it, without the closing slash.
+        QVERIFY(TestSettings::WriteString(QStringLiteral("UpdateURL"), UpdateFolder().chopped(1)));
         QVERIFY(TestSettings::WriteString(QStringLiteral("Version"), QStringLiteral("3.1.135")));
     }
 
@@ -83,8 +85,8 @@ private Q_SLOTS:
                              {"Corvane.BAK", "old program"},
                              {"help/Mirelle.txt", "help"},
                              {"keep.txt", "not listed"},
-                             {"Update.ini", FilesIn(m_folder->path()).value("Update.ini")}};
-        QCOMPARE(FilesIn(m_folder->path()), expected);
+                             {"Update.ini", FilesIn(Program()).value("Update.ini")}};
+        QCOMPARE(FilesIn(Program()), expected);
         QVERIFY(QFileInfo(Path("Corvane")).isExecutable());
         QVERIFY(!QFileInfo(Path("help/Mirelle.txt")).isExecutable());
         // The rows in listed order; 5,000 bytes are 4 KB.
@@ -101,19 +103,29 @@ private Q_SLOTS:
         QTest::addColumn<QString>("failing");     // path on the server answered with 500
         QTest::addColumn<QString>("message");     // part of the error box
         QTest::addColumn<bool>("backupFolderInTheWay");
+        QTest::addColumn<QString>("link");  // "out" in the program folder leads there, from the program folder
         const QStringList two{QStringLiteral("Corvane"), QStringLiteral("lib.so")};
+        const QStringList throughOut{QStringLiteral("Corvane"), QStringLiteral("out/evil")};
         QTest::newRow("second download fails")
-            << two << "/update/Corvane/lib.so" << "lib.so" << false;
+            << two << "/update/Corvane/lib.so" << "lib.so" << false << QString();
         QTest::newRow("second backup can not be made")
-            << two << QString() << "Unable to create backup file." << true;
+            << two << QString() << "Unable to create backup file." << true << QString();
         QTest::newRow("climbs out") << QStringList{QStringLiteral("Corvane"), QStringLiteral("../evil")}
-                                    << QString() << "../evil" << false;
+                                    << QString() << "../evil" << false << QString();
         QTest::newRow("absolute") << QStringList{QStringLiteral("/tmp/evil")} << QString()
-                                  << "/tmp/evil" << false;
+                                  << "/tmp/evil" << false << QString();
         QTest::newRow("outside the update folder")
             << QStringList{m_server.url(QStringLiteral("/other/Corvane"))} << QString()
-            << "/other/Corvane" << false;
-        QTest::newRow("nothing listed") << QStringList{} << QString() << "lists no files" << false;
+            << "/other/Corvane" << false << QString();
+        QTest::newRow("update folder's sibling")
+            << QStringList{m_server.url(QStringLiteral("/update/Corvane-other/Corvane"))} << QString()
+            << "/update/Corvane-other/Corvane" << false << QString();
+        QTest::newRow("link to the program folder's sibling")
+            << throughOut << QString() << "out/evil" << false << "../Corvane-other";
+        QTest::newRow("link to a folder in the sibling, not made yet")
+            << throughOut << QString() << "out/evil" << false << "../Corvane-other/new";
+        QTest::newRow("link to the folder above") << throughOut << QString() << "out/evil" << false << "..";
+        QTest::newRow("nothing listed") << QStringList{} << QString() << "lists no files" << false << QString();
     }
 
     void failedRunChangesNothing()
@@ -122,13 +134,19 @@ private Q_SLOTS:
         QFETCH(QString, failing);
         QFETCH(QString, message);
         QFETCH(bool, backupFolderInTheWay);
+        QFETCH(QString, link);
         QVERIFY(TestFiles::Write(Path("Corvane"), "old program"));
+        QVERIFY(TestFiles::Write(QDir(Sibling()).filePath(QStringLiteral("kept")), "another program's file"));
+        if (!link.isEmpty())
+            QVERIFY(QFile::link(link, Path("out")));
         QVERIFY(TestFiles::Write(Path("lib.so"), "old library"));
         if (backupFolderInTheWay)
             QVERIFY(TestFiles::Write(Path("lib.BAK/inside"), "a folder where the backup should go"));
         QVERIFY(m_server.put(QStringLiteral("update/Corvane/Corvane"), "new program"));
         QVERIFY(m_server.put(QStringLiteral("update/Corvane/lib.so"), "new library"));
         QVERIFY(m_server.put(QStringLiteral("other/Corvane"), "not ours"));
+        QVERIFY(m_server.put(QStringLiteral("update/Corvane-other/Corvane"), "not ours"));
+        QVERIFY(m_server.put(QStringLiteral("update/Corvane/out/evil"), "evil"));
         if (!failing.isEmpty())
             m_server.fail(failing, 500);
         WriteIni("3.1.136", names);
@@ -141,11 +159,40 @@ private Q_SLOTS:
         QCOMPARE(answerer.seen.first().caption, QStringLiteral("Harlowe Update"));
         QCOMPARE(answerer.seen.first().icon, QMessageBox::Critical);
         QTRY_VERIFY(Button("Update")->isEnabled());
+        // Nothing changed beside the program folder either.
         QCOMPARE(FilesIn(m_folder->path()), before);
         QVERIFY(!QFile::exists(QDir(m_folder->path()).filePath(QStringLiteral("../evil"))));
         QCOMPARE(TestSettings::ReadString(QStringLiteral("Version")), std::optional<QString>("3.1.135"));
         QVERIFY(m_launched.isEmpty());
         QVERIFY(m_form->isVisible());
+    }
+
+    // Links that lead back inside the program folder are no reason to refuse.
+    void installsThroughLinksThatStayInside_data()
+    {
+        QTest::addColumn<QString>("startIn");  // the program folder as the updater is given it
+        QTest::addColumn<QString>("listed");
+        QTest::addColumn<QString>("lands");    // relative to the program folder
+        QTest::newRow("program folder reached through a link") << "Corvane-link" << "help/a.txt" << "help/a.txt";
+        QTest::newRow("link to a folder inside") << "Corvane" << "docs/a.txt" << "realdocs/a.txt";
+    }
+
+    void installsThroughLinksThatStayInside()
+    {
+        QFETCH(QString, startIn);
+        QFETCH(QString, listed);
+        QFETCH(QString, lands);
+        QVERIFY(QFile::link(QStringLiteral("Corvane"), m_folder->filePath(QStringLiteral("Corvane-link"))));
+        QVERIFY(QDir().mkpath(Path("realdocs")));
+        QVERIFY(QFile::link(QStringLiteral("realdocs"), Path("docs")));
+        QVERIFY(m_server.put(QStringLiteral("update/Corvane/") + listed, "new text"));
+        WriteIni("3.1.136", {listed});
+
+        MessageBoxAnswerer answerer;
+        RunUntilClosed(m_folder->filePath(startIn));
+        QCOMPARE(answerer.texts(), QStringList{Success});
+        QCOMPARE(TestFiles::Read(QDir(Program()).filePath(lands)), QByteArray("new text"));
+        QCOMPARE(TestSettings::ReadString(QStringLiteral("Version")), std::optional<QString>("3.1.136"));
     }
 
     // a.exe and a.dll both back up to a.BAK: the second must not replace the first.
@@ -158,7 +205,7 @@ private Q_SLOTS:
         WriteIni("3.1.136", {QStringLiteral("a.exe"), QStringLiteral("a.dll")});
         MessageBoxAnswerer answerer;
         RunUntilClosed();
-        Files files = FilesIn(m_folder->path());
+        Files files = FilesIn(Program());
         files.remove("Update.ini");
         QCOMPARE(files, (Files{{"a.exe", "new exe"}, {"a.dll", "new dll"},
                                {"a.BAK", "old exe"}, {"a.1.BAK", "old dll"}}));
@@ -194,7 +241,10 @@ private Q_SLOTS:
 
 private:
     QString UpdateFolder() const { return m_server.url(QStringLiteral("/update/Corvane/")); }
-    QString Path(const char *name) const { return m_folder->filePath(QString::fromUtf8(name)); }
+    // The program folder has a sibling whose name starts with its own.
+    QString Program() const { return m_folder->filePath(QStringLiteral("Corvane")); }
+    QString Sibling() const { return m_folder->filePath(QStringLiteral("Corvane-other")); }
+    QString Path(const char *name) const { return QDir(Program()).filePath(QString::fromUtf8(name)); }
 
     void WriteIni(const QString &version, const QStringList &names)
     {
@@ -206,9 +256,9 @@ private:
         QVERIFY(TestFiles::Write(Path("Update.ini"), text));
     }
 
-    void Start()
+    void Start(const QString &folder = {})
     {
-        m_form = std::make_unique<UpdaterWindow>(m_folder->path(), [this](const QString &p) {
+        m_form = std::make_unique<UpdaterWindow>(folder.isEmpty() ? Program() : folder, [this](const QString &p) {
             m_launched << p;
             return true;
         });
@@ -217,9 +267,9 @@ private:
         QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
     }
 
-    void RunUntilClosed()
+    void RunUntilClosed(const QString &folder = {})
     {
-        Start();
+        Start(folder);
         QTRY_VERIFY_WITH_TIMEOUT(!m_form->isVisible(), 20000);
     }
 
@@ -244,5 +294,5 @@ private:
     QStringList m_launched;
 };
 
-QTEST_MAIN(TestUpdater)
+WIDGET_TEST_MAIN(TestUpdater)
 #include "tst_updater.moc"

@@ -43,26 +43,6 @@ public:
     int Requests = 0;
 };
 
-// Clicks the given button of the next message box, once it is shown; then arms then.
-void AnswerNextBox(QMessageBox::StandardButton answer, QString *text = nullptr, std::function<void()> then = {})
-{
-    auto *timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, answer, text, then] {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box || !box->isVisible() || !box->button(answer))
-            return;
-        timer->stop();
-        timer->deleteLater();
-        if (text)
-            *text = box->text();
-        if (then)
-            then();
-        QTest::mouseClick(box->button(answer), Qt::LeftButton);
-    });
-    timer->start();
-}
-
 }  // namespace
 
 // The job page driven as a user drives it, against real folders and a real FTP server.
@@ -411,7 +391,7 @@ private Q_SLOTS:
 
         for (const char *browse : {"bt_LBrowse", "bt_RBrowse"}) {
             bool chooserShown = false;
-            const QPointer<QTimer> chooser = WhenShown<SkinnedWindow>([&](SkinnedWindow *form) {
+            const QPointer<QObject> chooser = WhenShown<SkinnedWindow>([&](SkinnedWindow *form) {
                 chooserShown = true;
                 form->reject();
             });
@@ -590,6 +570,78 @@ private Q_SLOTS:
         QCOMPARE(Child<QRadioButton>("rb_changed", second.get())->text(), QString("Changes(4)"));
     }
 
+    // Each open item opens the copy it names; an FTP copy is fetched to the program folder first.
+    void openItemsOpenTheirCopy()
+    {
+        QFETCH_GLOBAL(bool, ftp);
+        QVERIFY(TestFiles::Write(Left("docs/m.txt"), "left now", Newer));
+        QVERIFY(TestFiles::Write(Right("docs/m.txt"), "right now", Old));
+        QVERIFY(TestFiles::Write(Left("__Save__/docs/m.txt"), "saved left", Old));
+        QVERIFY(TestFiles::Write(Program("__Save__/Job/docs/m.txt"), "saved right", Old));
+        AddJob("Job");
+        m_page = MakePage(0);
+        QStringList opened;
+        m_page->Commands().SetOpener([&opened](const QString &path) { opened << path; return true; });
+        QVERIFY(Analyse());
+
+        const QString fetched = Program("temp/m.txt");
+        const QList<std::pair<ItemCommands::Item, QString>> items{
+            {ItemCommands::OpenLeftFile, Left("docs/m.txt")},
+            {ItemCommands::OpenRightFile, ftp ? fetched : Right("docs/m.txt")},
+            {ItemCommands::OpenLeftFolder, Left("docs")},
+            {ItemCommands::OpenPreviousLeft, Left("__Save__/docs/m.txt")},
+            {ItemCommands::OpenPreviousRight, Program("__Save__/Job/docs/m.txt")},
+        };
+        for (const auto &[item, path] : items) {
+            QMenu *menu = OpenMenu("docs/m.txt");
+            QVERIFY(menu);
+            QVERIFY(m_page->Commands().Action(item)->isEnabled());
+            opened.clear();
+            ChooseItem(menu, item);
+            QCOMPARE(opened, QStringList{path});
+        }
+        if (ftp)
+            QCOMPARE(TestFiles::Read(fetched), QByteArray("right now"));
+    }
+
+    // A saved copy that went after the menu was shown: the restore says it failed and both
+    // folders stay as they were, on either side.
+    void restoreWithoutTheSavedCopyChangesNothing_data()
+    {
+        QTest::addColumn<bool>("left");
+        QTest::newRow("left") << true;
+        QTest::newRow("right") << false;
+    }
+    void restoreWithoutTheSavedCopyChangesNothing()
+    {
+        QFETCH(bool, left);
+        QVERIFY(TestFiles::Write(Left("m.txt"), "left now", Newer));
+        QVERIFY(TestFiles::Write(Right("m.txt"), "right now", Old));
+        AddJob("Job");
+        m_page = MakePage(0);
+        QVERIFY(Analyse());
+        const QString saved = left ? Left("__Save__/m.txt") : Program("__Save__/Job/m.txt");
+        QVERIFY(TestFiles::Write(saved, "saved", Old));
+        QStringList leftFiles = TestFiles::FilesBelow(Left());
+        leftFiles.removeOne("__Save__/m.txt");
+        const QStringList rightFiles = TestFiles::FilesBelow(Right());
+        const int action = IndexOf("m.txt").data(M::ActionRole).toInt();
+
+        QMenu *menu = OpenMenu("m.txt");
+        QVERIFY(menu);
+        WhenShown<QMessageBox>([&saved](QMessageBox *box) {
+            QVERIFY(QFile::remove(saved));
+            QTest::mouseClick(box->button(QMessageBox::Yes), Qt::LeftButton);
+        });
+        ChooseItem(menu, left ? ItemCommands::RestoreLeftFile : ItemCommands::RestoreRightFile);
+        QCOMPARE(LogLines().last(), left ? QString("Restoring the left file failed!") : QString("Restoring the right file failed!"));
+        QCOMPARE(TestFiles::Read(Left("m.txt")), QByteArray("left now"));
+        QCOMPARE(TestFiles::Read(Right("m.txt")), QByteArray("right now"));
+        QCOMPARE(TestFiles::FilesBelow(Left()), leftFiles);
+        QCOMPARE(TestFiles::FilesBelow(Right()), rightFiles);
+        QCOMPARE(IndexOf("m.txt").data(M::ActionRole).toInt(), action);
+    }
+
     void itemCommands()
     {
         MakeFiles();
@@ -614,10 +666,14 @@ private Q_SLOTS:
         ChooseItem(menu, ItemCommands::RestoreRightFile);
         QCOMPARE(TestFiles::Read(Right("m.txt")), QByteArray("right now"));
 
+        // A restore leaves each folder with the files it had: no copy aside, no fresh copy.
+        const QStringList leftFiles = TestFiles::FilesBelow(Left());
+        const QStringList rightFiles = TestFiles::FilesBelow(Right());
         menu = OpenMenu("m.txt");
         AnswerNextBox(QMessageBox::Yes);
         ChooseItem(menu, ItemCommands::RestoreRightFile);
         QCOMPARE(TestFiles::Read(Right("m.txt")), QByteArray("saved right"));
+        QCOMPARE(TestFiles::FilesBelow(Right()), rightFiles);
         QVERIFY(!QFileInfo::exists(Program("__Save__/Job/m.txt")));
         QCOMPARE(LogLines().last(), QString("Restoring the right file succeeded!"));
         QCOMPARE(IndexOf("m.txt").data(M::ActionRole).toInt(), int(saUpdateLeft));
@@ -629,17 +685,20 @@ private Q_SLOTS:
         QVERIFY(!QFileInfo::exists(Left("__Save__/m.txt")));
         QCOMPARE(LogLines().last(), QString("Restoring the left file succeeded!"));
         QCOMPARE(IndexOf("m.txt").data(M::ActionRole).toInt(), int(saUpdateRight));
-        QVERIFY(TestFiles::FilesBelow(Left()).filter(".p").isEmpty());
+        QStringList leftAfter = leftFiles;
+        leftAfter.removeOne("__Save__/m.txt");
+        QCOMPARE(TestFiles::FilesBelow(Left()), leftAfter);
+        QCOMPARE(TestFiles::FilesBelow(Right()), rightFiles);
         menu = OpenMenu("m.txt");
         QCOMPARE(EnabledItems(), QString("0 1 2 3 5 6"));
         menu->close();
 
         // Deleting asks first; No keeps the file.
         menu = OpenMenu("n.txt");
-        QString question;
+        BoxSeen question;
         AnswerNextBox(QMessageBox::No, &question);
         ChooseItem(menu, ItemCommands::DeleteRightFile);
-        QVERIFY2(question.contains("n.txt"), qPrintable(question));
+        QVERIFY2(question.text.contains("n.txt"), qPrintable(question.text));
         QVERIFY(QFileInfo::exists(Right("n.txt")));
 
         menu = OpenMenu("n.txt");
@@ -663,10 +722,11 @@ private Q_SLOTS:
         // A failed delete says so and leaves the row.
         QVERIFY(QFile::remove(Left("new.txt")));
         menu = OpenMenu("new.txt");
-        QString failure;
-        AnswerNextBox(QMessageBox::Yes, nullptr, [&] { AnswerNextBox(QMessageBox::Ok, &failure); });
+        BoxSeen failure;
+        AnswerNextBox(QMessageBox::Yes);
+        AnswerNextBox(QMessageBox::Ok, &failure);
         ChooseItem(menu, ItemCommands::DeleteLeftFile);
-        QTRY_COMPARE(failure, "Deleting the file " + Left("new.txt") + " failed!");
+        QTRY_COMPARE(failure.text, "Deleting the file " + Left("new.txt") + " failed!");
         QCOMPARE(IndexOf("new.txt").data(M::ActionRole).toInt(), int(saLeftOnly));
 
         QVERIFY(TestFiles::Write(Left("new.txt"), "new", Old));
@@ -677,5 +737,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestJobPage)
+WIDGET_TEST_MAIN(TestJobPage)
 #include "tst_jobpage.moc"

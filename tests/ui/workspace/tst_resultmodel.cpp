@@ -3,6 +3,7 @@
 #include "engine/SyncAction.h"
 #include "folders/FileEntry.h"
 #include "model/Job.h"
+#include "tests/support/ModalGuard.h"
 #include "ui/workspace/IconCache.h"
 #include "ui/workspace/ResultModel.h"
 
@@ -241,5 +242,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestResultModel)
+WIDGET_TEST_MAIN(TestResultModel)
 #include "tst_resultmodel.moc"
