@@ -63,6 +63,8 @@ class TestJobPage : public QObject {
         return base + (rel.isEmpty() ? "" : "/" + rel);
     }
     QString Program(const QString &rel = {}) const { return m_dir.filePath("program") + "/" + rel; }
+    // The files below a folder on one line, which a failed comparison shows whole.
+    static QString Files(const QString &folder) { return TestFiles::FilesBelow(folder).join(", "); }
 
     // A job over left/ and, by the test's global data, the FTP folder /pub or right/.
     Job &AddJob(const QString &name)
@@ -637,8 +639,8 @@ private Q_SLOTS:
         QCOMPARE(LogLines().last(), left ? QString("Restoring the left file failed!") : QString("Restoring the right file failed!"));
         QCOMPARE(TestFiles::Read(Left("m.txt")), QByteArray("left now"));
         QCOMPARE(TestFiles::Read(Right("m.txt")), QByteArray("right now"));
-        QCOMPARE(TestFiles::FilesBelow(Left()), leftFiles);
-        QCOMPARE(TestFiles::FilesBelow(Right()), rightFiles);
+        QCOMPARE(Files(Left()), leftFiles.join(", "));
+        QCOMPARE(Files(Right()), rightFiles.join(", "));
         QCOMPARE(IndexOf("m.txt").data(M::ActionRole).toInt(), action);
     }
 
@@ -673,7 +675,7 @@ private Q_SLOTS:
         AnswerNextBox(QMessageBox::Yes);
         ChooseItem(menu, ItemCommands::RestoreRightFile);
         QCOMPARE(TestFiles::Read(Right("m.txt")), QByteArray("saved right"));
-        QCOMPARE(TestFiles::FilesBelow(Right()), rightFiles);
+        QCOMPARE(Files(Right()), rightFiles.join(", "));
         QVERIFY(!QFileInfo::exists(Program("__Save__/Job/m.txt")));
         QCOMPARE(LogLines().last(), QString("Restoring the right file succeeded!"));
         QCOMPARE(IndexOf("m.txt").data(M::ActionRole).toInt(), int(saUpdateLeft));
@@ -687,8 +689,8 @@ private Q_SLOTS:
         QCOMPARE(IndexOf("m.txt").data(M::ActionRole).toInt(), int(saUpdateRight));
         QStringList leftAfter = leftFiles;
         leftAfter.removeOne("__Save__/m.txt");
-        QCOMPARE(TestFiles::FilesBelow(Left()), leftAfter);
-        QCOMPARE(TestFiles::FilesBelow(Right()), rightFiles);
+        QCOMPARE(Files(Left()), leftAfter.join(", "));
+        QCOMPARE(Files(Right()), rightFiles.join(", "));
         menu = OpenMenu("m.txt");
         QCOMPARE(EnabledItems(), QString("0 1 2 3 5 6"));
         menu->close();
