@@ -67,7 +67,8 @@ QString CliOptions::Usage()
         "  --all     all files instead of the changed ones\n"
         "  --rows    print one ROW line per file row after the log\n"
         "\n"
-        "exit status: 0 done, 1 some copies failed, 2 could not run or reach a side (or the job\n"
+        "exit status: 0 done, 1 some copies failed, files were left (a lost connection) or a\n"
+        "state file was not saved, 2 could not run, reach a side or read a folder (or the job\n"
         "runs in another program), 64 bad usage, 130 interrupted (SIGINT/SIGTERM; the run was\n"
         "cancelled cleanly)\n");
 }

@@ -119,8 +119,16 @@ int CliRun::Run()
         log.RunningElsewhere(job->SyncName);
         return ExitNotRun;
     }
+    if (result.Cancelled) {
+        log.AnalysisCancelled();
+        return ExitInterrupted;
+    }
     if (!result.Reached) {
-        log.AnalysisConnectFailedEnded();
+        log.AnalysisConnectFailedEnded(result.FailureReason);
+        return ExitNotRun;
+    }
+    if (result.Failed()) {
+        log.AnalysisFailed(result.FailedFolder, result.FailureReason);
         return ExitNotRun;
     }
 
@@ -144,8 +152,8 @@ int CliRun::Run()
             log.RunningElsewhere(job->SyncName);
             return ExitNotRun;
         }
-        log.SyncEnded(sync.ErrorCount(), sync.SyncedCount(), ElapsedSince(clock));
-        if (sync.ErrorCount() > 0)
+        log.SyncEnded(sync, ElapsedSince(clock));
+        if (sync.ErrorCount() > 0 || sync.NotDoneCount() > 0 || !sync.UnsavedStates().isEmpty())
             status = ExitCopyFailed;
         if (interrupt.Interrupted())
             status = ExitInterrupted;

@@ -10,11 +10,16 @@
 #include "engine/SidePair.h"
 #include "folders/FileFilter.h"
 #include "model/Job.h"
+#include "platform/FtpSession.h"
 
 int Analysis::CheckSides(SidePair &sides)
 {
     const bool leftOk = !sides.Left || sides.Left->Reach() == 0;
     const bool rightOk = !sides.Right || sides.Right->Reach() == 0;
+    if (!rightOk)
+        m_result.FailureReason = sides.Right->FailureReason();
+    else if (!leftOk)
+        m_result.FailureReason = sides.Left->FailureReason();
     if (!rightOk)
         return 2;
     return leftOk ? 0 : 1;
@@ -28,13 +33,22 @@ void Analysis::LoadStateTrees(SidePair &sides)
         sides.Right->LoadState(m_job.SyncName, *m_result.RightState);
 }
 
-void Analysis::ListSides(SidePair &sides)
+bool Analysis::ListSides(SidePair &sides)
 {
     const FileFilter filter(m_job);
-    if (sides.Left)
-        sides.Left->List(*m_result.LeftList, filter);
-    if (sides.Right)
-        sides.Right->List(*m_result.RightList, filter);
+    for (auto [side, list] : {std::pair{sides.Left.get(), m_result.LeftList.get()},
+                              std::pair{sides.Right.get(), m_result.RightList.get()}}) {
+        if (!side || m_job.Cancelled())
+            continue;
+        QString failedFolder;
+        if (!side->List(*list, filter, failedFolder) && !m_job.Cancelled()) {
+            // Half a listing would offer to copy back everything it missed.
+            m_result.FailedFolder = failedFolder;
+            m_result.FailureReason = side->FailureReason();
+            return false;
+        }
+    }
+    return !m_job.Cancelled();
 }
 
 void Analysis::Execute()
@@ -50,9 +64,13 @@ void Analysis::Execute()
         return;
     }
 
+    // A Cancel also ends a connection attempt, a listing or a transfer under way.
+    const FtpSession::CancelWatch cancelWatch(FtpSession::Global(), m_job.CancelFlag);
     SidePair sides(m_job);
     if (const int failed = CheckSides(sides)) {
-        m_listener.SyncConnectFailed(failed);
+        m_result.Cancelled = m_job.Cancelled();
+        if (!m_result.Cancelled)
+            m_listener.SyncConnectFailed(failed);
         return;
     }
     m_result.Reached = true;
@@ -60,7 +78,16 @@ void Analysis::Execute()
     // Before anything is read: a listing must not show what an interrupted copy left.
     Recovery::Run(m_job, sides, m_listener);
     LoadStateTrees(sides);
-    ListSides(sides);
+    // A state file that could not be read for a lost connection is not a missing one.
+    if (sides.Right && sides.Right->Lost() && !m_job.Cancelled()) {
+        m_result.FailedFolder = sides.Right->Base() + QStringLiteral("/__FileSync__/");
+        m_result.FailureReason = sides.Right->FailureReason();
+        return;
+    }
+    if (!ListSides(sides)) {
+        m_result.Cancelled = m_job.Cancelled();
+        return;
+    }
     m_listener.SyncProgress(m_result.LeftList->FileCount + m_result.RightList->FileCount, 0);
 
     MarkChanges(*m_result.LeftList, *m_result.LeftState);
@@ -68,4 +95,5 @@ void Analysis::Execute()
 
     Pairing pairing(m_job, m_listener);
     m_result.Completed = pairing.PairLevel(*m_result.LeftList, *m_result.RightList, *m_result.ResultRoot);
+    m_result.Cancelled = !m_result.Completed;
 }

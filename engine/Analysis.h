@@ -20,7 +20,8 @@ private:
     // 0 both sides reached, 1 the left side failed, 2 the right side (or both) failed.
     int CheckSides(SidePair &sides);
     void LoadStateTrees(SidePair &sides);
-    void ListSides(SidePair &sides);
+    // False when a listing failed (m_result says where and why) or was cancelled.
+    bool ListSides(SidePair &sides);
 
     Job &m_job;
     EngineListener &m_listener;

@@ -18,6 +18,12 @@ struct AnalysisResult {
     bool Completed = false;
     // Refused: another program was analysing or synchronising the job. Nothing was read.
     bool RunningElsewhere = false;
+    // A Cancel ended the analysis: nothing is offered.
+    bool Cancelled = false;
+    // Why a side could not be reached, or the folder whose listing failed and why: the
+    // analysis failed and nothing is offered.
+    QString FailedFolder;
+    QString FailureReason;
 
     AnalysisResult() { Reset(); }
 
@@ -31,5 +37,10 @@ struct AnalysisResult {
         Reached = false;
         Completed = false;
         RunningElsewhere = false;
+        Cancelled = false;
+        FailedFolder.clear();
+        FailureReason.clear();
     }
+    // The analysis ran to its end but could not read everything.
+    bool Failed() const { return Reached && !FailedFolder.isEmpty(); }
 };

@@ -10,6 +10,8 @@ struct EngineTexts {
     QString CurrentRightPath;
     int32_t ErrorCount = 0;
     int32_t SyncedCount = 0;
+    // With a failed copy (item kinds 0 and 1): where and why it failed, one log line.
+    QString FailureReason;
 };
 
 // How the analysis and the synchronisation report to whoever started them. Called on the

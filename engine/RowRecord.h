@@ -24,6 +24,8 @@ struct RowRecord {
     int32_t RightImage = 0;
     int32_t DirectImage = 0;
     int32_t HoverColumn = 0;
+    // The last synchronisation tried to copy this row and failed.
+    bool CopyFailed = false;
 };
 
 // Indices of the view's fixed image list; a highlighted picture sits at index - 1.

@@ -31,8 +31,39 @@ Row *RowTree::MakeRootNode()
     return m_root.get();
 }
 
+bool RowTree::Failed(const FileEntry &entry) const
+{
+    if (entry.PairIsFolder == 0)
+        return m_failedPaths.contains(entry.LeftPath) || m_failedPaths.contains(entry.RightPath);
+    for (int i = 0; i < entry.ChildCount; ++i)
+        if (Failed(*entry.Child(i)))
+            return true;
+    return false;
+}
+
+QSet<QString> RowTree::FailedPaths() const
+{
+    QSet<QString> paths;
+    std::lock_guard lock(m_mutex);
+    std::function<void(const Row &)> collect = [&](const Row &row) {
+        for (int i = 0; i < row.ChildCount(); ++i) {
+            const Row &child = *row.Child(i);
+            collect(child);
+            if (child.Data.Kind == 0 && child.Data.CopyFailed)
+                for (const QString &path : {child.Data.LeftPath, child.Data.RightPath})
+                    if (!path.isEmpty())
+                        paths.insert(path);
+        }
+    };
+    if (m_root)
+        collect(*m_root);
+    return paths;
+}
+
 bool RowTree::IsListed(const FileEntry &entry, int32_t mode) const
 {
+    if (mode == ModeErrors)
+        return !m_failedPaths.isEmpty() && Failed(entry);
     const bool folder = entry.PairIsFolder != 0;
     const int32_t direction = m_job.SyncDirection;
     if (!folder)
@@ -87,6 +118,7 @@ void RowTree::FillTree(Row *parent, const FileEntry &entry, int32_t mode)
         data.RightAttr = child.RightAttr;
         data.RightPath = child.RightPath;
         RowValues::ApplyProposal(data, child.ActionCode);
+        data.CopyFailed = mode == ModeErrors;
         {
             std::lock_guard lock(m_mutex);
             parent->AddChild(data);

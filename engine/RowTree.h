@@ -1,6 +1,7 @@
 #pragma once
 #include "engine/Row.h"
 
+#include <QSet>
 #include <QString>
 #include <cstdint>
 #include <functional>
@@ -21,6 +22,8 @@ class RowTree {
 public:
     static constexpr int32_t ModeAll = -1;
     static constexpr int32_t ModeChanges = 0;
+    // The files whose copy failed in the last synchronisation (see SetFailedPaths).
+    static constexpr int32_t ModeErrors = -2;
 
     // Image index of a file's type icon; without a lookup every file gets the document image.
     using IconLookup = std::function<int32_t(const QString &name)>;
@@ -33,6 +36,10 @@ public:
 
     void SetIconLookup(IconLookup lookup) { m_iconLookup = std::move(lookup); }
     void SetProgressStep(ProgressStep step) { m_progressStep = std::move(step); }
+    // The left or right paths of the files the Errors view lists.
+    void SetFailedPaths(QSet<QString> paths) { m_failedPaths = std::move(paths); }
+    // The paths of the file rows marked CopyFailed now.
+    QSet<QString> FailedPaths() const;
 
     std::recursive_mutex &Mutex() const { return m_mutex; }
     Row *RootNode() const { return m_root.get(); }
@@ -53,4 +60,7 @@ private:
     std::unique_ptr<Row> m_root;
     IconLookup m_iconLookup;
     ProgressStep m_progressStep;
+    QSet<QString> m_failedPaths;
+
+    bool Failed(const FileEntry &entry) const;
 };

@@ -2,6 +2,7 @@
 
 #include "engine/JobLock.h"
 #include "engine/SyncAction.h"
+#include "engine/Synchronisation.h"
 #include "folders/FileEntry.h"
 
 void RunLog::SetRange(int32_t maximum)
@@ -35,9 +36,13 @@ void RunLog::SyncItem(int32_t kind, int32_t action, const EngineTexts &texts)
     switch (kind) {
     case ItemReadFailed:
         m_sink.Log(texts.CurrentItem + QStringLiteral("  File reading error!"), false);
+        if (!texts.FailureReason.isEmpty())
+            m_sink.Log(texts.FailureReason, true);
         break;
     case ItemWriteFailed:
         m_sink.Log(texts.CurrentItem + QStringLiteral("  Transfer failed!"), false);
+        if (!texts.FailureReason.isEmpty())
+            m_sink.Log(texts.FailureReason, true);
         break;
     case ItemUploadStarts:
         m_sink.Status(QStringLiteral("Reading the file: ") + texts.CurrentItem + QStringLiteral("......"));
@@ -103,9 +108,24 @@ void RunLog::ResultFilled(const FileEntry &resultRoot, const QString &elapsed)
     m_sink.Status(QStringLiteral(" Analyzing Done!"));
 }
 
-void RunLog::AnalysisConnectFailedEnded()
+void RunLog::AnalysisConnectFailedEnded(const QString &reason)
 {
-    m_sink.Status(QStringLiteral("Analyzing done!"));
+    if (!reason.isEmpty())
+        m_sink.Log(reason, true);
+    m_sink.Status(QStringLiteral("Analysis failed"));
+}
+
+void RunLog::AnalysisFailed(const QString &folder, const QString &reason)
+{
+    m_sink.Log(QStringLiteral("Reading the folder %1 failed: %2").arg(folder, reason), true);
+    m_sink.Status(QStringLiteral("Analysis failed"));
+}
+
+void RunLog::AnalysisCancelled()
+{
+    // The gauge stays where the run was.
+    m_sink.Log(QStringLiteral("Analysis cancelled"), false);
+    m_sink.Status(QStringLiteral("Analysis cancelled"));
 }
 
 void RunLog::SyncEnded(int32_t errorCount, int32_t syncedCount, const QString &elapsed)
@@ -116,6 +136,49 @@ void RunLog::SyncEnded(int32_t errorCount, int32_t syncedCount, const QString &e
                    + QStringLiteral("; Total numbers of synched files : ") + QString::number(syncedCount),
                false);
     m_sink.Status(QStringLiteral("Sync Done!"));
+}
+
+void RunLog::SyncEnded(const Synchronisation &sync, const QString &elapsed)
+{
+    using Outcome = Synchronisation::Outcome;
+    const Outcome outcome = sync.Ended();
+    if (outcome == Outcome::Done) {
+        SyncEnded(sync.ErrorCount(), sync.SyncedCount(), elapsed);
+    } else {
+        if (outcome == Outcome::Stopped)
+            m_sink.Log(QStringLiteral("Sync stopped: connection lost: ") + sync.StopReason(), true);
+        m_sink.Log((outcome == Outcome::Stopped ? QStringLiteral("Sync stopped , used time : ")
+                                                : QStringLiteral("Sync cancelled , used time : "))
+                       + elapsed,
+                   false);
+        m_sink.Log(QStringLiteral("Total numbers of error files : ") + QString::number(sync.ErrorCount())
+                       + QStringLiteral("; Total numbers of synched files : ") + QString::number(sync.SyncedCount()),
+                   false);
+        m_sink.Log(QStringLiteral("Files copied : %1; files not copied : %2").arg(sync.SyncedCount()).arg(sync.ErrorCount() + sync.NotDoneCount()),
+                   false);
+    }
+    QString status = outcome == Outcome::Stopped     ? QStringLiteral("Sync stopped: connection lost")
+                     : outcome == Outcome::Cancelled ? QStringLiteral("Sync cancelled")
+                                                     : QString();
+    for (const auto &[left, reason] : sync.UnsavedStates()) {
+        const QString line = StateNotSavedText(left, reason);
+        m_sink.Log(line, true);
+        if (status.isEmpty())
+            status = line;
+    }
+    if (!status.isEmpty())
+        m_sink.Status(status);
+}
+
+QString RunLog::CopyFailureText(bool leftSide, const QString &reason)
+{
+    return (leftSide ? QStringLiteral("In the left folder: ") : QStringLiteral("In the right folder: ")) + reason;
+}
+
+QString RunLog::StateNotSavedText(bool leftSide, const QString &reason)
+{
+    return QStringLiteral("The state of the %1 folder could not be saved: %2")
+        .arg(leftSide ? QStringLiteral("left") : QStringLiteral("right"), reason);
 }
 
 QString RunLog::PreCheckText(int32_t code)

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 class FileEntry;
+class Synchronisation;
 
 // Where a run's texts go: the job page's status label, log pane and progress bar, or the
 // terminal of corvane-cli.
@@ -43,15 +44,25 @@ public:
     // The two halves, for a page that builds its rows in between.
     void ResultFillStarts(const FileEntry &resultRoot);
     void ResultFilled(const FileEntry &resultRoot, const QString &elapsed);
-    void AnalysisConnectFailedEnded();
+    // A side could not be reached: the reason follows the engine's connect failure line.
+    void AnalysisConnectFailedEnded(const QString &reason = {});
+    // A folder could not be read (the analysis offers nothing), or a Cancel ended the analysis.
+    void AnalysisFailed(const QString &folder, const QString &reason);
+    void AnalysisCancelled();
     // A run refused because another program runs the job: a red log line.
     void RunningElsewhere(const QString &jobName);
     void SyncEnded(int32_t errorCount, int32_t syncedCount, const QString &elapsed);
+    // The end of a synchronisation as it went: done, cancelled or stopped, with the files
+    // not copied and the state files that could not be written.
+    void SyncEnded(const Synchronisation &sync, const QString &elapsed);
 
     static QString PreCheckText(int32_t code);
     // "hh:mm:ss", hours without upper limit.
     static QString ElapsedText(int64_t seconds);
     static QString SuccessLine(int32_t action, const EngineTexts &texts, const QDate &date);
+    // Where and why a copy failed, the line after the failure line.
+    static QString CopyFailureText(bool leftSide, const QString &reason);
+    static QString StateNotSavedText(bool leftSide, const QString &reason);
 
 private:
     void SetRange(int32_t maximum);

@@ -6,12 +6,14 @@
 #include "engine/JobSidesCheck.h"
 #include "engine/Recovery.h"
 #include "engine/RowTree.h"
+#include "engine/RunLog.h"
 #include "engine/SidePair.h"
 #include "engine/SidePaths.h"
 #include "engine/SyncAction.h"
 #include "folders/SafeCopy.h"
 #include "folders/Side.h"
 #include "model/Job.h"
+#include "platform/FtpSession.h"
 
 #include <QDir>
 
@@ -31,6 +33,26 @@ int32_t ReportedAction(int32_t action, bool toLeft)
     return toLeft ? saUpdateLeft : saUpdateRight;
 }
 
+// The highest folder of relative's folder part that is missing below base; empty when all are there.
+QString FirstMissingFolder(Side &side, const QString &base, const QString &relative)
+{
+    for (qsizetype i = relative.indexOf(u'/', 1); i > 0; i = relative.indexOf(u'/', i + 1))
+        if (side.Probe(base + relative.left(i)).Type == SideEntry::Missing)
+            return base + relative.left(i);
+    return {};
+}
+
+// Removes the empty folders made for path, from path's folder up to made.
+void RemoveMadeFolders(Side &side, const QString &made, const QString &path)
+{
+    if (made.isEmpty())
+        return;
+    for (QString folder = path.left(path.lastIndexOf(u'/')); folder.size() >= made.size();
+         folder = folder.left(folder.lastIndexOf(u'/')))
+        if (!side.RemoveEmptyFolder(folder))
+            return;
+}
+
 }  // namespace
 
 void Synchronisation::Progress()
@@ -41,34 +63,43 @@ void Synchronisation::Progress()
 bool Synchronisation::Copy(Side &source, const QString &sourcePath, Side &target,
                            const QString &targetPath, const QString &targetFolder)
 {
-    return SafeCopy::Copy(source, sourcePath, target, targetPath, &m_journal, targetFolder);
+    return SafeCopy::Copy(source, sourcePath, target, targetPath, &m_journal, targetFolder, &m_failure);
 }
 
 bool Synchronisation::CopyToLeft(Row &row, QString &leftPath, const QString &rightPath)
 {
     const QString leftBase = m_left->Base();
     bool usable = true;
+    QString made;
     if (leftPath.isEmpty()) {
         const QString relative = RelativeTo(rightPath, m_right->Base());
+        leftPath = leftBase + relative;
         // The analysis saw no left copy. Something there now was filtered out (the two sides
         // can differ in size, time or attributes) or made since: the user was never shown it
         // would be replaced, so it is not.
-        usable = StaysInside(relative) && m_left->Probe(leftBase + relative).Type == SideEntry::Missing;
+        usable = StaysInside(relative) && m_left->Probe(leftPath).Type == SideEntry::Missing;
         if (usable) {
+            made = FirstMissingFolder(*m_left, leftBase, relative);
             m_left->MakeFolders(relative);
-            leftPath = leftBase + relative;
             std::lock_guard lock(m_rows.Mutex());
             row.Data.LeftPath = leftPath;
         }
     }
     m_listener.SyncItem(EngineListener::ItemDownloadStarts, 0, m_texts);
-    if (!usable)
+    if (!usable) {
+        m_failure = {m_left, QStringLiteral("a file the analysis did not see is in the way: ") + leftPath};
         return false;
+    }
     // The state records the right copy as listed before it was read: a copy that changed
     // since is read as it is now and only found changed again by the next analysis.
     const SideEntry seen = m_right->ListedEntry(rightPath);
-    if (seen.Type != SideEntry::File || !Copy(*m_right, rightPath, *m_left, leftPath, m_job.LFolder.FolerAllName))
+    if (seen.Type != SideEntry::File)
+        m_failure = {m_right, m_right->Lost() ? m_right->FailureReason() : QStringLiteral("no longer there: ") + rightPath};
+    if (seen.Type != SideEntry::File || !Copy(*m_right, rightPath, *m_left, leftPath, m_job.LFolder.FolerAllName)) {
+        // No folder stays behind for a file that was not copied.
+        RemoveMadeFolders(*m_left, made, leftPath);
         return false;
+    }
     m_right->Record(rightPath, seen, *m_result.RightState);
     return true;
 }
@@ -89,8 +120,15 @@ bool Synchronisation::CopyToRight(Row &row, const QString &leftPath, QString &ri
         }
     }
     m_listener.SyncItem(EngineListener::ItemUploadStarts, 0, m_texts);
-    if (!unseen || m_left->Probe(leftPath).Type != SideEntry::File)
+    if (!unseen) {
+        m_failure = {m_right, m_right->Lost() ? m_right->FailureReason()
+                                              : QStringLiteral("a file the analysis did not see is in the way: ") + rightPath};
         return false;
+    }
+    if (m_left->Probe(leftPath).Type != SideEntry::File) {
+        m_failure = {m_left, QStringLiteral("no longer there: ") + leftPath};
+        return false;
+    }
     // A failed save does not stop the copy.
     if (m_job.SaveOldFile == 1 && m_right->Probe(rightPath).Type == SideEntry::File)
         SafeCopy::SaveCopy(*m_right, rightPath,
@@ -101,7 +139,7 @@ bool Synchronisation::CopyToRight(Row &row, const QString &leftPath, QString &ri
     return true;
 }
 
-void Synchronisation::SyncFile(Row &row)
+bool Synchronisation::SyncFile(Row &row)
 {
     int32_t direction, action;
     QString name, leftPath, rightPath;
@@ -117,19 +155,42 @@ void Synchronisation::SyncFile(Row &row)
     if (direction == DirectionNone || (leftPath.isEmpty() && rightPath.isEmpty())) {
         ++m_visited;
         Progress();
-        return;
+        return true;
     }
 
     m_texts.CurrentItem = name;
     const bool toLeft = direction == DirectionToLeft;
+    m_failure = SafeCopy::Failure();
     const bool ok = toLeft ? CopyToLeft(row, leftPath, rightPath) : CopyToRight(row, leftPath, rightPath);
     if (!ok) {
+        ++m_visited;
+        // A Cancel that cut the copy short leaves the file as it was: not done, not failed.
+        if (m_job.Cancelled()) {
+            Progress();
+            return false;
+        }
         ++m_texts.ErrorCount;
         m_texts.CurrentItem = rightPath;
+        if (m_failure.At)
+            m_texts.FailureReason = RunLog::CopyFailureText(m_failure.At == m_left, m_failure.Reason);
         m_listener.SyncItem(toLeft ? EngineListener::ItemReadFailed : EngineListener::ItemWriteFailed, 0, m_texts);
-        ++m_visited;
+        m_texts.FailureReason.clear();
+        {
+            std::lock_guard lock(m_rows.Mutex());
+            row.Data.CopyFailed = true;
+        }
+        if (m_rowUpdated)
+            m_rowUpdated(&row);
         Progress();
-        return;
+        for (Side *side : {m_right, m_left}) {
+            if (side->Lost()) {
+                // The session has tried a new connection already: every further copy would fail.
+                m_outcome = Outcome::Stopped;
+                m_stopReason = side->FailureReason();
+                return false;
+            }
+        }
+        return true;
     }
     m_left->Record(leftPath, m_left->Probe(leftPath), *m_result.LeftState);
 
@@ -145,6 +206,20 @@ void Synchronisation::SyncFile(Row &row)
     }
     if (m_rowUpdated)
         m_rowUpdated(&row);
+    return true;
+}
+
+int32_t Synchronisation::Travelling(const Row &node) const
+{
+    int32_t count = 0;
+    for (int i = 0; i < node.ChildCount(); ++i) {
+        const Row &child = *node.Child(i);
+        if (child.Data.Kind == 1)
+            count += Travelling(child);
+        else if (child.Data.Direction != DirectionNone && !(child.Data.LeftPath.isEmpty() && child.Data.RightPath.isEmpty()))
+            ++count;
+    }
+    return count;
 }
 
 bool Synchronisation::Walk(Row &node)
@@ -164,17 +239,18 @@ bool Synchronisation::Walk(Row &node)
                 return false;
             continue;
         }
-        if (m_job.Cancelled())
+        if (m_job.Cancelled() || !SyncFile(*child))
             return false;
-        SyncFile(*child);
     }
 }
 
 void Synchronisation::SaveStateTrees()
 {
+    if (!m_left->SaveState(m_job.SyncName, *m_result.LeftState, &m_journal))
+        m_unsavedStates.append({true, m_left->FailureReason()});
     // A side without a state file (a local right side) writes nothing.
-    m_left->SaveState(m_job.SyncName, *m_result.LeftState, &m_journal);
-    m_right->SaveState(m_job.SyncName, *m_result.RightState, &m_journal);
+    if (!m_right->SaveState(m_job.SyncName, *m_result.RightState, &m_journal) && m_job.RFolder.DeviceType == DeviceFtp)
+        m_unsavedStates.append({false, m_right->FailureReason()});
 }
 
 void Synchronisation::Execute()
@@ -182,6 +258,10 @@ void Synchronisation::Execute()
     m_texts = EngineTexts();
     m_visited = 0;
     m_runningElsewhere = false;
+    m_outcome = Outcome::Done;
+    m_stopReason.clear();
+    m_notDone = 0;
+    m_unsavedStates.clear();
     // Without a finished analysis the state trees may be empty or partial, and writing
     // them would wipe each side's record of earlier copies.
     if (!m_result.Completed || !IsUsableJobName(m_job.SyncName))
@@ -201,12 +281,23 @@ void Synchronisation::Execute()
     m_left->KeepFolderListings(m_result.LeftList.get());
     m_right->KeepFolderListings(m_result.RightList.get());
     Row *root;
+    int32_t travelling = 0;
     {
         std::lock_guard lock(m_rows.Mutex());
         root = m_rows.RootNode();
+        if (root)
+            travelling = Travelling(*root);
     }
-    if (root)
-        Walk(*root);
+    bool walked = true;
+    if (root) {
+        // A Cancel also ends the transfer under way; the state files are written after it.
+        const FtpSession::CancelWatch cancelWatch(FtpSession::Global(), m_job.CancelFlag);
+        walked = Walk(*root);
+    }
+    if (!walked && m_outcome == Outcome::Done)
+        m_outcome = Outcome::Cancelled;
+    if (m_outcome != Outcome::Done)
+        m_notDone = travelling - m_texts.SyncedCount - m_texts.ErrorCount;
     SaveStateTrees();
     m_left = m_right = nullptr;
 }

@@ -1,7 +1,10 @@
 #pragma once
 #include "engine/EngineListener.h"
+#include "folders/SafeCopy.h"
 #include "folders/TransferJournal.h"
 
+#include <QList>
+#include <QPair>
 #include <QString>
 #include <cstdint>
 #include <functional>
@@ -34,10 +37,21 @@ public:
     // Refused: another program was analysing or synchronising the job. Nothing was done.
     bool RunningElsewhere() const { return m_runningElsewhere; }
 
+    // How the walk ended. Stopped: a side's connection was lost and could not be made again.
+    enum class Outcome { Done, Cancelled, Stopped };
+    Outcome Ended() const { return m_outcome; }
+    // Why the run stopped (the lost side's reason).
+    QString StopReason() const { return m_stopReason; }
+    // Files that were to be copied and were not reached (a cancel or a stop).
+    int32_t NotDoneCount() const { return m_notDone; }
+    // The state files that could not be written: (left side?, reason).
+    QList<QPair<bool, QString>> UnsavedStates() const { return m_unsavedStates; }
+
 private:
-    // False once a cancel stopped the walk.
+    // False once a cancel or a lost connection stopped the walk.
     bool Walk(Row &node);
-    void SyncFile(Row &row);
+    // False when the walk must stop.
+    bool SyncFile(Row &row);
     bool CopyToLeft(Row &row, QString &leftPath, const QString &rightPath);
     bool CopyToRight(Row &row, const QString &leftPath, QString &rightPath);
     void SaveStateTrees();
@@ -45,6 +59,8 @@ private:
     bool Copy(Side &source, const QString &sourcePath, Side &target, const QString &targetPath,
               const QString &targetFolder);
     void Progress();
+    // The file rows below node that have something to copy.
+    int32_t Travelling(const Row &node) const;
 
     RowTree &m_rows;
     AnalysisResult &m_result;
@@ -55,6 +71,11 @@ private:
     EngineTexts m_texts;
     int32_t m_visited = 0;
     bool m_runningElsewhere = false;
+    Outcome m_outcome = Outcome::Done;
+    QString m_stopReason;
+    int32_t m_notDone = 0;
+    QList<QPair<bool, QString>> m_unsavedStates;
+    SafeCopy::Failure m_failure;
     // Valid while Execute runs.
     Side *m_left = nullptr;
     Side *m_right = nullptr;

@@ -87,18 +87,28 @@ std::optional<FtpEntry> remoteFile(const QString &remotePath)
 
 int32_t dosTime(const FtpEntry &e) { return FtpFolder::PackedTime(e.modified); }
 
+// Whether a failed listing means the folder is not there (or not readable), which the
+// listing passes by, rather than a server that cannot answer.
+bool folderGone()
+{
+    const int reply = session().LastReplyCode();
+    return reply == 550 || reply == 501;  // 501: RFC 3659's answer to MLSD of a non-folder
+}
+
 // ancestors: the "unique" facts of the folders from the listed base down to this one, so
-// that a server-side link back up the tree is not followed.
+// that a server-side link back up the tree is not followed. failed: the folder whose
+// reading failed; once set, nothing more is read.
 int32_t readFolder(const JobSide &src, const QString &path, FileEntry &folder,
-                   const FileFilter &filter, QList<QByteArray> &ancestors)
+                   const FileFilter &filter, QList<QByteArray> &ancestors, QString &failed)
 {
     // Not trimmed: a blank at the end of a folder's name is part of the name.
     const QString dir = withSlash(path);
-    if (!ensureSession(src))
-        return 0;
     QList<FtpEntry> entries;
-    if (!session().List(dir, entries))
+    if (!ensureSession(src) || !session().List(dir, entries)) {
+        if (!session().IsOpen() || !folderGone())
+            failed = dir;
         return 0;
+    }
     int32_t count = 0;
     QList<QPair<FileEntry *, QByteArray>> folders;
     for (const FtpEntry &e : entries) {
@@ -122,9 +132,11 @@ int32_t readFolder(const JobSide &src, const QString &path, FileEntry &folder,
             ++count;
     }
     for (const auto &[sub, unique] : folders) {
+        if (!failed.isEmpty())
+            break;
         if (!unique.isEmpty())
             ancestors.append(unique);
-        sub->FileCount = readFolder(src, dir + sub->FileName, *sub, filter, ancestors);
+        sub->FileCount = readFolder(src, dir + sub->FileName, *sub, filter, ancestors, failed);
         if (!unique.isEmpty())
             ancestors.removeLast();
         count += sub->FileCount;
@@ -193,7 +205,7 @@ int32_t FtpFolder::ConnectFtp(const JobSide &src)
     return session().Open(endpointOf(src));
 }
 
-void FtpFolder::ListFolder(const JobSide &src, FileEntry &root, const FileFilter &filter)
+bool FtpFolder::ListFolder(const JobSide &src, FileEntry &root, const FileFilter &filter, QString *failedFolder)
 {
     QMutexLocker lock(&session().Mutex());
     QString path = RemoteBasePath(src.FolerAllName).trimmed();
@@ -203,7 +215,11 @@ void FtpFolder::ListFolder(const JobSide &src, FileEntry &root, const FileFilter
     if (ensureSession(src))
         if (const std::optional<FtpEntry> base = session().Probe(path); base && !base->unique.isEmpty())
             ancestors.append(base->unique);
-    root.FileCount = readFolder(src, path, root, filter, ancestors);
+    QString failed;
+    root.FileCount = readFolder(src, path, root, filter, ancestors, failed);
+    if (failedFolder)
+        *failedFolder = failed;
+    return failed.isEmpty();
 }
 
 void FtpFolder::FillFolderTree(const JobSide &src, FtpNodeSink &sink, void *parentNode)

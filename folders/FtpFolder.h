@@ -24,8 +24,12 @@ public:
 
     // 0 connected; otherwise a non-zero error code (-1 when the session cannot be created).
     static int32_t ConnectFtp(const JobSide &src);
-    // Fills root with the side's tree through the filter; root.FileCount = files read.
-    static void ListFolder(const JobSide &src, FileEntry &root, const FileFilter &filter);
+    // Fills root with the side's tree through the filter; root.FileCount = files read. A
+    // folder that is gone (the server answers 550, or 501 to MLSD) adds nothing; any other
+    // failure stops the listing: false, with the folder in failedFolder (when given) and the
+    // session's LastReason() saying why.
+    static bool ListFolder(const JobSide &src, FileEntry &root, const FileFilter &filter,
+                           QString *failedFolder = nullptr);
     static void FillFolderTree(const JobSide &src, FtpNodeSink &sink, void *parentNode);
     static void FillContentsTree(const QString &folderPath, const JobSide &src, FtpNodeSink &sink);
     // A server time (UTC) as the local calendar date-time that the listings pack.

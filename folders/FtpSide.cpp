@@ -27,7 +27,16 @@ FtpSide::FtpSide(const JobSide &side) : m_side(side), m_base(FtpFolder::RemoteBa
 
 int32_t FtpSide::Reach() { return FtpFolder::ConnectFtp(m_side); }
 
-void FtpSide::List(FileEntry &root, const FileFilter &filter) { FtpFolder::ListFolder(m_side, root, filter); }
+bool FtpSide::List(FileEntry &root, const FileFilter &filter, QString &failedFolder)
+{
+    return FtpFolder::ListFolder(m_side, root, filter, &failedFolder);
+}
+
+QString FtpSide::FailureReason() const { return session().LastReason(); }
+
+bool FtpSide::FailedAtGivenFile() const { return session().LastError() == FtpSession::LocalFileError; }
+
+bool FtpSide::Lost() const { return session().ConnectionLost(); }
 
 void FtpSide::KeepFolderListings(const FileEntry *listed)
 {

@@ -12,7 +12,7 @@ public:
     bool IsLocal() const override { return false; }
     QString Base() const override { return m_base; }
     int32_t Reach() override;
-    void List(FileEntry &root, const FileFilter &filter) override;
+    bool List(FileEntry &root, const FileFilter &filter, QString &failedFolder) override;
     SideEntry Probe(const QString &path) override;
     SideEntry ListedEntry(const QString &path) override;
     void MakeFolders(const QString &relativePath) override;
@@ -27,6 +27,9 @@ public:
     void RecordWritten(const QString &path, FileEntry &stateRoot) override;
     void LoadState(const QString &syncName, FileEntry &root) override;
     bool SaveState(const QString &syncName, FileEntry &root, TransferJournal *journal) override;
+    QString FailureReason() const override;
+    bool FailedAtGivenFile() const override;
+    bool Lost() const override;
 
 private:
     struct PendingRecord {

@@ -5,15 +5,23 @@
 
 namespace LocalCopy {
 
-bool CopyContent(const QString &source, const QString &target)
+bool CopyContent(const QString &source, const QString &target, QString *why, bool *atTarget)
 {
+    const auto failed = [why, atTarget](bool writing, const QFile &file) {
+        if (why)
+            *why = QStringLiteral("cannot %1 %2: %3")
+                       .arg(writing ? QStringLiteral("write") : QStringLiteral("read"), file.fileName(), file.errorString());
+        if (atTarget)
+            *atTarget = writing;
+        return false;
+    };
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly))
-        return false;
+        return failed(false, in);
     const QDateTime modified = QFileInfo(source).lastModified();
     QFile out(target);
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
+        return failed(true, out);
     bool ok = true;
     QByteArray block;
     while (ok && !in.atEnd()) {
@@ -26,8 +34,11 @@ bool CopyContent(const QString &source, const QString &target)
     ok = ok && out.setFileTime(modified, QFileDevice::FileModificationTime);
     out.close();
     ok = ok && out.error() == QFileDevice::NoError;
-    if (!ok)
+    if (!ok) {
+        const bool reading = in.error() != QFileDevice::NoError;
+        failed(!reading, reading ? in : out);
         out.remove();
+    }
     return ok;
 }
 

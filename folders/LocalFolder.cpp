@@ -205,11 +205,12 @@ void LocalFolder::LoadStateFile(const QString &path, FileEntry &stateRoot)
     StateFile::ReadFile(path, stateRoot);
 }
 
-bool LocalFolder::SaveStateFile(const QString &path, const QString &baseFolder, const FileEntry &stateRoot)
+bool LocalFolder::SaveStateFile(const QString &path, const QString &baseFolder, const FileEntry &stateRoot,
+                                QString *why)
 {
     if (!QFileInfo::exists(path)) {
         const QString base = baseFolder.endsWith(u'/') ? baseFolder.chopped(1) : baseFolder;
         ForceFolders(path.mid(base.size() + 1), base);
     }
-    return StateFile::WriteFile(path, stateRoot);
+    return StateFile::WriteFile(path, stateRoot, why);
 }

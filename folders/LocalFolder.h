@@ -34,5 +34,6 @@ public:
     static void LoadStateFile(const QString &path, FileEntry &stateRoot);
     // Writes atomically; creates "__FileSync__" below baseFolder when needed. False on failure
     // (the previous file is then left as it was).
-    static bool SaveStateFile(const QString &path, const QString &baseFolder, const FileEntry &stateRoot);
+    static bool SaveStateFile(const QString &path, const QString &baseFolder, const FileEntry &stateRoot,
+                              QString *why = nullptr);
 };

@@ -7,6 +7,7 @@
 #include "folders/TrimmedName.h"
 #include "model/JobSide.h"
 
+#include <QDir>
 #include <QFile>
 
 LocalSide::LocalSide(const QString &folder, bool keepsStateFile)
@@ -16,18 +17,29 @@ LocalSide::LocalSide(const QString &folder, bool keepsStateFile)
         m_base.chop(1);
 }
 
+bool LocalSide::failed(const QString &reason)
+{
+    m_failure = reason;
+    return false;
+}
+
 int32_t LocalSide::Reach()
 {
     JobSide side;
     side.FolerAllName = m_folder;
-    return LocalFolder::CheckFolder(side);
+    const int32_t code = LocalFolder::CheckFolder(side);
+    if (code != 0)
+        failed(QStringLiteral("no such folder: ") + m_folder);
+    return code;
 }
 
-void LocalSide::List(FileEntry &root, const FileFilter &filter)
+bool LocalSide::List(FileEntry &root, const FileFilter &filter, QString &)
 {
+    // A local folder that cannot be read lists as empty, as it always has.
     JobSide side;
     side.FolerAllName = m_folder;
     LocalFolder::ListFolder(side, root, filter);
+    return true;
 }
 
 SideEntry LocalSide::Probe(const QString &path) { return LocalFolder::Probe(path); }
@@ -36,21 +48,34 @@ void LocalSide::MakeFolders(const QString &relativePath) { LocalFolder::ForceFol
 
 bool LocalSide::ReadTo(const QString &path, const QString &localTarget)
 {
-    return LocalCopy::CopyContent(path, localTarget);
+    bool atTarget = false;
+    const bool copied = LocalCopy::CopyContent(path, localTarget, &m_failure, &atTarget);
+    m_failedAtGiven = atTarget;
+    return copied;
 }
 
 bool LocalSide::WriteFrom(const QString &localSource, const QString &path)
 {
-    return LocalCopy::CopyContent(localSource, path);
+    bool atTarget = false;
+    const bool copied = LocalCopy::CopyContent(localSource, path, &m_failure, &atTarget);
+    m_failedAtGiven = !atTarget;
+    return copied;
 }
 
 bool LocalSide::Rename(const QString &from, const QString &to)
 {
     // QFile::rename never replaces an existing file.
-    return QFile::rename(from, to);
+    QFile file(from);
+    return file.rename(to) || failed(QStringLiteral("cannot rename %1: %2").arg(from, file.errorString()));
 }
 
-bool LocalSide::Delete(const QString &path) { return QFile::remove(path); }
+bool LocalSide::Delete(const QString &path)
+{
+    QFile file(path);
+    return file.remove() || failed(QStringLiteral("cannot delete %1: %2").arg(path, file.errorString()));
+}
+
+bool LocalSide::RemoveEmptyFolder(const QString &path) { return QDir().rmdir(path); }
 
 QString LocalSide::FreeAsideName(const QString &path) { return KeepAside::FreeLocalName(path); }
 
@@ -80,5 +105,5 @@ bool LocalSide::SaveState(const QString &syncName, FileEntry &root, TransferJour
     if (!m_keepsStateFile)
         return false;
     root.Title = m_folder;
-    return LocalFolder::SaveStateFile(LocalFolder::StateFilePath(m_base, syncName), m_base, root);
+    return LocalFolder::SaveStateFile(LocalFolder::StateFilePath(m_base, syncName), m_base, root, &m_failure);
 }

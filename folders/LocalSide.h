@@ -10,7 +10,7 @@ public:
     bool IsLocal() const override { return true; }
     QString Base() const override { return m_base; }
     int32_t Reach() override;
-    void List(FileEntry &root, const FileFilter &filter) override;
+    bool List(FileEntry &root, const FileFilter &filter, QString &failedFolder) override;
     SideEntry Probe(const QString &path) override;
     void MakeFolders(const QString &relativePath) override;
     bool ReadTo(const QString &path, const QString &localTarget) override;
@@ -22,8 +22,15 @@ public:
     void Record(const QString &path, const SideEntry &seen, FileEntry &stateRoot) override;
     void LoadState(const QString &syncName, FileEntry &root) override;
     bool SaveState(const QString &syncName, FileEntry &root, TransferJournal *journal) override;
+    QString FailureReason() const override { return m_failure; }
+    bool FailedAtGivenFile() const override { return m_failedAtGiven; }
+    bool RemoveEmptyFolder(const QString &path) override;
 
 private:
+    bool failed(const QString &reason);
+
+    QString m_failure;
+    bool m_failedAtGiven = false;
     QString m_folder;
     QString m_base;
     bool m_keepsStateFile;

@@ -24,24 +24,32 @@ bool Removed(Side &side, const QString &path)
 }  // namespace
 
 bool Copy(Side &source, const QString &sourcePath, Side &target, const QString &targetPath,
-          TransferJournal *journal, const QString &targetFolder)
+          TransferJournal *journal, const QString &targetFolder, Failure *failure)
 {
+    QString temporary;
+    // The user knows the target's own name, not the temporary one the copy wrote.
+    const auto failed = [&](Side &at, const QString &reason) {
+        if (failure)
+            *failure = {&at, temporary.isEmpty() ? reason : QString(reason).replace(temporary, targetPath)};
+        return false;
+    };
+    const auto failedAt = [&](Side &at) { return failed(at, at.FailureReason()); };
     if (!source.IsLocal() && !target.IsLocal())
         return false;
     const SideEntry existing = target.Probe(targetPath);
     // A folder or anything else that is not a file is never replaced by a file.
     if (existing.Type == SideEntry::Other)
-        return false;
+        return failed(target, QStringLiteral("not a file: ") + targetPath);
     QString aside;
     if (existing.Type == SideEntry::File) {
         aside = target.FreeAsideName(targetPath);
         // Without a place to keep the previous copy, nothing is risked.
         if (aside.isEmpty())
-            return false;
+            return failed(target, QStringLiteral("no free name to keep the previous copy of ") + targetPath);
     }
-    const QString temporary = target.FreeTemporaryName(targetPath);
+    temporary = target.FreeTemporaryName(targetPath);
     if (temporary.isEmpty())
-        return false;
+        return failed(target, QStringLiteral("no free temporary name beside ") + targetPath);
 
     Entry entry{targetFolder, targetPath, temporary, aside, false};
     // A journal that cannot be written (a read-only left folder) does not stop the copy:
@@ -55,6 +63,10 @@ bool Copy(Side &source, const QString &sourcePath, Side &target, const QString &
     const bool written = target.IsLocal() ? source.ReadTo(sourcePath, temporary)
                                           : target.WriteFrom(sourcePath, temporary);
     if (!written) {
+        // The side that ran the transfer says why; its failure may lie at the other's file.
+        Side &ran = target.IsLocal() ? source : target;
+        Side &other = target.IsLocal() ? target : source;
+        failed(ran.FailedAtGivenFile() ? other : ran, ran.FailureReason());
         close(Removed(target, temporary));
         return false;
     }
@@ -67,10 +79,12 @@ bool Copy(Side &source, const QString &sourcePath, Side &target, const QString &
             entry = swapping;
     }
     if (!aside.isEmpty() && !target.Rename(targetPath, aside)) {
+        failedAt(target);
         close(Removed(target, temporary));
         return false;
     }
     if (!target.Rename(temporary, targetPath)) {
+        failedAt(target);
         const bool back = aside.isEmpty() || target.Rename(aside, targetPath);
         close(Removed(target, temporary) && back);
         return false;

@@ -13,11 +13,18 @@ class TransferJournal;
 // is finished or undone by Recover at the next run.
 namespace SafeCopy {
 
+// Why a copy failed: the side where it failed (the source or the target) and the reason.
+struct Failure {
+    Side *At = nullptr;
+    QString Reason;
+};
+
 // Copies source's file at sourcePath to targetPath on target. One of the two sides must be
 // local. targetFolder names the target side in the journal (its folder as configured);
-// journal may be null (nothing to recover then beyond a leftover temporary file).
+// journal may be null (nothing to recover then beyond a leftover temporary file). failure,
+// when given, is filled when the copy fails.
 bool Copy(Side &source, const QString &sourcePath, Side &target, const QString &targetPath,
-          TransferJournal *journal, const QString &targetFolder);
+          TransferJournal *journal, const QString &targetFolder, Failure *failure = nullptr);
 
 // Copies the side's file at path to the local file localTarget, replacing a previous one
 // only when the copy is complete; creates localTarget's folders.

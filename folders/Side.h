@@ -36,7 +36,10 @@ public:
     virtual QString Base() const = 0;
     // 0 when the side can be used (the folder exists, the server took the login).
     virtual int32_t Reach() = 0;
-    virtual void List(FileEntry &root, const FileFilter &filter) = 0;
+    // False when a folder could not be read for another reason than being gone (a lost
+    // connection, a refused login, an error reply, a cancel): failedFolder then names it and
+    // FailureReason() says why. What was read stays in root.
+    virtual bool List(FileEntry &root, const FileFilter &filter, QString &failedFolder) = 0;
     virtual SideEntry Probe(const QString &path) = 0;
     // The file at path as the listing the walk follows showed it (see KeepFolderListings),
     // to record a file read from this side; a probe where the side kept no listing.
@@ -72,4 +75,15 @@ public:
     // is a copy that could be interrupted; false when not written (a side without a state
     // file writes nothing).
     virtual bool SaveState(const QString &syncName, FileEntry &root, TransferJournal *journal) = 0;
+
+    // Why the side's last failed operation failed, in words a user can act on
+    // ("cannot write /data/a.txt: Permission denied", "530 Login incorrect.").
+    virtual QString FailureReason() const = 0;
+    // Whether the last failed ReadTo or WriteFrom failed at the local file it was given (the
+    // target it writes, the source it reads) rather than at the side's own file.
+    virtual bool FailedAtGivenFile() const = 0;
+    // Whether the side is out of reach: its connection was lost and could not be made again.
+    virtual bool Lost() const { return false; }
+    // Removes the folder at path when it is empty; false when it is not, or not removed.
+    virtual bool RemoveEmptyFolder(const QString &path) { (void)path; return false; }
 };

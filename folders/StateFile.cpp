@@ -211,17 +211,23 @@ void ReadFile(const QString &path, FileEntry &root)
     Parse(file.readAll(), root);
 }
 
-bool WriteFile(const QString &path, const FileEntry &root)
+bool WriteFile(const QString &path, const FileEntry &root, QString *why)
 {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    const auto failed = [&] {
+        if (why)
+            *why = QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
         return false;
+    };
+    if (!file.open(QIODevice::WriteOnly))
+        return failed();
     const QByteArray text = Serialize(root);
     if (file.write(text) != text.size()) {
+        failed();
         file.cancelWriting();
         return false;
     }
-    return file.commit();
+    return file.commit() || failed();
 }
 
 FileEntry *FindEntry(const QString &relativePath, FileEntry &root)

@@ -14,7 +14,8 @@ bool Parse(const QByteArray &text, FileEntry &root);
 // A missing, empty or malformed file leaves root empty with an empty Title.
 void ReadFile(const QString &path, FileEntry &root);
 // Replaces path atomically; false (and the old file untouched) on failure.
-bool WriteFile(const QString &path, const FileEntry &root);
+// why (when given) says why a write failed, with the system's reason.
+bool WriteFile(const QString &path, const FileEntry &root, QString *why = nullptr);
 // The file entry for relativePath ("/a/b.txt"), found or added with the folders along it.
 FileEntry *FindEntry(const QString &relativePath, FileEntry &root);
 

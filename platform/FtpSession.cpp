@@ -4,6 +4,9 @@
 #include <QMutexLocker>
 #include <QSaveFile>
 #include <QUrl>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
 #include <curl/curl.h>
 #include <memory>
 #include <mutex>
@@ -18,7 +21,6 @@ constexpr long StallSeconds = 60;
 
 // Own codes for failures that happen on our side of a call.
 constexpr int NotConnected = -3;
-constexpr int LocalFileError = -2;
 constexpr int UnsafePath = -4;
 
 CURL *handle(void *p) { return static_cast<CURL *>(p); }
@@ -215,6 +217,129 @@ void FtpSession::fail(int code, const QString &text)
 {
     m_lastError = code;
     m_lastErrorText = text;
+    m_lastReply = code >= 400 && code < 600 ? code : 0;
+    m_lastReason = text;
+    m_lost = false;
+}
+
+int FtpSession::LastReplyCode() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_lastReply;
+}
+
+QString FtpSession::LastReason() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_lastReason;
+}
+
+bool FtpSession::ConnectionLost() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_lost;
+}
+
+// ---- cancel --------------------------------------------------------------------------------
+
+FtpSession::CancelWatch::CancelWatch(FtpSession &session, const std::atomic<uint8_t> &flag) : m_session(session)
+{
+    m_session.m_cancelThread = std::this_thread::get_id();
+    m_session.m_cancelFlag = &flag;
+}
+
+FtpSession::CancelWatch::~CancelWatch()
+{
+    m_session.m_cancelFlag = nullptr;
+    m_session.m_cancelThread = std::thread::id();
+}
+
+bool FtpSession::CancelRequested() const
+{
+    const std::atomic<uint8_t> *flag = m_cancelFlag.load();
+    return flag && m_cancelThread.load() == std::this_thread::get_id() && flag->load() != 0;
+}
+
+namespace {
+
+// libcurl calls this at least once a second, also while it waits for a connection or a
+// reply, so a Cancel ends even a stalled call within about a second.
+int progressCheck(void *session, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+{
+    return static_cast<const FtpSession *>(session)->CancelRequested() ? 1 : 0;
+}
+
+QString lowerFirst(QString text)
+{
+    if (!text.isEmpty())
+        text[0] = text[0].toLower();
+    return text;
+}
+
+}  // namespace
+
+void FtpSession::watchCancel(void *curl)
+{
+    CURL *h = handle(curl);
+    curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, progressCheck);
+    curl_easy_setopt(h, CURLOPT_XFERINFODATA, this);
+}
+
+// Puts a failed exchange into words a user can act on, and tells whether the server is out
+// of reach (what a run stops for) or merely refused this one command.
+void FtpSession::noteTransportFailure(int rc, const Transcript &transcript)
+{
+    const QByteArray reply = transcript.lastReply();
+    const int code = Transcript::finalCode(reply);
+    m_lastReply = code >= 400 ? code : 0;
+    m_lost = false;
+    if (rc == CURLE_ABORTED_BY_CALLBACK) {
+        m_lastReply = 0;
+        m_lastReason = QStringLiteral("cancelled");
+        return;
+    }
+    const QString buffer = QString::fromUtf8(m_errorBuffer[0] ? QByteArray(m_errorBuffer)
+                                                              : QByteArray(curl_easy_strerror(CURLcode(rc))));
+    if (m_lastReply) {
+        m_lastReason = QString::fromUtf8(reply).trimmed();
+        m_lost = code == 421 || code == 530 || rc == CURLE_LOGIN_DENIED;
+        return;
+    }
+    m_lost = true;
+    switch (rc) {
+    case CURLE_COULDNT_CONNECT: {
+        long osError = 0;
+        curl_easy_getinfo(handle(m_curl), CURLINFO_OS_ERRNO, &osError);
+        m_lastReason = osError ? lowerFirst(QString::fromLocal8Bit(std::strerror(int(osError)))) : lowerFirst(buffer);
+        break;
+    }
+    case CURLE_OPERATION_TIMEDOUT: {
+        curl_off_t micro = 0;
+        curl_easy_getinfo(handle(m_curl), CURLINFO_TOTAL_TIME_T, &micro);
+        m_lastReason = QStringLiteral("timed out after %1 s").arg(std::lround(double(micro) / 1e6));
+        break;
+    }
+    case CURLE_COULDNT_RESOLVE_HOST:
+        m_lastReason = QStringLiteral("host not found: ") + m_endpoint.host;
+        break;
+    case CURLE_LOGIN_DENIED:
+        m_lastReason = QStringLiteral("login refused");
+        break;
+    case CURLE_SEND_ERROR:
+    case CURLE_RECV_ERROR:
+    case CURLE_GOT_NOTHING:
+    case CURLE_FTP_WEIRD_SERVER_REPLY:
+    case CURLE_PARTIAL_FILE:
+    case CURLE_FTP_ACCEPT_TIMEOUT:
+    case CURLE_FTP_CANT_GET_HOST:
+        m_lastReason = QStringLiteral("connection lost (") + buffer + QLatin1Char(')');
+        break;
+    default:
+        m_lost = false;
+        m_lastReason = buffer;
+        break;
+    }
 }
 
 QByteArray FtpSession::serverUrl() const
@@ -264,6 +389,7 @@ int FtpSession::perform(const std::function<void(Transcript &)> &setup, Transcri
     curl_easy_setopt(h, CURLOPT_VERBOSE, 1L);
     curl_easy_setopt(h, CURLOPT_DEBUGFUNCTION, recordLine);
     curl_easy_setopt(h, CURLOPT_DEBUGDATA, &transcript);
+    watchCancel(h);
     setup(transcript);
     const int rc = int(curl_easy_perform(h));
     long port = 0;
@@ -275,6 +401,9 @@ int FtpSession::perform(const std::function<void(Transcript &)> &setup, Transcri
                                                     : QByteArray(curl_easy_strerror(CURLcode(rc))))
                      + (reply.isEmpty() ? QString() : QStringLiteral(" (") + QString::fromUtf8(reply)
                                                           + QLatin1Char(')')));
+        noteTransportFailure(rc, transcript);
+    } else {
+        m_lost = false;
     }
     return rc;
 }
@@ -482,7 +611,7 @@ bool FtpSession::Download(const QString &remotePath, const QString &localPath, W
                 file = std::make_unique<QFile>(localPath);
             if (file->open(QIODevice::WriteOnly | QIODevice::Truncate))
                 return true;
-            fail(LocalFileError, file->errorString());
+            fail(LocalFileError, QStringLiteral("cannot write %1: %2").arg(localPath, file->errorString()));
             return false;
         },
         [&](Transcript &) {
@@ -504,12 +633,14 @@ bool FtpSession::Download(const QString &remotePath, const QString &localPath, W
         return false;
     }
     if (rc != CURLE_OK) {
+        if (rc == CURLE_WRITE_ERROR)
+            fail(LocalFileError, QStringLiteral("cannot write %1: %2").arg(localPath, file->errorString()));
         if (saveFile)
             saveFile->cancelWriting();
         return false;
     }
     if (saveFile ? !saveFile->commit() : !file->flush()) {
-        fail(LocalFileError, file->errorString());
+        fail(LocalFileError, QStringLiteral("cannot write %1: %2").arg(localPath, file->errorString()));
         return false;
     }
     return true;
@@ -524,7 +655,7 @@ bool FtpSession::Upload(const QString &localPath, const QString &remotePath)
     }
     QFile file(localPath);
     if (!file.open(QIODevice::ReadOnly)) {
-        fail(LocalFileError, file.errorString());
+        fail(LocalFileError, QStringLiteral("cannot read %1: %2").arg(localPath, file.errorString()));
         return false;
     }
     const QByteArray url = urlFor(remotePath, false);
@@ -561,6 +692,9 @@ bool FtpSession::command(const QList<QByteArray> &lines, Transcript &transcript)
                                        curl_easy_setopt(h, CURLOPT_URL, url.constData());
                                        curl_easy_setopt(h, CURLOPT_NOBODY, 1L);
                                        curl_easy_setopt(h, CURLOPT_QUOTE, quote.list);
+                                       // Short, and what puts a file back after a cancelled
+                                       // copy: a Cancel does not cut it off.
+                                       curl_easy_setopt(h, CURLOPT_NOPROGRESS, 1L);
                                    },
                                    transcript);
     return rc == CURLE_OK;

@@ -5,8 +5,11 @@
 #include <QList>
 #include <QRecursiveMutex>
 #include <QString>
+#include <atomic>
+#include <cstdint>
 #include <functional>
 #include <optional>
+#include <thread>
 
 // One FTP login: one libcurl easy handle, i.e. one control connection reused for every
 // command, in passive mode. Remote paths are absolute on the server ("/pub/a.txt") and go
@@ -63,7 +66,34 @@ public:
     // SizeDiffers when a download's size was not the size expected.
     int LastError() const;
     static constexpr int SizeDiffers = -5;
+    // A local file of a transfer could not be opened, read or written.
+    static constexpr int LocalFileError = -2;
     QString LastErrorText() const;
+    // Of the last failed call: the server's final reply code when it refused (>= 400), 0
+    // when the failure was no reply (a lost connection, a time-out, a local file).
+    int LastReplyCode() const;
+    // Of the last failed call, in words for the user: the server's reply ("530 Login
+    // incorrect."), or the transport error ("connection refused", "timed out after 20 s").
+    QString LastReason() const;
+    // True while the server cannot be reached: the last call failed for want of a working
+    // connection (lost, refused, timed out, login refused) after its one retry.
+    bool ConnectionLost() const;
+
+    // While one exists, every transfer and listing that the creating thread runs on the
+    // session ends within about a second once flag is set (a job's Cancel); the call then
+    // fails with the reason "cancelled". Other threads' calls are not affected.
+    class CancelWatch {
+    public:
+        CancelWatch(FtpSession &session, const std::atomic<uint8_t> &flag);
+        ~CancelWatch();
+        CancelWatch(const CancelWatch &) = delete;
+        CancelWatch &operator=(const CancelWatch &) = delete;
+
+    private:
+        FtpSession &m_session;
+    };
+    // Whether the calling thread's watched cancel flag is set.
+    bool CancelRequested() const;
     // Local port of the control connection used last (the same port: the same connection).
     long LocalPort() const;
     // True once the server has refused MLSD in this login.
@@ -82,6 +112,9 @@ private:
     bool listOnce(const QString &folder, bool mlsd, QList<FtpEntry> &entries, Transcript &t);
     std::optional<FtpEntry> probeByListing(const QString &path);
     void fail(int code, const QString &text);
+    // libcurl's progress callback: a set cancel flag of the watching thread ends the call.
+    void watchCancel(void *curl);
+    void noteTransportFailure(int rc, const Transcript &transcript);
 
     mutable QRecursiveMutex m_mutex;
     void *m_curl = nullptr;  // CURL*, owned
@@ -92,6 +125,11 @@ private:
     bool m_mlstRefused = false;
     int m_lastError = 0;
     QString m_lastErrorText;
+    int m_lastReply = 0;
+    QString m_lastReason;
+    bool m_lost = false;
+    std::atomic<const std::atomic<uint8_t> *> m_cancelFlag{nullptr};
+    std::atomic<std::thread::id> m_cancelThread{};
     long m_localPort = 0;
     char m_errorBuffer[256] = {};
 };

@@ -122,9 +122,11 @@ private Q_SLOTS:
         QTest::newRow("nested folders") << QStringList{"sync", "Nested"} << 2
                                         << QStringList{"Cannot Analyze nested folders."};
         QTest::newRow("left unreachable") << QStringList{"sync", "Gone"} << 2
-                                          << QStringList{"Loading Files......", "Cann't connect the left folder!"};
+                                          << QStringList{"Loading Files......", "Cann't connect the left folder!",
+                                                         "no such folder: " + Path("missing")};
         QTest::newRow("server unreachable") << QStringList{"analyze", "NoServer"} << 2
-                                            << QStringList{"Loading Files......", "Cann't connect the right folder!"};
+                                            << QStringList{"Loading Files......", "Cann't connect the right folder!",
+                                                           "connection refused"};
         QTest::newRow("name not a file name") << QStringList{"sync", "a:b"} << 2
                                               << QStringList{JobNameRefusedText("a:b")};
         QTest::newRow("side of an unknown kind")
@@ -146,7 +148,9 @@ private Q_SLOTS:
         QStringList blocked = analysed;
         blocked << "Move the file a.txt : " + Path("left/a.txt") + " -> " + Path("blocked/a.txt")
                        + " Succeeded,time: " + today
-                << Path("blocked/x/y.txt") + "  Transfer failed!" << "Sync Done , used time : T"
+                << Path("blocked/x/y.txt") + "  Transfer failed!"
+                << "In the right folder: cannot write " + Path("blocked/x/y.txt") + ": Not a directory"
+                << "Sync Done , used time : T"
                 << "Total numbers of error files : 1; Total numbers of synched files : 1";
         blocked.removeAt(1);
         blocked.insert(1, "Start to analyze files , files total : 3");

@@ -243,8 +243,9 @@ private Q_SLOTS:
         QCOMPARE(RunCli(Args({"analyze", "Job"})).out.filter("Interrupted copy"), QStringList{});
     }
 
-    // A second program refuses the job while the first copies; SIGINT then lets the copy in
-    // hand finish, starts no other, writes the state files and ends with status 130.
+    // A second program refuses the job while the first copies; SIGINT then cuts the copy in
+    // hand short (the server keeps no partial or temporary file), starts no other, writes the
+    // state files with what was copied and ends with status 130, saying what it left.
     void secondRunRefusedAndInterruptEndsCleanly()
     {
         m_server = std::make_unique<FtpServerFixture>();
@@ -267,16 +268,27 @@ private Q_SLOTS:
         QCOMPARE(::kill(pid_t(first.processId()), SIGINT), 0);
         const Outcome interrupted = Finish(first);
         QCOMPARE(interrupted.exit, 130);
-        QCOMPARE(interrupted.out.filter("Move the file").size(), 1);
-        QVERIFY(interrupted.out.contains("Total numbers of error files : 0; Total numbers of synched files : 1"));
+        // On a slow machine the first copy may have ended before the signal came.
+        const qsizetype copied = interrupted.out.filter("Move the file").size();
+        QVERIFY(copied <= 1);
+        QVERIFY(interrupted.out.contains(QStringLiteral("Files copied : %1; files not copied : %2").arg(copied).arg(2 - copied)));
+        QVERIFY(interrupted.out.filter("Sync Done").isEmpty());
         const QStringList onServer = UserFiles(Right());
-        QCOMPARE(onServer.size(), 1);
-        QCOMPARE(TestFiles::Read(Right(onServer.first())), onServer.first() == "a.bin" ? a : b);
-        // Both state files hold the copy that was made: only the other file is proposed.
+        QCOMPARE(onServer.size(), copied);
+        QVERIFY(TemporaryFiles(Right()).isEmpty());
+        for (const QString &file : onServer)
+            QCOMPARE(TestFiles::Read(Right(file)), file == "a.bin" ? a : b);
+        // Both state files hold the copies that were made: only the others are proposed.
         StartServer(0);
-        const QString other = onServer.first() == "a.bin" ? "b.bin" : "a.bin";
-        QCOMPARE(Rows(RunCli(Args({"analyze", "Job", "--rows"})).out), QStringList{"ROW\t1\t2\t" + other});
-        QVERIFY(TestFiles::Read(Right("__FileSync__/Job")).contains(onServer.first().toUtf8()));
+        QStringList proposed;
+        for (const QString &file : {QStringLiteral("a.bin"), QStringLiteral("b.bin")})
+            if (!onServer.contains(file))
+                proposed << "ROW\t1\t2\t" + file;
+        QStringList rows = Rows(RunCli(Args({"analyze", "Job", "--rows"})).out);
+        rows.sort();
+        QCOMPARE(rows, proposed);
+        for (const QString &file : onServer)
+            QVERIFY(TestFiles::Read(Right("__FileSync__/Job")).contains(file.toUtf8()));
     }
 };
 

@@ -30,6 +30,7 @@ void Play(RunLog &log, const QString &call)
     } else if (w[0] == "item") {
         if (n(1) == 0 || n(1) == 1)
             texts.CurrentItem = texts.CurrentRightPath;
+        texts.FailureReason = w.mid(3).join(' ');
         log.SyncItem(n(1), n(2), texts);
     } else if (w[0] == "precheck") {
         log.PreCheckResult(n(1));
@@ -40,7 +41,11 @@ void Play(RunLog &log, const QString &call)
         root.ToRightCount = n(2);
         log.AnalysisEnded(root, w.value(3));
     } else if (w[0] == "unreached") {
-        log.AnalysisConnectFailedEnded();
+        log.AnalysisConnectFailedEnded(w.mid(1).join(' '));
+    } else if (w[0] == "unlisted") {
+        log.AnalysisFailed(w.value(1), w.mid(2).join(' '));
+    } else if (w[0] == "cancelled") {
+        log.AnalysisCancelled();
     } else if (w[0] == "syncstart") {
         log.SyncStarted(n(1));
     } else if (w[0] == "synced") {
@@ -70,7 +75,19 @@ private Q_SLOTS:
         QTest::newRow("progress") << QStringList{"progress 0 7"} << QStringList{"pos:7"};
         QTest::newRow("left unreachable") << QStringList{"failed 1", "unreached"}
                                           << QStringList{"log:Cann't connect the left folder!",
-                                                         "status:Analyzing done!"};
+                                                         "status:Analysis failed"};
+        QTest::newRow("login refused, the reply follows")
+            << QStringList{"failed 2", "unreached 530 Login incorrect."}
+            << QStringList{"log:Cann't connect the right folder!", "red:530 Login incorrect.", "status:Analysis failed"};
+        QTest::newRow("listing failed") << QStringList{"unlisted /pub/d/ connection refused"}
+                                        << QStringList{"red:Reading the folder /pub/d/ failed: connection refused",
+                                                       "status:Analysis failed"};
+        QTest::newRow("analysis cancelled") << QStringList{"cancelled"}
+                                            << QStringList{"log:Analysis cancelled", "status:Analysis cancelled"};
+        QTest::newRow("download fails, the cause follows")
+            << QStringList{"item 0 0 In the left folder: cannot write /d/a.txt: Permission denied"}
+            << QStringList{"log:/pub/docs/a.txt  File reading error!",
+                           "red:In the left folder: cannot write /d/a.txt: Permission denied"};
         QTest::newRow("right unreachable") << QStringList{"failed 2"}
                                            << QStringList{"log:Cann't connect the right folder!"};
         QTest::newRow("any other side") << QStringList{"failed 3"}

@@ -32,6 +32,7 @@ bool FtpServerFixture::start(bool mlsd, int idleTimeout)
         args << QStringLiteral("--throttle") << QString::number(m_throttle);
     if (m_commandLog)
         args << QStringLiteral("--command-log") << commandLogPath();
+    args << m_failures;
     for (const auto &p : m_permissions)
         args << QStringLiteral("--perm") << p.first + QLatin1Char('=') + p.second;
     m_port = m_server.start(QStringLiteral("ftpserver.py"), args);

@@ -24,6 +24,18 @@ public:
     // Limits every data transfer, both ways, to this many bytes per second from the next
     // start() on (0: no limit), so that a test can act while a transfer is under way.
     void setThrottle(int bytesPerSecond) { m_throttle = bytesPerSecond; }
+    // From the next start() on, the whole server ends (every connection dropped) when the
+    // n-th command `command` ("MLSD", "RETR") arrives, or afterSeconds later (in the middle of
+    // its transfer with a throttle); as a server that goes away does.
+    void setExitAt(const QString &command, int n, double afterSeconds = 0)
+    {
+        m_failures << QStringLiteral("--exit-at") << QStringLiteral("%1:%2:%3").arg(command).arg(n).arg(afterSeconds);
+    }
+    // From the next start() on, the server stops answering anyone from the n-th `command` on.
+    void setStallAt(const QString &command, int n)
+    {
+        m_failures << QStringLiteral("--stall-at") << QStringLiteral("%1:%2").arg(command).arg(n);
+    }
     // From the next start() on, the server notes every command it receives (see commands()).
     void setCommandLog(bool on) { m_commandLog = on; }
     // The commands received since the command log was switched on ("PASS ****" for the
@@ -54,4 +66,5 @@ private:
     int m_port = 0;
     int m_throttle = 0;
     bool m_commandLog = false;
+    QStringList m_failures;
 };

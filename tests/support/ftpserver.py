@@ -5,6 +5,7 @@ Usage: ftpserver.py --root DIR --user U --password P [--port 0] [--no-mlsd]
                     [--idle-timeout SECONDS] [--perm DIR=LETTERS ...]
                     [--throttle BYTES_PER_SECOND] [--delay SECONDS]
                     [--command-log FILE] [--threaded]
+                    [--exit-at CMD:N[:SECONDS] ...] [--stall-at CMD:N ...]
 
 Prints "PORT <n>" once listening, then serves until killed or until its
 stdin reaches end of file (so it never outlives the process that started it).
@@ -46,6 +47,13 @@ def parse_args():
     p.add_argument("--command-log", metavar="FILE",
                    help="append every command received to FILE, one per line after the "
                         "time it arrived (seconds since 1970)")
+    p.add_argument("--exit-at", action="append", default=[], metavar="CMD:N[:SECONDS]",
+                   help="end the whole server, dropping every connection, when the N-th "
+                        "command CMD arrives (after SECONDS more, e.g. in the middle of its "
+                        "transfer), as a server that goes away does")
+    p.add_argument("--stall-at", action="append", default=[], metavar="CMD:N",
+                   help="from the N-th command CMD on, never answer again (the server "
+                        "stops serving anyone, as a hung server does)")
     return p.parse_args()
 
 
@@ -66,6 +74,34 @@ def with_commands_watched(handler, delay, log_path):
         return handler.pre_process_command(self, line, cmd, arg)
 
     return type("WatchedFTPHandler", (handler,), {"pre_process_command": pre_process_command})
+
+
+def with_failures(handler, exit_at, stall_at):
+    """A handler class that ends or hangs the server at a chosen command."""
+    def parse(specs):
+        out = []
+        for spec in specs:
+            parts = spec.split(":")
+            out.append((parts[0].upper(), int(parts[1]), float(parts[2]) if len(parts) > 2 else 0))
+        return out
+
+    exits, stalls = parse(exit_at), parse(stall_at)
+    counts = {}
+
+    def pre_process_command(self, line, cmd, arg):
+        counts[cmd] = counts.get(cmd, 0) + 1
+        for name, at, delay in exits:
+            if name == cmd and counts[cmd] == at:
+                if delay <= 0:
+                    os._exit(0)
+                threading.Timer(delay, lambda: os._exit(0)).start()
+        for name, at, _ in stalls:
+            if name == cmd and counts[cmd] >= at:
+                while True:
+                    time.sleep(3600)
+        return handler.pre_process_command(self, line, cmd, arg)
+
+    return type("FailingFTPHandler", (handler,), {"pre_process_command": pre_process_command})
 
 
 def main():
@@ -102,6 +138,8 @@ def main():
 
     if args.delay > 0 or args.command_log:
         handler = with_commands_watched(handler, args.delay, args.command_log)
+    if args.exit_at or args.stall_at:
+        handler = with_failures(handler, args.exit_at, args.stall_at)
     server_class = ThreadedFTPServer if args.delay > 0 or args.threaded else FTPServer
     server = server_class(("127.0.0.1", args.port), handler)
     server.max_cons = 64

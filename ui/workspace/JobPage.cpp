@@ -34,12 +34,14 @@
 #include <QTextEdit>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
 // The fill of a large result lets pending events run this often, not after every row:
 // per row it would cost seconds at 100,000 rows and the window stays just as responsive.
 constexpr int PumpIntervalMs = 50;
+constexpr int StopPollMs = 20;
 constexpr int RunClockMs = 1000;
 constexpr int PeriodTickMs = 60000;
 constexpr int ButtonWidth = 82;
@@ -212,6 +214,7 @@ void JobPage::BuildForm()
     GroupBox_ResultsFilter->setEnabled(false);
     connect(rb_all, &QRadioButton::toggled, this, [this](bool on) { if (on) rb_allClick(); });
     connect(rb_changed, &QRadioButton::toggled, this, [this](bool on) { if (on) rb_changedClick(); });
+    connect(rb_errors, &QRadioButton::toggled, this, [this](bool on) { if (on) rb_errorsClick(); });
     groups->addWidget(GroupBox_ResultsFilter, 1);
 
     GroupBox_Action = new QGroupBox(QStringLiteral("Actions"), bottom);
@@ -239,7 +242,8 @@ void JobPage::BuildForm()
     pb_action->setObjectName(QStringLiteral("pb_action"));
     pb_action->setTextVisible(false);
     pb_action->setFixedHeight(16);
-    pb_action->setRange(0, 0);
+    // A range of 0 to 0 would make the bar run as "busy" with nothing running.
+    pb_action->setRange(0, 1);
     pb_action->setValue(0);
     pb_action->setStyleSheet(QStringLiteral("QProgressBar { border: 1px solid rgb(160,160,160); background: white; }"
                                             "QProgressBar::chunk { background: rgb(46,86,146); }"));
@@ -311,7 +315,8 @@ void JobPage::Log(const QString &line, bool error)
 
 void JobPage::ProgressRange(int32_t maximum)
 {
-    pb_action->setRange(0, maximum);
+    // Nothing to count is an empty bar, not Qt's "busy" bar of a 0 to 0 range.
+    pb_action->setRange(0, std::max(maximum, 1));
 }
 
 void JobPage::ProgressPosition(int32_t position)
@@ -543,6 +548,15 @@ void JobPage::StartAnalysis()
 
 void JobPage::StartSync()
 {
+    // Also a start the page makes by itself (start-up option, period timer) needs the
+    // analysis of the job as it is now; without one a run would only pretend to be done.
+    if (!m_result.Completed) {
+        const QString refused = QStringLiteral("Nothing to synchronize: analyze the job first.");
+        Log(refused, true);
+        Status(refused);
+        SetButtons(true, false, false);
+        return;
+    }
     ShowBusy(true);
     SetButtons(false, false, true);
     const Row *root = m_rows->RootNode();
@@ -627,6 +641,11 @@ void JobPage::CancelAndWait()
     // The worker must not wait for this thread while this thread waits for it.
     m_listener.SetDetached(true);
     m_worker->Cancel();
+    // The window keeps painting while the run ends (within about a second: a Cancel also
+    // ends a listing or a transfer under way); the user's input waits.
+    Status(QStringLiteral("Stopping\u2026"));
+    while (m_worker->Running())
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, StopPollMs);
     m_worker->Wait();
     // Reports and the end notification that were still queued are handled now, so the
     // page is at rest when this returns.
@@ -642,38 +661,52 @@ void JobPage::AnalysisFinished()
     MakeRootNode();
     // A fresh result supersedes an activation or filter choice made during the run.
     m_deferredView = View::None;
-    if (AnalysisOk && m_result.Reached) {
-        const FileEntry &root = *m_result.ResultRoot;
-        {
-            const QSignalBlocker block(rb_changed);
-            rb_changed->setChecked(true);
-        }
-        m_log.ResultFillStarts(root);
-        FillView(RowTree::ModeChanges);
-        GroupBox_ResultsFilter->setEnabled(true);
-        rb_all->setText(QStringLiteral("All(%1)").arg(root.FileCount));
-        rb_changed->setText(QStringLiteral("Changes(%1)").arg(root.ToLeftCount + root.ToRightCount));
-        m_log.ResultFilled(root, Label_lasttime->text());
+    if (m_result.Cancelled || m_result.Failed() || !m_result.Reached || !AnalysisOk) {
+        // Nothing is offered from a run that did not read everything.
+        if (m_result.Cancelled)
+            m_log.AnalysisCancelled();
+        else if (m_result.RunningElsewhere)
+            m_log.RunningElsewhere(m_job->SyncName);
+        else if (m_result.Failed())
+            m_log.AnalysisFailed(m_result.FailedFolder, m_result.FailureReason);
+        else
+            m_log.AnalysisConnectFailedEnded(m_result.FailureReason);
         ScrollLogToEnd();
-        SetButtons(true, true, false);
+        SetButtons(true, false, false);
         ShowBusy(false);
-        if (m_job->LogoffAnalyze == 1)
-            ShutDownComputer();
-        if (PendingStartSync || PendingPeriodSync) {
-            PendingStartSync = PendingPeriodSync = false;
-            RequestRun(Run::Sync);
-        }
         return;
     }
-    SetButtons(true, true, false);
-    m_log.AnalysisConnectFailedEnded();
+    const FileEntry &root = *m_result.ResultRoot;
+    {
+        const QSignalBlocker block(rb_changed);
+        rb_changed->setChecked(true);
+    }
+    m_log.ResultFillStarts(root);
+    FillView(RowTree::ModeChanges);
+    GroupBox_ResultsFilter->setEnabled(true);
+    rb_all->setText(QStringLiteral("All(%1)").arg(root.FileCount));
+    rb_changed->setText(QStringLiteral("Changes(%1)").arg(root.ToLeftCount + root.ToRightCount));
+    m_log.ResultFilled(root, Label_lasttime->text());
+    ScrollLogToEnd();
+    SetButtons(true, m_result.Completed, false);
+    rb_errors->setText(QStringLiteral("Errors(0)"));
+    m_rows->SetFailedPaths({});
+    pb_action->setValue(pb_action->maximum());
     ShowBusy(false);
+    if (m_job->LogoffAnalyze == 1)
+        ShutDownComputer();
+    if (PendingStartSync || PendingPeriodSync) {
+        PendingStartSync = PendingPeriodSync = false;
+        RequestRun(Run::Sync);
+    }
 }
 
 void JobPage::SyncFinished()
 {
     SetButtons(true, false, false);
-    m_log.SyncEnded(m_sync ? m_sync->ErrorCount() : 0, m_sync ? m_sync->SyncedCount() : 0, Label_lasttime->text());
+    m_log.SyncEnded(*m_sync, Label_lasttime->text());
+    rb_errors->setText(QStringLiteral("Errors(%1)").arg(m_sync->ErrorCount()));
+    m_rows->SetFailedPaths(m_rows->FailedPaths());
     ScrollLogToEnd();
     ShowBusy(false);
     VST1->SetClicksAllowed(true);
@@ -727,9 +760,9 @@ void JobPage::RebuildView(View view)
     // A cancel of an earlier run must not leave a later view empty.
     m_job->CancelFlag = 0;
     Status(QStringLiteral("The file is loading:"));
-    pb_action->setRange(0, root.ToLeftCount + root.ToRightCount);
+    ProgressRange(root.ToLeftCount + root.ToRightCount);
     pb_action->setValue(0);
-    FillView(view == View::All ? RowTree::ModeAll : RowTree::ModeChanges);
+    FillView(view == View::All ? RowTree::ModeAll : view == View::Errors ? RowTree::ModeErrors : RowTree::ModeChanges);
     Status(QStringLiteral("File loading done:"));
 }
 
@@ -753,6 +786,11 @@ void JobPage::rb_allClick()
 void JobPage::rb_changedClick()
 {
     ShowView(View::Changes);
+}
+
+void JobPage::rb_errorsClick()
+{
+    ShowView(View::Errors);
 }
 
 // ---- timers -------------------------------------------------------------------------------

@@ -62,10 +62,12 @@ public Q_SLOTS:
     void PeriodTimerTimer();
     void rb_allClick();
     void rb_changedClick();
+    // The files whose copy failed in the last synchronisation.
+    void rb_errorsClick();
 
 private:
     enum class Run { None, Analyze, Sync };
-    enum class View { None, RootOnly, All, Changes };
+    enum class View { None, RootOnly, All, Changes, Errors };
 
     // RunLogSink
     void Status(const QString &text) override;

@@ -27,6 +27,7 @@
 #include <QTemporaryDir>
 #include <QTextEdit>
 #include <QTreeWidget>
+#include <QElapsedTimer>
 #include <QtTest>
 #include <optional>
 
@@ -339,8 +340,8 @@ private Q_SLOTS:
         QVERIFY(!Enabled("BitBtn_Sync") && Enabled("BitBtn_Analyze"));
         // Also a synchronisation the page starts by itself finds nothing to work from.
         m_page->BitBtn_SyncClick();
-        QTRY_COMPARE_WITH_TIMEOUT(Status(), QString("Sync Done!"), Wait);
-        QVERIFY(LogLines().contains("Total numbers of error files : 0; Total numbers of synched files : 0"));
+        QCOMPARE(Status(), QString("Nothing to synchronize: analyze the job first."));
+        QVERIFY(LogLines().filter("Sync Done").isEmpty());
         QVERIFY(!QFileInfo::exists(otherLeft + "/__FileSync__"));
         QVERIFY(!QFileInfo::exists(otherLeft + "/new.txt"));
         QVERIFY(!QFileInfo::exists(Right("o.txt")));
@@ -456,7 +457,9 @@ private Q_SLOTS:
         }
     }
 
-    void cancelDuringAnalysisKeepsTheRootRow()
+    // A cancelled analysis says so and offers nothing: no rows, Sync disabled, and a
+    // synchronisation the page would start by itself is refused with a line.
+    void cancelDuringAnalysisOffersNothing()
     {
         MakeFiles();
         AddJob("Job");
@@ -466,15 +469,16 @@ private Q_SLOTS:
             if (StartEventShown() && Enabled("BitBtn_cancel"))
                 Click("BitBtn_cancel");
         });
-        QVERIFY(Analyse());
+        Click("BitBtn_Analyze");
+        QTRY_COMPARE_WITH_TIMEOUT(Status(), QString("Analysis cancelled"), Wait);
         disconnect(hook);
         QCOMPARE(m_page->Model().rowCount(m_page->Model().index(0, 0)), 0);
-        QVERIFY(Enabled("BitBtn_Sync") && Enabled("BitBtn_Analyze"));
-        QVERIFY(Child<QRadioButton>("rb_all")->text().startsWith("All("));
+        QVERIFY(!Enabled("BitBtn_Sync") && Enabled("BitBtn_Analyze") && !Enabled("BitBtn_cancel"));
+        QVERIFY(LogLines().filter("Done").isEmpty());
         // Sync after a cancelled analysis copies nothing and writes no state file.
-        Click("BitBtn_Sync");
-        QTRY_COMPARE_WITH_TIMEOUT(Status(), QString("Sync Done!"), Wait);
-        QVERIFY(LogLines().contains("Total numbers of error files : 0; Total numbers of synched files : 0"));
+        m_page->BitBtn_SyncClick();
+        QCOMPARE(Status(), QString("Nothing to synchronize: analyze the job first."));
+        QVERIFY(LogLines().filter("Sync Done").isEmpty());
         QVERIFY(!QFileInfo::exists(Left("__FileSync__/Job")));
         QVERIFY(!QFileInfo::exists(Right("__FileSync__/Job")));
     }
@@ -493,15 +497,192 @@ private Q_SLOTS:
                 Click("BitBtn_cancel");
         });
         Click("BitBtn_Sync");
-        QTRY_COMPARE_WITH_TIMEOUT(Status(), QString("Sync Done!"), Wait);
+        QTRY_COMPARE_WITH_TIMEOUT(Status(), QString("Sync cancelled"), Wait);
         disconnect(hook);
         QVERIFY(LogLines().contains("Total numbers of error files : 0; Total numbers of synched files : 1"));
+        QVERIFY(LogLines().contains("Files copied : 1; files not copied : 3"));
+        QVERIFY(LogLines().filter("Sync Done").isEmpty());
         QVERIFY(QFileInfo::exists(Left("__FileSync__/Job")));
         if (ftp)
             QVERIFY(QFileInfo::exists(Right("__FileSync__/Job")));
         // The next analysis knows the copied file from the state files.
         QVERIFY(Analyse());
         QCOMPARE(Rows().size(), 3);
+    }
+
+    // What a user sees when the server fails: the reason in the log, a status that is not
+    // "Done", nothing offered for synchronisation.
+    void analysisFailureOffersNothing_data()
+    {
+        QTest::addColumn<QString>("failure");
+        QTest::addColumn<QString>("line");  // a log line, as a pattern
+        QTest::newRow("wrong password") << "password" << "^530 Authentication failed\\.$";
+        QTest::newRow("server stops between two listings") << "gone"
+                                                           << "^Reading the folder /pub/d\\d/ failed: connection (refused|lost .*)$";
+    }
+    void analysisFailureOffersNothing()
+    {
+        QFETCH_GLOBAL(bool, ftp);
+        QFETCH(QString, failure);
+        QFETCH(QString, line);
+        if (!ftp)
+            QSKIP("a server's failure");
+        for (const char *file : {"d1/a.txt", "d2/b.txt", "d3/c.txt"})
+            QVERIFY(TestFiles::Write(Right(file), "r", Old));
+        Job &job = AddJob("Job");
+        if (failure == "password") {
+            job.RFolder.PWD = "wrong";
+        } else {
+            m_server->setExitAt("MLSD", 3);
+            QVERIFY(m_server->start());
+            job.RFolder = m_server->source();
+        }
+        m_page = MakePage(0);
+        Click("BitBtn_Analyze");
+        QTRY_COMPARE_WITH_TIMEOUT(Status(), QString("Analysis failed"), Wait);
+        const QStringList log = LogLines();
+        const qsizetype at = log.indexOf(QRegularExpression(line));
+        QVERIFY2(at > 0, qPrintable(log.join('\n')));
+        if (failure == "password")
+            QCOMPARE(log.at(at - 1), QString("Cann't connect the right folder!"));
+        QVERIFY(log.filter("Done").isEmpty());
+        QCOMPARE(Rows(), QStringList());
+        QVERIFY(!Enabled("BitBtn_Sync") && Enabled("BitBtn_Analyze"));
+        QCOMPARE(Child<QRadioButton>("rb_changed")->text(), QString("Changes(0)"));
+    }
+
+    // The server goes away in the middle of a synchronisation: the run stops, says what it
+    // copied and left, counts and shows the failed row, and makes no folder for the files it
+    // did not copy.
+    void serverLostDuringSync()
+    {
+        QFETCH_GLOBAL(bool, ftp);
+        if (!ftp)
+            QSKIP("a server's failure");
+        for (const char *file : {"d1/a.txt", "d2/b.txt", "d3/c.txt"})
+            QVERIFY(TestFiles::Write(Right(file), "r", Old));
+        // The second file's download (the missing state file is asked for with SIZE alone).
+        m_server->setExitAt("RETR", 2);
+        QVERIFY(m_server->start());
+        AddJob("Job").RFolder = m_server->source();
+        m_page = MakePage(0);
+        QVERIFY(Analyse());
+        Click("BitBtn_Sync");
+        QTRY_COMPARE_WITH_TIMEOUT(Status(), QString("Sync stopped: connection lost"), Wait);
+        const QStringList log = LogLines();
+        QVERIFY(log.contains("Files copied : 1; files not copied : 2"));
+        QCOMPARE(log.filter(QRegularExpression("^Sync stopped: connection lost: connection (refused|lost)")).size(), 1);
+        QVERIFY(log.filter("Sync Done").isEmpty());
+        QVERIFY(!Enabled("BitBtn_Sync") && Enabled("BitBtn_Analyze"));
+        QCOMPARE(TestFiles::FilesBelow(Left()).filter(QRegularExpression("^d")).size(), 1);
+        const QString copied = TestFiles::FilesBelow(Left()).filter(QRegularExpression("^d")).first();
+        QStringList folders = QDir(Left()).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+        folders.removeAll("__FileSync__");
+        QCOMPARE(folders, QStringList{copied.section('/', 0, 0)});
+
+        auto *errors = Child<QRadioButton>("rb_errors");
+        QCOMPARE(errors->text(), QString("Errors(1)"));
+        QTest::mouseClick(errors, Qt::LeftButton, {}, QPoint(6, errors->height() / 2));
+        QCOMPARE(Rows().size(), 1);
+        QVERIFY(!Rows().first().startsWith(copied));
+    }
+
+    // A download that cannot be written is logged with the side, the file and the system's
+    // reason; a state file that cannot be written is said in the log and the status.
+    void localWriteFailuresSayWhy()
+    {
+        QFETCH_GLOBAL(bool, ftp);
+        if (!ftp)
+            QSKIP("a download");
+        QVERIFY(TestFiles::Write(Right("docs/a.txt"), "a", Old));
+        QVERIFY(TestFiles::Write(Right("b.txt"), "b", Old));
+        AddJob("Job");
+        m_page = MakePage(0);
+        QVERIFY(Analyse());
+        // A file where the download needs a folder, a folder where the state file goes (a
+        // read-only folder does not refuse the root user these tests may run as).
+        QVERIFY(TestFiles::Write(Left("docs"), "in the way", Old));
+        QVERIFY(QDir().mkpath(Left("__FileSync__/Job")));
+        Click("BitBtn_Sync");
+        QTRY_VERIFY_WITH_TIMEOUT(Status().startsWith("The state of the left folder could not be saved: "), Wait);
+        const QStringList log = LogLines();
+        const qsizetype at = log.indexOf("/pub/docs/a.txt  File reading error!");
+        QVERIFY2(at > 0, qPrintable(log.join('\n')));
+        QCOMPARE(log.at(at + 1), "In the left folder: cannot write " + Left("docs/a.txt") + ": Not a directory");
+        QVERIFY(log.filter(QRegularExpression("^The state of the left folder could not be saved: .*__FileSync__/Job")).size() == 1);
+        QCOMPARE(TestFiles::Read(Left("b.txt")), QByteArray("b"));
+    }
+
+    // Cancel ends a run at once also inside a listing the server stalls or a transfer under
+    // way; closing (the owner's cancel and wait) keeps the window's events running meanwhile.
+    void cancelActsAtOnce_data()
+    {
+        QTest::addColumn<QString>("where");
+        QTest::newRow("stalled listing") << "listing";
+        QTest::newRow("transfer under way") << "transfer";
+        QTest::newRow("close during a stalled listing") << "close";
+    }
+    void cancelActsAtOnce()
+    {
+        QFETCH_GLOBAL(bool, ftp);
+        QFETCH(QString, where);
+        if (!ftp)
+            QSKIP("a server that stalls");
+        const QByteArray big(1 << 20, 'x');
+        if (where == "transfer") {
+            QVERIFY(TestFiles::Write(Right("big.bin"), big, Old));
+            m_server->setThrottle(64 << 10);
+        } else {
+            QVERIFY(TestFiles::Write(Right("d1/a.txt"), "r", Old));
+            m_server->setStallAt("MLSD", 2);
+        }
+        QVERIFY(m_server->start());
+        AddJob("Job").RFolder = m_server->source();
+        m_page = MakePage(0);
+        if (where == "transfer") {
+            QVERIFY(Analyse());
+            Click("BitBtn_Sync");
+            QTRY_VERIFY_WITH_TIMEOUT(!TestFiles::FilesBelow(Left()).filter(".cvtmp").isEmpty(), Wait);
+        } else {
+            Click("BitBtn_Analyze");
+            QTest::qWait(1500);
+            QCOMPARE(Status(), QString("Extracting file information:"));
+        }
+        QElapsedTimer clock;
+        clock.start();
+        if (where == "close") {
+            QString statusWhileWaiting;
+            QTimer::singleShot(0, this, [&] { statusWhileWaiting = Status(); });
+            m_page->CancelAndWait();
+            QCOMPARE(statusWhileWaiting, QString("Stopping\u2026"));
+            QCOMPARE(Status(), QString("Analysis cancelled"));
+        } else {
+            Click("BitBtn_cancel");
+            const QString cancelled = where == "transfer" ? "Sync cancelled" : "Analysis cancelled";
+            QTRY_COMPARE_WITH_TIMEOUT(Status(), cancelled, Wait);
+        }
+        QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(!Enabled("BitBtn_Sync"));
+        if (where == "transfer") {
+            QVERIFY(LogLines().contains("Files copied : 0; files not copied : 1"));
+            QCOMPARE(TestFiles::FilesBelow(Left()).filter(QRegularExpression("^big")), QStringList());
+        } else {
+            QCOMPARE(Rows(), QStringList());
+        }
+    }
+
+    // The gauge moves only while a run runs: empty at rest, full after a completed run, also
+    // one that found nothing (a 0 to 0 range would show Qt's endless "busy" bar).
+    void progressBarRestsWhenNothingRuns()
+    {
+        AddJob("Job");
+        m_page = MakePage(0);
+        auto *gauge = Child<QProgressBar>("pb_action");
+        QVERIFY(gauge->maximum() > gauge->minimum());
+        QCOMPARE(gauge->value(), gauge->minimum());
+        QVERIFY(Analyse());
+        QVERIFY(gauge->maximum() > gauge->minimum());
+        QCOMPARE(gauge->value(), gauge->maximum());
     }
 
     void periodTimer_data()
