@@ -15,6 +15,10 @@
 #include <QTimer>
 
 namespace {
+constexpr int MaxNestedDialogs = 16;
+}
+
+namespace {
 
 QByteArray FileHash(const QString &path)
 {
@@ -95,6 +99,24 @@ bool CorvaneProgram::Start()
     if (m_settings.CheckUpdate)
         QTimer::singleShot(0, m_updateCheck.get(), [this] { m_updateCheck->CheckForUpdate(false); });
     return true;
+}
+
+void CorvaneProgram::Terminate()
+{
+    // Innermost first; a dialog that refuses to go would otherwise be asked for ever.
+    for (int i = 0; i < MaxNestedDialogs; ++i) {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal || modal == m_window.get())
+            break;
+        if (auto *dialog = qobject_cast<QDialog *>(modal))
+            dialog->reject();
+        else
+            modal->close();
+    }
+    if (m_window)
+        m_window->close();
+    else
+        QCoreApplication::quit();
 }
 
 void CorvaneProgram::KeepUnreadJobs(JobList::LoadResult result)

@@ -25,6 +25,10 @@ public:
     int Run();
 
     MainWindow *Window() const { return m_window.get(); }
+    // A termination request (SIGTERM, the session ending): closes every open message box and
+    // dialog as its Cancel does, then the window as its close box does, so the program ends
+    // with the jobs saved; before the window exists, the event loop is left.
+    void Terminate();
     UpdateCheck *Updates() const { return m_updateCheck.get(); }
     JobList &Jobs() { return m_jobs; }
     const Settings &ProgramSettings() const { return m_settings; }

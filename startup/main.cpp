@@ -22,11 +22,6 @@ int main(int argc, char *argv[])
         if (program.Window())
             program.Window()->StartedAgain();
     });
-    QObject::connect(&signals, &TerminationSignals::terminationRequested, &app, [&program] {
-        if (program.Window())
-            program.Window()->close();
-        else
-            QCoreApplication::quit();
-    });
+    QObject::connect(&signals, &TerminationSignals::terminationRequested, &app, [&program] { program.Terminate(); });
     return program.Run();
 }

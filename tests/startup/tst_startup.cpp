@@ -117,6 +117,27 @@ private Q_SLOTS:
         QCOMPARE(TestFiles::Read(Folder() + keptAs), original);
     }
 
+    // A termination request while the start-up message is open ends the program within
+    // seconds (the box is closed, not waited for), with the jobs that could be read saved.
+    void terminationClosesTheStartUpMessage()
+    {
+        const QString program = Folder() + QStringLiteral("Corvane");
+        QVERIFY(QFile::copy(QStringLiteral(CORVANE_GUI_PATH), program));
+        TaskListFiles::Write(TaskList(), {"One", "Two", "Three", "Four"});
+        QVERIFY(TestFiles::Write(TaskList(), WithThirdJobDamaged(TestFiles::Read(TaskList()))));
+        QProcess corvane;
+        corvane.start(program, {});
+        QVERIFY(corvane.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(CatchesSigterm(corvane.processId()), 60000);
+        // The message box shows once the window is up; until it is dismissed it waits.
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(TaskList() + QStringLiteral(".bak")), 60000);
+        QTest::qWait(1000);
+        ::kill(pid_t(corvane.processId()), SIGTERM);
+        QVERIFY(corvane.waitForFinished(10000));
+        QCOMPARE(corvane.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(TaskListFiles::Names(TaskList()), (QStringList{"One", "Two"}));
+    }
+
     void theProgramFindsItsTaskListFromAnyFolder_data()
     {
         QTest::addColumn<QStringList>("arguments");

@@ -288,6 +288,32 @@ private Q_SLOTS:
         QCOMPARE(edited, QList<int>{0});
     }
 
+    // Each change of the jobs reaches the task list file at once, while the window is still
+    // open: a killed program keeps what was added, edited, deleted or imported.
+    void jobsAreSavedAtEveryChange()
+    {
+        TaskListFiles::Write(TaskList(), {"One"});
+        Open();
+        m_window->SetJobEditor(
+            [](QWidget *) {
+                auto job = std::make_unique<Job>();
+                job->SyncName = QStringLiteral("Added");
+                return job;
+            },
+            [this](QWidget *, int index) { return m_jobs->JobAt(index)->SyncName = QStringLiteral("Edited"), true; });
+        QTest::mouseClick(Find<ImageButton>(QStringLiteral("bt_addtask")), Qt::LeftButton, {}, QPoint(5, 5));
+        QCOMPARE(TaskListFiles::Names(TaskList()), (QStringList{"One", "Added"}));
+        QTest::mouseClick(TabLabel(QStringLiteral("One")), Qt::LeftButton);
+        Trigger(QStringLiteral("addnewjobFromTemplate1"));
+        QCOMPARE(TaskListFiles::Names(TaskList()), (QStringList{"Edited", "Added"}));
+        DeleteShown();
+        QCOMPARE(TaskListFiles::Names(TaskList()), QStringList{"Added"});
+        const QString other = Folder() + QStringLiteral("other.tkl");
+        TaskListFiles::Write(other, {"Imported"});
+        QVERIFY(m_window->ImportTaskList(other));
+        QCOMPARE(TaskListFiles::Names(TaskList()), QStringList{"Imported"});
+    }
+
     void exportAppendsTheExtension_data()
     {
         QTest::addColumn<QString>("typed");
@@ -310,7 +336,8 @@ private Q_SLOTS:
         });
         Trigger(QStringLiteral("ExportTaskList1"));
         QCOMPARE(TaskListFiles::Names(Folder() + written), QStringList{"Fresh"});
-        QVERIFY(!QFile::exists(TaskList()));
+        // The added job reached the program's own task list when it was added.
+        QCOMPARE(TaskListFiles::Names(TaskList()), QStringList{"Fresh"});
     }
 
     void exportFailureIsSaid()
@@ -390,12 +417,14 @@ private Q_SLOTS:
         auto job = std::make_unique<Job>();
         job->SyncName = QStringLiteral("Two");
         m_window->AddJob(std::move(job));
+        // A change the window has not saved yet (the add was saved at once).
+        m_jobs->JobAt(0)->SyncName = QStringLiteral("Renamed");
         CloseWindow();
-        // The run was cancelled while the file still held the jobs of the start; then saved.
-        QCOMPARE(namesAtCancel, QStringList{"One"});
+        // The run was cancelled while the file still held the jobs as last saved; then saved.
+        QCOMPARE(namesAtCancel, (QStringList{"One", "Two"}));
         // Every waiting run is dropped before any run is cancelled.
         QCOMPARE(calls.mid(0, 4), (QStringList{"drop 0", "drop 1", "cancel 0", "cancel 1"}));
-        QCOMPARE(TaskListFiles::Names(TaskList()), (QStringList{"One", "Two"}));
+        QCOMPARE(TaskListFiles::Names(TaskList()), (QStringList{"Renamed", "Two"}));
     }
 
     void maximiseUsesTheAvailableAreaAndRestores()

@@ -57,6 +57,13 @@ MainWindow::MainWindow(JobList &jobs, const Settings &settings, const QString &p
 MainWindow::~MainWindow()
 {
     CancelRuns();
+    SaveJobs();
+}
+
+// At every change of the jobs, not only at the end: a killed program or a power cut must
+// not lose the jobs added or deleted since the start.
+void MainWindow::SaveJobs()
+{
     if (m_saveAtClose && !m_jobs.SaveTaskList(m_programFolder + QStringLiteral("tasklist.tkl")))
         Warn(tr("The jobs could not be saved to %1.").arg(m_programFolder + QStringLiteral("tasklist.tkl")));
 }
@@ -503,6 +510,7 @@ void MainWindow::AddJob(std::unique_ptr<Job> task)
     // Show the new tab at the right end of the strip.
     if (NextTabLeft > panel_tab->width())
         Pl_jobs->move(panel_tab->width() - NextTabLeft, 0);
+    SaveJobs();
 }
 
 void MainWindow::EditShownJob()
@@ -516,8 +524,10 @@ void MainWindow::EditShownJob()
                  .arg(m_jobs.JobAt(index)->SyncName));
         return;
     }
-    if (m_editJob(this, index))
+    if (m_editJob(this, index)) {
+        SaveJobs();
         page->SetJob(index);
+    }
 }
 
 void MainWindow::DeleteShownJob()
@@ -535,6 +545,7 @@ void MainWindow::DeleteShownJob()
         return;
     --TabCount;
     m_jobs.MarkJobDeleted(i);
+    SaveJobs();
     tab.Image->hide();
     tab.Label->hide();
     tab.Label->clear();
@@ -623,6 +634,7 @@ bool MainWindow::ImportTaskList(const QString &fileName)
     CurrentTab = nullptr;
     TabCount = 0;
     BuildJobPages();
+    SaveJobs();
     if (probed == JobList::LoadResult::PartlyRead)
         Warn(tr("Only the first %n job(s) of %1 could be read; the jobs after them were left out.", nullptr,
                 m_jobs.Count())

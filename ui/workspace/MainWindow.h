@@ -66,6 +66,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void SaveJobs();
     struct Tab {
         ImageButton *Image;
         QLabel *Label;
