@@ -1,12 +1,26 @@
-# Corvane: make deps | build | test | demo | bench | bench-ftp
+# Corvane: make deps | build | test | demo | bench | bench-ftp | fuzz
+# make test SANITIZE=1: the whole suite under ASan and UBSan, in build-sanitize (by hand).
+# make fuzz [FUZZ_RUNS=n] [FUZZ_SECONDS=s] [FUZZ_TARGETS="statefile ..."]: libFuzzer over
+# every parser, in build-fuzz, one target after another.
+ifeq ($(SANITIZE),1)
+BUILD ?= build-sanitize
+CMAKE_FLAGS = -DCORVANE_SANITIZE=ON
+else
 BUILD ?= build
+endif
 JOBS ?= $(shell nproc)
 PACKAGES = cmake ninja-build g++ qt6-base-dev libcurl4-openssl-dev python3-pyftpdlib fonts-dejavu-core systemd
+FUZZ_PACKAGES = clang libclang-rt-14-dev
+FUZZ_BUILD ?= build-fuzz
+FUZZ_RUNS ?= 1000000
+FUZZ_SECONDS ?= 0
+FUZZ_TARGETS ?= tasklist statefile mlsdline listline transferjournal updateini installname
 
-.PHONY: deps build test demo bench bench-ftp install clean
+.PHONY: deps build test demo bench bench-ftp install clean fuzz
 
-deps:
-	@missing=""; for p in $(PACKAGES); do \
+# $(call install,packages): installs those of the Debian packages that are missing.
+define install
+	@missing=""; for p in $(1); do \
 	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "ok installed" || missing="$$missing $$p"; \
 	done; \
 	if [ -n "$$missing" ]; then \
@@ -15,9 +29,13 @@ deps:
 	  $$SUDO apt-get update -qq && \
 	  DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y -qq --no-install-recommends $$missing; \
 	fi
+endef
+
+deps:
+	$(call install,$(PACKAGES))
 
 build:
-	@[ -f $(BUILD)/build.ninja ] || cmake -S . -B $(BUILD) -G Ninja
+	@[ -f $(BUILD)/build.ninja ] || cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS)
 	cmake --build $(BUILD) -j $(JOBS)
 
 test: deps build
@@ -43,6 +61,13 @@ install: build
 	  if [ -f "$(BUILD)/$$e" ]; then cp "$(BUILD)/$$e" "$(PREFIX)/"; fi; \
 	done
 	mkdir -p "$(PREFIX)/help" && cp -R help/. "$(PREFIX)/help/"
+
+fuzz: deps
+	$(call install,$(FUZZ_PACKAGES))
+	@[ -f $(FUZZ_BUILD)/build.ninja ] || cmake -S . -B $(FUZZ_BUILD) -G Ninja \
+	  -DCMAKE_CXX_COMPILER=clang++ -DCORVANE_FUZZ=ON
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $(addprefix fuzz_,$(FUZZ_TARGETS))
+	bash tests/fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_RUNS) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
 
 clean:
 	rm -rf $(BUILD)

@@ -39,6 +39,22 @@ QDateTime parseMlsdTime(const QByteArray &value)
     return QDateTime(d, t, Qt::UTC);
 }
 
+// One step of a path inside the listed folder: a "/" or NUL would lead elsewhere or cut the
+// name short, and "." and ".." are the folder itself and its parent.
+bool isEntryName(const QString &name)
+{
+    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..")
+        && !name.contains(u'/') && !name.contains(QChar(0));
+}
+
+// Digits only, within 64 bits: a size beyond them is a damaged line, not a size of 0.
+bool parseSize(const QByteArray &text, int64_t &size)
+{
+    bool ok = false;
+    size = text.toLongLong(&ok);
+    return ok && allDigits(text);
+}
+
 struct Token {
     QByteArray text;
     qsizetype end;  // index just past the token in the line
@@ -112,9 +128,8 @@ bool parseUnixLine(const QByteArray &line, const QDateTime &nowUtc, FtpEntry &en
         entry.name = QString::fromUtf8(name);
         entry.isFolder = line[0] == 'd';
         entry.modified = when;
-        entry.size = tok[m - 1].text.toLongLong();
         entry.sizeKnown = line[0] == '-';
-        return true;
+        return parseSize(tok[m - 1].text, entry.size) && isEntryName(entry.name);
     }
     return false;
 }
@@ -123,9 +138,11 @@ bool parseDosLine(const QByteArray &line, FtpEntry &entry)
 {
     // 12-09-26  04:56AM       <DIR>          name
     // 12-09-2026  16:56              100000 name
+    // Possessive blanks and digits: a megabyte of blanks must not cost the square of its
+    // length in backtracking.
     static const QRegularExpression re(QStringLiteral(
-        "^(\\d{2})-(\\d{2})-(\\d{2}|\\d{4})\\s+(\\d{1,2}):(\\d{2})\\s*([AaPp][Mm])?\\s+"
-        "(?:(<DIR>)\\s+|(\\d+) )(.+)$"));
+        "^(\\d{2})-(\\d{2})-(\\d{2}|\\d{4})\\s+(\\d{1,2}):(\\d{2})(?:\\s*([AaPp][Mm]))?\\s++"
+        "(?:(<DIR>)\\s++|(\\d++) )(.+)$"));
     const auto m = re.match(QString::fromUtf8(line));
     if (!m.hasMatch())
         return false;
@@ -144,11 +161,12 @@ bool parseDosLine(const QByteArray &line, FtpEntry &entry)
     if (!when.isValid())
         return false;
     entry.isFolder = !m.captured(7).isEmpty();
-    entry.size = entry.isFolder ? 0 : m.captured(8).toLongLong();
+    if (!entry.isFolder && !parseSize(m.captured(8).toLatin1(), entry.size))
+        return false;
     entry.sizeKnown = !entry.isFolder;
     entry.modified = when;
     entry.name = m.captured(9);
-    return true;
+    return isEntryName(entry.name);
 }
 
 }  // namespace
@@ -179,12 +197,13 @@ bool ParseMlsdLine(const QByteArray &line, FtpEntry &entry)
         } else if (key == "unique") {
             entry.unique = value;
         } else if (key == "size" || (key == "sizd" && !haveSize)) {
-            entry.size = value.toLongLong();
+            if (!parseSize(value, entry.size))
+                return false;
             haveSize = key == "size";
         }
     }
     entry.sizeKnown = haveSize && plainFile;
-    return true;
+    return isEntryName(entry.name);
 }
 
 bool ParseListLine(const QByteArray &line, const QDateTime &nowUtc, FtpEntry &entry)

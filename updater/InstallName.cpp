@@ -11,6 +11,10 @@ QString InstallNameOf(const QString &url, const QString &folderUrl)
     const QString name = url.mid(folderUrl.size());
     if (name.isEmpty() || name.startsWith(QLatin1Char('/')) || name.contains(QLatin1Char('\\')))
         return {};
+    // A control character makes a name no listing shows the same way twice.
+    for (const QChar c : name)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            return {};
     for (const QString &step : name.split(QLatin1Char('/')))
         if (step.isEmpty() || step == QLatin1String(".") || step == QLatin1String(".."))
             return {};
