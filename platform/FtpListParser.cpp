@@ -39,8 +39,8 @@ QDateTime parseMlsdTime(const QByteArray &value)
     return QDateTime(d, t, Qt::UTC);
 }
 
-// One step of a path inside the listed folder: a "/" or NUL would lead elsewhere or cut the
-// name short, and "." and ".." are the folder itself and its parent.
+// A listed entry is one step inside the listed folder (MLST alone names a whole path): a
+// "/" or NUL would lead elsewhere or cut the name short; "." and ".." are no entries.
 bool isEntryName(const QString &name)
 {
     return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..")
@@ -129,7 +129,7 @@ bool parseUnixLine(const QByteArray &line, const QDateTime &nowUtc, FtpEntry &en
         entry.isFolder = line[0] == 'd';
         entry.modified = when;
         entry.sizeKnown = line[0] == '-';
-        return parseSize(tok[m - 1].text, entry.size) && isEntryName(entry.name);
+        return parseSize(tok[m - 1].text, entry.size);
     }
     return false;
 }
@@ -166,7 +166,7 @@ bool parseDosLine(const QByteArray &line, FtpEntry &entry)
     entry.sizeKnown = !entry.isFolder;
     entry.modified = when;
     entry.name = m.captured(9);
-    return isEntryName(entry.name);
+    return true;
 }
 
 }  // namespace
@@ -203,7 +203,7 @@ bool ParseMlsdLine(const QByteArray &line, FtpEntry &entry)
         }
     }
     entry.sizeKnown = haveSize && plainFile;
-    return isEntryName(entry.name);
+    return true;
 }
 
 bool ParseListLine(const QByteArray &line, const QDateTime &nowUtc, FtpEntry &entry)
@@ -223,7 +223,7 @@ QList<FtpEntry> ParseListing(const QByteArray &data, bool mlsd, const QDateTime 
         if (line.endsWith('\r'))
             line.chop(1);
         FtpEntry e;
-        if (mlsd ? ParseMlsdLine(line, e) : ParseListLine(line, nowUtc, e))
+        if ((mlsd ? ParseMlsdLine(line, e) : ParseListLine(line, nowUtc, e)) && isEntryName(e.name))
             entries.append(e);
     }
     return entries;

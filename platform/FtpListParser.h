@@ -27,7 +27,8 @@ bool ParseMlsdLine(const QByteArray &line, FtpEntry &entry);
 // One LIST line. LIST carries no time zone; its times are taken as UTC, as MLSD's are.
 // nowUtc resolves the year of Unix entries that show a time instead of a year.
 bool ParseListLine(const QByteArray &line, const QDateTime &nowUtc, FtpEntry &entry);
-// A whole listing, CR LF or LF line ends, in the server's order.
+// A whole listing, CR LF or LF line ends, in the server's order. Entries whose name is
+// empty, ".", ".." or holds a "/" or NUL are left out.
 QList<FtpEntry> ParseListing(const QByteArray &data, bool mlsd, const QDateTime &nowUtc);
 
 }  // namespace FtpListParser

@@ -9,7 +9,10 @@ QString InstallNameOf(const QString &url, const QString &folderUrl)
     if (folderUrl.isEmpty() || !url.startsWith(folderUrl))
         return {};
     const QString name = url.mid(folderUrl.size());
-    if (name.isEmpty() || name.startsWith(QLatin1Char('/')) || name.contains(QLatin1Char('\\')))
+    // QDir takes a name starting with ":" as absolute (a resource) and would not put it
+    // under the program folder.
+    if (name.isEmpty() || name.startsWith(QLatin1Char('/')) || QDir::isAbsolutePath(name)
+        || name.contains(QLatin1Char('\\')))
         return {};
     // A control character makes a name no listing shows the same way twice.
     for (const QChar c : name)

@@ -141,19 +141,27 @@ QString StateFile(const QByteArray &input)
 QString MlsdLine(const QByteArray &input)
 {
     FtpEntry e;
-    if (!FtpListParser::ParseMlsdLine(input, e))
-        return {};
-    return ListedNameFault(e);
+    // An MLST fact line names a whole path; only a listing's entries must be single steps.
+    if (FtpListParser::ParseMlsdLine(input, e) && e.size < 0)
+        return QStringLiteral("a negative size %1 was taken").arg(e.size);
+    for (const FtpEntry &listed : FtpListParser::ParseListing(input, true, FixedNow)) {
+        const QString fault = ListedNameFault(listed);
+        if (!fault.isEmpty())
+            return fault;
+    }
+    return {};
 }
 
 QString ListLine(const QByteArray &input)
 {
-    FtpEntry e;
-    if (!FtpListParser::ParseListLine(input, FixedNow, e))
-        return {};
-    if (!e.modified.isValid())
-        return QStringLiteral("a LIST entry without a valid time was taken");
-    return ListedNameFault(e);
+    for (const FtpEntry &e : FtpListParser::ParseListing(input, false, FixedNow)) {
+        if (!e.modified.isValid())
+            return QStringLiteral("a LIST entry without a valid time was taken");
+        const QString fault = ListedNameFault(e);
+        if (!fault.isEmpty())
+            return fault;
+    }
+    return {};
 }
 
 QString TransferJournal(const QByteArray &input, const QString &folder)
