@@ -18,6 +18,9 @@ namespace {
 constexpr long ConnectTimeoutSeconds = 20;
 constexpr long ResponseTimeoutSeconds = 60;
 constexpr long StallSeconds = 60;
+// The longest a wait on the connections lasts before curl is asked again (its own timers
+// shorten it), as curl_easy_perform does.
+constexpr int PollMilliseconds = 1000;
 
 // Own codes for failures that happen on our side of a call.
 constexpr int NotConnected = -3;
@@ -165,8 +168,12 @@ FtpSession &FtpSession::Global()
 void FtpSession::Close()
 {
     QMutexLocker lock(&m_mutex);
+    // The connection lives in the multi handle's cache: cleaning that up logs out.
+    if (m_multi)
+        curl_multi_cleanup(static_cast<CURLM *>(m_multi));
     if (m_curl)
         curl_easy_cleanup(handle(m_curl));
+    m_multi = nullptr;
     m_curl = nullptr;
     m_open = false;
 }
@@ -391,7 +398,7 @@ int FtpSession::perform(const std::function<void(Transcript &)> &setup, Transcri
     curl_easy_setopt(h, CURLOPT_DEBUGDATA, &transcript);
     watchCancel(h);
     setup(transcript);
-    const int rc = int(curl_easy_perform(h));
+    const int rc = run(h);
     long port = 0;
     if (curl_easy_getinfo(h, CURLINFO_LOCAL_PORT, &port) == CURLE_OK && port > 0)
         m_localPort = port;
@@ -406,6 +413,54 @@ int FtpSession::perform(const std::function<void(Transcript &)> &setup, Transcri
         m_lost = false;
     }
     return rc;
+}
+
+// curl_easy_perform of libcurl 7.88 sits out its whole 1 s wait whenever the reply to EPSV
+// is read in the same pass that sent the command (a quick server, and no CWD or TYPE before
+// it): the data connection is set up but not begun, so curl waits on nothing at all. Driven
+// here, curl is called again at once when it has nothing to wait for.
+int FtpSession::run(void *easy)
+{
+    CURLM *multi = static_cast<CURLM *>(m_multi);
+    CURL *h = handle(easy);
+    if (curl_multi_add_handle(multi, h) != CURLM_OK)
+        return CURLE_FAILED_INIT;
+    int result = CURLE_OK;
+    bool calledAgain = false;
+    for (;;) {
+        int running = 0;
+        if (curl_multi_perform(multi, &running) != CURLM_OK) {
+            result = CURLE_FAILED_INIT;
+            break;
+        }
+        if (!running) {
+            int left = 0;
+            while (CURLMsg *msg = curl_multi_info_read(multi, &left))
+                if (msg->msg == CURLMSG_DONE && msg->easy_handle == h)
+                    result = msg->data.result;
+            break;
+        }
+        fd_set readSet, writeSet, errorSet;
+        FD_ZERO(&readSet);
+        FD_ZERO(&writeSet);
+        FD_ZERO(&errorSet);
+        int maxFd = -1;
+        curl_multi_fdset(multi, &readSet, &writeSet, &errorSet, &maxFd);
+        long timeout = -1;
+        curl_multi_timeout(multi, &timeout);
+        // Once only: a socket numbered past FD_SETSIZE is not shown by fdset either.
+        if (maxFd < 0 && timeout != 0 && !calledAgain) {
+            calledAgain = true;
+            continue;
+        }
+        calledAgain = false;
+        if (curl_multi_poll(multi, nullptr, 0, PollMilliseconds, nullptr) != CURLM_OK) {
+            result = CURLE_FAILED_INIT;
+            break;
+        }
+    }
+    curl_multi_remove_handle(multi, h);
+    return result;
 }
 
 // Runs one exchange; when the server turns out to have dropped the control connection
@@ -439,7 +494,11 @@ int FtpSession::Open(const Endpoint &endpoint)
     m_mlstRefused = false;
     m_cwd.clear();
     m_curl = curl_easy_init();
-    if (!m_curl) {
+    m_multi = curl_multi_init();
+    if (m_multi)
+        curl_multi_setopt(static_cast<CURLM *>(m_multi), CURLMOPT_MAXCONNECTS, 1L);
+    if (!m_curl || !m_multi) {
+        Close();
         fail(-1, QStringLiteral("cannot create a libcurl handle"));
         return -1;
     }

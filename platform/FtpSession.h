@@ -106,6 +106,7 @@ private:
     QByteArray serverUrl() const;
     QByteArray urlFor(const QString &path, bool folder) const;
     int perform(const std::function<void(Transcript &)> &setup, Transcript &transcript);
+    int run(void *easy);
     int performRetrying(const std::function<bool(Transcript &)> &prepare,
                         const std::function<void(Transcript &)> &setup, Transcript &transcript);
     bool command(const QList<QByteArray> &lines, Transcript &transcript);
@@ -117,7 +118,8 @@ private:
     void noteTransportFailure(int rc, const Transcript &transcript);
 
     mutable QRecursiveMutex m_mutex;
-    void *m_curl = nullptr;  // CURL*, owned
+    void *m_curl = nullptr;   // CURL*, owned
+    void *m_multi = nullptr;  // CURLM*, owned; holds the connection between exchanges
     Endpoint m_endpoint;
     bool m_open = false;
     QString m_cwd;
