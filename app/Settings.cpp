@@ -24,6 +24,9 @@ QString StringOrDefault(RegistryKey &key, const QString &name, const QString &fa
     return key.ReadString(name).value_or(fallback);
 }
 
+constexpr uint32_t DefaultFtpConnections = 4;
+const QString FtpConnectionsName = QStringLiteral("FtpConnections");
+
 }  // namespace
 
 void LoadSettings(Settings &info)
@@ -38,4 +41,13 @@ void LoadSettings(Settings &info)
                                     QString::fromLatin1(ProductInfo::DefaultHomePage));
     info.len_up = int32_t(DwordOrDefault(key, QStringLiteral("len_up"), 1));
     info.len_down = int32_t(DwordOrDefault(key, QStringLiteral("len_down"), 6));
+    info.FtpConnections = int32_t(DwordOrDefault(key, FtpConnectionsName, DefaultFtpConnections));
+}
+
+int32_t ReadFtpConnections()
+{
+    RegistryKey key;
+    if (!key.Open(RegistryHive::CurrentUser, QString::fromLatin1(ProductInfo::SettingsKey), false))
+        return int32_t(DefaultFtpConnections);
+    return int32_t(key.ReadDword(FtpConnectionsName).value_or(DefaultFtpConnections));
 }

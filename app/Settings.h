@@ -10,8 +10,13 @@ struct Settings {
     QString HomePage;
     int32_t len_up = 0;
     int32_t len_down = 0;
+    // Control connections a run may open to one FTP server at once (1: one at a time).
+    int32_t FtpConnections = 0;
 };
 
 // Fills info from the settings key of the current user, creating the key and writing the
 // default of every missing value. When the key cannot be opened, info is left as it was.
 void LoadSettings(Settings &info);
+// The "FtpConnections" value alone, read without creating or writing anything (for
+// corvane-cli, which leaves the settings as they are); its default when missing.
+int32_t ReadFtpConnections();

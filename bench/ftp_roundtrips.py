@@ -1,27 +1,29 @@
 #!/usr/bin/python3
-"""Round trips of an FTP synchronisation, against a server that waits before every reply.
+"""FTP work of corvane-cli beside lftp and rclone, on servers that wait before every reply.
 
-Starts tests/support/ftpserver.py with a delay per command and a log of the commands it
-receives, then with corvane-cli:
-  upload    N new small files in FOLDERS folders (analysis and sync),
-  analyse   the same job again (nothing to copy),
-  replace   every file changed on the left and synchronised again,
-  download  into an empty left folder (a second job on the same server folder),
-and, when lftp is installed, `mirror -R` and `mirror` of the same files on the same server.
+For each server (pyftpdlib's tests/support/ftpserver.py, and ProFTPD when `proftpd` is
+installed) and each delay per reply (default 0 and 10 ms), on two shapes of tree:
+  tree   a site of 331 folders with 3 small files each, analysed (corvane-cli with one and
+         with four connections), beside `lftp find -l` and `rclone lsl`;
+  flat   N new small files in FOLDERS folders: corvane upload (analysis and sync), analyse
+         again, replace every file, download into an empty folder; beside `lftp mirror -R`,
+         `lftp mirror` and `rclone copy` both ways (its default 4 transfers and 1).
 Prints the wall time, the commands the server received and the commands per file of each
-step, with the verbs counted.
+step, with the verbs counted, and corvane's time over each peer's.
 
-Usage: ftp_roundtrips.py BUILD_FOLDER [--files N] [--folders F] [--delay-ms MS] [--no-lftp] [--keep] [--list]
-                         [--no-wait]
+Usage: ftp_roundtrips.py BUILD_FOLDER [--files N] [--folders F] [--delays MS,MS] [--servers pyftpdlib,proftpd]
+                         [--shapes tree,flat] [--no-lftp] [--no-rclone] [--keep] [--list] [--no-wait]
 """
 
 import argparse
 import collections
 import os
 import shutil
+import socket
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -29,7 +31,9 @@ SERVER = os.path.join(HERE, "..", "tests", "support", "ftpserver.py")
 USER, PASSWORD = "bench", "bench"
 
 
-class Server:
+class Pyftpdlib:
+    name = "pyftpdlib"
+
     def __init__(self, root, delay, log, mlsd):
         self.log = log
         self.proc = subprocess.Popen(
@@ -55,6 +59,130 @@ class Server:
     def stop(self):
         self.proc.stdin.close()
         self.proc.wait(timeout=10)
+
+
+def free_port():
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
+class DelayProxy:
+    """Passes control connections on to a server, each reply held back `delay` seconds, as
+    a distant server's would be. Data connections go to the server itself (EPSV gives only a
+    port, PASV the server's address)."""
+
+    def __init__(self, target_port, delay):
+        self.target, self.delay = target_port, delay
+        self.listener = socket.create_server(("127.0.0.1", 0))
+        self.port = self.listener.getsockname()[1]
+        threading.Thread(target=self.accept, daemon=True).start()
+
+    def accept(self):
+        while True:
+            try:
+                client, _ = self.listener.accept()
+            except OSError:
+                return
+            server = socket.create_connection(("127.0.0.1", self.target))
+            for a, b, delay in ((client, server, 0), (server, client, self.delay)):
+                threading.Thread(target=self.pump, args=(a, b, delay), daemon=True).start()
+
+    @staticmethod
+    def pump(source, target, delay):
+        try:
+            while True:
+                data = source.recv(65536)
+                if not data:
+                    break
+                if delay:
+                    time.sleep(delay)
+                target.sendall(data)
+        except OSError:
+            pass
+        for s in (source, target):
+            try:
+                s.shutdown(socket.SHUT_RDWR)
+            except OSError:
+                pass
+
+    def stop(self):
+        self.listener.close()
+
+
+class Proftpd:
+    """ProFTPD in the foreground on a free port, one virtual user whose home is root."""
+    name = "proftpd"
+
+    def __init__(self, root, delay, log, mlsd):
+        if not mlsd:
+            sys.exit("bench: --list is for pyftpdlib only")
+        self.log = log
+        folder = os.path.dirname(log)
+        uid, gid = (65534, 65534) if os.getuid() == 0 else (os.getuid(), os.getgid())
+        os.chmod(folder, 0o755)  # the server's own user goes through it to its home
+        for dirpath, dirnames, filenames in os.walk(root):
+            for name in [dirpath] + [os.path.join(dirpath, n) for n in filenames]:
+                os.chown(name, uid, gid)
+        passwd = os.path.join(folder, "proftpd.passwd")
+        subprocess.run(["ftpasswd", "--passwd", "--file=" + passwd, "--name=" + USER, "--uid=%d" % uid,
+                        "--gid=%d" % gid, "--home=" + root, "--shell=/bin/false", "--stdin"],
+                       input=PASSWORD, text=True, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        own = os.getuid() != 0
+        port = free_port()
+        conf = os.path.join(folder, "proftpd.conf")
+        with open(conf, "w") as f:
+            f.write("\n".join([
+                "ServerType standalone", "Port %d" % port, "DefaultAddress 127.0.0.1",
+                "User %s" % ("nobody" if not own else os.environ.get("USER", "nobody")),
+                "Group %s" % ("nogroup" if not own else os.environ.get("USER", "nogroup")),
+                "PidFile %s/proftpd.pid" % folder, "ScoreboardFile %s/proftpd.scoreboard" % folder,
+                "SystemLog %s/proftpd.system.log" % folder, "DelayTable none", "WtmpLog off", "UseIPv6 off",
+                "RequireValidShell off", "AuthUserFile %s" % passwd, "AuthOrder mod_auth_file.c",
+                "DefaultRoot ~", "MaxInstances 200", "MaxLoginAttempts 100",
+                'LogFormat commands "%{epoch}.%{microsecs} %r"', "ExtendedLog %s ALL commands" % log,
+                "<Directory ~>", "  AllowOverwrite on", "</Directory>", ""]))
+        open(log, "w").close()
+        self.proc = subprocess.Popen(["proftpd", "-n", "-q", "-c", conf],
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        for _ in range(100):
+            try:
+                socket.create_connection(("127.0.0.1", port), timeout=1).close()
+                break
+            except OSError:
+                time.sleep(0.1)
+        else:
+            sys.exit("bench: ProFTPD did not start")
+        self.proxy = DelayProxy(port, delay) if delay > 0 else None
+        self.port = self.proxy.port if self.proxy else port
+
+    mark = Pyftpdlib.mark
+
+    def commands_since(self, mark):
+        return [(t, "PASS ****" if c.startswith("PASS") else c) for t, c in Pyftpdlib.commands_since(self, mark)]
+
+    def stop(self):
+        if self.proxy:
+            self.proxy.stop()
+        self.proc.terminate()
+        self.proc.wait(timeout=10)
+
+
+def make_tree(folder):
+    """331 folders of 3 small files: 10 sections of 4 parts of 7 pages below the top."""
+    def files(d):
+        os.makedirs(d, exist_ok=True)
+        for k in range(3):
+            with open(os.path.join(d, "page%d.html" % k), "w") as f:
+                f.write("<p>%s</p>\n" % d * (1 + k))
+    files(folder)
+    for a in range(10):
+        files(os.path.join(folder, "section%02d" % a))
+        for b in range(4):
+            files(os.path.join(folder, "section%02d" % a, "part%d" % b))
+            for c in range(7):
+                files(os.path.join(folder, "section%02d" % a, "part%d" % b, "page%d" % c))
+    return 331 * 3
 
 
 def make_files(folder, files, folders, generation):
@@ -113,6 +241,17 @@ def report(label, seconds, commands, files):
     return seconds
 
 
+def ratios(label, mine, peers):
+    print("  %-40s %s" % (label, "   ".join("%.2f x %s" % (mine / t, name) for name, t in peers if t)))
+
+
+def rclone_env(work, server):
+    obscured = subprocess.run(["rclone", "obscure", PASSWORD], stdout=subprocess.PIPE, text=True,
+                              check=True).stdout.strip()
+    return dict(os.environ, RCLONE_CONFIG=os.path.join(work, "rclone.conf"), RCLONE_FTP_HOST="127.0.0.1",
+                RCLONE_FTP_PORT=str(server.port), RCLONE_FTP_USER=USER, RCLONE_FTP_PASS=obscured)
+
+
 def time_wait_count():
     count = 0
     for table in ("/proc/net/tcp", "/proc/net/tcp6"):
@@ -136,11 +275,135 @@ def settle(args):
         waited += 1
 
 
-def step(server, label, argv, files, args):
+def step(server, label, argv, files, args, env=None):
     settle(args)
     mark = server.mark()
-    seconds = run_timed(argv)
+    seconds = run_timed(argv, env)
     return report(label, seconds, server.commands_since(mark), files)
+
+
+def corvane_env(work, connections):
+    """corvane-cli with its program-wide settings in a folder of its own."""
+    home = os.path.join(work, "config%d" % connections)
+    os.makedirs(os.path.join(home, "Corvane"), exist_ok=True)
+    with open(os.path.join(home, "Corvane", "HKEY_CURRENT_USER.ini"), "w") as f:
+        f.write("[Software]\nCorvane\\FtpConnections=dword:%08x\n" % connections)
+    return dict(os.environ, XDG_CONFIG_HOME=home)
+
+
+def run_tree(server_class, delay_ms, args, tools):
+    work = tempfile.mkdtemp(prefix="corvane-ftpbench.")
+    server = None
+    try:
+        cli = install_cli(args, work)
+        root = os.path.join(work, "server")
+        files = make_tree(os.path.join(root, "site"))
+        left = os.path.join(work, "left")
+        os.makedirs(left)
+        server = server_class(root, delay_ms / 1000.0, os.path.join(work, "commands.log"), not args.list)
+        tasklist = os.path.join(work, "tasklist.tkl")
+        with open(tasklist, "w") as f:
+            f.write('<?xml version="1.0" encoding="utf-8"?><TaskList>%s</TaskList>' % job(
+                "Site", left, "ftp://127.0.0.1:%d/site" % server.port))
+        print("\n%s, %.0f ms before each reply: a tree of 331 folders, %d files" % (server.name, delay_ms, files))
+        mine = {}
+        for n in (1, 4):
+            mine[n] = step(server, "corvane analyse, %d conn" % n, [cli, "--tasklist", tasklist, "analyze", "Site"],
+                           files, args, corvane_env(work, n))
+        peers = []
+        if tools.get("lftp"):
+            env = dict(os.environ, HOME=work)
+            peers.append(("lftp", step(server, "lftp find -l", [
+                "lftp", "-u", "%s,%s" % (USER, PASSWORD), "-p", str(server.port), "127.0.0.1",
+                "-e", "find -l /site >/dev/null; quit"], files, args, env)))
+        if tools.get("rclone"):
+            peers.append(("rclone", step(server, "rclone lsl", ["rclone", "lsl", ":ftp:/site"], files, args,
+                                         rclone_env(work, server))))
+        for n in (1, 4):
+            ratios("corvane analyse, %d connection%s:" % (n, "s" if n > 1 else ""), mine[n], peers)
+    finally:
+        if server:
+            server.stop()
+        cleanup(args, work)
+
+
+def install_cli(args, work):
+    program = os.path.join(work, "program")
+    os.makedirs(program)
+    cli = os.path.join(program, "corvane-cli")
+    shutil.copy(os.path.join(os.path.abspath(args.build), "corvane-cli"), cli)
+    return cli
+
+
+def cleanup(args, work):
+    if args.keep:
+        print("scratch folder kept:", work)
+    else:
+        shutil.rmtree(work, ignore_errors=True)
+
+
+def run_flat(server_class, delay_ms, args, tools):
+    work = tempfile.mkdtemp(prefix="corvane-ftpbench.")
+    server = None
+    try:
+        cli = install_cli(args, work)
+        root = os.path.join(work, "server")
+        for name in ("corvane", "lftp", "rclone"):
+            os.makedirs(os.path.join(root, name))
+        left, left_down = os.path.join(work, "left"), os.path.join(work, "down")
+        os.makedirs(left_down)
+        make_files(left, args.files, args.folders, 1)
+
+        server = server_class(root, delay_ms / 1000.0, os.path.join(work, "commands.log"), not args.list)
+        remote = "ftp://127.0.0.1:%d/corvane" % server.port
+        tasklist = os.path.join(work, "tasklist.tkl")
+        with open(tasklist, "w") as f:
+            f.write('<?xml version="1.0" encoding="utf-8"?><TaskList>%s%s</TaskList>' % (
+                job("Up", left, remote), job("Down", left_down, remote)))
+
+        print("\n%s, %.0f ms before each reply: %d files in %d folders%s" % (
+            server.name, delay_ms, args.files, args.folders, ", no MLSD" if args.list else ""))
+        env = corvane_env(work, 4)
+        cv = lambda *a: [cli, "--tasklist", tasklist] + list(a)
+        up = step(server, "corvane upload", cv("sync", "Up"), args.files, args, env)
+        step(server, "corvane analyse again", cv("analyze", "Up"), args.files, args, env)
+        time.sleep(2.1)  # the next changes must show in the listings' times
+        make_files(left, args.files, args.folders, 2)
+        step(server, "corvane replace", cv("sync", "Up"), args.files, args, env)
+        down = step(server, "corvane download", cv("sync", "Down"), args.files, args, env)
+
+        ups, downs = [], []
+        if tools.get("lftp"):
+            base = ["lftp", "-u", "%s,%s" % (USER, PASSWORD), "-p", str(server.port), "127.0.0.1", "-e"]
+            lenv = dict(os.environ, HOME=work)  # no personal lftp settings
+            ups.append(("lftp", step(server, "lftp mirror -R", base + ["mirror -R %s /lftp; quit" % left],
+                                     args.files, args, lenv)))
+            downs.append(("lftp", step(server, "lftp mirror", base + [
+                "mirror /lftp %s; quit" % os.path.join(work, "lftp-down")], args.files, args, lenv)))
+        if tools.get("rclone"):
+            renv = rclone_env(work, server)
+            for transfers in (4, 1):
+                label = "rclone" if transfers == 4 else "rclone -t1"
+                shutil.rmtree(os.path.join(root, "rclone"))
+                os.makedirs(os.path.join(root, "rclone"))
+                # ProFTPD works as the served folder's owner: the new folder must be its too.
+                os.chown(os.path.join(root, "rclone"), *owner_of(root))
+                ups.append((label, step(server, "rclone copy up, %d" % transfers, [
+                    "rclone", "copy", "--transfers", str(transfers), left, ":ftp:/rclone"], args.files, args, renv)))
+                downs.append((label, step(server, "rclone copy down, %d" % transfers, [
+                    "rclone", "copy", "--transfers", str(transfers), ":ftp:/rclone",
+                    os.path.join(work, "rclone-down%d" % transfers)], args.files, args, renv)))
+        ratios("corvane upload:", up, ups)
+        ratios("corvane download:", down, downs)
+    finally:
+        if server:
+            server.stop()
+        cleanup(args, work)
+
+
+def owner_of(path):
+    st = os.stat(path)
+    return st.st_uid, st.st_gid
 
 
 def main():
@@ -148,72 +411,35 @@ def main():
     p.add_argument("build")
     p.add_argument("--files", type=int, default=100)
     p.add_argument("--folders", type=int, default=10)
-    p.add_argument("--delay-ms", type=float, default=10)
+    p.add_argument("--delays", default="0,10", help="milliseconds before each reply, comma-separated")
+    p.add_argument("--servers", default="pyftpdlib,proftpd")
+    p.add_argument("--shapes", default="tree,flat")
     p.add_argument("--no-lftp", action="store_true")
+    p.add_argument("--no-rclone", action="store_true")
     p.add_argument("--list", action="store_true", help="a server without MLSD/MLST: listings by LIST")
-    p.add_argument("--keep", action="store_true", help="keep the scratch folder (commands.log) and name it")
+    p.add_argument("--keep", action="store_true", help="keep the scratch folders (commands.log) and name them")
     p.add_argument("--no-wait", action="store_true",
                    help="do not wait for closed connections to clear between steps")
     args = p.parse_args()
 
-    cli_built = os.path.join(os.path.abspath(args.build), "corvane-cli")
-    if not os.access(cli_built, os.X_OK):
-        sys.exit("bench: %s is missing; build the corvane-cli target first" % cli_built)
-    lftp = None if args.no_lftp else shutil.which("lftp")
-
-    work = tempfile.mkdtemp(prefix="corvane-ftpbench.")
-    server = None
-    try:
-        program = os.path.join(work, "program")
-        os.makedirs(program)
-        cli = os.path.join(program, "corvane-cli")
-        shutil.copy(cli_built, cli)
-        root = os.path.join(work, "server")
-        os.makedirs(os.path.join(root, "corvane"))
-        left, left_down = os.path.join(work, "left"), os.path.join(work, "down")
-        os.makedirs(left_down)
-        make_files(left, args.files, args.folders, 1)
-
-        server = Server(root, args.delay_ms / 1000.0, os.path.join(work, "commands.log"), not args.list)
-        remote = "ftp://127.0.0.1:%d/corvane" % server.port
-        tasklist = os.path.join(work, "tasklist.tkl")
-        with open(tasklist, "w") as f:
-            f.write('<?xml version="1.0" encoding="utf-8"?><TaskList>%s%s</TaskList>' % (
-                job("Up", left, remote), job("Down", left_down, remote)))
-
-        print("%d files in %d folders, %.0f ms before each reply%s" % (
-            args.files, args.folders, args.delay_ms, ", no MLSD" if args.list else ""))
-        cv = lambda *a: [cli, "--tasklist", tasklist] + list(a)
-        up = step(server, "corvane upload", cv("sync", "Up"), args.files, args)
-        step(server, "corvane analyse again", cv("analyze", "Up"), args.files, args)
-        time.sleep(2.1)  # the next changes must show in the listings' times
-        make_files(left, args.files, args.folders, 2)
-        step(server, "corvane replace", cv("sync", "Up"), args.files, args)
-        down = step(server, "corvane download", cv("sync", "Down"), args.files, args)
-
-        if lftp:
-            os.makedirs(os.path.join(root, "lftp"))
-            lftp_down = os.path.join(work, "lftp-down")
-            base = ["lftp", "-u", "%s,%s" % (USER, PASSWORD), "-p", str(server.port), "127.0.0.1", "-e"]
-            env = dict(os.environ, HOME=work)  # no personal lftp settings
-            settle(args)
-            mark = server.mark()
-            lu = report("lftp mirror -R", run_timed(base + ["mirror -R %s /lftp; quit" % left], env),
-                        server.commands_since(mark), args.files)
-            settle(args)
-            mark = server.mark()
-            ld = report("lftp mirror", run_timed(base + ["mirror /lftp %s; quit" % lftp_down], env),
-                        server.commands_since(mark), args.files)
-            print("corvane / lftp: upload %.2f, download %.2f" % (up / lu, down / ld))
-        else:
-            print("lftp is not installed: no comparison (apt-get install lftp)")
-    finally:
-        if server:
-            server.stop()
-        if args.keep:
-            print("scratch folder kept:", work)
-        else:
-            shutil.rmtree(work, ignore_errors=True)
+    if not os.access(os.path.join(os.path.abspath(args.build), "corvane-cli"), os.X_OK):
+        sys.exit("bench: corvane-cli is missing in %s; build the corvane-cli target first" % args.build)
+    tools = {"lftp": not args.no_lftp and shutil.which("lftp"),
+             "rclone": not args.no_rclone and shutil.which("rclone")}
+    for name, found in tools.items():
+        if not found:
+            print("%s is not installed: no comparison with it (apt-get install %s)" % (name, name))
+    servers = []
+    for name in args.servers.split(","):
+        if name == "proftpd" and not shutil.which("proftpd"):
+            print("proftpd is not installed: pyftpdlib only (apt-get install proftpd-core)")
+        elif name in ("pyftpdlib", "proftpd"):
+            servers.append(Pyftpdlib if name == "pyftpdlib" else Proftpd)
+    shapes = {"tree": run_tree, "flat": run_flat}
+    for server_class in servers:
+        for delay in (float(d) for d in args.delays.split(",")):
+            for shape in args.shapes.split(","):
+                shapes[shape](server_class, delay, args, tools)
 
 
 if __name__ == "__main__":

@@ -1,6 +1,7 @@
 #include "cli/CliRun.h"
 
 #include "app/ExecutableFolder.h"
+#include "app/Settings.h"
 #include "cli/CliOptions.h"
 #include "cli/ConsoleSink.h"
 #include "cli/Interrupt.h"
@@ -14,6 +15,7 @@
 #include "engine/RunLog.h"
 #include "engine/Synchronisation.h"
 #include "model/JobList.h"
+#include "platform/FtpSessionPool.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -94,6 +96,7 @@ int CliRun::Run()
         return ExitNotRun;
     }
 
+    FtpSessionPool::Global().SetConnections(ReadFtpConnections());
     RunLog log(m_sink);
     if (!IsUsableJobName(job->SyncName)) {
         m_sink.Log(JobNameRefusedText(job->SyncName), true);

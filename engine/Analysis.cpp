@@ -47,6 +47,8 @@ bool Analysis::ListSides(SidePair &sides)
             m_result.FailureReason = side->FailureReason();
             return false;
         }
+        if (const QString notice = side->TakeNotice(); !notice.isEmpty())
+            m_listener.Notice(notice);
     }
     return !m_job.Cancelled();
 }

@@ -41,4 +41,7 @@ public:
     // A copy that an earlier, interrupted run left behind was finished or undone before
     // this run read anything; line is the log line for it (one per file).
     virtual void CopyRecovered(const QString &line) { Q_UNUSED(line); }
+    // A line for the log on how the run goes about its work (a server that took fewer
+    // connections than asked); the run goes on.
+    virtual void Notice(const QString &line) { Q_UNUSED(line); }
 };

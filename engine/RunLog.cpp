@@ -63,6 +63,11 @@ void RunLog::CopyRecovered(const QString &line)
     m_sink.Log(line, false);
 }
 
+void RunLog::Notice(const QString &line)
+{
+    m_sink.Log(line, false);
+}
+
 void RunLog::RunningElsewhere(const QString &jobName)
 {
     m_sink.Log(JobLock::RefusedText(jobName), true);

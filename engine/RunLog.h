@@ -33,6 +33,7 @@ public:
     void SyncConnectFailed(int32_t side) override;
     void SyncItem(int32_t kind, int32_t action, const EngineTexts &texts) override;
     void CopyRecovered(const QString &line) override;
+    void Notice(const QString &line) override;
 
     // Folder pre-check: code 1, 2, 3 give a red log line; 0 starts the analysis
     // ("Loading Files......" and the status "Extracting file information:").

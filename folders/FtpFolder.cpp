@@ -4,18 +4,19 @@
 #include "folders/FileEntry.h"
 #include "folders/FileFilter.h"
 #include "folders/FtpSide.h"
+#include "folders/FtpTreeWalk.h"
 #include "folders/KeepAside.h"
 #include "folders/LocalSide.h"
 #include "folders/SafeCopy.h"
 #include "folders/StateFile.h"
 #include "model/JobSide.h"
 #include "platform/FtpSession.h"
+#include "platform/FtpSessionPool.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMutexLocker>
-#include <QPair>
 #include <QSet>
 #include <QTemporaryDir>
 #include <memory>
@@ -27,12 +28,6 @@ const QString FileSyncFolder = QStringLiteral("__FileSync__");
 const QString SaveFolder = QStringLiteral("__Save__");
 
 FtpSession &session() { return FtpSession::Global(); }
-
-bool skippedName(const QString &name)
-{
-    const QString t = name.trimmed();
-    return t == QLatin1String(".") || t == QLatin1String("..") || t == FileSyncFolder || t == SaveFolder;
-}
 
 FtpSession::Endpoint endpointOf(const JobSide &src)
 {
@@ -85,65 +80,6 @@ std::optional<FtpEntry> remoteFile(const QString &remotePath)
     return e;
 }
 
-int32_t dosTime(const FtpEntry &e) { return FtpFolder::PackedTime(e.modified); }
-
-// Whether a failed listing means the folder is not there (or not readable), which the
-// listing passes by, rather than a server that cannot answer.
-bool folderGone()
-{
-    const int reply = session().LastReplyCode();
-    return reply == 550 || reply == 501;  // 501: RFC 3659's answer to MLSD of a non-folder
-}
-
-// ancestors: the "unique" facts of the folders from the listed base down to this one, so
-// that a server-side link back up the tree is not followed. failed: the folder whose
-// reading failed; once set, nothing more is read.
-int32_t readFolder(const JobSide &src, const QString &path, FileEntry &folder,
-                   const FileFilter &filter, QList<QByteArray> &ancestors, QString &failed)
-{
-    // Not trimmed: a blank at the end of a folder's name is part of the name.
-    const QString dir = withSlash(path);
-    QList<FtpEntry> entries;
-    if (!ensureSession(src) || !session().List(dir, entries)) {
-        if (!session().IsOpen() || !folderGone())
-            failed = dir;
-        return 0;
-    }
-    int32_t count = 0;
-    QList<QPair<FileEntry *, QByteArray>> folders;
-    for (const FtpEntry &e : entries) {
-        if (skippedName(e.name))
-            continue;
-        if (e.isFolder && !e.unique.isEmpty() && ancestors.contains(e.unique))
-            continue;
-        const int32_t time = dosTime(e);
-        if (!e.isFolder && !filter.Passes(e.name, time, e.size, 0))
-            continue;
-        auto child = std::make_unique<FileEntry>();
-        child->FileName = e.name;
-        child->FilePath = dir + e.name;
-        child->FileTime = time;
-        child->FileSize = e.size;
-        child->IsFolder = e.isFolder ? 1 : 0;
-        FileEntry *added = folder.AddChild(std::move(child));
-        if (e.isFolder)
-            folders.append({added, e.unique});
-        else
-            ++count;
-    }
-    for (const auto &[sub, unique] : folders) {
-        if (!failed.isEmpty())
-            break;
-        if (!unique.isEmpty())
-            ancestors.append(unique);
-        sub->FileCount = readFolder(src, dir + sub->FileName, *sub, filter, ancestors, failed);
-        if (!unique.isEmpty())
-            ancestors.removeLast();
-        count += sub->FileCount;
-    }
-    return count;
-}
-
 void fillTree(const QString &folderPath, const JobSide &src, FtpNodeSink &sink, void *parent,
               bool foldersOnly)
 {
@@ -153,7 +89,7 @@ void fillTree(const QString &folderPath, const JobSide &src, FtpNodeSink &sink, 
     if (!session().List(withSlash(folderPath.trimmed()), entries))
         return;
     for (const FtpEntry &e : entries) {
-        if (skippedName(e.name) || (foldersOnly && !e.isFolder))
+        if (FtpFolder::SkippedName(e.name) || (foldersOnly && !e.isFolder))
             continue;
         const FtpNodeRecord rec{e.name, src.FolerAllName + QLatin1Char('/') + e.name};
         sink.AddNode(parent, e.name, rec, 1, 1, e.isFolder);
@@ -205,21 +141,42 @@ int32_t FtpFolder::ConnectFtp(const JobSide &src)
     return session().Open(endpointOf(src));
 }
 
-bool FtpFolder::ListFolder(const JobSide &src, FileEntry &root, const FileFilter &filter, QString *failedFolder)
+bool FtpFolder::SkippedName(const QString &name)
+{
+    const QString t = name.trimmed();
+    return t == QLatin1String(".") || t == QLatin1String("..") || t == FileSyncFolder || t == SaveFolder;
+}
+
+bool FtpFolder::ListFolder(const JobSide &src, FileEntry &root, const FileFilter &filter, QString *failedFolder,
+                           QString *failureReason, QString *notice)
 {
     QMutexLocker lock(&session().Mutex());
     QString path = RemoteBasePath(src.FolerAllName).trimmed();
     if (path.isEmpty())
         path = QStringLiteral("/");
+    if (!ensureSession(src)) {
+        if (failedFolder)
+            *failedFolder = withSlash(path);
+        if (failureReason)
+            *failureReason = session().LastReason();
+        return false;
+    }
     QList<QByteArray> ancestors;
-    if (ensureSession(src))
-        if (const std::optional<FtpEntry> base = session().Probe(path); base && !base->unique.isEmpty())
-            ancestors.append(base->unique);
-    QString failed;
-    root.FileCount = readFolder(src, path, root, filter, ancestors, failed);
+    if (const std::optional<FtpEntry> base = session().Probe(path); base && !base->unique.isEmpty())
+        ancestors.append(base->unique);
+    FtpTreeWalk walk(endpointOf(src), filter);
+    const QList<FtpSession *> extra = FtpSessionPool::Global().Extra();
+    const bool listed = walk.Run(path, root, ancestors, session(), extra);
     if (failedFolder)
-        *failedFolder = failed;
-    return failed.isEmpty();
+        *failedFolder = walk.FailedFolder();
+    if (failureReason)
+        *failureReason = walk.FailureReason();
+    if (notice && !walk.Refusal().isEmpty())
+        *notice = QStringLiteral("The FTP server accepted %1 of %2 connections (%3); the folders are listed on %1.")
+                      .arg(walk.Connections())
+                      .arg(extra.size() + 1)
+                      .arg(walk.Refusal());
+    return listed;
 }
 
 void FtpFolder::FillFolderTree(const JobSide &src, FtpNodeSink &sink, void *parentNode)

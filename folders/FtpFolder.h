@@ -26,10 +26,15 @@ public:
     static int32_t ConnectFtp(const JobSide &src);
     // Fills root with the side's tree through the filter; root.FileCount = files read. A
     // folder that is gone (the server answers 550, or 501 to MLSD) adds nothing; any other
-    // failure stops the listing: false, with the folder in failedFolder (when given) and the
-    // session's LastReason() saying why.
+    // failure stops the listing: false, with the folder in failedFolder and the server's or
+    // the connection's reason in failureReason (when given). The tree is listed on as many
+    // connections as the session pool allows; notice, when given, is set when the server
+    // accepted fewer.
     static bool ListFolder(const JobSide &src, FileEntry &root, const FileFilter &filter,
-                           QString *failedFolder = nullptr);
+                           QString *failedFolder = nullptr, QString *failureReason = nullptr,
+                           QString *notice = nullptr);
+    // ".", "..", and the folders the program keeps its own files in: never listed as content.
+    static bool SkippedName(const QString &name);
     static void FillFolderTree(const JobSide &src, FtpNodeSink &sink, void *parentNode);
     static void FillContentsTree(const QString &folderPath, const JobSide &src, FtpNodeSink &sink);
     // A server time (UTC) as the local calendar date-time that the listings pack.

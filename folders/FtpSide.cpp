@@ -29,10 +29,12 @@ int32_t FtpSide::Reach() { return FtpFolder::ConnectFtp(m_side); }
 
 bool FtpSide::List(FileEntry &root, const FileFilter &filter, QString &failedFolder)
 {
-    return FtpFolder::ListFolder(m_side, root, filter, &failedFolder);
+    m_listFailure.clear();
+    return FtpFolder::ListFolder(m_side, root, filter, &failedFolder, &m_listFailure, &m_notice);
 }
 
-QString FtpSide::FailureReason() const { return session().LastReason(); }
+// A listing may have failed on another connection than the session's own.
+QString FtpSide::FailureReason() const { return m_listFailure.isEmpty() ? session().LastReason() : m_listFailure; }
 
 bool FtpSide::FailedAtGivenFile() const { return session().LastError() == FtpSession::LocalFileError; }
 

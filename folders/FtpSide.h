@@ -3,6 +3,8 @@
 #include "folders/Side.h"
 #include "model/JobSide.h"
 
+#include <utility>
+
 // An FTP directory as a side of a job, through the process-wide FTP session (reopened for
 // this side's server and login when it serves another).
 class FtpSide : public Side {
@@ -13,6 +15,7 @@ public:
     QString Base() const override { return m_base; }
     int32_t Reach() override;
     bool List(FileEntry &root, const FileFilter &filter, QString &failedFolder) override;
+    QString TakeNotice() override { return std::exchange(m_notice, QString()); }
     SideEntry Probe(const QString &path) override;
     SideEntry ListedEntry(const QString &path) override;
     void MakeFolders(const QString &relativePath) override;
@@ -49,6 +52,8 @@ private:
 
     JobSide m_side;
     QString m_base;
+    QString m_notice;
+    QString m_listFailure;
     bool m_keepListings = false;
     const FileEntry *m_analysed = nullptr;
     KnownRemoteFolders m_view;

@@ -40,6 +40,9 @@ public:
     // connection, a refused login, an error reply, a cancel): failedFolder then names it and
     // FailureReason() says why. What was read stays in root.
     virtual bool List(FileEntry &root, const FileFilter &filter, QString &failedFolder) = 0;
+    // A line for the run's log about how the last List went about its work (a server that
+    // took fewer connections than asked), once; empty when there is nothing to say.
+    virtual QString TakeNotice() { return {}; }
     virtual SideEntry Probe(const QString &path) = 0;
     // The file at path as the listing the walk follows showed it (see KeepFolderListings),
     // to record a file read from this side; a probe where the side kept no listing.

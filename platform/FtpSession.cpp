@@ -1,5 +1,7 @@
 #include "platform/FtpSession.h"
 
+#include "platform/FtpSessionPool.h"
+
 #include <QFile>
 #include <QMutexLocker>
 #include <QSaveFile>
@@ -159,11 +161,7 @@ FtpSession::FtpSession()
 
 FtpSession::~FtpSession() { Close(); }
 
-FtpSession &FtpSession::Global()
-{
-    static FtpSession session;
-    return session;
-}
+FtpSession &FtpSession::Global() { return FtpSessionPool::Global().Primary(); }
 
 void FtpSession::Close()
 {
@@ -259,6 +257,11 @@ FtpSession::CancelWatch::~CancelWatch()
 {
     m_session.m_cancelFlag = nullptr;
     m_session.m_cancelThread = std::thread::id();
+}
+
+const std::atomic<uint8_t> *FtpSession::WatchedCancelFlag() const
+{
+    return m_cancelThread.load() == std::this_thread::get_id() ? m_cancelFlag.load() : nullptr;
 }
 
 bool FtpSession::CancelRequested() const

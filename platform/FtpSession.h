@@ -30,7 +30,8 @@ public:
     FtpSession(const FtpSession &) = delete;
     FtpSession &operator=(const FtpSession &) = delete;
 
-    // The process-wide session. Created on first use, lives until the program ends.
+    // The process-wide session (FtpSessionPool's primary). Created on first use, lives until
+    // the program ends.
     static FtpSession &Global();
     QRecursiveMutex &Mutex() { return m_mutex; }
 
@@ -94,6 +95,9 @@ public:
     };
     // Whether the calling thread's watched cancel flag is set.
     bool CancelRequested() const;
+    // The flag a CancelWatch of the calling thread watches on this session, or null: work
+    // handed to other sessions on other threads watches the same flag.
+    const std::atomic<uint8_t> *WatchedCancelFlag() const;
     // Local port of the control connection used last (the same port: the same connection).
     long LocalPort() const;
     // True once the server has refused MLSD in this login.

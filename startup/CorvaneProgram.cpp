@@ -1,6 +1,7 @@
 #include "startup/CorvaneProgram.h"
 
 #include "app/ProductInfo.h"
+#include "platform/FtpSessionPool.h"
 #include "ui/config/OptionsDialog.h"
 #include "ui/workspace/JobEditorCommands.h"
 #include "ui/workspace/JobPage.h"
@@ -55,6 +56,7 @@ void CorvaneProgram::CreateUpdateCheck()
 bool CorvaneProgram::Start()
 {
     LoadSettings(m_settings);
+    FtpSessionPool::Global().SetConnections(m_settings.FtpConnections);
     QGuiApplication::setApplicationDisplayName(QLatin1String(ProductInfo::Name));
     CreateUpdateCheck();
 

@@ -5,6 +5,8 @@
 #include "engine/Pairing.h"
 #include "folders/FileEntry.h"
 #include "model/Job.h"
+#include "platform/FtpSessionPool.h"
+#include "tests/support/FtpServerFixture.h"
 #include "tests/support/RecordingListener.h"
 #include "tests/support/TestFiles.h"
 
@@ -249,6 +251,34 @@ private Q_SLOTS:
         QTEST(listener.Events(), "events");
         QCOMPARE(result.Reached, listener.Events("C").isEmpty());
         QCOMPARE(result.Completed, result.Reached);
+    }
+
+    // A server that takes one control connection at a time still gets a complete analysis,
+    // and the log says once, not per folder, that the other connections were refused.
+    void refusedConnectionsAreSaidOnce()
+    {
+        QTemporaryDir dir;
+        FtpServerFixture server;
+        for (int i = 0; i < 5; ++i)
+            QVERIFY(TestFiles::Write(server.root() + QStringLiteral("/pub/d%1/a.txt").arg(i), "a", 1600000000));
+        server.setMaxConnections(1);
+        QVERIFY(server.start());
+        FtpSessionPool::Global().SetConnections(4);
+        Job job;
+        job.SyncName = "Job";
+        job.LFolder.DeviceType = 1;
+        job.LFolder.FolerAllName = dir.path();
+        job.RFolder = server.source();
+        RecordingListener listener;
+        AnalysisResult result;
+        Analysis(job, listener, result).Execute();
+        QVERIFY(result.Completed);
+        QCOMPARE(result.RightList->FileCount, 5);
+        const QStringList notices = listener.Events(QStringLiteral("N "));
+        QCOMPARE(notices.size(), 1);
+        QVERIFY2(notices[0].startsWith(QStringLiteral("N The FTP server accepted 1 of 4 connections ("))
+                     && notices[0].contains(QStringLiteral("421 Too many connections")),
+                 qPrintable(notices[0]));
     }
 
     // Each record carries each side's own time, size and path: swapped or copied-over values

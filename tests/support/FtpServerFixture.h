@@ -36,6 +36,9 @@ public:
     {
         m_failures << QStringLiteral("--stall-at") << QStringLiteral("%1:%2").arg(command).arg(n);
     }
+    // From the next start() on, the server refuses a control connection beyond count open at
+    // once with "421 Too many connections" (0: no limit).
+    void setMaxConnections(int count) { m_maxConnections = count; }
     // From the next start() on, the server notes every command it receives (see commands()).
     void setCommandLog(bool on) { m_commandLog = on; }
     // The commands received since the command log was switched on ("PASS ****" for the
@@ -65,6 +68,7 @@ private:
     QList<QPair<QString, QString>> m_permissions;
     int m_port = 0;
     int m_throttle = 0;
+    int m_maxConnections = 0;
     bool m_commandLog = false;
     QStringList m_failures;
 };

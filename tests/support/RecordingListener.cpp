@@ -30,6 +30,11 @@ void RecordingListener::CopyRecovered(const QString &line)
     Add(QStringLiteral("R ") + line);
 }
 
+void RecordingListener::Notice(const QString &line)
+{
+    Add(QStringLiteral("N ") + line);
+}
+
 QStringList RecordingListener::Events() const
 {
     std::lock_guard lock(m_mutex);

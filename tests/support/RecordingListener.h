@@ -15,6 +15,8 @@ public:
     void SyncItem(int32_t kind, int32_t action, const EngineTexts &texts) override;
     // Recorded as "R line".
     void CopyRecovered(const QString &line) override;
+    // Recorded as "N line".
+    void Notice(const QString &line) override;
 
     QStringList Events() const;
     // Only the events that start with prefix.

@@ -4,7 +4,7 @@
 Usage: ftpserver.py --root DIR --user U --password P [--port 0] [--no-mlsd]
                     [--idle-timeout SECONDS] [--perm DIR=LETTERS ...]
                     [--throttle BYTES_PER_SECOND] [--delay SECONDS]
-                    [--command-log FILE] [--threaded]
+                    [--command-log FILE] [--threaded] [--max-connections N]
                     [--exit-at CMD:N[:SECONDS] ...] [--stall-at CMD:N ...]
 
 Prints "PORT <n>" once listening, then serves until killed or until its
@@ -54,6 +54,9 @@ def parse_args():
     p.add_argument("--stall-at", action="append", default=[], metavar="CMD:N",
                    help="from the N-th command CMD on, never answer again (the server "
                         "stops serving anyone, as a hung server does)")
+    p.add_argument("--max-connections", type=int, default=0,
+                   help="control connections accepted at once from one address; more are "
+                        "refused with 421 (0: no limit)")
     return p.parse_args()
 
 
@@ -143,6 +146,7 @@ def main():
     server_class = ThreadedFTPServer if args.delay > 0 or args.threaded else FTPServer
     server = server_class(("127.0.0.1", args.port), handler)
     server.max_cons = 64
+    server.max_cons_per_ip = args.max_connections
     port = server.socket.getsockname()[1]
 
     announce(port)

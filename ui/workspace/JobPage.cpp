@@ -353,6 +353,18 @@ void JobPage::SyncItem(int32_t kind, int32_t action, const EngineTexts &texts)
     ScrollLogToEnd();
 }
 
+void JobPage::CopyRecovered(const QString &line)
+{
+    m_log.CopyRecovered(line);
+    ScrollLogToEnd();
+}
+
+void JobPage::Notice(const QString &line)
+{
+    m_log.Notice(line);
+    ScrollLogToEnd();
+}
+
 // ---- job ----------------------------------------------------------------------------------
 
 void JobPage::SetJob(int index)

@@ -74,10 +74,12 @@ private:
     void Log(const QString &line, bool error) override;
     void ProgressRange(int32_t maximum) override;
     void ProgressPosition(int32_t position) override;
-    // EngineListener: the three engine messages, on the interface thread.
+    // EngineListener: the engine's reports, on the interface thread.
     void SyncProgress(int32_t wParam, int32_t lParam) override;
     void SyncConnectFailed(int32_t side) override;
     void SyncItem(int32_t kind, int32_t action, const EngineTexts &texts) override;
+    void CopyRecovered(const QString &line) override;
+    void Notice(const QString &line) override;
 
     void BuildForm();
     QWidget *BuildTopBar();

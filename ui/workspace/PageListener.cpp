@@ -42,6 +42,16 @@ void PageListener::SyncConnectFailed(int32_t side)
     Deliver([this, side] { m_target.SyncConnectFailed(side); });
 }
 
+void PageListener::CopyRecovered(const QString &line)
+{
+    Deliver([this, line] { m_target.CopyRecovered(line); });
+}
+
+void PageListener::Notice(const QString &line)
+{
+    Deliver([this, line] { m_target.Notice(line); });
+}
+
 void PageListener::SyncItem(int32_t kind, int32_t action, const EngineTexts &texts)
 {
     Deliver([this, kind, action, texts] { m_target.SyncItem(kind, action, texts); });

@@ -21,6 +21,8 @@ public:
     void SyncProgress(int32_t wParam, int32_t lParam) override;
     void SyncConnectFailed(int32_t side) override;
     void SyncItem(int32_t kind, int32_t action, const EngineTexts &texts) override;
+    void CopyRecovered(const QString &line) override;
+    void Notice(const QString &line) override;
 
 private:
     void Deliver(std::function<void()> report);

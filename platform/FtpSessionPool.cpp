@@ -1,0 +1,34 @@
+#include "platform/FtpSessionPool.h"
+
+#include <QMutexLocker>
+#include <algorithm>
+
+namespace {
+// More would only queue at the server: most limit a client to a handful.
+constexpr int MostConnections = 16;
+}
+
+FtpSessionPool &FtpSessionPool::Global()
+{
+    static FtpSessionPool pool;
+    return pool;
+}
+
+void FtpSessionPool::SetConnections(int count)
+{
+    m_connections = std::clamp(count, 1, MostConnections);
+}
+
+QList<FtpSession *> FtpSessionPool::Extra()
+{
+    QMutexLocker lock(&m_primary.Mutex());
+    const size_t wanted = size_t(m_connections - 1);
+    while (m_extra.size() < wanted)
+        m_extra.push_back(std::make_unique<FtpSession>());
+    // Fewer wanted than before: the surplus logs out.
+    m_extra.resize(wanted);
+    QList<FtpSession *> sessions;
+    for (const auto &s : m_extra)
+        sessions.append(s.get());
+    return sessions;
+}

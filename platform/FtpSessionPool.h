@@ -1,0 +1,29 @@
+#pragma once
+#include "platform/FtpSession.h"
+
+#include <QList>
+#include <atomic>
+#include <memory>
+#include <vector>
+
+// The FTP sessions of the process: the primary one that every FTP call goes through, and the
+// extra ones a run borrows to work on the same server over several control connections at
+// once. Whoever holds the primary session's mutex may use the extra ones; each extra session
+// is used by one thread at a time.
+class FtpSessionPool {
+public:
+    static FtpSessionPool &Global();
+
+    FtpSession &Primary() { return m_primary; }
+    // Control connections a run may use at once, the primary's included; at least 1.
+    void SetConnections(int count);
+    int Connections() const { return m_connections; }
+    // Connections() - 1 sessions beside the primary, not necessarily open; a caller opens each
+    // for its server, so that a session left open for another server is replaced.
+    QList<FtpSession *> Extra();
+
+private:
+    FtpSession m_primary;
+    std::vector<std::unique_ptr<FtpSession>> m_extra;
+    std::atomic<int> m_connections{4};
+};
