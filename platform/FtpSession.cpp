@@ -20,6 +20,7 @@ namespace {
 constexpr long ConnectTimeoutSeconds = 20;
 constexpr long ResponseTimeoutSeconds = 60;
 constexpr long StallSeconds = 60;
+constexpr long QuitSeconds = 1;
 // The longest a wait on the connections lasts before curl is asked again (its own timers
 // shorten it), as curl_easy_perform does.
 constexpr int PollMilliseconds = 1000;
@@ -166,7 +167,14 @@ FtpSession &FtpSession::Global() { return FtpSessionPool::Global().Primary(); }
 void FtpSession::Close()
 {
     QMutexLocker lock(&m_mutex);
-    // The connection lives in the multi handle's cache: cleaning that up logs out.
+    // The connection lives in the multi handle's cache: cleaning that up logs out, with the
+    // reply time-out of the handle added to it last. A server that stopped answering must
+    // not hold up a Cancel or the program's end for the full time-out waiting for QUIT.
+    if (m_multi && m_curl) {
+        curl_easy_setopt(handle(m_curl), CURLOPT_FTP_RESPONSE_TIMEOUT, QuitSeconds);
+        if (curl_multi_add_handle(static_cast<CURLM *>(m_multi), handle(m_curl)) == CURLM_OK)
+            curl_multi_remove_handle(static_cast<CURLM *>(m_multi), handle(m_curl));
+    }
     if (m_multi)
         curl_multi_cleanup(static_cast<CURLM *>(m_multi));
     if (m_curl)

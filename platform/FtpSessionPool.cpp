@@ -2,6 +2,7 @@
 
 #include <QMutexLocker>
 #include <algorithm>
+#include <thread>
 
 namespace {
 // More would only queue at the server: most limit a client to a handful.
@@ -12,6 +13,17 @@ FtpSessionPool &FtpSessionPool::Global()
 {
     static FtpSessionPool pool;
     return pool;
+}
+
+FtpSessionPool::~FtpSessionPool()
+{
+    // Each log-out may wait a moment for the server's reply: all at once, not one by one.
+    std::vector<std::thread> closing;
+    for (const auto &s : m_extra)
+        closing.emplace_back([session = s.get()] { session->Close(); });
+    m_primary.Close();
+    for (std::thread &t : closing)
+        t.join();
 }
 
 void FtpSessionPool::SetConnections(int count)

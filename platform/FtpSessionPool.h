@@ -13,6 +13,7 @@
 class FtpSessionPool {
 public:
     static FtpSessionPool &Global();
+    ~FtpSessionPool();
 
     FtpSession &Primary() { return m_primary; }
     // Control connections a run may use at once, the primary's included; at least 1.

@@ -287,11 +287,13 @@ private Q_SLOTS:
         FtpSessionPool::Global().SetConnections(1);
         FileEntry serial;
         QString serialNotice;
-        FtpFolder::ListFolder(src, serial, filter, &serialNotice);
+        QVERIFY(FtpFolder::ListFolder(src, serial, filter, nullptr, nullptr, &serialNotice));
         FtpSessionPool::Global().SetConnections(4);
         FileEntry parallel;
         QString notice;
-        FtpFolder::ListFolder(src, parallel, filter, &notice);
+        QString failedFolder;
+        QVERIFY(FtpFolder::ListFolder(src, parallel, filter, &failedFolder, nullptr, &notice));
+        QCOMPARE(failedFolder, QString());
 
         QCOMPARE(treeLines(parallel), treeLines(serial));
         QCOMPARE(parallel.FileCount, serial.FileCount);
