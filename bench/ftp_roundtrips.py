@@ -85,6 +85,9 @@ class DelayProxy:
             except OSError:
                 return
             server = socket.create_connection(("127.0.0.1", self.target))
+            # Each reply goes out when its delay is over, not when Nagle lets it.
+            for s in (client, server):
+                s.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
             for a, b, delay in ((client, server, 0), (server, client, self.delay)):
                 threading.Thread(target=self.pump, args=(a, b, delay), daemon=True).start()
 
