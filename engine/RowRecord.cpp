@@ -69,6 +69,14 @@ void MarkCopied(RowRecord &row)
     row.DirectImage = RowImage::Same;
 }
 
+void ShowRecorded(RowRecord &row, int32_t leftTime, int64_t leftSize, int32_t rightTime, int64_t rightSize)
+{
+    row.LeftTime = leftTime;
+    row.LeftSize = leftSize;
+    row.RightTime = rightTime;
+    row.RightSize = rightSize;
+}
+
 void MarkRightRestored(RowRecord &row, int32_t rightTime, int64_t rightSize)
 {
     row.RightTime = rightTime;

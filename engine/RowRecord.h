@@ -56,6 +56,8 @@ RowRecord RootRow(const QString &syncName, int32_t toLeftCount, int32_t toRightC
 RowRecord FolderRow(const QString &name, int32_t toLeftCount, int32_t toRightCount);
 // After a successful copy: nothing left to copy.
 void MarkCopied(RowRecord &row);
+// The times and sizes both sides recorded after a copy.
+void ShowRecorded(RowRecord &row, int32_t leftTime, int64_t leftSize, int32_t rightTime, int64_t rightSize);
 // After a saved copy was put back on the right: the right file now holds an older version,
 // shown as one that would travel to the left.
 void MarkRightRestored(RowRecord &row, int32_t rightTime, int64_t rightSize);

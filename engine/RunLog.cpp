@@ -26,8 +26,8 @@ void RunLog::SyncProgress(int32_t wParam, int32_t lParam)
 
 void RunLog::SyncConnectFailed(int32_t side)
 {
-    m_sink.Log(side == 1 ? QStringLiteral("Cann't connect the left folder!")
-                         : QStringLiteral("Cann't connect the right folder!"),
+    m_sink.Log(side == 1 ? QStringLiteral("Can't connect the left folder!")
+                         : QStringLiteral("Can't connect the right folder!"),
                false);
 }
 
@@ -138,7 +138,7 @@ void RunLog::SyncEnded(int32_t errorCount, int32_t syncedCount, const QString &e
     m_sink.ProgressPosition(m_progressMaximum);
     m_sink.Log(QStringLiteral("Sync Done , used time : ") + elapsed, false);
     m_sink.Log(QStringLiteral("Total numbers of error files : ") + QString::number(errorCount)
-                   + QStringLiteral("; Total numbers of synched files : ") + QString::number(syncedCount),
+                   + QStringLiteral("; Total numbers of synced files : ") + QString::number(syncedCount),
                false);
     m_sink.Status(QStringLiteral("Sync Done!"));
 }
@@ -157,7 +157,7 @@ void RunLog::SyncEnded(const Synchronisation &sync, const QString &elapsed)
                        + elapsed,
                    false);
         m_sink.Log(QStringLiteral("Total numbers of error files : ") + QString::number(sync.ErrorCount())
-                       + QStringLiteral("; Total numbers of synched files : ") + QString::number(sync.SyncedCount()),
+                       + QStringLiteral("; Total numbers of synced files : ") + QString::number(sync.SyncedCount()),
                    false);
         m_sink.Log(QStringLiteral("Files copied : %1; files not copied : %2").arg(sync.SyncedCount()).arg(sync.ErrorCount() + sync.NotDoneCount()),
                    false);
@@ -191,7 +191,7 @@ QString RunLog::PreCheckText(int32_t code)
     switch (code) {
     case 1: return QStringLiteral("Left and right folders are the same");
     case 2: return QStringLiteral("Cannot Analyze nested folders.");
-    case 3: return QStringLiteral("Folders is empty.");
+    case 3: return QStringLiteral("A folder of the job is not set.");
     default: return {};
     }
 }

@@ -10,8 +10,10 @@
 #include "engine/SidePair.h"
 #include "engine/SidePaths.h"
 #include "engine/SyncAction.h"
+#include "folders/FileEntry.h"
 #include "folders/SafeCopy.h"
 #include "folders/Side.h"
+#include "folders/StateFile.h"
 #include "model/Job.h"
 #include "platform/FtpSession.h"
 
@@ -204,6 +206,7 @@ bool Synchronisation::SyncFile(Row &row)
         std::lock_guard lock(m_rows.Mutex());
         RowValues::MarkCopied(row.Data);
     }
+    m_copied.push_back(&row);
     if (m_rowUpdated)
         m_rowUpdated(&row);
     return true;
@@ -220,6 +223,29 @@ int32_t Synchronisation::Travelling(const Row &node) const
             ++count;
     }
     return count;
+}
+
+void Synchronisation::ShowRecordedValues()
+{
+    // A side may read what it wrote only when it saves its state, so the rows learn their
+    // new times and sizes from the state trees, after the save.
+    const auto recorded = [](Side &side, const QString &path, const FileEntry &state) {
+        return path.isEmpty() ? nullptr : StateFile::RecordedEntry(RelativeTo(path, side.Base()), state);
+    };
+    for (Row *row : m_copied) {
+        {
+            std::lock_guard lock(m_rows.Mutex());
+            const FileEntry *left = recorded(*m_left, row->Data.LeftPath, *m_result.LeftState);
+            const FileEntry *right = recorded(*m_right, row->Data.RightPath, *m_result.RightState);
+            RowValues::ShowRecorded(row->Data, left ? left->FileTime : row->Data.LeftTime,
+                                    left ? left->FileSize : row->Data.LeftSize,
+                                    right ? right->FileTime : row->Data.RightTime,
+                                    right ? right->FileSize : row->Data.RightSize);
+        }
+        if (m_rowUpdated)
+            m_rowUpdated(row);
+    }
+    m_copied.clear();
 }
 
 bool Synchronisation::Walk(Row &node)
@@ -299,5 +325,6 @@ void Synchronisation::Execute()
     if (m_outcome != Outcome::Done)
         m_notDone = travelling - m_texts.SyncedCount - m_texts.ErrorCount;
     SaveStateTrees();
+    ShowRecordedValues();
     m_left = m_right = nullptr;
 }

@@ -8,6 +8,7 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 class Job;
 class RowTree;
@@ -55,6 +56,8 @@ private:
     bool CopyToLeft(Row &row, QString &leftPath, const QString &rightPath);
     bool CopyToRight(Row &row, const QString &leftPath, QString &rightPath);
     void SaveStateTrees();
+    // The copied rows show the times and sizes both sides recorded for them.
+    void ShowRecordedValues();
     // Copies between the sides, noted in the journal; false when the copy was not made.
     bool Copy(Side &source, const QString &sourcePath, Side &target, const QString &targetPath,
               const QString &targetFolder);
@@ -80,4 +83,5 @@ private:
     Side *m_left = nullptr;
     Side *m_right = nullptr;
     TransferJournal m_journal;
+    std::vector<Row *> m_copied;
 };

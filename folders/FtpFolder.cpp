@@ -115,11 +115,12 @@ QString FtpFolder::NormalizeFtpUrl(const QString &text)
 {
     // Trimmed first, so blanks around a typed address cannot end up inside the URL.
     QString url = text.trimmed();
-    if (url.endsWith(QLatin1Char('/')))
+    while (url.endsWith(QLatin1Char('/')))
         url.chop(1);
-    if (!url.startsWith(QLatin1String("ftp://")))
-        url = QStringLiteral("ftp://") + url;
-    return url;
+    // People type the scheme in any case, or leave it out ("host", "host:2121/pub").
+    if (url.startsWith(QLatin1String("ftp://"), Qt::CaseInsensitive))
+        url = url.mid(6);
+    return QStringLiteral("ftp://") + url;
 }
 
 QString FtpFolder::GetFtpHost(const QString &url)

@@ -230,24 +230,29 @@ bool WriteFile(const QString &path, const FileEntry &root, QString *why)
     return file.commit() || failed();
 }
 
-FileEntry *FindEntry(const QString &relativePath, FileEntry &root)
+namespace {
+
+// The entry of a file below root; missing folders and the file are added when add is set,
+// otherwise a missing one gives nullptr.
+FileEntry *WalkTo(const QString &relativePath, FileEntry &root, bool add)
 {
     const qsizetype cut = relativePath.lastIndexOf(u'/');
     const QString fileName = relativePath.mid(cut + 1);
     FileEntry *level = &root;
     QString accumulated = QStringLiteral("/");
+    const auto childNamed = [](FileEntry &parent, const QString &name, int32_t isFolder) -> FileEntry * {
+        if (const std::vector<int> *same = parent.ChildrenNamed(name))
+            for (int i : *same)
+                if (parent.Child(i)->IsFolder == isFolder)
+                    return parent.Child(i);
+        return nullptr;
+    };
     if (cut > 0) {
         const QStringList folders = relativePath.left(cut).split(u'/', Qt::SkipEmptyParts);
         for (const QString &name : folders) {
-            FileEntry *found = nullptr;
-            if (const std::vector<int> *same = level->ChildrenNamed(name)) {
-                for (int i : *same) {
-                    if (level->Child(i)->IsFolder == 1) {
-                        found = level->Child(i);
-                        break;
-                    }
-                }
-            }
+            FileEntry *found = childNamed(*level, name, 1);
+            if (!found && !add)
+                return nullptr;
             if (!found) {
                 auto folder = std::make_unique<FileEntry>();
                 folder->IsFolder = 1;
@@ -262,15 +267,26 @@ FileEntry *FindEntry(const QString &relativePath, FileEntry &root)
             accumulated += name + u'/';
         }
     }
-    if (const std::vector<int> *same = level->ChildrenNamed(fileName)) {
-        for (int i : *same) {
-            if (level->Child(i)->IsFolder == 0)
-                return level->Child(i);
-        }
-    }
+    if (FileEntry *file = childNamed(*level, fileName, 0))
+        return file;
+    if (!add)
+        return nullptr;
     auto file = std::make_unique<FileEntry>();
     file->FileName = fileName;
     return level->AddChild(std::move(file));
+}
+
+}  // namespace
+
+FileEntry *FindEntry(const QString &relativePath, FileEntry &root)
+{
+    return WalkTo(relativePath, root, true);
+}
+
+const FileEntry *RecordedEntry(const QString &relativePath, const FileEntry &root)
+{
+    // Nothing is added without add: the tree is not changed.
+    return WalkTo(relativePath, const_cast<FileEntry &>(root), false);
 }
 
 }  // namespace StateFile

@@ -18,5 +18,7 @@ void ReadFile(const QString &path, FileEntry &root);
 bool WriteFile(const QString &path, const FileEntry &root, QString *why = nullptr);
 // The file entry for relativePath ("/a/b.txt"), found or added with the folders along it.
 FileEntry *FindEntry(const QString &relativePath, FileEntry &root);
+// The file entry recorded for relativePath, or nullptr; nothing is added.
+const FileEntry *RecordedEntry(const QString &relativePath, const FileEntry &root);
 
 }  // namespace StateFile

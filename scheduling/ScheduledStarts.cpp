@@ -21,10 +21,26 @@ ScheduledStarts::ScheduledStarts(QWidget *messageParent, const QString &systemct
 {
 }
 
+QString ScheduledStarts::ErrorText(const QString &operation, const QString &error)
+{
+    // systemctl says this when no user manager runs in the session (a bare X login, ssh, a
+    // container); the word "bus" means nothing to the person who clicked "Add".
+    if (error.contains(QLatin1String("connect to bus")) || error.contains(QLatin1String("DBUS_SESSION_BUS_ADDRESS"))
+        || error.contains(QLatin1String("XDG_RUNTIME_DIR")))
+        return QStringLiteral("Scheduled runs need the user's service manager (systemd --user), which is not "
+                              "running in this session.");
+    if (operation == QLatin1String("NewWorkItem"))
+        return QStringLiteral("The scheduled run could not be made.");
+    if (operation == QLatin1String("Delete"))
+        return QStringLiteral("The scheduled run could not be removed.");
+    return QStringLiteral("The scheduled run could not be read.");
+}
+
 void ScheduledStarts::ShowError(const QString &operation, const QString &error) const
 {
-    QMessageBox::critical(m_parent, Caption,
-                          QStringLiteral("Error in SchedulingAgent.%1.Error Code :%2").arg(operation, error));
+    QMessageBox box(QMessageBox::Critical, Caption, ErrorText(operation, error), QMessageBox::Ok, m_parent);
+    box.setDetailedText(error);
+    box.exec();
 }
 
 QString ScheduledStarts::KindText(int triggerType)
@@ -52,7 +68,7 @@ bool ScheduledStarts::CreateWorkItem(const QString &name, int kind, int count, c
     item.ApplicationName = m_application;
     item.WorkingDirectory = QFileInfo(m_application).absolutePath();
     item.Parameters = QStringLiteral("-Scan");
-    item.Comment = QStringLiteral("Runs Pellory at Scheduled Time.");
+    item.Comment = QStringLiteral("Runs Corvane at the scheduled time.");
     WorkItemTrigger &t = item.Trigger;
     t.BeginDate = QDate::currentDate();
     t.StartHour = start.hour();

@@ -42,8 +42,10 @@ public:
 
     static QString KindText(int triggerType);
 
-    // The message box of a failed operation ("NewWorkItem", "Delete", ...).
+    // The message box of a failed operation ("NewWorkItem", "Delete", ...): a sentence for a
+    // person, the service manager's own words under "Details".
     void ShowError(const QString &operation, const QString &error) const;
+    static QString ErrorText(const QString &operation, const QString &error);
 
 private:
 

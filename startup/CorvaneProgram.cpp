@@ -73,7 +73,7 @@ bool CorvaneProgram::Start()
     m_window->SetSaveAtClose(!m_keepingFailed);
     UseJobEditor(*m_window, m_jobs);
     m_window->SetOptionsDialog([this](QWidget *parent) {
-        OptionsDialog options(parent, m_settings, [this] { m_updateCheck->CheckForUpdate(false); });
+        OptionsDialog options(parent, m_settings, [this] { m_updateCheck->CheckForUpdate(true); });
         options.ShowModal();
     });
     // Logging out or shutting down closes the window as its close box does, so the jobs are saved.

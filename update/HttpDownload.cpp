@@ -70,7 +70,7 @@ bool HttpDownload::writeAvailable(QNetworkReply *reply)
     }
     const QByteArray data = reply->readAll();
     if (m_out->write(data) != data.size()) {
-        m_error = tr("Can not write the downloaded file: %1").arg(m_out->errorString());
+        m_error = tr("Cannot write the downloaded file: %1").arg(m_out->errorString());
         return false;
     }
     m_received += data.size();
@@ -89,6 +89,10 @@ void HttpDownload::onFinished()
     if (m_cancelled) {
         result = Result::Cancelled;
     } else if (!m_error.isEmpty()) {
+        result = Result::Failed;
+    } else if (reply->error() == QNetworkReply::OperationCanceledError) {
+        // Qt ends a request that outlived its transfer time-out as "cancelled".
+        m_error = tr("no reply from %1 within %2 s").arg(reply->url().host()).arg(m_readTimeout / 1000.0);
         result = Result::Failed;
     } else if (reply->error() != QNetworkReply::NoError) {
         m_error = reply->errorString();

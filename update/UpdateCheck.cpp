@@ -71,7 +71,7 @@ void UpdateCheck::CheckForUpdate(bool interactive)
     if (folderUrl.isEmpty()) {
         // No built-in host: without an address there is nothing to ask.
         if (m_interactive)
-            ShowMessage(tr("No update address is set, so Corvane can not look for a new version."
+            ShowMessage(tr("No update address is set, so Corvane cannot look for a new version."
                            "\nSet \"UpdateURL\" to the web folder that holds \"%1\".")
                             .arg(QLatin1String(ProductInfo::UpdateDescription)));
         EndCheck();
@@ -94,7 +94,7 @@ void UpdateCheck::DownloadFile(const QUrl &url, const QString &localPath)
         const QString why = m_file->errorString();
         m_file.reset();
         if (m_interactive)
-            ShowMessage(tr("Can not write \"%1\": %2").arg(localPath, why));
+            ShowMessage(tr("Cannot write \"%1\": %2").arg(localPath, why));
         EndCheck();
         return;
     }
@@ -109,46 +109,49 @@ void UpdateCheck::DownloadFile(const QUrl &url, const QString &localPath)
 void UpdateCheck::onDownloadFinished(HttpDownload::Result result)
 {
     // The previous copy stays until the whole new body is there.
-    const bool ok = result == HttpDownload::Result::Done && m_file->commit();
+    QString failure;
+    if (result != HttpDownload::Result::Done)
+        failure = m_http->errorString();
+    else if (!m_file->commit())
+        failure = tr("\"%1\" could not be written: %2").arg(m_file->fileName(), m_file->errorString());
     m_file.reset();
     if (m_waitCursor) {
         QApplication::restoreOverrideCursor();
         m_waitCursor = false;
     }
-    if (!ok) {
+    if (!failure.isNull()) {
         if (m_interactive)
-            ShowMessage(QStringLiteral("Can not download the new version.\nBecause Can not connect "
-                                       "Corvane,Please check the network."));
+            ShowMessage(tr("Corvane could not check for a new version: %1").arg(failure));
         EndCheck();
         return;
     }
-    if (IsNewVersionAvailable())
-        OfferUpdate();
-    else if (m_interactive)
-        ShowMessage(QStringLiteral(
-            "There are no updates available at this time.\nYour Corvane is up-to-date."));
+    const QString path = m_folder + QLatin1String(ProductInfo::UpdateDescription);
+    const std::optional<UpdateIni> ini = UpdateIni::Load(path);
+    const QString installed = GetInstalledVersion();
+    if (!ini) {
+        if (m_interactive)
+            ShowMessage(tr("Corvane could not check for a new version: the update description \"%1\" "
+                           "could not be read.")
+                            .arg(path));
+    } else if (IsNewerVersion(ini->Ver, installed)) {
+        OfferUpdate(ini->Ver);
+    } else if (m_interactive) {
+        ShowMessage(tr("Corvane is up to date (version %1).").arg(installed));
+    }
     EndCheck();
 }
 
-bool UpdateCheck::IsNewVersionAvailable() const
-{
-    const std::optional<UpdateIni> ini =
-        UpdateIni::Load(m_folder + QLatin1String(ProductInfo::UpdateDescription));
-    return ini && IsNewerVersion(ini->Ver, GetInstalledVersion());
-}
-
-void UpdateCheck::OfferUpdate()
+void UpdateCheck::OfferUpdate(const QString &version)
 {
     QMessageBox box(QMessageBox::Information, Caption,
-                    QStringLiteral("A newer version of Corvane is available. Would you like to "
-                                   "update now?"),
+                    tr("Corvane %1 is available. Would you like to update now?").arg(version),
                     QMessageBox::Yes | QMessageBox::No, m_dialogParent);
     if (box.exec() != QMessageBox::Yes)
         return;
     const QString updater = m_folder + QLatin1String(ProductInfo::UpdaterProgram);
     if (!m_hooks.launch(updater)) {
         QMessageBox::critical(m_dialogParent, Caption,
-                              tr("Can not start the updater \"%1\".").arg(updater));
+                              tr("Cannot start the updater \"%1\".").arg(updater));
         return;
     }
     if (m_hooks.quit)

@@ -54,9 +54,7 @@ private:
     // has arrived; onDownloadFinished goes on from there.
     void DownloadFile(const QUrl &url, const QString &localPath);
     void onDownloadFinished(HttpDownload::Result result);
-    // Compares the downloaded "Update.ini" with the installed version.
-    bool IsNewVersionAvailable() const;
-    void OfferUpdate();
+    void OfferUpdate(const QString &version);
     void ShowMessage(const QString &text);
     void EndCheck();
 

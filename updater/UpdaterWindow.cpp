@@ -38,7 +38,7 @@ UpdaterWindow::UpdaterWindow(const QString &programFolder, ProgramLauncher launc
 {
     if (!m_folder.endsWith(QLatin1Char('/')))
         m_folder += QLatin1Char('/');
-    setWindowTitle(QStringLiteral("Mirelle Update"));
+    setWindowTitle(ApplicationTitle);
     setFixedSize(426, 246);
 
     auto *Panel1 = new QWidget(this);
@@ -128,7 +128,7 @@ void UpdaterWindow::closeEvent(QCloseEvent *event)
     }
     m_asking = true;
     QMessageBox box(QMessageBox::Question, ApplicationTitle,
-                    QStringLiteral("File not download Completed, Aborted") + QChar(0xFF1F),
+                    QStringLiteral("The new files are not all downloaded yet. Stop the update?"),
                     QMessageBox::Yes | QMessageBox::No, this);
     const bool abort = box.exec() == QMessageBox::Yes;
     m_asking = false;
@@ -176,11 +176,11 @@ QString UpdaterWindow::CheckRows() const
 {
     const QString ini = m_folder + QLatin1String(ProductInfo::UpdateDescription);
     if (!m_iniReadable)
-        return tr("The update description \"%1\" can not be read. Nothing was updated.").arg(ini);
+        return tr("The update description \"%1\" cannot be read. Nothing was updated.").arg(ini);
     if (m_rows.isEmpty())
         return tr("The update description \"%1\" lists no files. Nothing was updated.").arg(ini);
     if (m_folderUrl.isEmpty())
-        return tr("No update address (\"UpdateURL\") is set, so the listed files can not be "
+        return tr("No update address (\"UpdateURL\") is set, so the listed files cannot be "
                   "checked. Nothing was updated.");
     for (const Row &row : m_rows)
         if (row.name.isEmpty() || !StaysInFolder(m_folder, row.name))
@@ -231,7 +231,7 @@ void UpdaterWindow::DownloadOne(Row &row)
         for (QString f = folder; !QFileInfo::exists(f); f = QFileInfo(f).path())
             missing.prepend(f);
         if (!QDir().mkpath(folder)) {
-            FailRun(tr("Can not create the folder \"%1\". Nothing was updated.").arg(folder));
+            FailRun(tr("Cannot create the folder \"%1\". Nothing was updated.").arg(folder));
             return;
         }
         m_madeFolders += missing;
@@ -242,7 +242,7 @@ void UpdaterWindow::DownloadOne(Row &row)
         if (m_out.open(QIODevice::WriteOnly | QIODevice::NewOnly))
             break;
         if (!m_out.exists() || n == 99) {
-            FailRun(tr("Can not write \"%1\": %2\nNothing was updated.")
+            FailRun(tr("Cannot write \"%1\": %2\nNothing was updated.")
                         .arg(m_out.fileName(), m_out.errorString()));
             return;
         }
@@ -300,7 +300,7 @@ void UpdaterWindow::AfterDownload(HttpDownload::Result result)
         DiscardRun();
         return;
     case HttpDownload::Result::Failed:
-        FailRun(tr("Can not download \"%1\": %2\nNothing was updated; every file is as it was.")
+        FailRun(tr("Cannot download \"%1\": %2\nNothing was updated; every file is as it was.")
                     .arg(m_rows[m_index].url, IdHTTP1->errorString()));
         return;
     }
@@ -317,7 +317,7 @@ void UpdaterWindow::InstallAll()
         FailRun(QStringLiteral("Unable to create backup file."));
         return;
     case FileInstaller::Outcome::MoveFailed:
-        FailRun(tr("Can not put the new \"%1\" in place. Every file was put back as it was.")
+        FailRun(tr("Cannot put the new \"%1\" in place. Every file was put back as it was.")
                     .arg(installer.FailedTarget()));
         return;
     case FileInstaller::Outcome::Installed:
@@ -331,14 +331,13 @@ void UpdaterWindow::InstallAll()
         QMessageBox::warning(this, ApplicationTitle,
                              tr("The new files are in place, but the version \"%1\" could not "
                                 "be recorded in the settings.").arg(m_version));
-    QMessageBox done(QMessageBox::Information, QStringLiteral("Mirelle"),
-                     QStringLiteral("Congratulations. Your copy is completely updated.\n\n"
-                                    "Would you like to launch it now?"),
+    QMessageBox done(QMessageBox::Information, ApplicationTitle,
+                     QStringLiteral("Congratulations. Corvane is completely updated and starts again now."),
                      QMessageBox::Ok, this);
     done.exec();
     const QString program = m_folder + QLatin1String(ProductInfo::MainProgram);
     if (!m_launch(program))
-        QMessageBox::critical(this, ApplicationTitle, tr("Can not start \"%1\".").arg(program));
+        QMessageBox::critical(this, ApplicationTitle, tr("Cannot start \"%1\".").arg(program));
     close();
 }
 

@@ -21,7 +21,7 @@ class ImageControl;
 class UpdaterWindow : public QWidget {
     Q_OBJECT
 public:
-    static inline const QString ApplicationTitle = QStringLiteral("Harlowe Update");
+    static inline const QString ApplicationTitle = QStringLiteral("Corvane Update");
 
     // programFolder: the folder that holds "Update.ini" and the programs (with its "/").
     // launch starts the main program after a successful update.
@@ -44,7 +44,7 @@ private:
 
     void LoadFileList();
     void UpdateAll();
-    // Why the listed files can not be installed, or empty when they can.
+    // Why the listed files cannot be installed, or empty when they can.
     QString CheckRows() const;
     void DownloadNext();
     void DownloadOne(Row &row);

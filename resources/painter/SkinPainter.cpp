@@ -284,9 +284,18 @@ void SkinPainter::dialog(QPainter &p, const SkinPicture &pic) const
         p.fillRect(QRectF(0, band, r.width(), 28), c(QStringLiteral("tint")));
         p.fillRect(QRectF(0, band + 27, r.width(), 1), c(QStringLiteral("line")));
     }
-    p.setPen(QPen(c(QStringLiteral("header")), 1));
+    edges(p, r);
+}
+
+void SkinPainter::edges(QPainter &p, const QRectF &r) const
+{
+    // Two edges, so that a dialog stands out over the main window's dark header as well as
+    // over its white pages (without a compositor there is no shadow to do it).
     p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(c(QStringLiteral("text")), 1));
     p.drawRect(r.adjusted(0.5, 0.5, -0.5, -0.5));
+    p.setPen(QPen(c(QStringLiteral("headerMuted")), 1));
+    p.drawRect(r.adjusted(1.5, 1.5, -1.5, -1.5));
 }
 
 void SkinPainter::about(QPainter &p, const SkinPicture &pic) const
@@ -308,9 +317,7 @@ void SkinPainter::about(QPainter &p, const SkinPicture &pic) const
     p.setFont(font(13, false));
     p.drawText(QRectF(24, band + 14, r.width() - 48, 40), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
                QStringLiteral("Keeps a local folder and an FTP folder in step."));
-    p.setPen(QPen(c(QStringLiteral("header")), 1));
-    p.setBrush(Qt::NoBrush);
-    p.drawRect(r.adjusted(0.5, 0.5, -0.5, -0.5));
+    edges(p, r);
 }
 
 void SkinPainter::side(QPainter &p, const SkinPicture &pic) const

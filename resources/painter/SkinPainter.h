@@ -32,6 +32,7 @@ private:
     void direction(QPainter &p, const SkinPicture &pic) const;
     void dialog(QPainter &p, const SkinPicture &pic) const;
     void about(QPainter &p, const SkinPicture &pic) const;
+    void edges(QPainter &p, const QRectF &r) const;
     void side(QPainter &p, const SkinPicture &pic) const;
     void resultImages(QPainter &p, const SkinPicture &pic) const;
 

@@ -122,10 +122,10 @@ private Q_SLOTS:
         QTest::newRow("nested folders") << QStringList{"sync", "Nested"} << 2
                                         << QStringList{"Cannot Analyze nested folders."};
         QTest::newRow("left unreachable") << QStringList{"sync", "Gone"} << 2
-                                          << QStringList{"Loading Files......", "Cann't connect the left folder!",
+                                          << QStringList{"Loading Files......", "Can't connect the left folder!",
                                                          "no such folder: " + Path("missing")};
         QTest::newRow("server unreachable") << QStringList{"analyze", "NoServer"} << 2
-                                            << QStringList{"Loading Files......", "Cann't connect the right folder!",
+                                            << QStringList{"Loading Files......", "Can't connect the right folder!",
                                                            "connection refused"};
         QTest::newRow("name not a file name") << QStringList{"sync", "a:b"} << 2
                                               << QStringList{JobNameRefusedText("a:b")};
@@ -141,7 +141,7 @@ private Q_SLOTS:
         const QString move = "Move the file %1 : " + Path("left/%2") + " -> " + Path("right/%2")
                              + " Succeeded,time: " + today;
         synced << move.arg("a.txt", "a.txt") << move.arg("y.txt", "x/y.txt") << "Sync Done , used time : T"
-               << "Total numbers of error files : 0; Total numbers of synched files : 2"
+               << "Total numbers of error files : 0; Total numbers of synced files : 2"
                << "ROW\t1\t2\ta.txt" << "ROW\t1\t2\tx/y.txt";
         QTest::newRow("sync") << QStringList{"sync", "Plain", "--rows"} << 0 << synced;
 
@@ -151,7 +151,7 @@ private Q_SLOTS:
                 << Path("blocked/x/y.txt") + "  Transfer failed!"
                 << "In the right folder: cannot write " + Path("blocked/x/y.txt") + ": Not a directory"
                 << "Sync Done , used time : T"
-                << "Total numbers of error files : 1; Total numbers of synched files : 1";
+                << "Total numbers of error files : 1; Total numbers of synced files : 1";
         blocked.removeAt(1);
         blocked.insert(1, "Start to analyze files , files total : 3");
         QTest::newRow("sync with a failed copy") << QStringList{"sync", "Blocked"} << 1 << blocked;

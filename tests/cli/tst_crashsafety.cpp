@@ -205,7 +205,7 @@ private Q_SLOTS:
             StartServer(0);
         const Outcome synced = RunCli(Args({"sync", "Job"}));
         QCOMPARE(synced.exit, 0);
-        QVERIFY(synced.out.contains("Total numbers of error files : 0; Total numbers of synched files : 1"));
+        QVERIFY(synced.out.contains("Total numbers of error files : 0; Total numbers of synced files : 1"));
         for (const QString &side : {Left(), Right()}) {
             QCOMPARE(UserFiles(side), (QStringList{"d/f.bin", "d/report.p"}));
             QCOMPARE(TestFiles::Read(side + "/d/f.bin"), newContent);

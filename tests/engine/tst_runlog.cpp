@@ -74,11 +74,11 @@ private Q_SLOTS:
         QTest::newRow("start event of two empty sides") << QStringList{"progress 0 0"} << QStringList{"pos:0"};
         QTest::newRow("progress") << QStringList{"progress 0 7"} << QStringList{"pos:7"};
         QTest::newRow("left unreachable") << QStringList{"failed 1", "unreached"}
-                                          << QStringList{"log:Cann't connect the left folder!",
+                                          << QStringList{"log:Can't connect the left folder!",
                                                          "status:Analysis failed"};
         QTest::newRow("login refused, the reply follows")
             << QStringList{"failed 2", "unreached 530 Login incorrect."}
-            << QStringList{"log:Cann't connect the right folder!", "red:530 Login incorrect.", "status:Analysis failed"};
+            << QStringList{"log:Can't connect the right folder!", "red:530 Login incorrect.", "status:Analysis failed"};
         QTest::newRow("listing failed") << QStringList{"unlisted /pub/d/ connection refused"}
                                         << QStringList{"red:Reading the folder /pub/d/ failed: connection refused",
                                                        "status:Analysis failed"};
@@ -89,9 +89,9 @@ private Q_SLOTS:
             << QStringList{"log:/pub/docs/a.txt  File reading error!",
                            "red:In the left folder: cannot write /d/a.txt: Permission denied"};
         QTest::newRow("right unreachable") << QStringList{"failed 2"}
-                                           << QStringList{"log:Cann't connect the right folder!"};
+                                           << QStringList{"log:Can't connect the right folder!"};
         QTest::newRow("any other side") << QStringList{"failed 3"}
-                                        << QStringList{"log:Cann't connect the right folder!"};
+                                        << QStringList{"log:Can't connect the right folder!"};
         QTest::newRow("download fails") << QStringList{"item 3 0", "item 0 0"}
                                         << QStringList{"status:Writing the file: a.txt......",
                                                        "log:/pub/docs/a.txt  File reading error!"};
@@ -109,7 +109,7 @@ private Q_SLOTS:
         QTest::newRow("same folders") << QStringList{"precheck 1"}
                                       << QStringList{"red:Left and right folders are the same"};
         QTest::newRow("nested folders") << QStringList{"precheck 2"} << QStringList{"red:Cannot Analyze nested folders."};
-        QTest::newRow("empty folders") << QStringList{"precheck 3"} << QStringList{"red:Folders is empty."};
+        QTest::newRow("empty folders") << QStringList{"precheck 3"} << QStringList{"red:A folder of the job is not set."};
         QTest::newRow("analysis starts") << QStringList{"precheck 0"}
                                          << QStringList{"log:Loading Files......",
                                                         "status:Extracting file information:"};
@@ -123,11 +123,11 @@ private Q_SLOTS:
         QTest::newRow("sync ends at the maximum")
             << QStringList{"syncstart 4", "progress 0 3", "synced 1 3 00:00:09"}
             << QStringList{"range:4", "pos:3", "pos:4", "log:Sync Done , used time : 00:00:09",
-                           "log:Total numbers of error files : 1; Total numbers of synched files : 3",
+                           "log:Total numbers of error files : 1; Total numbers of synced files : 3",
                            "status:Sync Done!"};
         QTest::newRow("every copy failed") << QStringList{"synced 2 0 00:00:00"}
                                            << QStringList{"pos:0", "log:Sync Done , used time : 00:00:00",
-                                                          "log:Total numbers of error files : 2; Total numbers of synched files : 0",
+                                                          "log:Total numbers of error files : 2; Total numbers of synced files : 0",
                                                           "status:Sync Done!"};
     }
 

@@ -120,7 +120,10 @@ private Q_SLOTS:
         QTest::newRow("blanks around") << "  ftp://server/a b/ " << "ftp://server/a b" << "server" << "/a b";
         QTest::newRow("port") << "ftp://host:2121/pub" << "ftp://host:2121/pub" << "host:2121" << "/pub";
         QTest::newRow("host text inside the scheme") << "ftp://f/tp" << "ftp://f/tp" << "f" << "/tp";
-        QTest::newRow("capital scheme gets a prefix") << "FTP://server" << "ftp://FTP://server" << "FTP:" << "//server";
+        QTest::newRow("capital scheme") << "FTP://server/Pub" << "ftp://server/Pub" << "server" << "/Pub";
+        QTest::newRow("host and port, no scheme") << "host:2121/pub" << "ftp://host:2121/pub" << "host:2121" << "/pub";
+        QTest::newRow("host alone") << "ftp.example.com" << "ftp://ftp.example.com" << "ftp.example.com" << "";
+        QTest::newRow("trailing slashes") << "ftp://server/pub//" << "ftp://server/pub" << "server" << "/pub";
     }
     void urlParts()
     {

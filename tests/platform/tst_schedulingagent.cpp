@@ -20,7 +20,7 @@ WorkItem Item(int type, int interval, uint16_t weekDays, uint32_t monthDays, QDa
     item.ApplicationName = QCoreApplication::applicationFilePath();
     item.WorkingDirectory = QCoreApplication::applicationDirPath();
     item.Parameters = QStringLiteral("-Scan");
-    item.Comment = QStringLiteral("Runs Pellory at Scheduled Time.");
+    item.Comment = QStringLiteral("Runs Corvane at the scheduled time.");
     item.Trigger.TriggerType = type;
     item.Trigger.BeginDate = begin;
     item.Trigger.StartHour = 9;

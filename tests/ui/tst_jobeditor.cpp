@@ -420,12 +420,12 @@ private Q_SLOTS:
         QTest::addColumn<QString>("message");  // "" no message
         QTest::addColumn<bool>("stored");
 
-        const QString taken = QStringLiteral("The Job name exists, please rename the new job !!");
+        const QString taken = QStringLiteral("A job of that name exists; give the new job another name.");
         QTest::newRow("taken after trimming") << " Job1" << taken << false;
         QTest::newRow("other case is free") << "job1" << "" << true;
         QTest::newRow("deleted job's name is taken") << "Gone" << taken << false;
         QTest::newRow("stored as typed") << " New " << "" << true;
-        QTest::newRow("empty does nothing") << "" << "" << false;
+        QTest::newRow("empty is asked for") << "" << "Type a name for the job" << false;
         QTest::newRow("slash") << "a/b" << "cannot be used" << false;
         QTest::newRow("colon") << "a:b" << "cannot be used" << false;
         QTest::newRow("double quote") << "a\"b" << "cannot be used" << false;

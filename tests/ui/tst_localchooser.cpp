@@ -98,10 +98,20 @@ private Q_SLOTS:
         tree->setCurrentItem(tree->currentItem()->child(0));
         QCOMPARE(address->text(), dir.filePath(QStringLiteral("A/B")));
 
-        address->setText(QStringLiteral(" /typed/not there "));
+        // A typed folder that is not there: OK asks to make it. No keeps the dialog open.
+        const QString typed = dir.filePath(QStringLiteral("typed/not there"));
+        address->setText(QStringLiteral(" ") + typed + QStringLiteral(" "));
+        BoxSeen box;
+        AnswerNextBox(QMessageBox::No, &box);
+        click(control<ImageButton>(chooser, "OkButton"));
+        QCOMPARE(box.text, QStringLiteral("The folder \"%1\" does not exist. Create it?").arg(typed));
+        QVERIFY(!chooser.Result());
+        QVERIFY(!QFileInfo::exists(typed));
+        AnswerNextBox(QMessageBox::Yes);
         click(control<ImageButton>(chooser, "OkButton"));
         QVERIFY(chooser.Result());
-        QCOMPARE(chooser.FolderSource().FolerAllName, QStringLiteral(" /typed/not there "));
+        QVERIFY(QFileInfo(typed).isDir());
+        QCOMPARE(chooser.FolderSource().FolerAllName, typed);
         QCOMPARE(chooser.FolderSource().DeviceType, 1);
         QCOMPARE(chooser.FolderSource().UserName, QStringLiteral("kept"));
     }

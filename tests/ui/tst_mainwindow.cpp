@@ -222,7 +222,7 @@ private Q_SLOTS:
         BoxSeen asked;
         AnswerNextBox(QMessageBox::No, &asked);
         Trigger(QStringLiteral("Delete1"));
-        QCOMPARE(asked.text, QStringLiteral("Are you going to delete Two ? "));
+        QCOMPARE(asked.text, QStringLiteral("Delete the job \"Two\"? Its files are not touched."));
         QCOMPARE(VisibleTabs().size(), 3);
 
         DeleteShown();
@@ -513,7 +513,7 @@ private Q_SLOTS:
             },
             true);
         QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(5, 5));
-        QCOMPARE(items, (QStringList{"Export Task List", "Import Task List"}));
+        QCOMPARE(items, (QStringList{"&Export Task List...", "&Import Task List..."}));
         // Under the button (the menu moves left only where the screen ends).
         const QPoint under = button->mapToGlobal(QPoint(0, button->height()));
         QCOMPARE(at.y(), under.y());

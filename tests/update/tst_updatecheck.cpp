@@ -14,12 +14,15 @@
 
 namespace {
 
-const QString Offer = QStringLiteral(
-    "A newer version of Corvane is available. Would you like to update now?");
-const QString NoUpdates = QStringLiteral(
-    "There are no updates available at this time.\nYour Corvane is up-to-date.");
-const QString CannotDownload = QStringLiteral(
-    "Can not download the new version.\nBecause Can not connect Corvane,Please check the network.");
+QString Offer(const QString &version)
+{
+    return QStringLiteral("Corvane %1 is available. Would you like to update now?").arg(version);
+}
+QString UpToDate(const QString &installed)
+{
+    return QStringLiteral("Corvane is up to date (version %1).").arg(installed);
+}
+const QString CheckFailed = QStringLiteral("Corvane could not check for a new version: ");
 
 QByteArray IniWithVersion(const QString &ver)
 {
@@ -68,8 +71,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("published");
         QTest::addColumn<QString>("installed");
         QTest::addColumn<bool>("interactive");
-        QTest::addColumn<QStringList>("boxes");
-        const QStringList offer{Offer}, none{NoUpdates}, nothing;
+        QTest::addColumn<QString>("boxes");  // the one box shown: "offer", "none"; empty: no box
+        const QString offer = QStringLiteral("offer"), none = QStringLiteral("none"), nothing;
         QTest::newRow("newer") << "3.1.136" << "3.1.135" << true << offer;
         QTest::newRow("newer, silent") << "3.1.136" << "3.1.135" << false << offer;
         QTest::newRow("equal") << "3.1.135" << "3.1.135" << true << none;
@@ -100,7 +103,7 @@ private Q_SLOTS:
         QFETCH(QString, published);
         QFETCH(QString, installed);
         QFETCH(bool, interactive);
-        QFETCH(QStringList, boxes);
+        QFETCH(QString, boxes);
         QVERIFY(m_server.put(QStringLiteral("update/Corvane/Update.ini"), IniWithVersion(published)));
         if (installed.isNull())
             QVERIFY(TestSettings::Remove(QStringLiteral("Version")));
@@ -109,12 +112,15 @@ private Q_SLOTS:
 
         MessageBoxAnswerer answerer(QMessageBox::No);
         QVERIFY(RunCheck(interactive));
-        QCOMPARE(answerer.texts(), boxes);
+        const QString shown = boxes == QLatin1String("offer")  ? Offer(published)
+                              : boxes == QLatin1String("none") ? UpToDate(installed.isNull() ? "3.1.135" : installed)
+                                                               : QString();
+        QCOMPARE(answerer.texts(), shown.isEmpty() ? QStringList{} : QStringList{shown});
         for (const MessageBoxAnswerer::Box &box : answerer.seen) {
             QCOMPARE(box.caption, QStringLiteral("Corvane"));
             QCOMPARE(box.icon, QMessageBox::Information);
-            QCOMPARE(box.buttons, box.text == Offer ? QMessageBox::Yes | QMessageBox::No
-                                                    : QMessageBox::StandardButtons(QMessageBox::Ok));
+            QCOMPARE(box.buttons, boxes == QLatin1String("offer") ? QMessageBox::Yes | QMessageBox::No
+                                                                  : QMessageBox::StandardButtons(QMessageBox::Ok));
         }
         QVERIFY(m_launched.isEmpty());
         QCOMPARE(m_quits, 0);
@@ -151,17 +157,20 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("status");  // 0: nothing listens
         QTest::addColumn<bool>("interactive");
-        QTest::newRow("not found") << 404 << true;
-        QTest::newRow("server error") << 500 << true;
-        QTest::newRow("server error, silent") << 500 << false;
-        QTest::newRow("unreachable") << 0 << true;
-        QTest::newRow("unreachable, silent") << 0 << false;
+        QTest::addColumn<QString>("reason");  // what the message names after CheckFailed
+        QTest::newRow("not found") << 404 << true << "Not Found";
+        QTest::newRow("server error") << 500 << true << "Internal Server Error";
+        QTest::newRow("server error, silent") << 500 << false << QString();
+        QTest::newRow("unreachable") << 0 << true << "Connection refused";
+        QTest::newRow("unreachable, silent") << 0 << false << QString();
+        QTest::newRow("stalled") << -1 << true << "no reply from 127.0.0.1 within 1 s";
     }
 
     void failedDownload()
     {
         QFETCH(int, status);
         QFETCH(bool, interactive);
+        QFETCH(QString, reason);
         const QByteArray previous = IniWithVersion("3.1.140") + QByteArray(4000, ';');
         const QString old = m_folder->filePath(QStringLiteral("Update.ini"));
         QVERIFY(TestFiles::Write(old, previous));
@@ -173,13 +182,22 @@ private Q_SLOTS:
             const QString deadUrl = deadServer.url(QStringLiteral("/update/Corvane/"));
             deadServer.stop();
             QVERIFY(TestSettings::WriteString(QStringLiteral("UpdateURL"), deadUrl));
+        } else if (status < 0) {
+            // The server sends a first part and then nothing: the description must be longer.
+            QVERIFY(m_server.put(QStringLiteral("update/Corvane/Update.ini"), IniWithVersion("3.1.136") + QByteArray(4000, ';')));
+            m_server.stall(QStringLiteral("/update/Corvane/Update.ini"));
+            m_updateCheck->setReadTimeout(1000);
         } else {
             m_server.fail(QStringLiteral("/update/Corvane/Update.ini"), status);
         }
 
         MessageBoxAnswerer answerer(QMessageBox::Yes);
         QVERIFY(RunCheck(interactive));
-        QCOMPARE(answerer.texts(), interactive ? QStringList{CannotDownload} : QStringList{});
+        QCOMPARE(answerer.seen.size(), interactive ? 1 : 0);
+        if (interactive) {
+            const QString text = answerer.seen.first().text;
+            QVERIFY2(text.startsWith(CheckFailed) && text.contains(reason), qPrintable(text));
+        }
         QCOMPARE(TestFiles::Read(old), previous);
         QVERIFY(m_launched.isEmpty());
     }

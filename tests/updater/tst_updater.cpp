@@ -17,8 +17,8 @@
 namespace {
 
 const QString Success = QStringLiteral(
-    "Congratulations. Your copy is completely updated.\n\nWould you like to launch it now?");
-const QString Aborted = QStringLiteral("File not download Completed, Aborted") + QChar(0xFF1F);
+    "Congratulations. Corvane is completely updated and starts again now.");
+const QString Aborted = QStringLiteral("The new files are not all downloaded yet. Stop the update?");
 
 using Files = QMap<QString, QByteArray>;
 
@@ -71,28 +71,28 @@ private Q_SLOTS:
         QVERIFY(TestFiles::Write(Path("keep.txt"), "not listed"));
         const QByteArray program(5000, 'p');
         QVERIFY(m_server.put(QStringLiteral("update/Corvane/Corvane"), program));
-        QVERIFY(m_server.put(QStringLiteral("update/Corvane/help/Mirelle.txt"), "help"));
-        WriteIni("3.1.136", {QStringLiteral("Corvane"), QStringLiteral("help/Mirelle.txt")});
+        QVERIFY(m_server.put(QStringLiteral("update/Corvane/help/Corvane.txt"), "help"));
+        WriteIni("3.1.136", {QStringLiteral("Corvane"), QStringLiteral("help/Corvane.txt")});
 
         MessageBoxAnswerer answerer;
         RunUntilClosed();
         QCOMPARE(answerer.texts(), QStringList{Success});
-        QCOMPARE(answerer.seen.first().caption, QStringLiteral("Mirelle"));
+        QCOMPARE(answerer.seen.first().caption, QStringLiteral("Corvane Update"));
         QCOMPARE(answerer.seen.first().buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
         QCOMPARE(m_launched, QStringList{Path("Corvane")});
         QCOMPARE(TestSettings::ReadString(QStringLiteral("Version")), std::optional<QString>("3.1.136"));
         const Files expected{{"Corvane", program},
                              {"Corvane.BAK", "old program"},
-                             {"help/Mirelle.txt", "help"},
+                             {"help/Corvane.txt", "help"},
                              {"keep.txt", "not listed"},
                              {"Update.ini", FilesIn(Program()).value("Update.ini")}};
         QCOMPARE(FilesIn(Program()), expected);
         QVERIFY(QFileInfo(Path("Corvane")).isExecutable());
-        QVERIFY(!QFileInfo(Path("help/Mirelle.txt")).isExecutable());
+        QVERIFY(!QFileInfo(Path("help/Corvane.txt")).isExecutable());
         // The rows in listed order; 5,000 bytes are 4 KB.
         QCOMPARE(Cell(0, 0), QStringLiteral("Corvane"));
         QCOMPARE(Cell(0, 1), QStringLiteral("4 KB"));
-        QCOMPARE(Cell(1, 0), QStringLiteral("help/Mirelle.txt"));
+        QCOMPARE(Cell(1, 0), QStringLiteral("help/Corvane.txt"));
         QCOMPARE(Cell(1, 1), QStringLiteral("0 KB"));
     }
 
@@ -108,7 +108,7 @@ private Q_SLOTS:
         const QStringList throughOut{QStringLiteral("Corvane"), QStringLiteral("out/evil")};
         QTest::newRow("second download fails")
             << two << "/update/Corvane/lib.so" << "lib.so" << false << QString();
-        QTest::newRow("second backup can not be made")
+        QTest::newRow("second backup cannot be made")
             << two << QString() << "Unable to create backup file." << true << QString();
         QTest::newRow("climbs out") << QStringList{QStringLiteral("Corvane"), QStringLiteral("../evil")}
                                     << QString() << "../evil" << false << QString();
@@ -156,7 +156,7 @@ private Q_SLOTS:
         Start();
         QTRY_COMPARE_WITH_TIMEOUT(answerer.seen.size(), 1, 20000);
         QVERIFY2(answerer.seen.first().text.contains(message), qPrintable(answerer.seen.first().text));
-        QCOMPARE(answerer.seen.first().caption, QStringLiteral("Harlowe Update"));
+        QCOMPARE(answerer.seen.first().caption, QStringLiteral("Corvane Update"));
         QCOMPARE(answerer.seen.first().icon, QMessageBox::Critical);
         QTRY_VERIFY(Button("Update")->isEnabled());
         // Nothing changed beside the program folder either.
@@ -225,7 +225,7 @@ private Q_SLOTS:
         QVERIFY(!Button("Update")->isEnabled());
         QTest::mouseClick(Button("Close"), Qt::LeftButton);
         QCOMPARE(answerer.texts(), QStringList{Aborted});
-        QCOMPARE(answerer.seen.first().caption, QStringLiteral("Harlowe Update"));
+        QCOMPARE(answerer.seen.first().caption, QStringLiteral("Corvane Update"));
         QCOMPARE(answerer.seen.first().icon, QMessageBox::Question);
         QVERIFY(m_form->isVisible());
 

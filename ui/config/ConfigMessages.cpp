@@ -6,9 +6,14 @@
 
 namespace ConfigMessages {
 
+QString Caption()
+{
+    return QString::fromLatin1(ProductInfo::Name);
+}
+
 void Inform(QWidget *parent, const QString &text)
 {
-    QMessageBox::information(parent, QString::fromLatin1(ProductInfo::Name), text, QMessageBox::Ok);
+    QMessageBox::information(parent, Caption(), text, QMessageBox::Ok);
 }
 
 QString PleaseWait()

@@ -6,6 +6,8 @@ class QWidget;
 // Texts and message boxes shared by the job editor and the folder choosers.
 namespace ConfigMessages {
 
+// The caption of every message box of the program.
+QString Caption();
 // An information box with the program's caption and an OK button.
 void Inform(QWidget *parent, const QString &text);
 

@@ -32,6 +32,8 @@ FtpFolderChooser::FtpFolderChooser(QWidget *parent) : SkinnedWindow(parent), m_c
     setFixedSize(DialogWidth, DialogHeight);
     ConfigSkin::Background(this, QStringLiteral("FTPChooseRoBack"));
     ConfigSkin::CloseBox(this);
+    setWindowTitle(QStringLiteral("Choose a folder on the FTP server"));
+    ShowTitleInBand();
     auto *box = new QVBoxLayout(this);
     box->setContentsMargins(12, 42, 12, 12);
 
@@ -47,8 +49,13 @@ FtpFolderChooser::FtpFolderChooser(QWidget *parent) : SkinnedWindow(parent), m_c
         return edit;
     };
     Edit_ftpip = field(0, QStringLiteral("lb_ftpaddr"), QStringLiteral("Address"), QStringLiteral("Edit_ftpip"));
-    Edit_ftpuser = field(1, QStringLiteral("lb_ftpuser"), QStringLiteral("User "), QStringLiteral("Edit_ftpuser"));
+    Edit_ftpuser = field(1, QStringLiteral("lb_ftpuser"), QStringLiteral("User"), QStringLiteral("Edit_ftpuser"));
     Edit_ftppwd = field(2, QStringLiteral("lb_ftppwd"), QStringLiteral("Password"), QStringLiteral("Edit_ftppwd"));
+    Edit_ftpip->setPlaceholderText(QStringLiteral("ftp://host:port/folder"));
+    auto *example = new QLabel(QStringLiteral("For example ftp://ftp.example.com:21/pub, or just ftp.example.com"), this);
+    example->setObjectName(QStringLiteral("lb_ftpexample"));
+    example->setStyleSheet(QStringLiteral("color: grey;"));
+    fields->addWidget(example, 3, 1);
     Edit_ftppwd->setEchoMode(QLineEdit::Password);
     auto *stars = new StarPasswordStyle;
     stars->setParent(Edit_ftppwd);
@@ -82,6 +89,7 @@ FtpFolderChooser::FtpFolderChooser(QWidget *parent) : SkinnedWindow(parent), m_c
     ImageButton *ok = ConfigSkin::Button(this, QStringLiteral("OkButton"), QStringLiteral("Ok"),
                                          ConfigSkin::DialogButtonSize, QStringLiteral("OK"));
     connect(ok, &ImageControl::clicked, this, &FtpFolderChooser::OkButtonClick);
+    SetDefaultButton(ok);
     ImageButton *cancel = ConfigSkin::Button(this, QStringLiteral("CancelButton"), QStringLiteral("Cancel"),
                                              ConfigSkin::DialogButtonSize, QStringLiteral("Cancel"));
     connect(cancel, &ImageControl::clicked, this, &QDialog::reject);

@@ -1,5 +1,6 @@
 #include "ui/config/JobEditor.h"
 
+#include "folders/FtpFolder.h"
 #include "model/Job.h"
 #include "model/JobList.h"
 #include "ui/config/ConfigMessages.h"
@@ -7,6 +8,7 @@
 #include "ui/config/EmptySpinBox.h"
 #include "ui/config/FilterBoundText.h"
 #include "ui/config/JobNameRule.h"
+#include "ui/config/LocalFolderMaker.h"
 #include "ui/config/SideFolderChooser.h"
 #include "ui/widgets/ImageButton.h"
 #include "ui/widgets/ResourcePictures.h"
@@ -14,6 +16,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -84,6 +87,7 @@ JobEditor::JobEditor(const JobList &jobs, QWidget *parent) : SkinnedWindow(paren
     setFixedSize(DialogWidth, DialogHeight);
     ConfigSkin::Background(this, QStringLiteral("CreatTaskBack"));
     ConfigSkin::CloseBox(this);
+    ShowTitleInBand();
 
     // The page buttons sit on the background's page-tab strip.
     const QStringList pageNames{QStringLiteral("General"), QStringLiteral("Filter"), QStringLiteral("Scheduling")};
@@ -157,11 +161,10 @@ QWidget *JobEditor::buildGeneral()
     grid->addWidget(new QLabel(QStringLiteral("Task Name"), page), 0, 0);
     grid->addWidget(edit_taskname, 0, 1, 1, 2);
 
-    // A side's path is changed only through its Browse button.
+    // A side's path is chosen with its Browse button, or typed or pasted (checked at OK).
     auto folderRow = [this, page, grid](int row, const QString &caption, const QString &side, void (JobEditor::*browse)()) {
         auto *edit = new QLineEdit(page);
         edit->setObjectName(QStringLiteral("edit_%1folder").arg(side));
-        edit->setReadOnly(true);
         ImageButton *button = makeButton(QStringLiteral("bt_%1browse").arg(side), QStringLiteral("Browse"),
                                          BrowseSize, QStringLiteral("Browse for the ") + caption.toLower());
         connect(button, &ImageControl::clicked, this, browse);
@@ -172,6 +175,8 @@ QWidget *JobEditor::buildGeneral()
     };
     edit_lfolder = folderRow(1, QStringLiteral("Left Folder"), QStringLiteral("l"), &JobEditor::browseLeft);
     edit_rfolder = folderRow(2, QStringLiteral("Right Folder"), QStringLiteral("r"), &JobEditor::browseRight);
+    edit_lfolder->setPlaceholderText(QStringLiteral("A folder on this computer, for example /home/me/Documents"));
+    edit_rfolder->setPlaceholderText(QStringLiteral("An FTP address, for example ftp://ftp.example.com:21/folder"));
 
     rb_sync = new QRadioButton(QStringLiteral("Synchronize"), page);
     rb_sync->setObjectName(QStringLiteral("rb_sync"));
@@ -194,11 +199,11 @@ QWidget *JobEditor::buildGeneral()
         label->setStyleSheet(QStringLiteral("color: grey;"));
         return label;
     };
-    auto *direct = new QGroupBox(QStringLiteral("Sync Direct"), page);
+    auto *direct = new QGroupBox(QStringLiteral("Sync Direction"), page);
     auto *directGrid = new QGridLayout(direct);
     directGrid->addWidget(rb_sync, 0, 0);
     directGrid->addWidget(describe(QStringLiteral(
-                              "2-way job: use when files are changed on both sides and Mirelle will propagate "
+                              "2-way job: use when files are changed on both sides and Corvane will propagate "
                               "changes both ways, ensuring that files are copied in both directions and keeping "
                               "the two or more locations during synchronization with each other.")),
                           1, 0, 1, 2);
@@ -211,10 +216,10 @@ QWidget *JobEditor::buildGeneral()
     directGrid->setColumnStretch(1, 1);
     grid->addWidget(direct, 3, 0, 1, 3);
 
-    cb_savepv = makeCheck(QStringLiteral("cb_savepv"), QStringLiteral("Save Previous Version of replace/deleted files"));
+    cb_savepv = makeCheck(QStringLiteral("cb_savepv"), QStringLiteral("Save previous versions of replaced files"));
     cb_estimatedisk = makeCheck(QStringLiteral("cb_estimatedisk"),
-                                QStringLiteral("Do not create __FileSync__ folder in the both sync folder"));
-    cb_prodelete = makeCheck(QStringLiteral("cb_prodelete"), QStringLiteral("Propagete Deletions"));
+                                QStringLiteral("Do not create the __FileSync__ folder in either sync folder"));
+    cb_prodelete = makeCheck(QStringLiteral("cb_prodelete"), QStringLiteral("Propagate Deletions"));
     cb_userTemp = makeCheck(QStringLiteral("cb_userTemp"), QStringLiteral("Safe Copy using temporary files"));
     cb_prodelete->hide();
     cb_userTemp->hide();
@@ -369,16 +374,16 @@ QWidget *JobEditor::buildScheduling()
 {
     auto *page = new QWidget(this);
     auto *box = new QVBoxLayout(page);
-    auto *group = new QGroupBox(QStringLiteral("Auto condiction"), page);
+    auto *group = new QGroupBox(QStringLiteral("Run automatically"), page);
     auto *grid = new QGridLayout(group);
-    cb_syncitstart = makeCheck(QStringLiteral("cb_syncitstart"), QStringLiteral("Sync On Mirelle start"));
-    cb_anaitstart = makeCheck(QStringLiteral("cb_anaitstart"), QStringLiteral("Analyze On Mirelle start"));
-    cb_syncconn = makeCheck(QStringLiteral("cb_syncconn"), QStringLiteral("Sync On Floders Connect"));
-    cb_anaconn = makeCheck(QStringLiteral("cb_anaconn"), QStringLiteral("Analyze On  Floders Connect"));
-    cb_synclogoff = makeCheck(QStringLiteral("cb_synclogoff"), QStringLiteral("PC Shut Down After Synching"));
+    cb_syncitstart = makeCheck(QStringLiteral("cb_syncitstart"), QStringLiteral("Sync when Corvane starts"));
+    cb_anaitstart = makeCheck(QStringLiteral("cb_anaitstart"), QStringLiteral("Analyze when Corvane starts"));
+    cb_syncconn = makeCheck(QStringLiteral("cb_syncconn"), QStringLiteral("Sync On Folders Connect"));
+    cb_anaconn = makeCheck(QStringLiteral("cb_anaconn"), QStringLiteral("Analyze On Folders Connect"));
+    cb_synclogoff = makeCheck(QStringLiteral("cb_synclogoff"), QStringLiteral("PC Shut Down After Syncing"));
     cb_anslogoff = makeCheck(QStringLiteral("cb_anslogoff"), QStringLiteral("PC Shut Down After Analyzing"));
-    cb_syncperiod = makeCheck(QStringLiteral("cb_syncperiod"), QStringLiteral("Sync On Periodically"));
-    cb_anaperiod = makeCheck(QStringLiteral("cb_anaperiod"), QStringLiteral("Analyze On   Periodically"));
+    cb_syncperiod = makeCheck(QStringLiteral("cb_syncperiod"), QStringLiteral("Sync Periodically"));
+    cb_anaperiod = makeCheck(QStringLiteral("cb_anaperiod"), QStringLiteral("Analyze Periodically"));
     const QList<QCheckBox *> order{cb_syncitstart, cb_anaitstart, cb_syncconn, cb_anaconn,
                                    cb_synclogoff,  cb_anslogoff,  cb_syncperiod, cb_anaperiod};
     for (int i = 0; i < order.size(); ++i)
@@ -437,8 +442,10 @@ void JobEditor::SetJobIndex(int index)
         m_newJob.reset();
     }
     const bool isNew = m_jobIndex < 0;
+    setWindowTitle(isNew ? QStringLiteral("New job") : QStringLiteral("Job \"%1\"").arg(m_job->SyncName));
     m_okButton->setVisible(isNew);
     m_applyButton->setVisible(!isNew);
+    SetDefaultButton(isNew ? m_okButton : m_applyButton);
     edit_taskname->setEnabled(isNew);
     loadJob(*m_job);
     ShowPage(0);
@@ -449,6 +456,8 @@ void JobEditor::loadJob(const Job &job)
     const bool isNew = m_jobIndex < 0;
     m_left = job.LFolder;
     m_right = job.RFolder;
+    m_loadedLeft = job.LFolder.FolerAllName;
+    m_loadedRight = job.RFolder.DeviceType == 1 ? job.RFolder.FolerAllName : QString();
     edit_taskname->setText(job.SyncName);
     edit_lfolder->setText(job.LFolder.FolerAllName);
     edit_rfolder->setText(job.RFolder.FolerAllName);
@@ -568,8 +577,49 @@ void JobEditor::removeRow(NameList &list)
         list.table->item(i, 0)->setText(QString::number(i));
 }
 
+void JobEditor::takeTypedFolders()
+{
+    const QString left = edit_lfolder->text().trimmed();
+    if (left != m_left.FolerAllName)
+        m_left.FolerAllName = QDir::fromNativeSeparators(left);
+    const QString right = edit_rfolder->text().trimmed();
+    if (right == m_right.FolerAllName)
+        return;
+    // The text says the kind: an address with a scheme, or a path from the root, is taken as
+    // such; anything else keeps the side's kind ("ftp.example.com/pub" on an FTP side).
+    const bool ftp = right.contains(QLatin1String("://"))
+                     || (m_right.DeviceType == 3 && !right.startsWith(QLatin1Char('/')) && !right.isEmpty());
+    m_right.DeviceType = ftp ? 3 : 1;
+    m_right.FolerAllName = ftp ? FtpFolder::NormalizeFtpUrl(right) : QDir::fromNativeSeparators(right);
+    edit_rfolder->setText(m_right.FolerAllName);
+}
+
+bool JobEditor::ensureLocalFolders()
+{
+    takeTypedFolders();
+    // A folder the job had already is not questioned: a drive that is away is no reason to
+    // make an empty folder in its place.
+    const auto newlyMissing = [](const JobSide &side, const QString &loaded) {
+        return side.DeviceType == 1 && !side.FolerAllName.isEmpty() && side.FolerAllName != loaded;
+    };
+    if (newlyMissing(m_left, m_loadedLeft)
+        && !EnsureLocalFolder(this, m_left.FolerAllName, QStringLiteral("The left folder"))) {
+        ShowPage(0);
+        edit_lfolder->setFocus();
+        return false;
+    }
+    if (newlyMissing(m_right, m_loadedRight)
+        && !EnsureLocalFolder(this, m_right.FolerAllName, QStringLiteral("The right folder"))) {
+        ShowPage(0);
+        edit_rfolder->setFocus();
+        return false;
+    }
+    return true;
+}
+
 void JobEditor::browseLeft()
 {
+    takeTypedFolders();
     if (m_left.DeviceType != 1)
         return;
     if (ChooseSideFolder(this, m_left, 1))
@@ -578,6 +628,7 @@ void JobEditor::browseLeft()
 
 void JobEditor::browseRight()
 {
+    takeTypedFolders();
     // The right side may be an FTP directory or a local folder: the user picks the kind.
     QMenu kinds(this);
     kinds.setObjectName(QStringLiteral("RightKindMenu"));
@@ -698,13 +749,17 @@ void JobEditor::okClick()
 {
     const QString name = edit_taskname->text();
     if (m_jobs.JobNameExists(name.trimmed())) {
-        ConfigMessages::Inform(this, QStringLiteral("The Job name exists, please rename the new job !!"));
+        ConfigMessages::Inform(this, QStringLiteral("A job of that name exists; give the new job another name."));
         ShowPage(0);
         edit_taskname->setFocus();
         return;
     }
-    if (name.isEmpty())
+    if (name.isEmpty()) {
+        ConfigMessages::Inform(this, QStringLiteral("Type a name for the job; it becomes the name of its tab."));
+        ShowPage(0);
+        edit_taskname->setFocus();
         return;
+    }
     if (!IsAcceptableJobName(name)) {
         ConfigMessages::Inform(this, JobNameRefusedMessage());
         ShowPage(0);
@@ -715,6 +770,8 @@ void JobEditor::okClick()
         ConfigMessages::Inform(this, *problem);
         return;
     }
+    if (!ensureLocalFolders())
+        return;
     readBack(*m_newJob);
     m_result = true;
     accept();
@@ -737,6 +794,8 @@ void JobEditor::applyClick()
         ConfigMessages::Inform(this, *problem);
         return;
     }
+    if (!ensureLocalFolders())
+        return;
     readBack(*m_job);
     m_result = true;
     accept();

@@ -70,6 +70,10 @@ private:
     void backupSelected();
     void syncPeriodToggled(bool checked);
     void anaPeriodToggled(bool checked);
+    // Takes the typed or pasted folder texts into the editor's sides.
+    void takeTypedFolders();
+    // After takeTypedFolders: false when a local folder is missing and was not made.
+    bool ensureLocalFolders();
     void browseLeft();
     void browseRight();
     void addRow(NameList &list);
@@ -126,5 +130,6 @@ private:
     EmptySpinBox *edit_hours = nullptr;
     EmptySpinBox *edit_minutes = nullptr;
     // Texts the period edits showed for the loaded job: an edit left so keeps the field.
+    QString m_loadedLeft, m_loadedRight;  // the local folders the job had when loaded
     std::optional<QString> m_loadedHours, m_loadedMinutes;
 };

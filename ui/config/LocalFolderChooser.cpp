@@ -37,6 +37,8 @@ LocalFolderChooser::LocalFolderChooser(QWidget *parent) : SkinnedWindow(parent)
     setFixedSize(DialogWidth, DialogHeight);
     ConfigSkin::Background(this, QStringLiteral("ChooseRoBack"));
     ConfigSkin::CloseBox(this);
+    setWindowTitle(QStringLiteral("Choose a folder on this computer"));
+    ShowTitleInBand();
     auto *box = new QVBoxLayout(this);
     box->setContentsMargins(12, 42, 12, 12);
 
@@ -66,6 +68,7 @@ LocalFolderChooser::LocalFolderChooser(QWidget *parent) : SkinnedWindow(parent)
     ImageButton *ok = ConfigSkin::Button(this, QStringLiteral("OkButton"), QStringLiteral("Ok"),
                                          ConfigSkin::DialogButtonSize, QStringLiteral("OK"));
     connect(ok, &ImageControl::clicked, this, &LocalFolderChooser::OkButtonClick);
+    SetDefaultButton(ok);
     ImageButton *cancel = ConfigSkin::Button(this, QStringLiteral("CancelButton"), QStringLiteral("Cancel"),
                                              ConfigSkin::DialogButtonSize, QStringLiteral("Cancel"));
     connect(cancel, &ImageControl::clicked, this, &QDialog::reject);
@@ -200,7 +203,10 @@ void LocalFolderChooser::MakeFolderButtonClick()
 
 void LocalFolderChooser::OkButtonClick()
 {
-    m_source.FolerAllName = Edit_Address->text();
+    const QString typed = QDir::fromNativeSeparators(Edit_Address->text().trimmed());
+    if (!typed.isEmpty() && !EnsureLocalFolder(this, typed, QStringLiteral("The folder")))
+        return;
+    m_source.FolerAllName = typed;
     m_source.DeviceType = 1;
     m_result = true;
     accept();

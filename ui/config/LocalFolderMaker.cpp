@@ -1,7 +1,10 @@
 #include "ui/config/LocalFolderMaker.h"
 
+#include "ui/config/ConfigMessages.h"
+
 #include <QDir>
 #include <QFileInfo>
+#include <QMessageBox>
 
 bool MakeLocalFolder(const QString &path, QString &why)
 {
@@ -24,5 +27,22 @@ bool MakeLocalFolder(const QString &path, QString &why)
         why = QStringLiteral("You have no permission to create folders in \"%1\".").arg(QDir::toNativeSeparators(existing));
     else
         why = QStringLiteral("The system refused to create it in \"%1\".").arg(QDir::toNativeSeparators(existing));
+    return false;
+}
+
+bool EnsureLocalFolder(QWidget *parent, const QString &path, const QString &what)
+{
+    if (QFileInfo(path).isDir())
+        return true;
+    const QString shown = QDir::toNativeSeparators(path);
+    if (QMessageBox::question(parent, ConfigMessages::Caption(),
+                              QStringLiteral("%1 \"%2\" does not exist. Create it?").arg(what, shown),
+                              QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes)
+        != QMessageBox::Yes)
+        return false;
+    QString why;
+    if (MakeLocalFolder(path, why))
+        return true;
+    ConfigMessages::Inform(parent, QStringLiteral("The folder \"%1\" could not be created. %2").arg(shown, why));
     return false;
 }

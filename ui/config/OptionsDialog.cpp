@@ -4,6 +4,7 @@
 #include "app/Settings.h"
 #include "platform/Registry.h"
 #include "platform/RunAtLogon.h"
+#include "ui/config/ConfigSkin.h"
 #include "ui/config/ScheduleDialog.h"
 #include "ui/widgets/ImageButton.h"
 #include "ui/widgets/ImageControl.h"
@@ -55,14 +56,11 @@ OptionsDialog::OptionsDialog(QWidget *parent, Settings &settings, std::function<
     , m_checkUpdateNow(std::move(checkUpdateNow))
     , m_schedule(this, systemctl)
 {
-    setWindowTitle(Caption);
+    setWindowTitle(QStringLiteral("Options"));
     setFixedSize(FormWidth, FormHeight);
 
-    auto *back = new ImageControl(this);
-    LoadJpegResource(back, QStringLiteral("OptionBack"), QStringLiteral("JPG"));
-    back->SetStretch(true);
-    back->setGeometry(0, 0, FormWidth, FormHeight);
-    AddDragHandle(back);
+    ConfigSkin::Background(this, QStringLiteral("OptionBack"));
+    ShowTitleInBand();
 
     GeneralPageBtn = PageButton(this, QStringLiteral("GeneralPageBtn"), QStringLiteral("General Settings"), 12);
     SchedulePageBtn = PageButton(this, QStringLiteral("SchedulePageBtn"), QStringLiteral("Scheduling"), 137);
@@ -80,13 +78,13 @@ OptionsDialog::OptionsDialog(QWidget *parent, Settings &settings, std::function<
     m_generalPage->setGeometry(pageRect);
     auto *runGroup = new QGroupBox(QStringLiteral("Schedule Option"), m_generalPage);
     runGroup->setGeometry(8, 8, pageRect.width() - 16, 64);
-    ChkRun = new QCheckBox(QStringLiteral("Run at windows startup"), runGroup);
+    ChkRun = new QCheckBox(QStringLiteral("Start Corvane when I log in"), runGroup);
     ChkRun->setObjectName(QStringLiteral("ChkRun"));
     ChkRun->setGeometry(16, 28, 300, 22);
 
     auto *updateGroup = new QGroupBox(QStringLiteral("Check Update"), m_generalPage);
     updateGroup->setGeometry(8, 84, pageRect.width() - 16, 110);
-    cbCheckUpdate = new QCheckBox(QStringLiteral("Check for Harlowe update automatically"), updateGroup);
+    cbCheckUpdate = new QCheckBox(QStringLiteral("Check for Corvane updates automatically"), updateGroup);
     cbCheckUpdate->setObjectName(QStringLiteral("cbCheckUpdate"));
     cbCheckUpdate->setGeometry(16, 28, 320, 22);
     CheckUpdateBtn = MakeImageButton(updateGroup, QStringLiteral("CheckUpdateBtn"), QStringLiteral("CheckUpdateBtn"),
@@ -125,6 +123,7 @@ OptionsDialog::OptionsDialog(QWidget *parent, Settings &settings, std::function<
     ApplyBtn = MakeImageButton(this, QStringLiteral("ApplyBtn"), QStringLiteral("apply"), QStringLiteral("Apply"));
     ApplyBtn->setGeometry(FormWidth - 100, buttonY, 80, 28);
     connect(ApplyBtn, &ImageControl::clicked, this, &OptionsDialog::ApplyBtnClick);
+    SetDefaultButton(ApplyBtn);
 
     AddScheduleBtn = MakeImageButton(this, QStringLiteral("AddScheduleBtn"), QStringLiteral("AddScheduleBtn"),
                                      QStringLiteral("Add schedule"));

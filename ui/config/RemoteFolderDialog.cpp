@@ -25,6 +25,8 @@ RemoteFolderDialog::RemoteFolderDialog(QWidget *parent) : SkinnedWindow(parent),
     setFixedSize(DialogWidth, DialogHeight);
     ConfigSkin::Background(this, QStringLiteral("FTPContentsBack"));
     ConfigSkin::CloseBox(this);
+    setWindowTitle(QStringLiteral("Files in the server's folder"));
+    ShowTitleInBand();
     auto *box = new QVBoxLayout(this);
     box->setContentsMargins(12, 42, 12, 12);
 
@@ -44,6 +46,7 @@ RemoteFolderDialog::RemoteFolderDialog(QWidget *parent) : SkinnedWindow(parent),
     ImageButton *cancel = ConfigSkin::Button(this, QStringLiteral("CancelButton"), QStringLiteral("Cancel"),
                                              ConfigSkin::DialogButtonSize, QStringLiteral("Cancel"));
     connect(cancel, &ImageControl::clicked, this, &QDialog::reject);
+    SetDefaultButton(cancel);
     buttons->addWidget(cancel);
     box->addLayout(buttons);
 

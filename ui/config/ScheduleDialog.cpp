@@ -1,5 +1,6 @@
 #include "ui/config/ScheduleDialog.h"
 
+#include "ui/config/ConfigSkin.h"
 #include "ui/widgets/ImageButton.h"
 #include "ui/widgets/ImageControl.h"
 #include "ui/widgets/ResourcePictures.h"
@@ -59,16 +60,13 @@ ScheduleDialog::ScheduleDialog(QWidget *parent)
     setWindowTitle(QStringLiteral("Schedule Manager"));
     setFixedSize(FormWidth, FormHeight);
 
-    auto *back = new ImageControl(this);
-    LoadJpegResource(back, QStringLiteral("ScheduleBack"), QStringLiteral("JPG"));
-    back->SetStretch(true);
-    back->setGeometry(0, 0, FormWidth, FormHeight);
-    AddDragHandle(back);
+    ConfigSkin::Background(this, QStringLiteral("ScheduleBack"));
+    ShowTitleInBand();
 
     auto *tab = new ImageControl(this);
     LoadJpegResource(tab, QStringLiteral("ScheduleTab"), QStringLiteral("JPG"));
     tab->setGeometry(12, 34, 125, 28);
-    tab->setAccessibleName(QStringLiteral("Schedlueing"));  // the picture carries the caption
+    tab->setAccessibleName(QStringLiteral("Scheduling"));  // the picture carries the caption
     AddDragHandle(tab);
 
     abScheduleTaskName = new QLabel(this);
@@ -122,6 +120,7 @@ ScheduleDialog::ScheduleDialog(QWidget *parent)
 
     auto *ok = new ImageButton(this);
     ok->setObjectName(QStringLiteral("OkButton"));
+    SetDefaultButton(ok);
     ok->setAccessibleName(QStringLiteral("OK"));
     HoverPictures(ok, QStringLiteral("Ok"));
     ok->setGeometry(FormWidth - 190, FormHeight - 48, 80, 28);

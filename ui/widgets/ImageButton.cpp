@@ -96,11 +96,13 @@ void ImageButton::paintEvent(QPaintEvent *event)
     }
     ImageControl::paintEvent(event);
     if (m_focusShown && hasFocus()) {
+        // As plain as the style's own focus frame would be on these blue pictures: a solid
+        // ring in the highlight colour with a white inner line, seen on light and dark skin.
         QPainter p(this);
-        QPen pen(palette().color(QPalette::Highlight));
-        pen.setStyle(Qt::DotLine);
-        p.setPen(pen);
-        p.drawRect(rect().adjusted(1, 1, -2, -2));
+        p.setPen(QPen(palette().color(QPalette::Highlight), 2));
+        p.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
+        p.setPen(QPen(Qt::white, 1));
+        p.drawRect(QRectF(rect()).adjusted(2.5, 2.5, -2.5, -2.5));
     }
 }
 

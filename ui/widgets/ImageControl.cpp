@@ -5,11 +5,11 @@
 #include <QMovie>
 #include <QPainter>
 
-ImageControl::ImageControl(QWidget *parent) : QWidget(parent)
-{
-    // Pictures may have transparent parts; what lies behind shows through.
-    setAttribute(Qt::WA_NoSystemBackground);
-}
+// No WA_NoSystemBackground: it makes Qt treat the control as opaque and skip its parent
+// beneath it, so wherever a picture is missing, smaller than the control or transparent, an X
+// server without a compositor showed whatever lay behind the window. Left out, the parent's
+// background is painted first and shows through.
+ImageControl::ImageControl(QWidget *parent) : QWidget(parent) {}
 
 ImageControl::~ImageControl() = default;
 

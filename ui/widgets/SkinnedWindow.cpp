@@ -1,6 +1,9 @@
 #include "ui/widgets/SkinnedWindow.h"
 
+#include "ui/widgets/ImageButton.h"
+
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QWindow>
 
@@ -11,6 +14,28 @@ SkinnedWindow::SkinnedWindow(QWidget *parent, Kind kind) : QDialog(parent), m_ki
     pal.setColor(QPalette::Window, Qt::white);
     setPalette(pal);
     setAutoFillBackground(true);
+}
+
+void SkinnedWindow::ShowTitleInBand()
+{
+    if (!m_bandTitle) {
+        m_bandTitle = new QLabel(this);
+        m_bandTitle->setObjectName(QStringLiteral("BandTitle"));
+        m_bandTitle->setStyleSheet(QStringLiteral("color: white; background: transparent; font-weight: bold;"));
+        // A press on the title drags the window as the band around it does.
+        m_bandTitle->setAttribute(Qt::WA_TransparentForMouseEvents);
+    }
+    m_bandTitle->setGeometry(36, 0, qMax(0, width() - 80), 34);
+    m_bandTitle->setText(windowTitle());
+    m_bandTitle->raise();
+    m_bandTitle->show();
+}
+
+void SkinnedWindow::changeEvent(QEvent *event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::WindowTitleChange && m_bandTitle)
+        m_bandTitle->setText(windowTitle());
 }
 
 void SkinnedWindow::AddDragHandle(QWidget *handle)
@@ -86,6 +111,12 @@ void SkinnedWindow::mouseReleaseEvent(QMouseEvent *event)
 
 void SkinnedWindow::keyPressEvent(QKeyEvent *event)
 {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && event->modifiers() == Qt::NoModifier && m_defaultButton && m_defaultButton->isVisible()
+        && m_defaultButton->isEnabled()) {
+        m_defaultButton->Click();
+        return;
+    }
     // The main window is no dialog: Escape and Enter must not close it.
     if (m_kind == Kind::MainWindow)
         QWidget::keyPressEvent(event);

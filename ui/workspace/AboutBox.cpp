@@ -32,6 +32,7 @@ AboutBox::AboutBox(QWidget *parent)
     HoverPictures(m_ok, QStringLiteral("Ok"));
     m_ok->setAccessibleName(tr("OK"));
     connect(m_ok, &ImageControl::clicked, this, &QDialog::accept);
+    SetDefaultButton(m_ok);
 
     m_close->setGeometry(370, 8, 22, 17);
     HoverPictures(m_close, QStringLiteral("SMCLoseBtn"));

@@ -22,6 +22,25 @@ public:
     virtual void DropWaitingRun() {}
     // The page became the shown notebook page.
     virtual void PageShown() {}
+
+    // The commands the window's menus and keys give the shown page.
+    enum class Command { Analyze, Sync, Cancel, CopyToLeft, CopyToRight, DontCopy };
+    // Whether the page would carry the command out now (its button or its rows allow it).
+    virtual bool CanRun(Command) const { return false; }
+    // Carries the command out when CanRun allows it; does nothing otherwise.
+    virtual void RunCommand(Command) {}
+    // Called whenever what CanRun answers may have changed (the window re-enables its menus).
+    void SetCommandsChanged(std::function<void()> changed) { m_commandsChanged = std::move(changed); }
+
+protected:
+    void CommandsChanged()
+    {
+        if (m_commandsChanged)
+            m_commandsChanged();
+    }
+
+private:
+    std::function<void()> m_commandsChanged;
 };
 
 // Makes the page of a job (the window then calls SetJob). The window owns the page.

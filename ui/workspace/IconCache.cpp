@@ -2,6 +2,7 @@
 
 #include "engine/RowRecord.h"
 #include "platform/gui/Shell.h"
+#include "ui/workspace/FileKindIcons.h"
 #include "ui/workspace/RowImages.h"
 
 namespace {
@@ -33,7 +34,9 @@ int32_t IconCache::IconIndexFor(const QString &name)
         return *known;
     if (m_images.size() >= Capacity)
         return RowImage::Document;
-    const QIcon icon = IconForExtension(extension);
+    QIcon icon = IconForExtension(extension);
+    if (icon.isNull())
+        icon = FileKindIcons::IconOf(FileKindIcons::KindOf(extension));
     if (icon.isNull()) {
         m_indexOf.insert(extension, RowImage::Document);
         return RowImage::Document;

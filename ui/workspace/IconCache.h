@@ -17,7 +17,8 @@ public:
     // lookup gives a type's icon; the desktop shell's when none is given.
     explicit IconCache(Lookup lookup = {});
 
-    // Image index for a file's type icon; the document image when there is none.
+    // Image index for a file's type icon, the program's own icon of the file's kind when the
+    // desktop has none; the document image when neither is known.
     int32_t IconIndexFor(const QString &name);
     QIcon IconForExtension(const QString &extension) const;
 

@@ -46,6 +46,10 @@ const MenuItem Items[ItemCommands::ItemCount] = {
     {"N4", "Restore the right file", &ItemCommands::N4Click},
     {"N5", "Open the previous file of left", &ItemCommands::N5Click},
     {"N6", "Open the previous file of right", &ItemCommands::N6Click},
+    {"N7", nullptr, nullptr},
+    {"CopyToLeft1", "Copy to the Left", &ItemCommands::CopyToLeftClick},
+    {"CopyToRight1", "Copy to the Right", &ItemCommands::CopyToRightClick},
+    {"DontCopy1", "Don't Copy", &ItemCommands::DontCopyClick},
 };
 
 // The part of path after the first occurrence of base (all of it when base is empty).
@@ -76,7 +80,45 @@ ItemCommands::ItemCommands(ResultModel &model, ResultView &tree, QWidget *dialog
     }
     for (Item item : {RestoreLeftFile, RestoreRightFile, OpenPreviousLeft, OpenPreviousRight})
         Action(item)->setEnabled(false);
+    // Arrows with Ctrl, as the arrows of the image columns; Space as a check box toggles.
+    const std::pair<Item, QList<QKeySequence>> keys[] = {
+        {CopyToLeft, {QKeySequence(Qt::CTRL | Qt::Key_Left)}},
+        {CopyToRight, {QKeySequence(Qt::CTRL | Qt::Key_Right)}},
+        {DontCopy, {QKeySequence(Qt::Key_Space)}},
+    };
+    for (const auto &[item, sequences] : keys) {
+        QAction *action = Action(item);
+        action->setShortcuts(sequences);
+        action->setShortcutContext(Qt::WidgetShortcut);
+        m_tree.addAction(action);
+    }
+    // A disabled action takes no keys: the menu's enabling holds only while it is open.
+    connect(m_menu, &QMenu::aboutToHide, this, [this] {
+        for (Item item : {CopyToLeft, CopyToRight, DontCopy})
+            Action(item)->setEnabled(true);
+    });
 }
+
+bool ItemCommands::CanSetDirection() const
+{
+    return m_tree.ClicksAllowed() && !m_runsInProgress() && m_model.HasRows() && m_tree.selectionModel()
+        && m_tree.selectionModel()->hasSelection();
+}
+
+void ItemCommands::SetDirection(Item item)
+{
+    if (!CanSetDirection())
+        return;
+    const int click = item == CopyToLeft    ? ResultModel::ClickOf(ResultModel::ColLeftImage)
+                      : item == CopyToRight ? ResultModel::ClickOf(ResultModel::ColRightImage)
+                                            : ResultModel::ClickDontMove;
+    for (const QModelIndex &row : m_tree.selectionModel()->selectedRows())
+        m_model.ApplyDirection(row, click);
+}
+
+void ItemCommands::CopyToLeftClick() { SetDirection(CopyToLeft); }
+void ItemCommands::CopyToRightClick() { SetDirection(CopyToRight); }
+void ItemCommands::DontCopyClick() { SetDirection(DontCopy); }
 
 QAction *ItemCommands::Action(Item item) const
 {
@@ -131,6 +173,7 @@ bool ItemCommands::PrepareMenu()
             }
         }
     }
+    enabled[CopyToLeft] = enabled[CopyToRight] = enabled[DontCopy] = CanSetDirection();
     for (int i = 0; i < ItemCount; ++i)
         if (Items[i].Text)
             Action(Item(i))->setEnabled(enabled[i]);
@@ -243,7 +286,7 @@ void ItemCommands::N3Click()
 {
     const QModelIndex index = Selected();
     const QString path = m_model.Record(index).LeftPath;
-    if (!Confirm(QStringLiteral("Are your still want to restore this file?")) || !Allowed())
+    if (!Confirm(QStringLiteral("Do you still want to restore this file?")) || !Allowed())
         return;
     // Renames only: the user's file is at every moment either whole at its place or whole
     // aside, never half-written.
@@ -276,7 +319,7 @@ void ItemCommands::N3Click()
 void ItemCommands::N4Click()
 {
     const QModelIndex index = Selected();
-    if (!Confirm(QStringLiteral("Are your still want to restore this file?")) || !Allowed())
+    if (!Confirm(QStringLiteral("Do you still want to restore this file?")) || !Allowed())
         return;
     RowRecord row = m_model.Record(index);
     bool restored;

@@ -24,7 +24,8 @@ public:
     enum Item {
         OpenLeftFile, OpenRightFile, OpenLeftFolder, OpenRightFolder, Separator1,
         DeleteLeftFile, DeleteRightFile, Separator2,
-        RestoreLeftFile, RestoreRightFile, OpenPreviousLeft, OpenPreviousRight, ItemCount
+        RestoreLeftFile, RestoreRightFile, OpenPreviousLeft, OpenPreviousRight, Separator3,
+        CopyToLeft, CopyToRight, DontCopy, ItemCount
     };
     using Opener = std::function<bool(const QString &path)>;
     using LogLine = std::function<void(const QString &line)>;
@@ -40,6 +41,10 @@ public:
     void SetOpener(Opener opener) { m_open = std::move(opener); }
 
     QMenu *Menu() const { return m_menu; }
+    // The direction commands apply to every selected row (a folder row: every file below it);
+    // their keys work while the tree has the focus. Refused while a run or a fill uses the rows.
+    bool CanSetDirection() const;
+    void SetDirection(Item item);
     QAction *Action(Item item) const;
     // Enables the items for the selected row; false when the menu is not to open.
     bool PrepareMenu();
@@ -61,6 +66,9 @@ public Q_SLOTS:
     void N4Click();               // Restore the right file
     void N5Click();               // Open the previous file of left
     void N6Click();               // Open the previous file of right
+    void CopyToLeftClick();
+    void CopyToRightClick();
+    void DontCopyClick();
 
 private:
     QModelIndex Selected() const;

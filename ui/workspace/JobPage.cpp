@@ -26,6 +26,7 @@
 #include <QCoreApplication>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -160,7 +161,7 @@ QWidget *JobPage::BuildLegend()
     add({RowImage::CantMove}, QStringLiteral("Can't Move To Left(Right)"));
     add({RowImage::DontMove}, QStringLiteral("Don't Move"));
     add({RowImage::CanMove}, QStringLiteral("Can Move"));
-    add({RowImage::Same}, QStringLiteral("The Same Comtent"));
+    add({RowImage::Same}, QStringLiteral("The Same Content"));
     row->addStretch();
     return panel;
 }
@@ -286,6 +287,53 @@ void JobPage::BuildForm()
         if (row.isValid())
             VST1->scrollTo(row);
     });
+    SetUpKeyboard();
+}
+
+void JobPage::SetUpKeyboard()
+{
+    // From the folders straight to the run buttons, then the rows, the filters and the log.
+    const QList<QWidget *> order{Edit_LFolder, bt_LBrowse, Edit_RFolder, bt_RBrowse, BitBtn_Analyze,
+                                 BitBtn_Sync,  BitBtn_cancel, VST1, rb_all, rb_changed, rb_conflicts,
+                                 rb_errors, memo1};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+    setFocusProxy(Edit_LFolder);
+    // The window's menus follow the buttons and the rows.
+    for (ImageButton *button : {BitBtn_Analyze, BitBtn_Sync, BitBtn_cancel})
+        button->installEventFilter(this);
+    connect(VST1->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { CommandsChanged(); });
+}
+
+bool JobPage::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::EnabledChange)
+        CommandsChanged();
+    return AbstractJobPage::eventFilter(watched, event);
+}
+
+bool JobPage::CanRun(Command command) const
+{
+    switch (command) {
+    case Command::Analyze: return BitBtn_Analyze->isEnabled();
+    case Command::Sync: return BitBtn_Sync->isEnabled();
+    case Command::Cancel: return BitBtn_cancel->isEnabled();
+    default: return m_commands->CanSetDirection();
+    }
+}
+
+void JobPage::RunCommand(Command command)
+{
+    if (!CanRun(command))
+        return;
+    switch (command) {
+    case Command::Analyze: BitBtn_Analyze->Click(); break;
+    case Command::Sync: BitBtn_Sync->Click(); break;
+    case Command::Cancel: BitBtn_cancel->Click(); break;
+    case Command::CopyToLeft: m_commands->SetDirection(ItemCommands::CopyToLeft); break;
+    case Command::CopyToRight: m_commands->SetDirection(ItemCommands::CopyToRight); break;
+    case Command::DontCopy: m_commands->SetDirection(ItemCommands::DontCopy); break;
+    }
 }
 
 void JobPage::SetProgramFolder(const QString &folder)

@@ -45,6 +45,8 @@ public:
     bool RunInProgress() const override;
     void CancelAndWait() override;
     void PageShown() override;
+    bool CanRun(Command command) const override;
+    void RunCommand(Command command) override;
 
     // Where saved copies and viewed server files go; the executable's folder unless set.
     void SetProgramFolder(const QString &folder);
@@ -82,6 +84,9 @@ private:
     void Notice(const QString &line) override;
 
     void BuildForm();
+    // Tab order, focus and the window's menus kept up to date with the run buttons.
+    void SetUpKeyboard();
+    bool eventFilter(QObject *watched, QEvent *event) override;
     QWidget *BuildTopBar();
     QWidget *BuildLegend();
     ImageButton *MakeButton(const QString &name, const QString &picture, bool hoverWhileDisabled);

@@ -15,10 +15,14 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QStackedWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -33,7 +37,7 @@ const QSize InitialSize(892, 759), RestoredSize(1004, 743);
 
 const char TabHint[] =
     "The Job name you set up. Click on the job name,\n"
-    "it will become the current job you are working.\n"
+    "it will become the current job you are working on.\n"
     "Click on the left button like a \"+\", you can add\n"
     "a new job, or go to the \"Job\" menu to add one";
 
@@ -136,6 +140,23 @@ void MainWindow::MakeControls()
     auto *defaultPage = new QWidget(Notebook1);
     defaultPage->setObjectName(QStringLiteral("Default"));
     Notebook1->addWidget(defaultPage);
+    // Without a job the page says what the program is for and how to begin.
+    auto *empty = new QVBoxLayout(defaultPage);
+    auto *hint = new QLabel(tr("Corvane keeps a folder on this computer and a folder on an FTP server in step. "
+                               "Add a job to choose the two folders."),
+                            defaultPage);
+    hint->setObjectName(QStringLiteral("EmptyHint"));
+    hint->setAlignment(Qt::AlignCenter);
+    hint->setWordWrap(true);
+    EmptyAddJob = new QPushButton(tr("Add a job"), defaultPage);
+    EmptyAddJob->setObjectName(QStringLiteral("EmptyAddJob"));
+    connect(EmptyAddJob, &QPushButton::clicked, this, &MainWindow::bt_addtaskClick);
+    empty->addStretch();
+    empty->addWidget(hint);
+    empty->addSpacing(12);
+    empty->addWidget(EmptyAddJob, 0, Qt::AlignCenter);
+    empty->addStretch();
+    defaultPage->setFocusProxy(EmptyAddJob);
 
     // Tab order follows the header from left to right, then the tab row.
     for (QWidget *w : std::initializer_list<QWidget *>{jobbutton, actionbutton, viewbutton, toolsbutton,
@@ -159,33 +180,69 @@ void MainWindow::ShowMenu(QMenu *menu, ImageButton *button)
 
 void MainWindow::MakeMenus()
 {
-    auto item = [](QMenu *menu, const QString &name, const QString &caption) {
+    // An item with keys is also the window's: its keys work while its menu is closed.
+    auto item = [this](QMenu *menu, const QString &name, const QString &caption,
+                       const QList<QKeySequence> &keys = {}) {
         QAction *a = menu->addAction(caption);
         a->setObjectName(name);
+        if (!keys.isEmpty()) {
+            a->setShortcuts(keys);
+            addAction(a);
+        }
         return a;
     };
 
     Popup_Job = MakeMenu(QStringLiteral("Popup_Job"), jobbutton);
-    addnewjob1 = item(Popup_Job, QStringLiteral("addnewjob1"), QStringLiteral(" Add new job"));
-    addnewjobFromTemplate1 = item(Popup_Job, QStringLiteral("addnewjobFromTemplate1"), QStringLiteral(" Edit this job"));
-    QAction *Delete1 = item(Popup_Job, QStringLiteral("Delete1"), QStringLiteral(" Delete job"));
+    addnewjob1 = item(Popup_Job, QStringLiteral("addnewjob1"), tr("&Add new job..."), {QKeySequence(Qt::CTRL | Qt::Key_N)});
+    addnewjobFromTemplate1 = item(Popup_Job, QStringLiteral("addnewjobFromTemplate1"), tr("&Edit this job..."),
+                                  {QKeySequence(Qt::CTRL | Qt::Key_E)});
+    Delete1 = item(Popup_Job, QStringLiteral("Delete1"), tr("&Delete job"));
     Popup_Job->addSeparator();
-    QAction *Exit1 = item(Popup_Job, QStringLiteral("Exit1"), QStringLiteral(" Exit"));
-    addnewjob1->setEnabled(false);
-    addnewjobFromTemplate1->setEnabled(false);
+    NextJob1 = item(Popup_Job, QStringLiteral("NextJob1"), tr("&Next job"), {QKeySequence(Qt::CTRL | Qt::Key_Tab)});
+    PreviousJob1 = item(Popup_Job, QStringLiteral("PreviousJob1"), tr("&Previous job"),
+                        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab)});
+    Popup_Job->addSeparator();
+    QAction *Exit1 = item(Popup_Job, QStringLiteral("Exit1"), tr("E&xit"), {QKeySequence(Qt::CTRL | Qt::Key_Q)});
     connect(addnewjob1, &QAction::triggered, this, &MainWindow::bt_addtaskClick);
     connect(addnewjobFromTemplate1, &QAction::triggered, this, &MainWindow::EditShownJob);
     connect(Delete1, &QAction::triggered, this, &MainWindow::DeleteShownJob);
+    connect(NextJob1, &QAction::triggered, this, [this] { ShowNeighbourJob(1); });
+    connect(PreviousJob1, &QAction::triggered, this, [this] { ShowNeighbourJob(-1); });
     connect(Exit1, &QAction::triggered, this, &QWidget::close);
 
-    // Directions are chosen per row on the job page; these items have no job-wide meaning.
+    // The run and the rows of the job shown. The direction keys belong to the rows (Space
+    // must stay a button's key elsewhere): the menu only names them.
     Popup_action = MakeMenu(QStringLiteral("Popup_action"), actionbutton);
-    item(Popup_action, QStringLiteral("Donotcopy1"), QStringLiteral(" Do not copy"))->setEnabled(false);
-    item(Popup_action, QStringLiteral("CopyLefttoRight1"), QStringLiteral(" Copy Left to Right"))->setEnabled(false);
-    item(Popup_action, QStringLiteral("CopyRighttoLeft1"), QStringLiteral(" Copy Right to Left"))->setEnabled(false);
+    const struct {
+        const char *name;
+        QString caption;
+        QList<QKeySequence> keys;
+        AbstractJobPage::Command command;
+    } pageCommands[] = {
+        {"Analyze1", tr("&Analyze"), {QKeySequence(Qt::Key_F5)}, AbstractJobPage::Command::Analyze},
+        {"Sync1", tr("&Sync"), {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter),
+                                QKeySequence(Qt::Key_F6)}, AbstractJobPage::Command::Sync},
+        {"Cancel1", tr("&Cancel the run"), {QKeySequence(Qt::Key_Escape)}, AbstractJobPage::Command::Cancel},
+        {"Donotcopy1", tr("Do &not copy") + QStringLiteral("\tSpace"), {}, AbstractJobPage::Command::DontCopy},
+        {"CopyLefttoRight1", tr("Copy Left to &Right") + QStringLiteral("\tCtrl+Right"), {},
+         AbstractJobPage::Command::CopyToRight},
+        {"CopyRighttoLeft1", tr("Copy Right to &Left") + QStringLiteral("\tCtrl+Left"), {},
+         AbstractJobPage::Command::CopyToLeft},
+    };
+    for (const auto &c : pageCommands) {
+        if (c.command == AbstractJobPage::Command::DontCopy)
+            Popup_action->addSeparator();
+        QAction *a = item(Popup_action, QLatin1String(c.name), c.caption, c.keys);
+        const AbstractJobPage::Command command = c.command;
+        connect(a, &QAction::triggered, this, [this, command] {
+            if (AbstractJobPage *page = ShownPage())
+                page->RunCommand(command);
+        });
+        m_pageCommands.push_back({a, command});
+    }
 
     Popup_View = MakeMenu(QStringLiteral("Popup_View"), viewbutton);
-    Option1 = item(Popup_View, QStringLiteral("Option1"), QStringLiteral(" Option"));
+    Option1 = item(Popup_View, QStringLiteral("Option1"), tr("&Options..."));
     Option1->setEnabled(false);
     connect(Option1, &QAction::triggered, this, [this] {
         if (m_options)
@@ -193,36 +250,89 @@ void MainWindow::MakeMenus()
     });
 
     Popup_tools = MakeMenu(QStringLiteral("Popup_tools"), toolsbutton);
-    connect(item(Popup_tools, QStringLiteral("ExportTaskList1"), QStringLiteral("Export Task List")),
-            &QAction::triggered, this, &MainWindow::ExportTaskList1Click);
-    connect(item(Popup_tools, QStringLiteral("ImportTaskList1"), QStringLiteral("Import Task List")),
-            &QAction::triggered, this, &MainWindow::ImportTaskList1Click);
+    ExportTaskList1 = item(Popup_tools, QStringLiteral("ExportTaskList1"), tr("&Export Task List..."));
+    connect(ExportTaskList1, &QAction::triggered, this, &MainWindow::ExportTaskList1Click);
+    connect(item(Popup_tools, QStringLiteral("ImportTaskList1"), tr("&Import Task List...")), &QAction::triggered, this,
+            &MainWindow::ImportTaskList1Click);
 
     Popup_help = MakeMenu(QStringLiteral("Popup_help"), HelpButton);
-    connect(item(Popup_help, QStringLiteral("QuickStart1"), QStringLiteral(" Quick Start")), &QAction::triggered,
-            this, &MainWindow::QuickStart1Click);
-    connect(item(Popup_help, QStringLiteral("MirelleHome1"), QStringLiteral(" Mirelle Home")), &QAction::triggered,
-            this, &MainWindow::MirelleHome1Click);
-    checknewversion1 = item(Popup_help, QStringLiteral("checknewversion1"), QStringLiteral(" Check new version"));
+    connect(item(Popup_help, QStringLiteral("QuickStart1"), tr("&Quick Start"), {QKeySequence(Qt::Key_F1)}),
+            &QAction::triggered, this, &MainWindow::QuickStart1Click);
+    connect(item(Popup_help, QStringLiteral("MirelleHome1"), tr("Corvane &Home Page")), &QAction::triggered, this,
+            &MainWindow::HomePage1Click);
+    checknewversion1 = item(Popup_help, QStringLiteral("checknewversion1"), tr("&Check new version"));
     checknewversion1->setVisible(false);
     connect(checknewversion1, &QAction::triggered, this, [this] {
         if (m_checkForUpdate)
             m_checkForUpdate(this);
     });
-    connect(item(Popup_help, QStringLiteral("About2"), QStringLiteral(" About")), &QAction::triggered, this,
+    connect(item(Popup_help, QStringLiteral("About2"), tr("A&bout")), &QAction::triggered, this,
             &MainWindow::About2Click);
     Popup_help->addSeparator();
-    connect(item(Popup_help, QStringLiteral("Exit2"), QStringLiteral(" Exit")), &QAction::triggered, this,
-            &QWidget::close);
+    connect(item(Popup_help, QStringLiteral("Exit2"), tr("E&xit")), &QAction::triggered, this, &QWidget::close);
+
+    // Alt and the menu's first letter opens it, as a menu bar would.
+    const std::pair<QMenu *, ImageButton *> menus[] = {{Popup_Job, jobbutton}, {Popup_action, actionbutton},
+                                                       {Popup_View, viewbutton}, {Popup_tools, toolsbutton},
+                                                       {Popup_help, HelpButton}};
+    for (const auto &[menu, button] : menus) {
+        const QString caption = button->accessibleName();
+        const QKeySequence keys(Qt::ALT | Qt::Key(caption.at(0).toUpper().unicode()));
+        auto *opener = new QShortcut(keys, this);
+        opener->setObjectName(button->objectName() + QStringLiteral("Shortcut"));
+        connect(opener, &QShortcut::activated, this, [this, menu = menu, button = button] { ShowMenu(menu, button); });
+        button->setToolTip(QStringLiteral("%1 (%2)").arg(caption, keys.toString(QKeySequence::NativeText)));
+        connect(menu, &QMenu::aboutToShow, this, &MainWindow::UpdateCommands);
+    }
+    UpdateCommands();
 }
 
 void MainWindow::SetJobEditor(NewJobEditor newJob, EditJobEditor editJob)
 {
     m_newJob = std::move(newJob);
     m_editJob = std::move(editJob);
+    UpdateCommands();
+}
+
+int MainWindow::LiveJobCount() const
+{
+    return int(std::count_if(Tabs.begin(), Tabs.end(), [](const Tab &t) { return !t.Deleted; }));
+}
+
+AbstractJobPage *MainWindow::ShownPage() const
+{
+    const int shown = ShownJob();
+    return shown >= 0 && size_t(shown) < JobPages.size() ? JobPages[size_t(shown)].Page : nullptr;
+}
+
+void MainWindow::UpdateCommands()
+{
+    AbstractJobPage *page = ShownPage();
     bt_addtask->setEnabled(bool(m_newJob));
     addnewjob1->setEnabled(bool(m_newJob));
-    addnewjobFromTemplate1->setEnabled(bool(m_editJob));
+    EmptyAddJob->setEnabled(bool(m_newJob));
+    addnewjobFromTemplate1->setEnabled(page && m_editJob);
+    Delete1->setEnabled(page != nullptr);
+    ExportTaskList1->setEnabled(LiveJobCount() > 0);
+    NextJob1->setEnabled(LiveJobCount() > 1);
+    PreviousJob1->setEnabled(LiveJobCount() > 1);
+    for (const auto &[action, command] : m_pageCommands)
+        action->setEnabled(page && page->CanRun(command));
+}
+
+void MainWindow::ShowNeighbourJob(int step)
+{
+    const int count = int(Tabs.size());
+    const int shown = ShownJob();
+    if (shown < 0 || count == 0)
+        return;
+    for (int k = 1; k < count; ++k) {
+        const int position = ((shown + step * k) % count + count) % count;
+        if (!Tabs[size_t(position)].Deleted) {
+            TabClick(position);
+            return;
+        }
+    }
 }
 
 void MainWindow::SetOptionsDialog(DialogCall options)
@@ -354,6 +464,7 @@ void MainWindow::MakeJobPage(int index)
     Notebook1->addWidget(notebookPage);
     AbstractJobPage *page = m_pageFactory(notebookPage);
     layout->addWidget(page);
+    page->SetCommandsChanged([this] { UpdateCommands(); });
     JobPages.push_back({name, page});
     page->SetJob(index);
     page->show();
@@ -369,6 +480,8 @@ void MainWindow::BuildJobPages()
     BuildTabs(names);
     if (!names.isEmpty())
         SelectJobPage(0);
+    else
+        ShowEmptyPage();
     UpdateStripWidth();
 }
 
@@ -466,7 +579,11 @@ void MainWindow::SelectJobPage(int position)
     if (position < 0 || position + 1 >= Notebook1->count())
         return;
     Notebook1->setCurrentIndex(position + 1);
-    JobPages.at(size_t(position)).Page->PageShown();
+    AbstractJobPage *page = JobPages.at(size_t(position)).Page;
+    page->PageShown();
+    // The keyboard starts at the job's folders, a few Tabs from Analyze.
+    page->setFocus(Qt::OtherFocusReason);
+    UpdateCommands();
 }
 
 void MainWindow::moveLeftButtonClick()
@@ -539,7 +656,7 @@ void MainWindow::DeleteShownJob()
         return;
     Tab &tab = Tabs.at(size_t(i));
     if (QMessageBox::question(this, QLatin1String(ProductInfo::Name),
-                              QStringLiteral("Are you going to delete ") + tab.Name + QStringLiteral(" ? "),
+                              tr("Delete the job \"%1\"? Its files are not touched.").arg(tab.Name),
                               QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
         != QMessageBox::Yes)
         return;
@@ -566,7 +683,14 @@ void MainWindow::DeleteShownJob()
         }
     }
     CurrentTab = nullptr;
+    ShowEmptyPage();
+}
+
+void MainWindow::ShowEmptyPage()
+{
     Notebook1->setCurrentIndex(0);
+    Notebook1->widget(0)->setFocus(Qt::OtherFocusReason);
+    UpdateCommands();
 }
 
 // ---- task list -------------------------------------------------------------------------
@@ -650,8 +774,8 @@ void MainWindow::FreeJobPages()
         Notebook1->removeWidget(w);
         delete w;
     }
-    Notebook1->setCurrentIndex(0);
     JobPages.clear();
+    Notebook1->setCurrentIndex(0);
     for (Tab &t : Tabs) {
         delete t.Image;
         delete t.Label;
@@ -691,7 +815,7 @@ void MainWindow::QuickStart1Click()
         Warn(tr("The help %1 could not be opened.").arg(help));
 }
 
-void MainWindow::MirelleHome1Click()
+void MainWindow::HomePage1Click()
 {
     const QString home = m_settings.HomePage.isEmpty() ? QLatin1String(ProductInfo::DefaultHomePage)
                                                        : m_settings.HomePage;

@@ -9,6 +9,7 @@
 
 class QLabel;
 class QMenu;
+class QPushButton;
 class QStackedWidget;
 class JobList;
 class ImageControl;
@@ -95,6 +96,13 @@ private:
     void SetTabPicture(ImageButton *tab, bool normal);
     void UpdateStripWidth();
     void RerunStartOptions();
+    // Enables the commands that have a job and a page to work on, and those the shown page allows.
+    void UpdateCommands();
+    void ShowEmptyPage();
+    // The next (step 1) or previous (-1) job that is not deleted, round the end.
+    void ShowNeighbourJob(int step);
+    int LiveJobCount() const;
+    AbstractJobPage *ShownPage() const;
     void moveLeftButtonClick();
     void MoveRightButtonClick();
     void bt_addtaskClick();
@@ -103,7 +111,7 @@ private:
     void ExportTaskList1Click();
     void ImportTaskList1Click();
     void QuickStart1Click();
-    void MirelleHome1Click();
+    void HomePage1Click();
     void About2Click();
     void FreeJobPages();
     void CancelRuns();
@@ -136,5 +144,8 @@ private:
     QWidget *panel_tab, *Pl_jobs;
     QStackedWidget *Notebook1;
     QMenu *Popup_Job, *Popup_action, *Popup_View, *Popup_tools, *Popup_help;
-    QAction *addnewjob1, *addnewjobFromTemplate1, *Option1, *checknewversion1;
+    QAction *addnewjob1, *addnewjobFromTemplate1, *Delete1, *NextJob1, *PreviousJob1, *Option1, *checknewversion1,
+        *ExportTaskList1;
+    std::vector<std::pair<QAction *, AbstractJobPage::Command>> m_pageCommands;
+    QPushButton *EmptyAddJob;
 };

@@ -7,9 +7,12 @@
 #include "ui/workspace/IconCache.h"
 
 #include <QBrush>
+#include <QCollator>
 #include <QColor>
 #include <QLocale>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace {
 
@@ -30,25 +33,26 @@ struct ColumnInfo {
 const ColumnInfo Columns[ResultModel::ColumnCount] = {
     {"Item", 240, "All items from the left folders and the right folders will be listed here."},
     {"L Date", 115,
-     "The created time of the file located at the left folders, if the file doesn't exit in the left folders, "
+     "The created time of the file located at the left folders, if the file doesn't exist in the left folders, "
      "it will be displayed as \" not seen before\"."},
     {"L Size", 70,
-     "The size of files in the left folders, if the file doesn't exit in the left folders, it will be "
+     "The size of files in the left folders, if the file doesn't exist in the left folders, it will be "
      "displayed as \" not present\"."},
     {"RtoL Count", 80,
-     "The numbers of file in every left folder, which will be synched from the right folders to the left "
+     "The numbers of file in every left folder, which will be synced from the right folders to the left "
      "folders."},
-    {"L attri", 20, nullptr},
-    {"Direct", 20, nullptr},
-    {"R attri", 20, nullptr},
+    // The image columns are narrow: one letter each, the rest in the hint.
+    {"L", 20, "Click the left image of a row to copy the file to the left (Ctrl+Left)."},
+    {"=", 20, "Click the middle image of a row to leave the file as it is (Space), or again for the proposal."},
+    {"R", 20, "Click the right image of a row to copy the file to the right (Ctrl+Right)."},
     {"LtoR Count", 80,
-     "The numbers of file included in every right folder, which will be synched from the left folders to the "
+     "The numbers of file included in every right folder, which will be synced from the left folders to the "
      "right Folders."},
     {"R Date", 115,
-     "The created time of the file located at the right folders, if the file doesn't exit in the right "
+     "The created time of the file located at the right folders, if the file doesn't exist in the right "
      "folders, it will be displayed as \" not seen before\"."},
-    {"R Szie", 70,
-     "The size of files in the right folders, if the file doesn't exit in the right folders, it will be "
+    {"R Size", 70,
+     "The size of files in the right folders, if the file doesn't exist in the right folders, it will be "
      "displayed as \" not present\"."},
 };
 
@@ -75,14 +79,17 @@ bool ApplyClick(RowRecord &row, int click)
             row.LeftImage = RowImage::CanMoveLeft;
         return true;
     case ClickDirect:
-        if (row.Direction == DirectionToLeft || row.Direction == DirectionToRight) {
-            row.Direction = 0;
-            row.LeftImage = RowImage::None;
-            row.RightImage = RowImage::None;
-            row.DirectImage = RowImage::DontMove;
-        } else {
-            RowValues::ApplyProposal(row, row.Action);
-        }
+        if (row.Direction == DirectionToLeft || row.Direction == DirectionToRight)
+            return ApplyClick(row, ResultModel::ClickDontMove);
+        RowValues::ApplyProposal(row, row.Action);
+        return true;
+    case ResultModel::ClickDontMove:
+        if (row.Direction == 0 && row.DirectImage == RowImage::DontMove)
+            return false;
+        row.Direction = 0;
+        row.LeftImage = RowImage::None;
+        row.RightImage = RowImage::None;
+        row.DirectImage = RowImage::DontMove;
         return true;
     default:
         return false;
@@ -108,6 +115,66 @@ QString CountText(int32_t count)
 const QString NotSeenBefore = QStringLiteral("not seen before");
 const QString NotPresent = QStringLiteral("not present");
 const QString FolderText = QStringLiteral("folder");
+
+// Folders first, then by the column's value; ties, and columns without a value for the row,
+// by name as a file manager orders names: letters case-insensitive, numbers by value.
+class RowOrder {
+public:
+    RowOrder(int column, Qt::SortOrder order) : m_column(column), m_order(order)
+    {
+        m_names.setNumericMode(true);
+        m_names.setCaseSensitivity(Qt::CaseInsensitive);
+    }
+
+    void SortBelow(Row &row) const
+    {
+        std::stable_sort(row.Children.begin(), row.Children.end(),
+                         [this](const std::unique_ptr<Row> &a, const std::unique_ptr<Row> &b) {
+                             return Before(a->Data, b->Data);
+                         });
+        for (size_t i = 0; i < row.Children.size(); ++i) {
+            row.Children[i]->IndexInParent = int(i);
+            SortBelow(*row.Children[i]);
+        }
+    }
+
+private:
+    bool Before(const RowRecord &a, const RowRecord &b) const
+    {
+        if (a.Kind != b.Kind)
+            return a.Kind == 1;
+        int c = a.Kind == 1 ? Compare(FolderKey(a), FolderKey(b)) : Compare(FileKey(a), FileKey(b));
+        if (c == 0)
+            c = m_names.compare(a.Name, b.Name);
+        return m_order == Qt::AscendingOrder ? c < 0 : c > 0;
+    }
+    static int Compare(int64_t a, int64_t b) { return a < b ? -1 : (a > b ? 1 : 0); }
+    int64_t FolderKey(const RowRecord &r) const
+    {
+        switch (m_column) {
+        case ResultModel::ColToLeftCount: return r.ToLeftCount;
+        case ResultModel::ColToRightCount: return r.ToRightCount;
+        default: return 0;
+        }
+    }
+    int64_t FileKey(const RowRecord &r) const
+    {
+        switch (m_column) {
+        case ResultModel::ColLeftDate: return r.LeftTime;
+        case ResultModel::ColLeftSize: return r.LeftTime > 2000 ? r.LeftSize : -1;
+        case ResultModel::ColRightDate: return r.RightTime;
+        case ResultModel::ColRightSize: return r.RightTime > 20 ? r.RightSize : -1;
+        case ResultModel::ColLeftImage:
+        case ResultModel::ColDirectImage:
+        case ResultModel::ColRightImage: return r.Direction;
+        default: return 0;
+        }
+    }
+
+    int m_column;
+    Qt::SortOrder m_order;
+    QCollator m_names;
+};
 
 // The user's long time format without the zone Qt adds to it.
 QString TimeFormat()
@@ -289,9 +356,10 @@ QVariant ResultModel::data(const QModelIndex &index, int role) const
                 return row.LeftTime > 2000 ? DateText(row.LeftTime) : NotSeenBefore;
             if (column == ColRightDate)
                 return row.RightTime > 20 ? DateText(row.RightTime) : NotSeenBefore;
+            // A size goes with its date: an empty file that is there is 0 bytes, not missing.
             if (column == ColLeftSize)
-                return row.LeftSize > 0 ? SizeText(row.LeftSize) : NotPresent;
-            return row.RightSize > 0 ? SizeText(row.RightSize) : NotPresent;
+                return row.LeftTime > 2000 ? SizeText(row.LeftSize) : NotPresent;
+            return row.RightTime > 20 ? SizeText(row.RightSize) : NotPresent;
         default: return QString();
         }
     case ImageIndexRole:
@@ -326,7 +394,32 @@ void ResultModel::Attach()
 {
     beginResetModel();
     m_detached = false;
+    if (Row *root = m_rows ? m_rows->RootNode() : nullptr) {
+        std::lock_guard lock(m_rows->Mutex());
+        RowOrder(m_sortColumn, m_sortOrder).SortBelow(*root);
+    }
     endResetModel();
+}
+
+void ResultModel::SortRows(int column, Qt::SortOrder order)
+{
+    m_sortColumn = column;
+    m_sortOrder = order;
+    Row *root = m_rows ? m_rows->RootNode() : nullptr;
+    if (!root || m_detached)
+        return;
+    Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const QModelIndexList before = persistentIndexList();
+    {
+        std::lock_guard lock(m_rows->Mutex());
+        RowOrder(column, order).SortBelow(*root);
+    }
+    // Rows keep their addresses; only their places changed.
+    QModelIndexList after;
+    for (const QModelIndex &index : before)
+        after << createIndex(NodeAt(index)->IndexInParent, index.column(), index.internalPointer());
+    changePersistentIndexList(before, after);
+    Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
 RowRecord ResultModel::Record(const QModelIndex &index) const
@@ -358,8 +451,12 @@ bool ResultModel::HasRows() const
 
 bool ResultModel::DirectionClick(const QModelIndex &index)
 {
+    return ApplyDirection(index, ClickOf(index.column()));
+}
+
+bool ResultModel::ApplyDirection(const QModelIndex &index, int click)
+{
     Row *node = NodeAt(index);
-    const int click = ClickOf(index.column());
     if (!node || click == 0 || !HasRows())
         return false;
     if (node->Data.Kind == 1) {

@@ -40,6 +40,8 @@ public:
     };
     // Hover and click numbers of the three image columns: 1 left, 2 direct, 3 right.
     static int ClickOf(int column);
+    // Not a column's click: sets "don't move" whatever the row showed (the Space key).
+    static constexpr int ClickDontMove = 4;
     static int ColumnWidth(int column);
     // The texts a column must be wide enough to show whole: its missing and folder texts and
     // the widest dates.
@@ -57,9 +59,15 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
-    // The view shows no rows until Attach; the row tree may then be rebuilt.
+    // The view shows no rows until Attach; the row tree may then be rebuilt. Attach orders
+    // the rows as SortRows last asked.
     void Detach();
     void Attach();
+    // Orders the rows of every folder: folders first, then by the column's value, ties by name
+    // in natural order (case-insensitive, numbers by value). Only while no run uses the rows.
+    void SortRows(int column, Qt::SortOrder order);
+    int SortColumn() const { return m_sortColumn; }
+    Qt::SortOrder SortOrder() const { return m_sortOrder; }
     bool Detached() const { return m_detached; }
 
     Row *NodeAt(const QModelIndex &index) const;
@@ -73,6 +81,9 @@ public:
 
     // A direction click on an image column; false when nothing changed.
     bool DirectionClick(const QModelIndex &index);
+    // The click (1 left, 2 direct, 3 right, ClickDontMove) on the row at index: a folder row
+    // passes it to every file below it. False when nothing changed.
+    bool ApplyDirection(const QModelIndex &index, int click);
     // Applies a click (1 left, 2 direct, 3 right) to every file below a folder row.
     void ApplyToChildren(Row *row, int click);
     // Highlights the image cell at index (an image column), or none for an invalid index.
@@ -97,6 +108,8 @@ private:
     RowTree *m_rows = nullptr;
     const IconCache &m_icons;
     bool m_detached = false;
+    int m_sortColumn = ColItem;
+    Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
     Row *m_hoverNode = nullptr;
     int m_hoverClick = 0;
 

@@ -14,7 +14,8 @@ ResultView::ResultView(QWidget *parent) : QTreeView(parent)
     setItemDelegate(new ResultDelegate(this));
     setUniformRowHeights(true);
     setSelectionBehavior(QAbstractItemView::SelectRows);
-    setSelectionMode(QAbstractItemView::SingleSelection);
+    // Several rows at once for the direction keys.
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSortingEnabled(false);
     setIconSize(QSize(16, 16));
@@ -32,6 +33,20 @@ ResultView::ResultView(QWidget *parent) : QTreeView(parent)
     header()->setStretchLastSection(false);
     header()->setSectionResizeMode(QHeaderView::Interactive);
     header()->setMinimumSectionSize(20);
+    header()->setSectionsClickable(true);
+    header()->setSortIndicatorShown(true);
+    header()->setSortIndicator(ResultModel::ColItem, Qt::AscendingOrder);
+    connect(header(), &QHeaderView::sortIndicatorChanged, this, [this](int column, Qt::SortOrder order) {
+        if (!m_model)
+            return;
+        // The rows are the plan of a running synchronisation: their order stays.
+        if (!m_clicksAllowed) {
+            const QSignalBlocker block(header());
+            header()->setSortIndicator(m_model->SortColumn(), m_model->SortOrder());
+            return;
+        }
+        m_model->SortRows(column, order);
+    });
 }
 
 void ResultView::SetResultModel(ResultModel *model)
@@ -40,6 +55,8 @@ void ResultView::SetResultModel(ResultModel *model)
     setModel(model);
     for (int column = 0; column < ResultModel::ColumnCount; ++column)
         header()->resizeSection(column, ReadableWidth(column));
+    // The item column takes what the window leaves, so the right side's columns stay in view.
+    header()->setSectionResizeMode(ResultModel::ColItem, QHeaderView::Stretch);
 }
 
 // The stated widths suit a smaller font than this platform's: a column is made wide enough

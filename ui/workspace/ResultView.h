@@ -14,6 +14,7 @@ public:
     // Direction clicks change row records: the page turns them off while a run or a fill
     // uses the rows.
     void SetClicksAllowed(bool allowed) { m_clicksAllowed = allowed; }
+    bool ClicksAllowed() const { return m_clicksAllowed; }
 
 Q_SIGNALS:
     // The right button was released over the tree, at this screen position.

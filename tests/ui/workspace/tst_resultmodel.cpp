@@ -129,9 +129,9 @@ private Q_SLOTS:
         QCOMPARE(a.siblingAtColumn(M::ColRightDate).data().toString(), QString("not seen before"));
         QCOMPARE(a.siblingAtColumn(M::ColRightSize).data().toString(), QString("not present"));
         QCOMPARE(a.siblingAtColumn(M::ColToRightCount).data().toString(), QString());
-        // Right copy of 0 bytes: a date but "not present"; a time of midnight shows the date only.
+        // Right copy of 0 bytes: it is there, so its size is 0; a time of midnight shows the date only.
         const QModelIndex up = IndexOf("up.txt");
-        QCOMPARE(up.siblingAtColumn(M::ColRightSize).data().toString(), QString("not present"));
+        QCOMPARE(up.siblingAtColumn(M::ColRightSize).data().toString(), QLocale().toString(0));
         const QString midnight = up.siblingAtColumn(M::ColRightDate).data().toString();
         QVERIFY2(!midnight.contains(':'), qPrintable(midnight));
         QVERIFY(up.siblingAtColumn(M::ColLeftDate).data().toString().contains(':'));
@@ -139,7 +139,7 @@ private Q_SLOTS:
         QCOMPARE(a.siblingAtColumn(M::ColLeftDate).data(Qt::BackgroundRole).value<QBrush>().color(), QColor(240, 255, 240));
         QCOMPARE(a.siblingAtColumn(M::ColRightSize).data(Qt::BackgroundRole).value<QBrush>().color(), QColor(255, 255, 240));
         QCOMPARE(a.siblingAtColumn(M::ColDirectImage).data(Qt::BackgroundRole).value<QBrush>().color(), QColor(Qt::white));
-        QCOMPARE(m_model->headerData(M::ColRightSize, Qt::Horizontal).toString(), QString("R Szie"));
+        QCOMPARE(m_model->headerData(M::ColRightSize, Qt::Horizontal).toString(), QString("R Size"));
     }
 
     void clicks_data()
