@@ -10,9 +10,11 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTableWidget>
@@ -606,6 +608,49 @@ private Q_SLOTS:
         QCOMPARE(jobs.JobAt(0)->RFolder.DeviceType, 1);
         QCOMPARE(jobs.JobAt(0)->RFolder.FolerAllName, dir.path());
         QCOMPARE(jobs.JobAt(0)->LFolder.DeviceType, 1);
+    }
+
+    // Folders may be typed or pasted. The right field's text says its kind; a left folder that
+    // is not there is made only when the user says so, and No keeps the editor open.
+    void typedFolders_data()
+    {
+        QTest::addColumn<QString>("right");      // typed; "<dir>" stands for an existing folder
+        QTest::addColumn<QString>("stored");     // the right side's stored address
+        QTest::addColumn<int>("kind");
+        QTest::newRow("host and port") << "ftp.example.com:2121/pub/" << "ftp://ftp.example.com:2121/pub" << 3;
+        QTest::newRow("full address") << "FTP://Host/Pub" << "ftp://Host/Pub" << 3;
+        QTest::newRow("local folder") << "<dir>" << "<dir>" << 1;
+    }
+    void typedFolders()
+    {
+        QFETCH(QString, right);
+        QFETCH(QString, stored);
+        QFETCH(int, kind);
+        QTemporaryDir dir;
+        right.replace("<dir>", dir.path());
+        stored.replace("<dir>", dir.path());
+        const QString left = dir.filePath(QStringLiteral("new/left"));
+        JobList jobs;
+        Editor e(jobs);
+        type(e.get<QLineEdit>("edit_taskname"), QStringLiteral("Typed"));
+        type(e.get<QLineEdit>("edit_lfolder"), left);
+        type(e.get<QLineEdit>("edit_rfolder"), right);
+
+        BoxSeen asked;
+        AnswerNextBox(QMessageBox::No, &asked);
+        e.ok();
+        QCOMPARE(asked.text, QStringLiteral("The left folder \"%1\" does not exist. Create it?").arg(left));
+        QVERIFY(!e.form.Result());
+        QVERIFY(!QFileInfo::exists(left));
+        QCOMPARE(jobs.Count(), 0);
+
+        AnswerNextBox(QMessageBox::Yes);
+        e.ok();
+        QVERIFY(e.form.Result());
+        QVERIFY(QFileInfo(left).isDir());
+        QCOMPARE(jobs.JobAt(0)->LFolder.FolerAllName, left);
+        QCOMPARE(jobs.JobAt(0)->RFolder.FolerAllName, stored);
+        QCOMPARE(jobs.JobAt(0)->RFolder.DeviceType, kind);
     }
 
     void runningJobRefused()

@@ -1,5 +1,6 @@
 #include "app/Settings.h"
 #include "model/JobList.h"
+#include "tests/support/ModalGuard.h"
 #include "tests/support/TempConfigHome.h"
 #include "ui/config/FtpFolderChooser.h"
 #include "ui/config/JobEditor.h"
@@ -105,5 +106,5 @@ private:
     Settings m_settings;
 };
 
-QTEST_MAIN(TestSkinnedPaint)
+WIDGET_TEST_MAIN(TestSkinnedPaint)
 #include "tst_skinnedpaint.moc"

@@ -449,6 +449,20 @@ void JobEditor::SetJobIndex(int index)
     edit_taskname->setEnabled(isNew);
     loadJob(*m_job);
     ShowPage(0);
+    if (isVisible())
+        firstField()->setFocus();
+}
+
+QWidget *JobEditor::firstField() const
+{
+    // The keyboard starts where the user types first (the name of an existing job is fixed).
+    return m_jobIndex < 0 ? static_cast<QWidget *>(edit_taskname) : edit_lfolder;
+}
+
+void JobEditor::showEvent(QShowEvent *event)
+{
+    SkinnedWindow::showEvent(event);
+    firstField()->setFocus();
 }
 
 void JobEditor::loadJob(const Job &job)

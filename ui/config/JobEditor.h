@@ -53,6 +53,9 @@ public:
     int CurrentPage() const;
     void ShowPage(int page);
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
     struct SizeBound;
     struct TimeBound;
@@ -72,6 +75,7 @@ private:
     void anaPeriodToggled(bool checked);
     // Takes the typed or pasted folder texts into the editor's sides.
     void takeTypedFolders();
+    QWidget *firstField() const;
     // After takeTypedFolders: false when a local folder is missing and was not made.
     bool ensureLocalFolders();
     void browseLeft();

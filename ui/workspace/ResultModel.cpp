@@ -7,7 +7,6 @@
 #include "ui/workspace/IconCache.h"
 
 #include <QBrush>
-#include <QCollator>
 #include <QColor>
 #include <QLocale>
 #include <QTimer>
@@ -120,10 +119,41 @@ const QString FolderText = QStringLiteral("folder");
 // by name as a file manager orders names: letters case-insensitive, numbers by value.
 class RowOrder {
 public:
-    RowOrder(int column, Qt::SortOrder order) : m_column(column), m_order(order)
+    RowOrder(int column, Qt::SortOrder order) : m_column(column), m_order(order) {}
+
+    // Runs of digits compare by value ("2" before "10"), the rest without regard to case. Not
+    // QCollator: its numeric mode is missing in the C locale, where the program may run.
+    static int CompareNames(const QString &a, const QString &b)
     {
-        m_names.setNumericMode(true);
-        m_names.setCaseSensitivity(Qt::CaseInsensitive);
+        qsizetype i = 0, j = 0;
+        while (i < a.size() && j < b.size()) {
+            if (a[i].isDigit() && b[j].isDigit()) {
+                qsizetype ei = i, ej = j;
+                while (ei < a.size() && a[ei].isDigit())
+                    ++ei;
+                while (ej < b.size() && b[ej].isDigit())
+                    ++ej;
+                QStringView da = QStringView(a).mid(i, ei - i), db = QStringView(b).mid(j, ej - j);
+                while (da.size() > 1 && da.front() == u'0')
+                    da = da.mid(1);
+                while (db.size() > 1 && db.front() == u'0')
+                    db = db.mid(1);
+                if (da.size() != db.size())
+                    return da.size() < db.size() ? -1 : 1;
+                if (const int c = da.compare(db))
+                    return c;
+                i = ei;
+                j = ej;
+                continue;
+            }
+            if (const int c = QString::compare(QString(a[i]), QString(b[j]), Qt::CaseInsensitive))
+                return c;
+            ++i;
+            ++j;
+        }
+        if (i < a.size() || j < b.size())
+            return i < a.size() ? 1 : -1;
+        return QString::compare(a, b);  // equal but for case: a stable, fixed order
     }
 
     void SortBelow(Row &row) const
@@ -145,7 +175,7 @@ private:
             return a.Kind == 1;
         int c = a.Kind == 1 ? Compare(FolderKey(a), FolderKey(b)) : Compare(FileKey(a), FileKey(b));
         if (c == 0)
-            c = m_names.compare(a.Name, b.Name);
+            c = CompareNames(a.Name, b.Name);
         return m_order == Qt::AscendingOrder ? c < 0 : c > 0;
     }
     static int Compare(int64_t a, int64_t b) { return a < b ? -1 : (a > b ? 1 : 0); }
@@ -173,7 +203,6 @@ private:
 
     int m_column;
     Qt::SortOrder m_order;
-    QCollator m_names;
 };
 
 // The user's long time format without the zone Qt adds to it.

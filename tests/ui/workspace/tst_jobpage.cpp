@@ -823,6 +823,109 @@ private Q_SLOTS:
         QCOMPARE(Files(Left()), leftFiles.join(", "));
         QCOMPARE(Files(Right()), rightFiles.join(", "));
         QCOMPARE(IndexOf("m.txt").data(M::ActionRole).toInt(), action);
+    // Names of the child rows of a folder row (the root row when empty), in the order shown.
+    QStringList Shown(const QString &folder = {}) const
+    {
+        const QModelIndex at = folder.isEmpty() ? m_page->Model().index(0, 0) : IndexOf(folder);
+        QStringList names;
+        for (int i = 0; i < m_page->Model().rowCount(at); ++i)
+            names << m_page->Model().index(i, 0, at).data().toString();
+        return names;
+    }
+
+    // Folders first, then names as a file manager orders them; a header click sorts by its
+    // column within each folder and survives the next analysis.
+    void rowsSorted()
+    {
+        for (const char *name : {"b10.txt", "B2.txt", "a.txt", "zdir/x.txt", "Adir/y.txt"})
+            QVERIFY(TestFiles::Write(Left(name), "x", Old));
+        QVERIFY(TestFiles::Write(Left("big.txt"), QByteArray(5000, 'b'), Newer));
+        AddJob("Job");
+        m_page = MakePage(0);
+        QVERIFY(Analyse());
+        QCOMPARE(Shown(), (QStringList{"Adir", "zdir", "a.txt", "B2.txt", "b10.txt", "big.txt"}));
+
+        auto *header = Child<ResultView>("VST1")->header();
+        const auto clickHeader = [&](int column) {
+            QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                              QPoint(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
+                                     header->height() / 2));
+        };
+        clickHeader(M::ColLeftSize);
+        QCOMPARE(Shown(), (QStringList{"Adir", "zdir", "a.txt", "B2.txt", "b10.txt", "big.txt"}));
+        clickHeader(M::ColLeftSize);  // again: the other way
+        QCOMPARE(Shown(), (QStringList{"zdir", "Adir", "big.txt", "b10.txt", "B2.txt", "a.txt"}));
+        QVERIFY(Analyse());
+        QCOMPARE(Shown(), (QStringList{"zdir", "Adir", "big.txt", "b10.txt", "B2.txt", "a.txt"}));
+        clickHeader(M::ColItem);
+        QCOMPARE(Shown(), (QStringList{"Adir", "zdir", "a.txt", "B2.txt", "b10.txt", "big.txt"}));
+    }
+
+    // At the window's default size every column is in view with a readable header; a file of
+    // 0 bytes shows 0; after a synchronisation the copied rows show both copies' dates and sizes.
+    void gridReadsRight()
+    {
+        QVERIFY(TestFiles::Write(Left("empty.txt"), "", Old));
+        QVERIFY(TestFiles::Write(Left("full.txt"), "12345", Old));
+        QVERIFY(TestFiles::Write(Right("back.txt"), "abc", Old));
+        AddJob("Job");
+        m_page = MakePage(0);
+        m_page->resize(892 - 2 * 23, 759 - 145 - 27);  // the notebook of the window's first size
+        QVERIFY(Analyse());
+        auto *tree = Child<ResultView>("VST1");
+        for (int column = 0; column < M::ColumnCount; ++column) {
+            QVERIFY2(tree->header()->sectionViewportPosition(column) + tree->header()->sectionSize(column)
+                         <= tree->viewport()->width(),
+                     qPrintable(QString::number(column)));
+            QVERIFY(tree->header()->sectionSize(column) >= tree->header()->sectionSizeHint(column));
+        }
+        QCOMPARE(IndexOf("empty.txt", M::ColLeftSize).data().toString(), QLocale().toString(0));
+        QCOMPARE(IndexOf("empty.txt", M::ColRightSize).data().toString(), QString("not present"));
+
+        Click("BitBtn_Sync");
+        QTRY_COMPARE_WITH_TIMEOUT(Status(), QString("Sync Done!"), Wait);
+        for (const auto &[name, size] : {std::pair{"empty.txt", 0}, {"full.txt", 5}, {"back.txt", 3}}) {
+            for (int column : {M::ColLeftDate, M::ColRightDate})
+                QTRY_VERIFY2(IndexOf(name, column).data().toString() != "not seen before", name);
+            for (int column : {M::ColLeftSize, M::ColRightSize})
+                QCOMPARE(IndexOf(name, column).data().toString(), QLocale().toString(size));
+        }
+    }
+
+    // Keys on the selected rows set their direction, as the image clicks do; a folder row
+    // passes them to every file below it.
+    void directionKeys()
+    {
+        MakeFiles();
+        AddJob("Job");
+        m_page = MakePage(0);
+        QVERIFY(Analyse());
+        auto *tree = Child<ResultView>("VST1");
+        tree->setFocus();
+        tree->selectionModel()->select(IndexOf("n.txt"), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        tree->selectionModel()->select(IndexOf("new.txt"), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        QTest::keyClick(tree, Qt::Key_Space);
+        QCOMPARE(Rows(), (QStringList{"docs/a.txt 1 2", "n.txt 4 0", "new.txt 1 0", "old.txt 2 1"}));
+        QTest::keyClick(tree, Qt::Key_Left, Qt::ControlModifier);
+        // A file only on the left cannot travel to the left: new.txt stays as it was.
+        QCOMPARE(Rows(), (QStringList{"docs/a.txt 1 2", "n.txt 4 1", "new.txt 1 0", "old.txt 2 1"}));
+        QTest::keyClick(tree, Qt::Key_Right, Qt::ControlModifier);
+        QCOMPARE(Rows(), (QStringList{"docs/a.txt 1 2", "n.txt 4 2", "new.txt 1 2", "old.txt 2 1"}));
+        tree->selectionModel()->select(IndexOf("docs"), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        QTest::keyClick(tree, Qt::Key_Space);
+        QCOMPARE(IndexOf("docs/a.txt").data(M::DirectionRole).toInt(), 0);
+        // The row menu names the keys.
+        QMenu *menu = OpenMenu("old.txt");
+        QVERIFY(menu);
+        QCOMPARE(m_page->Commands().Action(ItemCommands::CopyToLeft)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Left));
+        QCOMPARE(m_page->Commands().Action(ItemCommands::DontCopy)->shortcut(), QKeySequence(Qt::Key_Space));
+        menu->close();
+        // While a synchronisation uses the rows, the keys change nothing.
+        tree->selectionModel()->select(IndexOf("old.txt"), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        tree->SetClicksAllowed(false);
+        QTest::keyClick(tree, Qt::Key_Space);
+        QCOMPARE(IndexOf("old.txt").data(M::DirectionRole).toInt(), 1);
+        tree->SetClicksAllowed(true);
     }
 
     void itemCommands()

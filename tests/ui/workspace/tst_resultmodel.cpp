@@ -8,6 +8,7 @@
 #include "ui/workspace/ResultModel.h"
 
 #include <QAbstractItemModelTester>
+#include <QImage>
 #include <QtTest>
 
 namespace {
@@ -239,6 +240,30 @@ private Q_SLOTS:
         QCOMPARE(icons.ImageCount(), IconCache::Capacity);
         QCOMPARE(icons.IconIndexFor("f.e76"), RowImage::Document);  // the 76th extension
         QCOMPARE(icons.IconIndexFor("g.txt"), 25);
+    }
+
+    // Without an icon theme the common kinds of file still look different: the program's own
+    // icon of each kind, one image per kind's look, and the document image for the rest.
+    void fallbackIconsWithoutATheme()
+    {
+        IconCache icons([](const QString &) { return QIcon(); });
+        const QStringList files{"notes.txt", "photo.png", "song.mp3", "film.mp4", "backup.zip",
+                                "report.pdf", "main.cpp", "tool.exe"};
+        QList<QImage> looks;
+        for (const QString &file : files) {
+            const int index = icons.IconIndexFor(file);
+            QVERIFY2(index >= RowImage::FixedCount, qPrintable(file));
+            const QImage look = icons.Image(index).toImage();
+            QVERIFY2(!looks.contains(look), qPrintable(file + " looks like another kind"));
+            looks << look;
+        }
+        QCOMPARE(icons.IconIndexFor("unknown.qqqzz"), RowImage::Document);
+        QCOMPARE(icons.Image(icons.IconIndexFor("other.txt")).toImage(), looks.first());
+        // A theme's icon, where there is one, comes first.
+        QPixmap red(16, 16);
+        red.fill(Qt::red);
+        IconCache themed([&](const QString &) { return QIcon(red); });
+        QCOMPARE(themed.Image(themed.IconIndexFor("notes.txt")).toImage(), red.toImage());
     }
 };
 
