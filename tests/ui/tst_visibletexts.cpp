@@ -147,7 +147,10 @@ private Q_SLOTS:
         log.SyncConnectFailed(1);
         log.SyncConnectFailed(2);
         log.SyncProgress(5, 0);
-        EngineTexts texts{QStringLiteral("a.txt"), QStringLiteral("/l/a.txt"), QStringLiteral("/r/a.txt"), 0, 0};
+        EngineTexts texts;
+        texts.CurrentItem = QStringLiteral("a.txt");
+        texts.CurrentLeftPath = QStringLiteral("/l/a.txt");
+        texts.CurrentRightPath = QStringLiteral("/r/a.txt");
         for (int kind = EngineListener::ItemReadFailed; kind <= EngineListener::ItemSucceeded; ++kind)
             log.SyncItem(kind, 1, texts);
         FileEntry root;

@@ -128,6 +128,23 @@ private Q_SLOTS:
         QTest::newRow("nothing listed") << QStringList{} << QString() << "lists no files" << false << QString();
     }
 
+    // A description that cannot be read is said once: the window coming to the front again
+    // (after the box, or after another window) does not start the run again.
+    void unreadableDescriptionSaidOnce()
+    {
+        QFile::remove(Path("Update.ini"));
+        MessageBoxAnswerer answerer;
+        Start();
+        QTRY_COMPARE_WITH_TIMEOUT(answerer.seen.size(), 1, 20000);
+        QVERIFY2(answerer.seen.first().text.contains("cannot be read"), qPrintable(answerer.seen.first().text));
+        QWidget other;
+        other.show();
+        QApplication::setActiveWindow(&other);
+        QApplication::setActiveWindow(m_form.get());
+        QTest::qWait(300);
+        QCOMPARE(answerer.seen.size(), 1);
+    }
+
     void failedRunChangesNothing()
     {
         QFETCH(QStringList, names);

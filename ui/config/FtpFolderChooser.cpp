@@ -159,7 +159,9 @@ void FtpFolderChooser::fptconnectButtonClick()
         const FtpFolderWalk::WalkResult walk = FtpFolderWalk::ConnectAndWalk(source, target);
         return [this, walk] {
             if (walk.ConnectCode != 0) {
-                ConfigMessages::Inform(this, QStringLiteral("Connection Failed!"));
+                ConfigMessages::Inform(this, walk.ConnectFailure.isEmpty()
+                                                 ? QStringLiteral("Connection Failed!")
+                                                 : QStringLiteral("Connection Failed: %1").arg(walk.ConnectFailure));
                 return;
             }
             QList<QTreeWidgetItem *> items;

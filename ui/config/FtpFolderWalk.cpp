@@ -1,5 +1,7 @@
 #include "ui/config/FtpFolderWalk.h"
 
+#include "platform/FtpSession.h"
+
 #include <cstdint>
 
 namespace FtpFolderWalk {
@@ -40,8 +42,10 @@ WalkResult ConnectAndWalk(JobSide source, const QString &target)
 {
     WalkResult result;
     result.ConnectCode = FtpFolder::ConnectFtp(source);
-    if (result.ConnectCode != 0)
+    if (result.ConnectCode != 0) {
+        result.ConnectFailure = FtpSession::Global().LastReason();
         return result;
+    }
 
     Collector sink(result.Nodes);
     QString rest = target.mid(6);

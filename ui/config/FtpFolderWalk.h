@@ -18,6 +18,7 @@ struct Node {
 
 struct WalkResult {
     int32_t ConnectCode = 0;  // ConnectFtp's code; no nodes when it is not 0
+    QString ConnectFailure;   // then, why: the server's reply or the transport error
     QList<Node> Nodes;        // parents before their children
     int Selected = -1;        // the node of the last folder reached on the path
 };

@@ -823,6 +823,8 @@ private Q_SLOTS:
         QCOMPARE(Files(Left()), leftFiles.join(", "));
         QCOMPARE(Files(Right()), rightFiles.join(", "));
         QCOMPARE(IndexOf("m.txt").data(M::ActionRole).toInt(), action);
+    }
+
     // Names of the child rows of a folder row (the root row when empty), in the order shown.
     QStringList Shown(const QString &folder = {}) const
     {
