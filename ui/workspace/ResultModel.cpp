@@ -37,14 +37,14 @@ const ColumnInfo Columns[ResultModel::ColumnCount] = {
     {"L Size", 70,
      "The size of files in the left folders, if the file doesn't exist in the left folders, it will be "
      "displayed as \" not present\"."},
-    {"RtoL Count", 80,
+    {"RtoL Count", 50,
      "The numbers of file in every left folder, which will be synced from the right folders to the left "
      "folders."},
     // The image columns are narrow: one letter each, the rest in the hint.
     {"L", 20, "Click the left image of a row to copy the file to the left (Ctrl+Left)."},
     {"=", 20, "Click the middle image of a row to leave the file as it is (Space), or again for the proposal."},
     {"R", 20, "Click the right image of a row to copy the file to the right (Ctrl+Right)."},
-    {"LtoR Count", 80,
+    {"LtoR Count", 50,
      "The numbers of file included in every right folder, which will be synced from the left folders to the "
      "right Folders."},
     {"R Date", 115,
@@ -342,8 +342,14 @@ QVariant ResultModel::headerData(int section, Qt::Orientation orientation, int r
 {
     if (orientation != Qt::Horizontal || section < 0 || section >= ColumnCount)
         return {};
-    if (role == Qt::DisplayRole)
-        return QString::fromLatin1(Columns[section].Header);
+    if (role == Qt::DisplayRole) {
+        QString header = QString::fromLatin1(Columns[section].Header);
+        // The count columns hold small numbers: their headers take two lines, and the width
+        // goes to the names.
+        if (section == ColToLeftCount || section == ColToRightCount)
+            header.replace(QLatin1Char(' '), QLatin1Char('\n'));
+        return header;
+    }
     if (role == Qt::ToolTipRole && Columns[section].Hint)
         return QString::fromLatin1(Columns[section].Hint);
     return {};
