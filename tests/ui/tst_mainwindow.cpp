@@ -447,7 +447,7 @@ private Q_SLOTS:
         QDesktopServices::setUrlHandler(QStringLiteral("http"), this, "OpenUrl");
         Open();
         Trigger(QStringLiteral("QuickStart1"));
-        Trigger(QStringLiteral("MirelleHome1"));
+        Trigger(QStringLiteral("HomePage1"));
         QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
         QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
         QCOMPARE(m_opened, (QList<QUrl>{QUrl::fromLocalFile(Folder() + QStringLiteral("help/index.html")),

@@ -50,7 +50,7 @@ MainWindow::MainWindow(JobList &jobs, const Settings &settings, const QString &p
     : SkinnedWindow(parent, Kind::MainWindow), m_jobs(jobs), m_settings(settings), m_programFolder(programFolder),
       m_pageFactory(std::move(pageFactory))
 {
-    setObjectName(QStringLiteral("MirelleFom"));
+    setObjectName(QStringLiteral("MainWindow"));
     setWindowTitle(QLatin1String(ProductInfo::Name));
     setWindowFlag(Qt::WindowMinimizeButtonHint);
     MakeControls();
@@ -258,7 +258,7 @@ void MainWindow::MakeMenus()
     Popup_help = MakeMenu(QStringLiteral("Popup_help"), HelpButton);
     connect(item(Popup_help, QStringLiteral("QuickStart1"), tr("&Quick Start"), {QKeySequence(Qt::Key_F1)}),
             &QAction::triggered, this, &MainWindow::QuickStart1Click);
-    connect(item(Popup_help, QStringLiteral("MirelleHome1"), tr("Corvane &Home Page")), &QAction::triggered, this,
+    connect(item(Popup_help, QStringLiteral("HomePage1"), tr("Corvane &Home Page")), &QAction::triggered, this,
             &MainWindow::HomePage1Click);
     checknewversion1 = item(Popup_help, QStringLiteral("checknewversion1"), tr("&Check new version"));
     checknewversion1->setVisible(false);
