@@ -35,15 +35,6 @@ int32_t ReportedAction(int32_t action, bool toLeft)
     return toLeft ? saUpdateLeft : saUpdateRight;
 }
 
-// The highest folder of relative's folder part that is missing below base; empty when all are there.
-QString FirstMissingFolder(Side &side, const QString &base, const QString &relative)
-{
-    for (qsizetype i = relative.indexOf(u'/', 1); i > 0; i = relative.indexOf(u'/', i + 1))
-        if (side.Probe(base + relative.left(i)).Type == SideEntry::Missing)
-            return base + relative.left(i);
-    return {};
-}
-
 // Removes the empty folders made for path, from path's folder up to made.
 void RemoveMadeFolders(Side &side, const QString &made, const QString &path)
 {
@@ -81,8 +72,7 @@ bool Synchronisation::CopyToLeft(Row &row, QString &leftPath, const QString &rig
         // would be replaced, so it is not.
         usable = StaysInside(relative) && m_left->Probe(leftPath).Type == SideEntry::Missing;
         if (usable) {
-            made = FirstMissingFolder(*m_left, leftBase, relative);
-            m_left->MakeFolders(relative);
+            made = m_left->MakeFolders(relative);
             std::lock_guard lock(m_rows.Mutex());
             row.Data.LeftPath = leftPath;
         }
@@ -110,13 +100,14 @@ bool Synchronisation::CopyToRight(Row &row, const QString &leftPath, QString &ri
 {
     const QString rightBase = m_right->Base();
     bool unseen = true;
+    QString made;
     if (rightPath.isEmpty()) {
         const QString relative = RelativeTo(leftPath, m_left->Base());
         rightPath = rightBase + relative;
         // As for a copy to the left: a right copy the analysis did not see is never replaced.
         unseen = m_right->Probe(rightPath).Type == SideEntry::Missing;
         if (unseen) {
-            m_right->MakeFolders(relative);
+            made = m_right->MakeFolders(relative);
             std::lock_guard lock(m_rows.Mutex());
             row.Data.RightPath = rightPath;
         }
@@ -129,14 +120,17 @@ bool Synchronisation::CopyToRight(Row &row, const QString &leftPath, QString &ri
     }
     if (m_left->Probe(leftPath).Type != SideEntry::File) {
         m_failure = {m_left, QStringLiteral("no longer there: ") + leftPath};
+        RemoveMadeFolders(*m_right, made, rightPath);
         return false;
     }
     // A failed save does not stop the copy.
     if (m_job.SaveOldFile == 1 && m_right->Probe(rightPath).Type == SideEntry::File)
         SafeCopy::SaveCopy(*m_right, rightPath,
                            QDir::cleanPath(SaveFolder(m_programFolder, m_job) + RelativeTo(rightPath, rightBase)));
-    if (!Copy(*m_left, leftPath, *m_right, rightPath, m_job.RFolder.FolerAllName))
+    if (!Copy(*m_left, leftPath, *m_right, rightPath, m_job.RFolder.FolerAllName)) {
+        RemoveMadeFolders(*m_right, made, rightPath);
         return false;
+    }
     m_right->RecordWritten(rightPath, *m_result.RightState);
     return true;
 }
@@ -314,16 +308,16 @@ void Synchronisation::Execute()
         if (root)
             travelling = Travelling(*root);
     }
-    bool walked = true;
-    if (root) {
-        // A Cancel also ends the transfer under way; the state files are written after it.
-        const FtpSession::CancelWatch cancelWatch(FtpSession::Global(), m_job.CancelFlag);
-        walked = Walk(*root);
-    }
+    // A Cancel also ends the transfer under way.
+    FtpSession::CancelWatch cancelWatch(FtpSession::Global(), m_job.CancelFlag);
+    const bool walked = !root || Walk(*root);
     if (!walked && m_outcome == Outcome::Done)
         m_outcome = Outcome::Cancelled;
     if (m_outcome != Outcome::Done)
         m_notDone = travelling - m_texts.SyncedCount - m_texts.ErrorCount;
+    // The state of the files copied is written also after a cancel, unless the server
+    // leaves it unanswered for longer than the short time a cancelled run is given.
+    cancelWatch.Settle();
     SaveStateTrees();
     ShowRecordedValues();
     m_left = m_right = nullptr;

@@ -273,19 +273,21 @@ bool FtpFolder::SyncUpload(const QString &localPath, const QString &saveFolder, 
     return true;
 }
 
-void FtpFolder::ForceRemoteFolders(const QString &relativePath, const JobSide &src)
+QString FtpFolder::ForceRemoteFolders(const QString &relativePath, const JobSide &src)
 {
     QMutexLocker lock(&session().Mutex());
     // Folders are made on this source's server, never on one opened for another job.
     if (!ensureSession(src))
-        return;
+        return {};
     const QString base = RemoteBasePath(src.FolerAllName);
+    QString made;
     for (qsizetype i = relativePath.indexOf(QLatin1Char('/'), 1); i >= 0;
          i = relativePath.indexOf(QLatin1Char('/'), i + 1)) {
         const QString folder = base + relativePath.left(i);
-        if (!session().SetCurrentDirectory(folder))
-            session().MakeDirectory(folder);
+        if (!session().SetCurrentDirectory(folder) && session().MakeDirectory(folder) && made.isEmpty())
+            made = folder;
     }
+    return made;
 }
 
 bool FtpFolder::RemoteEntryExists(const QString &remotePath, const JobSide &src)

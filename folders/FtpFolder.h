@@ -64,7 +64,8 @@ public:
     static bool SyncUpload(const QString &localPath, const QString &saveFolder, int32_t saveOldFile,
                            FileEntry &rightState, const JobSide &src, const QString &remotePath);
     // Creates the missing remote folders of relativePath's folder part below the source's base.
-    static void ForceRemoteFolders(const QString &relativePath, const JobSide &src);
+    // Returns the highest folder made, or empty.
+    static QString ForceRemoteFolders(const QString &relativePath, const JobSide &src);
     // Whether anything (file or folder) is at remotePath on the source's server.
     static bool RemoteEntryExists(const QString &remotePath, const JobSide &src);
     static bool FetchFile(const QString &remotePath, const QString &localPath, const JobSide &src);

@@ -192,15 +192,14 @@ SideEntry FtpSide::ListedEntry(const QString &path)
     return Probe(path);
 }
 
-void FtpSide::MakeFolders(const QString &relativePath)
+QString FtpSide::MakeFolders(const QString &relativePath)
 {
-    if (!m_keepListings) {
-        FtpFolder::ForceRemoteFolders(relativePath, m_side);
-        return;
-    }
+    if (!m_keepListings)
+        return FtpFolder::ForceRemoteFolders(relativePath, m_side);
     QMutexLocker lock(&session().Mutex());
     if (!FtpFolder::OpenSession(m_side))
-        return;
+        return {};
+    QString made;
     settle(m_base + relativePath);
     for (qsizetype i = relativePath.indexOf(QLatin1Char('/'), 1); i >= 0;
          i = relativePath.indexOf(QLatin1Char('/'), i + 1)) {
@@ -212,11 +211,14 @@ void FtpSide::MakeFolders(const QString &relativePath)
         if (session().MakeDirectory(folder)) {
             m_view.Created(folder);
             m_unlisted.remove(folder);
+            if (made.isEmpty())
+                made = folder;
         } else {
             // Made by someone else since it was seen absent, perhaps with files in it.
             m_view.Forget(folder + QLatin1Char('/'));
         }
     }
+    return made;
 }
 
 bool FtpSide::ReadTo(const QString &path, const QString &localTarget)
@@ -317,6 +319,20 @@ QString FtpSide::FreeTemporaryName(const QString &path)
             return candidate;
     }
     return {};
+}
+
+bool FtpSide::RemoveEmptyFolder(const QString &path)
+{
+    QMutexLocker lock(&session().Mutex());
+    settle(path);
+    changed(path);
+    if (!FtpFolder::OpenSession(m_side) || !session().RemoveDirectory(path)) {
+        m_view.Forget(path + QLatin1Char('/'));
+        return false;
+    }
+    m_view.Removed(path);
+    m_view.Absent(path);
+    return true;
 }
 
 void FtpSide::Record(const QString &path, const SideEntry &seen, FileEntry &stateRoot)

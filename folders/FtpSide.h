@@ -18,7 +18,7 @@ public:
     QString TakeNotice() override { return std::exchange(m_notice, QString()); }
     SideEntry Probe(const QString &path) override;
     SideEntry ListedEntry(const QString &path) override;
-    void MakeFolders(const QString &relativePath) override;
+    QString MakeFolders(const QString &relativePath) override;
     void KeepFolderListings(const FileEntry *listed) override;
     bool ReadTo(const QString &path, const QString &localTarget) override;
     bool WriteFrom(const QString &localSource, const QString &path) override;
@@ -33,6 +33,7 @@ public:
     QString FailureReason() const override;
     bool FailedAtGivenFile() const override;
     bool Lost() const override;
+    bool RemoveEmptyFolder(const QString &path) override;
 
 private:
     struct PendingRecord {

@@ -64,6 +64,7 @@ void KnownRemoteFolders::Absent(const QString &folder)
 {
     m_folders[normal(folder)].clear();
     m_absent.insert(normal(folder));
+    m_existing.remove(normal(folder));
 }
 
 void KnownRemoteFolders::Wrote(const QString &path)

@@ -139,16 +139,18 @@ void LocalFolder::ListFolder(const JobSide &side, FileEntry &root, const FileFil
     root.FileCount = ListInto(native, path, root, filter, ancestors);
 }
 
-void LocalFolder::ForceFolders(const QString &relativePath, const QString &baseFolder)
+QString LocalFolder::ForceFolders(const QString &relativePath, const QString &baseFolder)
 {
     const QString base = baseFolder.endsWith(u'/') ? baseFolder.chopped(1) : baseFolder;
     QDir dir;
+    QString made;
     for (qsizetype i = relativePath.indexOf(u'/', 1); i > 0; i = relativePath.indexOf(u'/', i + 1)) {
         const QString part = relativePath.left(i);
         const QString folder = part.startsWith(u'/') ? base + part : base + u'/' + part;
-        if (!QFileInfo(folder).isDir())
-            dir.mkdir(folder);
+        if (!QFileInfo(folder).isDir() && dir.mkdir(folder) && made.isEmpty())
+            made = folder;
     }
+    return made;
 }
 
 void LocalFolder::RecordFile(const QString &fullPath, const QString &baseFolder, FileEntry &stateRoot)

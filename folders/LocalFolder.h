@@ -17,8 +17,8 @@ public:
     // Fills root (empty on entry) and sets root.FileCount.
     static void ListFolder(const JobSide &side, FileEntry &root, const FileFilter &filter);
     // Creates the missing folders of relativePath's folder part below baseFolder (not the
-    // last component). Failures are ignored.
-    static void ForceFolders(const QString &relativePath, const QString &baseFolder);
+    // last component). Failures are ignored. Returns the highest folder made, or empty.
+    static QString ForceFolders(const QString &relativePath, const QString &baseFolder);
     // Records the file at fullPath (below baseFolder, given without trailing "/") in the state tree.
     static void RecordFile(const QString &fullPath, const QString &baseFolder, FileEntry &stateRoot);
     // The same with what a Probe of fullPath gave; nothing is recorded for a missing file.

@@ -44,7 +44,7 @@ bool LocalSide::List(FileEntry &root, const FileFilter &filter, QString &)
 
 SideEntry LocalSide::Probe(const QString &path) { return LocalFolder::Probe(path); }
 
-void LocalSide::MakeFolders(const QString &relativePath) { LocalFolder::ForceFolders(relativePath, m_base); }
+QString LocalSide::MakeFolders(const QString &relativePath) { return LocalFolder::ForceFolders(relativePath, m_base); }
 
 bool LocalSide::ReadTo(const QString &path, const QString &localTarget)
 {

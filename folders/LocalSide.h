@@ -12,7 +12,7 @@ public:
     int32_t Reach() override;
     bool List(FileEntry &root, const FileFilter &filter, QString &failedFolder) override;
     SideEntry Probe(const QString &path) override;
-    void MakeFolders(const QString &relativePath) override;
+    QString MakeFolders(const QString &relativePath) override;
     bool ReadTo(const QString &path, const QString &localTarget) override;
     bool WriteFrom(const QString &localSource, const QString &path) override;
     bool Rename(const QString &from, const QString &to) override;

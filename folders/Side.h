@@ -48,7 +48,8 @@ public:
     // to record a file read from this side; a probe where the side kept no listing.
     virtual SideEntry ListedEntry(const QString &path) { return Probe(path); }
     // Creates the missing folders of relativePath's folder part ("/a/b/f.txt": a, a/b).
-    virtual void MakeFolders(const QString &relativePath) = 0;
+    // Returns the highest folder it made (the others it made are below it), or empty.
+    virtual QString MakeFolders(const QString &relativePath) = 0;
     // Called before a walk over many files, folder by folder. listed: the analysis's listing
     // of this side that the walk follows, or null. From then on the side may read a folder
     // once and answer probes there from that reading and its own changes since, and take a

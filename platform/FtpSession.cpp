@@ -7,11 +7,13 @@
 #include <QSaveFile>
 #include <QUrl>
 #include <cerrno>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <curl/curl.h>
 #include <memory>
 #include <mutex>
+#include <type_traits>
 
 namespace {
 
@@ -22,8 +24,8 @@ constexpr long ResponseTimeoutSeconds = 60;
 constexpr long StallSeconds = 60;
 constexpr long QuitSeconds = 1;
 // The longest a wait on the connections lasts before curl is asked again (its own timers
-// shorten it), as curl_easy_perform does.
-constexpr int PollMilliseconds = 1000;
+// shorten it): how soon a cancel is seen while a server is silent.
+constexpr int PollMilliseconds = 100;
 
 // Own codes for failures that happen on our side of a call.
 constexpr int NotConnected = -3;
@@ -257,6 +259,8 @@ bool FtpSession::ConnectionLost() const
 
 FtpSession::CancelWatch::CancelWatch(FtpSession &session, const std::atomic<uint8_t> &flag) : m_session(session)
 {
+    m_session.m_cancelSeen = 0;
+    m_session.m_settling = false;
     m_session.m_cancelThread = std::this_thread::get_id();
     m_session.m_cancelFlag = &flag;
 }
@@ -265,6 +269,20 @@ FtpSession::CancelWatch::~CancelWatch()
 {
     m_session.m_cancelFlag = nullptr;
     m_session.m_cancelThread = std::thread::id();
+    m_session.m_settling = false;
+}
+
+void FtpSession::CancelWatch::Settle() { m_session.m_settling = true; }
+
+int64_t FtpSession::settleLeft()
+{
+    const int64_t now = std::chrono::duration_cast<std::chrono::milliseconds>(
+                            std::chrono::steady_clock::now().time_since_epoch())
+                            .count();
+    int64_t seen = 0;
+    if (m_cancelSeen.compare_exchange_strong(seen, now))
+        seen = now;
+    return seen + SettleMilliseconds - now;
 }
 
 const std::atomic<uint8_t> *FtpSession::WatchedCancelFlag() const
@@ -278,14 +296,25 @@ bool FtpSession::CancelRequested() const
     return flag && m_cancelThread.load() == std::this_thread::get_id() && flag->load() != 0;
 }
 
-namespace {
+static_assert(std::is_same_v<curl_off_t, int64_t>);
 
-// libcurl calls this at least once a second, also while it waits for a connection or a
-// reply, so a Cancel ends even a stalled call within about a second.
-int progressCheck(void *session, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+// libcurl calls this at every poll, also while it waits for a connection or a reply, so a
+// Cancel ends even a stalled call within a poll interval.
+int FtpSession::progressCheck(void *session, int64_t, int64_t, int64_t, int64_t)
 {
-    return static_cast<const FtpSession *>(session)->CancelRequested() ? 1 : 0;
+    auto *s = static_cast<FtpSession *>(session);
+    if (!s->CancelRequested())
+        return 0;
+    const int64_t left = s->settleLeft();
+    if (s->m_cuttable && !s->m_settling)
+        return 1;
+    if (left > 0)
+        return 0;
+    s->m_settleOver = true;
+    return 1;
 }
+
+namespace {
 
 QString lowerFirst(QString text)
 {
@@ -312,6 +341,12 @@ void FtpSession::noteTransportFailure(int rc, const Transcript &transcript)
     const int code = Transcript::finalCode(reply);
     m_lastReply = code >= 400 ? code : 0;
     m_lost = false;
+    if (m_settleOver || (rc == CURLE_OPERATION_TIMEDOUT && CancelRequested())) {
+        m_lastReply = 0;
+        m_lost = true;
+        m_lastReason = QStringLiteral("no answer within %1 s of the cancel").arg(SettleMilliseconds / 1000.0);
+        return;
+    }
     if (rc == CURLE_ABORTED_BY_CALLBACK) {
         m_lastReply = 0;
         m_lastReason = QStringLiteral("cancelled");
@@ -408,8 +443,19 @@ int FtpSession::perform(const std::function<void(Transcript &)> &setup, Transcri
     curl_easy_setopt(h, CURLOPT_DEBUGFUNCTION, recordLine);
     curl_easy_setopt(h, CURLOPT_DEBUGDATA, &transcript);
     watchCancel(h);
+    m_cuttable = true;
+    m_settleOver = false;
     setup(transcript);
-    const int rc = run(h);
+    // What a cancel does not cut off still ends by the settle time.
+    bool settleOver = false;
+    if (CancelRequested() && (!m_cuttable || m_settling)) {
+        const int64_t left = settleLeft();
+        settleOver = left <= 0;
+        if (!settleOver)
+            curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, long(left));
+    }
+    m_settleOver = settleOver;
+    const int rc = settleOver ? int(CURLE_ABORTED_BY_CALLBACK) : run(h);
     long port = 0;
     if (curl_easy_getinfo(h, CURLINFO_LOCAL_PORT, &port) == CURLE_OK && port > 0)
         m_localPort = port;
@@ -763,8 +809,8 @@ bool FtpSession::command(const QList<QByteArray> &lines, Transcript &transcript)
                                        curl_easy_setopt(h, CURLOPT_NOBODY, 1L);
                                        curl_easy_setopt(h, CURLOPT_QUOTE, quote.list);
                                        // Short, and what puts a file back after a cancelled
-                                       // copy: a Cancel does not cut it off.
-                                       curl_easy_setopt(h, CURLOPT_NOPROGRESS, 1L);
+                                       // copy: a Cancel does not cut it off at once.
+                                       m_cuttable = false;
                                    },
                                    transcript);
     return rc == CURLE_OK;
@@ -787,36 +833,31 @@ bool FtpSession::Rename(const QString &from, const QString &to)
     return false;
 }
 
-bool FtpSession::Delete(const QString &path)
+bool FtpSession::pathCommand(const QByteArray &verb, const QString &path, const QString &refusal)
 {
     QMutexLocker lock(&m_mutex);
     if (!m_open || !safePath(path)) {
-        fail(m_open ? UnsafePath : NotConnected, QStringLiteral("cannot delete %1").arg(path));
+        fail(m_open ? UnsafePath : NotConnected, refusal.arg(path));
         return false;
     }
     Transcript t;
-    if (!command({"DELE " + absolute(path).toUtf8()}, t))
+    if (!command({verb + ' ' + absolute(path).toUtf8()}, t))
         return false;
-    const int code = t.replyTo("DELE");
+    const int code = t.replyTo(verb);
     if (code / 100 == 2)
         return true;
     fail(code, QString::fromUtf8(t.lastReply()));
     return false;
 }
 
+bool FtpSession::Delete(const QString &path) { return pathCommand("DELE", path, QStringLiteral("cannot delete %1")); }
+
 bool FtpSession::MakeDirectory(const QString &path)
 {
-    QMutexLocker lock(&m_mutex);
-    if (!m_open || !safePath(path)) {
-        fail(m_open ? UnsafePath : NotConnected, QStringLiteral("cannot create %1").arg(path));
-        return false;
-    }
-    Transcript t;
-    if (!command({"MKD " + absolute(path).toUtf8()}, t))
-        return false;
-    const int code = t.replyTo("MKD");
-    if (code / 100 == 2)
-        return true;
-    fail(code, QString::fromUtf8(t.lastReply()));
-    return false;
+    return pathCommand("MKD", path, QStringLiteral("cannot create %1"));
+}
+
+bool FtpSession::RemoveDirectory(const QString &path)
+{
+    return pathCommand("RMD", path, QStringLiteral("cannot remove %1"));
 }

@@ -62,6 +62,8 @@ public:
     bool Rename(const QString &from, const QString &to);
     bool Delete(const QString &path);
     bool MakeDirectory(const QString &path);
+    // Servers refuse to remove a folder that is not empty.
+    bool RemoveDirectory(const QString &path);
 
     // Of the last failed call: the libcurl code, the FTP reply code of a refused command, or
     // SizeDiffers when a download's size was not the size expected.
@@ -81,18 +83,27 @@ public:
     bool ConnectionLost() const;
 
     // While one exists, every transfer and listing that the creating thread runs on the
-    // session ends within about a second once flag is set (a job's Cancel); the call then
-    // fails with the reason "cancelled". Other threads' calls are not affected.
+    // session ends within a tenth of a second once flag is set (a job's Cancel); the call then
+    // fails with the reason "cancelled". The short commands that put things back after a
+    // cancelled copy are not cut off, but get no more than SettleMilliseconds from the
+    // moment the cancel was seen, so a server that stopped answering cannot hold up the
+    // end of a run. Other threads' calls are not affected.
     class CancelWatch {
     public:
         CancelWatch(FtpSession &session, const std::atomic<uint8_t> &flag);
         ~CancelWatch();
         CancelWatch(const CancelWatch &) = delete;
         CancelWatch &operator=(const CancelWatch &) = delete;
+        // From now on a cancel cuts nothing off at once: what a cancelled run still has to
+        // write (the state of the files it copied) goes ahead within the same time.
+        void Settle();
 
     private:
         FtpSession &m_session;
     };
+    // Closing a window must end the program within two seconds of the click, a cancel
+    // taking up to a poll interval to be seen.
+    static constexpr int SettleMilliseconds = 1500;
     // Whether the calling thread's watched cancel flag is set.
     bool CancelRequested() const;
     // The flag a CancelWatch of the calling thread watches on this session, or null: work
@@ -114,11 +125,17 @@ private:
     int performRetrying(const std::function<bool(Transcript &)> &prepare,
                         const std::function<void(Transcript &)> &setup, Transcript &transcript);
     bool command(const QList<QByteArray> &lines, Transcript &transcript);
+    // One command on path ("DELE /a.txt"); refusal: the failure text when it cannot be sent.
+    bool pathCommand(const QByteArray &verb, const QString &path, const QString &refusal);
     bool listOnce(const QString &folder, bool mlsd, QList<FtpEntry> &entries, Transcript &t);
     std::optional<FtpEntry> probeByListing(const QString &path);
     void fail(int code, const QString &text);
     // libcurl's progress callback: a set cancel flag of the watching thread ends the call.
     void watchCancel(void *curl);
+    static int progressCheck(void *session, int64_t, int64_t, int64_t, int64_t);
+    // Milliseconds left of the time a cancelled run is given to settle; the first call
+    // after the cancel starts it.
+    int64_t settleLeft();
     void noteTransportFailure(int rc, const Transcript &transcript);
 
     mutable QRecursiveMutex m_mutex;
@@ -136,6 +153,12 @@ private:
     bool m_lost = false;
     std::atomic<const std::atomic<uint8_t> *> m_cancelFlag{nullptr};
     std::atomic<std::thread::id> m_cancelThread{};
+    std::atomic<int64_t> m_cancelSeen{0};  // steady clock, ms; 0 until a cancel was seen
+    std::atomic<bool> m_settling{false};
+    // Of the exchange under way: whether a cancel ends it at once, and whether it ran out
+    // of the settle time.
+    bool m_cuttable = true;
+    bool m_settleOver = false;
     long m_localPort = 0;
     char m_errorBuffer[256] = {};
 };

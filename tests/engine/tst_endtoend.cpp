@@ -388,6 +388,49 @@ private Q_SLOTS:
         QCOMPARE(left.ChildCount, 0);
     }
 
+    // Folders made on the right for an upload are taken away again when none of their files
+    // arrived; a folder that received one stays.
+    void noFolderStaysForUploadsThatFailed_data()
+    {
+        QTest::addColumn<QStringList>("gone");      // left files removed after the analysis
+        QTest::addColumn<bool>("cancel");           // Cancel as the first upload starts
+        QTest::addColumn<QStringList>("expected");  // files below the right folder's n1 afterwards
+        QTest::newRow("the only source gone") << QStringList{"n1/n2/a.txt"} << false << QStringList{};
+        QTest::newRow("first of two gone") << QStringList{"n1/n2/a.txt"} << false << QStringList{"n1/n2/b.txt"};
+        QTest::newRow("second of two gone") << QStringList{"n1/n2/b.txt"} << false << QStringList{"n1/n2/a.txt"};
+        QTest::newRow("upload cancelled") << QStringList{"n1/n2/b.txt"} << true << QStringList{};
+    }
+    void noFolderStaysForUploadsThatFailed()
+    {
+        QFETCH(QStringList, gone);
+        QFETCH(bool, cancel);
+        QFETCH(QStringList, expected);
+        if (cancel && !m_server)
+            QSKIP("a Cancel does not cut a local copy short");
+        QVERIFY(TestFiles::Write(Left("n1/n2/a.txt"), QByteArray(cancel ? 1 << 20 : 1, 'a'), Old));
+        if (QTest::currentDataTag() != QLatin1String("the only source gone"))
+            QVERIFY(TestFiles::Write(Left("n1/n2/b.txt"), "b", Old));
+        if (cancel) {
+            m_server->stop();
+            m_server->setThrottle(64 << 10);
+            QVERIFY(m_server->start());
+            m_job->RFolder.FolerAllName = m_server->url("/pub");
+        }
+        QVERIFY(Analyse().size() >= 1);
+        for (const QString &file : gone)
+            QVERIFY(QFile::remove(Left(file)));
+        RecordingListener listener;
+        listener.onEvent = [&](const QString &e) {
+            if (cancel && e.startsWith("I 2"))
+                m_job->CancelFlag = 1;
+        };
+        Synchronisation sync(*m_rows, *m_result, m_dir.filePath("program"), listener, *m_job);
+        sync.Execute();
+        // No temporary copy is left either.
+        QCOMPARE(TestFiles::FilesBelow(Right()).filter(QRegularExpression("^n1/")), expected);
+        QCOMPARE(QFileInfo::exists(Right("n1")), !expected.isEmpty());
+    }
+
     // A copy the analysis did not see (here filtered out by size on one side only) is never
     // replaced by a file proposed as one-sided; the failure is logged and counted.
     void unseenCopiesAreNotReplaced()

@@ -1,11 +1,11 @@
 #include "app/Settings.h"
 #include "engine/RunGate.h"
 #include "model/JobList.h"
-#include "platform/gui/Power.h"
 #include "tests/support/ModalAnswer.h"
 #include "tests/support/TempConfigHome.h"
 #include "tests/support/TestFiles.h"
 #include "tests/ui/DriveWidgets.h"
+#include "tests/ui/RealJobPages.h"
 #include "ui/config/FtpFolderChooser.h"
 #include "ui/config/JobEditor.h"
 #include "ui/config/LocalFolderChooser.h"
@@ -33,11 +33,6 @@
 namespace {
 
 constexpr int Wait = 30000;
-
-class NoPower : public Power {
-public:
-    void shutDown() override {}
-};
 
 }  // namespace
 
@@ -74,12 +69,8 @@ private:
     }
     void Open()
     {
-        JobPageFactory pages = [this](QWidget *parent) -> AbstractJobPage * {
-            auto *page = new JobPage(*m_jobs, m_power, parent);
-            page->SetProgramFolder(Path("program"));
-            return page;
-        };
-        m_window = std::make_unique<MainWindow>(*m_jobs, m_settings, Path("program") + "/", pages);
+        m_window = std::make_unique<MainWindow>(*m_jobs, m_settings, Path("program") + "/",
+                                                RealJobPages(*m_jobs, m_power, Path("program")));
         UseJobEditor(*m_window, *m_jobs);
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));

@@ -2,7 +2,7 @@
 #include "engine/RunLog.h"
 #include "folders/FileEntry.h"
 #include "model/JobList.h"
-#include "platform/gui/Power.h"
+#include "tests/ui/RealJobPages.h"
 #include "scheduling/ScheduledStarts.h"
 #include "tests/support/ModalGuard.h"
 #include "tests/support/TempConfigHome.h"
@@ -37,11 +37,6 @@ namespace {
 const QStringList Wrong{"Mirelle", "Harlowe", "Pellory", "Cann't", "Szie", "Comtent", "condiction", "Floders",
                         "Schedlueing", "synched", "windows startup", "Propagete", "doesn't exit", "Are your still",
                         "Are you going to delete", "Error Code :", "File not download"};
-
-class NoPower : public Power {
-public:
-    void shutDown() override {}
-};
 
 class Collector : public RunLogSink {
 public:

@@ -114,6 +114,9 @@ private Q_SLOTS:
                                     << QString() << "../evil" << false << QString();
         QTest::newRow("absolute") << QStringList{QStringLiteral("/tmp/evil")} << QString()
                                   << "/tmp/evil" << false << QString();
+        // QDir takes a name starting with ":" as a resource path, not one below the folder.
+        QTest::newRow("resource name") << QStringList{QStringLiteral(":evil")} << QString() << ":evil" << false
+                                       << QString();
         QTest::newRow("outside the update folder")
             << QStringList{m_server.url(QStringLiteral("/other/Corvane"))} << QString()
             << "/other/Corvane" << false << QString();

@@ -31,6 +31,9 @@ public:
     virtual void RunCommand(Command) {}
     // Called whenever what CanRun answers may have changed (the window re-enables its menus).
     void SetCommandsChanged(std::function<void()> changed) { m_commandsChanged = std::move(changed); }
+    // Called when the page changed its job itself (a side's folder chosen): the window
+    // saves the jobs, as after any other change.
+    void SetJobChanged(std::function<void()> changed) { m_jobChanged = std::move(changed); }
 
 protected:
     void CommandsChanged()
@@ -38,9 +41,15 @@ protected:
         if (m_commandsChanged)
             m_commandsChanged();
     }
+    void JobChanged()
+    {
+        if (m_jobChanged)
+            m_jobChanged();
+    }
 
 private:
     std::function<void()> m_commandsChanged;
+    std::function<void()> m_jobChanged;
 };
 
 // Makes the page of a job (the window then calls SetJob). The window owns the page.

@@ -502,8 +502,10 @@ void JobPage::BrowseSide(JobSide &side)
         ConfigMessages::Inform(this, ConfigMessages::JobRunning());
         return;
     }
-    if (ChooseSideFolder(this, side, side.DeviceType, running))
+    if (ChooseSideFolder(this, side, side.DeviceType, running)) {
         SetJob(m_jobIndex);
+        JobChanged();
+    }
 }
 
 void JobPage::DropStaleResult()

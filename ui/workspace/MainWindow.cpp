@@ -465,6 +465,7 @@ void MainWindow::MakeJobPage(int index)
     AbstractJobPage *page = m_pageFactory(notebookPage);
     layout->addWidget(page);
     page->SetCommandsChanged([this] { UpdateCommands(); });
+    page->SetJobChanged([this] { SaveJobs(); });
     JobPages.push_back({name, page});
     page->SetJob(index);
     page->show();
