@@ -199,6 +199,8 @@ QDateTime FtpFolder::FileTimeToDateTime(const QDateTime &serverUtc)
 
 bool FtpFolder::OpenSession(const JobSide &src) { return ensureSession(src); }
 
+bool FtpFolder::OpenSession(const JobSide &src, FtpSession &other) { return other.EnsureOpen(endpointOf(src)); }
+
 int32_t FtpFolder::PackedTime(const QDateTime &serverUtc) { return DosDateTime::Pack(FileTimeToDateTime(serverUtc)); }
 
 QString FtpFolder::RelativePath(const QString &remotePath, const JobSide &src)

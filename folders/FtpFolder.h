@@ -7,6 +7,7 @@
 struct JobSide;
 class FileEntry;
 class FileFilter;
+class FtpSession;
 class TransferJournal;
 struct SideEntry;
 
@@ -43,6 +44,8 @@ public:
     // Connect-if-needed for this source's server and login (the caller holds the session's
     // mutex). False when no usable session could be had.
     static bool OpenSession(const JobSide &src);
+    // The same on another session of the pool (one a second thread works on).
+    static bool OpenSession(const JobSide &src, FtpSession &other);
     // A server time as the packed local date-time the listings give.
     static int32_t PackedTime(const QDateTime &serverUtc);
     // remotePath after the source's remote base path, beginning with "/".

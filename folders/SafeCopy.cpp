@@ -16,9 +16,10 @@ namespace {
 using Entry = TransferJournal::Entry;
 
 // A name that is gone already counts as removed: a transfer may fail before it creates it.
+// A side out of reach cannot tell, and its entry stays in the journal for the next run.
 bool Removed(Side &side, const QString &path)
 {
-    return side.Delete(path) || side.Probe(path).Type == SideEntry::Missing;
+    return side.Delete(path) || (side.Probe(path).Type == SideEntry::Missing && !side.Lost());
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 struct JobSide;
 class FileEntry;
 class FileFilter;
+class FtpSession;
 class TransferJournal;
 
 // What a side shows at one path.
@@ -89,4 +90,11 @@ public:
     virtual bool Lost() const { return false; }
     // Removes the folder at path when it is empty; false when it is not, or not removed.
     virtual bool RemoveEmptyFolder(const QString &path) { (void)path; return false; }
+
+    // Another access to this side for a thread of its own, so that copies run on several
+    // threads at once: it shares what this access knows of the side (kept listings, state
+    // records) and, on a server, talks over connection (reached with Reach). nullptr when
+    // the side works on one thread only. This access and its siblings may then be used at
+    // the same time; the state trees they record into are locked by the side.
+    virtual std::unique_ptr<Side> Sibling(FtpSession &connection) { (void)connection; return nullptr; }
 };
