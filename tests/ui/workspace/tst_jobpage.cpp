@@ -1,6 +1,7 @@
 #include "engine/RunGate.h"
 #include "engine/SyncAction.h"
 #include "model/JobList.h"
+#include "platform/FtpSessionPool.h"
 #include "platform/gui/Power.h"
 #include "tests/support/FtpServerFixture.h"
 #include "tests/support/ModalAnswer.h"
@@ -486,6 +487,9 @@ private Q_SLOTS:
     void cancelDuringSyncWritesStateFiles()
     {
         QFETCH_GLOBAL(bool, ftp);
+        // One connection: the copies go one after another, so the counts are exact.
+        FtpSessionPool::Global().SetConnections(1);
+        const auto restore = qScopeGuard([] { FtpSessionPool::Global().SetConnections(4); });
         for (int i = 0; i < 4; ++i)
             QVERIFY(TestFiles::Write(Left(QStringLiteral("f%1.txt").arg(i)), "x", Old));
         AddJob("Job");
@@ -561,7 +565,10 @@ private Q_SLOTS:
             QSKIP("a server's failure");
         for (const char *file : {"d1/a.txt", "d2/b.txt", "d3/c.txt"})
             QVERIFY(TestFiles::Write(Right(file), "r", Old));
-        // The second file's download (the missing state file is asked for with SIZE alone).
+        // The second file's download (the missing state file is asked for with SIZE alone),
+        // on one connection, so that exactly one copy was made before.
+        FtpSessionPool::Global().SetConnections(1);
+        const auto restore = qScopeGuard([] { FtpSessionPool::Global().SetConnections(4); });
         m_server->setExitAt("RETR", 2);
         QVERIFY(m_server->start());
         AddJob("Job").RFolder = m_server->source();
