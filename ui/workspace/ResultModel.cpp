@@ -2,6 +2,7 @@
 
 #include "app/DosDateTime.h"
 #include "engine/Row.h"
+#include "engine/RowReason.h"
 #include "engine/RowTree.h"
 #include "engine/SyncAction.h"
 #include "ui/workspace/IconCache.h"
@@ -82,6 +83,12 @@ bool ApplyClick(RowRecord &row, int click)
             return ApplyClick(row, ResultModel::ClickDontMove);
         RowValues::ApplyProposal(row, row.Action);
         return true;
+    case ResultModel::ClickProposal: {
+        const RowRecord before = row;
+        RowValues::ApplyProposal(row, row.Action);
+        return row.Direction != before.Direction || row.LeftImage != before.LeftImage
+            || row.RightImage != before.RightImage || row.DirectImage != before.DirectImage;
+    }
     case ResultModel::ClickDontMove:
         if (row.Direction == 0 && row.DirectImage == RowImage::DontMove)
             return false;
@@ -256,7 +263,10 @@ void ResultModel::SetRows(RowTree *rows)
     m_hoverNode = nullptr;
     m_hoverClick = 0;
     ClearPendingUpdates();
+    m_undo.Clear();
+    m_find.Build(m_rows ? m_rows->RootNode() : nullptr, m_findText);
     endResetModel();
+    Q_EMIT RecordsChanged();
 }
 
 QString ResultModel::DateText(int32_t packed)
@@ -287,7 +297,8 @@ QModelIndex ResultModel::IndexOf(Row *node, int column) const
 {
     if (!node || m_detached)
         return {};
-    return createIndex(node->IndexInParent, column, node);
+    const int place = m_find.Position(node);
+    return place < 0 ? QModelIndex() : createIndex(place, column, node);
 }
 
 QModelIndex ResultModel::index(int row, int column, const QModelIndex &parent) const
@@ -299,9 +310,10 @@ QModelIndex ResultModel::index(int row, int column, const QModelIndex &parent) c
         return row == 0 && root ? createIndex(0, column, root) : QModelIndex();
     }
     const Row *node = NodeAt(parent);
-    if (parent.column() != ColItem || row >= node->ChildCount())
+    if (parent.column() != ColItem)
         return {};
-    return createIndex(row, column, node->Child(row));
+    Row *child = m_find.VisibleChild(node, row);
+    return child ? createIndex(row, column, child) : QModelIndex();
 }
 
 QModelIndex ResultModel::parent(const QModelIndex &child) const
@@ -309,7 +321,7 @@ QModelIndex ResultModel::parent(const QModelIndex &child) const
     const Row *node = NodeAt(child);
     if (!node || !node->Parent)
         return {};
-    return createIndex(node->Parent->IndexInParent, ColItem, node->Parent);
+    return createIndex(m_find.Position(node->Parent), ColItem, node->Parent);
 }
 
 int ResultModel::rowCount(const QModelIndex &parent) const
@@ -320,7 +332,7 @@ int ResultModel::rowCount(const QModelIndex &parent) const
         return (m_rows ? m_rows->RootNode() : nullptr) ? 1 : 0;
     if (parent.column() != ColItem)
         return 0;
-    return NodeAt(parent)->ChildCount();
+    return m_find.VisibleCount(NodeAt(parent));
 }
 
 int ResultModel::columnCount(const QModelIndex &) const
@@ -333,7 +345,7 @@ Qt::ItemFlags ResultModel::flags(const QModelIndex &index) const
     if (!index.isValid())
         return Qt::NoItemFlags;
     Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-    if (index.column() == ColItem && NodeAt(index)->ChildCount() == 0)
+    if (index.column() == ColItem && m_find.VisibleCount(NodeAt(index)) == 0)
         f |= Qt::ItemNeverHasChildren;
     return f;
 }
@@ -408,6 +420,10 @@ QVariant ResultModel::data(const QModelIndex &index, int role) const
             return image;
         return image == RowImage::None ? QVariant() : QVariant(m_icons.Image(image));
     }
+    case Qt::ToolTipRole: {
+        const QString why = ReasonText(row);
+        return why.isEmpty() ? QVariant() : QVariant(why);
+    }
     case KindRole: return row.Kind;
     case ActionRole: return row.Action;
     case DirectionRole: return row.Direction;
@@ -422,6 +438,8 @@ void ResultModel::Detach()
     m_hoverNode = nullptr;
     m_hoverClick = 0;
     ClearPendingUpdates();
+    m_undo.Clear();
+    m_find.Clear();
     endResetModel();
 }
 
@@ -429,10 +447,25 @@ void ResultModel::Attach()
 {
     beginResetModel();
     m_detached = false;
-    if (Row *root = m_rows ? m_rows->RootNode() : nullptr) {
+    Row *root = m_rows ? m_rows->RootNode() : nullptr;
+    if (root) {
         std::lock_guard lock(m_rows->Mutex());
         RowOrder(m_sortColumn, m_sortOrder).SortBelow(*root);
     }
+    m_find.Build(root, m_findText);
+    endResetModel();
+    Q_EMIT RecordsChanged();
+}
+
+void ResultModel::SetFindText(const QString &text)
+{
+    if (text == m_findText)
+        return;
+    beginResetModel();
+    m_findText = text;
+    m_hoverNode = nullptr;
+    m_hoverClick = 0;
+    m_find.Build(m_detached || !m_rows ? nullptr : m_rows->RootNode(), text);
     endResetModel();
 }
 
@@ -443,6 +476,17 @@ void ResultModel::SortRows(int column, Qt::SortOrder order)
     Row *root = m_rows ? m_rows->RootNode() : nullptr;
     if (!root || m_detached)
         return;
+    if (m_find.Active()) {
+        // The places of the found rows all change: cheaper to show them anew.
+        beginResetModel();
+        {
+            std::lock_guard lock(m_rows->Mutex());
+            RowOrder(column, order).SortBelow(*root);
+        }
+        m_find.Build(root, m_findText);
+        endResetModel();
+        return;
+    }
     Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     const QModelIndexList before = persistentIndexList();
     {
@@ -476,6 +520,7 @@ void ResultModel::UpdateRecord(const QModelIndex &index, const std::function<voi
         change(node->Data);
     }
     RepaintRow(node);
+    Q_EMIT RecordsChanged();
 }
 
 bool ResultModel::HasRows() const
@@ -491,42 +536,111 @@ bool ResultModel::DirectionClick(const QModelIndex &index)
 
 bool ResultModel::ApplyDirection(const QModelIndex &index, int click)
 {
-    Row *node = NodeAt(index);
-    if (!node || click == 0 || !HasRows())
-        return false;
-    if (node->Data.Kind == 1) {
-        ApplyToChildren(node, click);
-        return true;
+    return ApplyToRows({index}, click);
+}
+
+bool ResultModel::ChangeRow(Row *node, int click)
+{
+    std::lock_guard lock(m_rows->Mutex());
+    if (node->Data.Action == saSame)
+        return false;  // never travels: nothing to note
+    m_undo.Note(node);
+    return ApplyClick(node->Data, click);
+}
+
+void ResultModel::ChangeBelow(Row *row, int click, bool &changed)
+{
+    // While a find shows part of the rows, a folder's command reaches only the rows found.
+    bool anyFile = false;
+    const int count = m_find.VisibleCount(row);
+    for (int i = 0; i < count; ++i) {
+        Row *child = m_find.VisibleChild(row, i);
+        if (child->Data.Kind == 1)
+            ChangeBelow(child, click, changed);
+        else
+            anyFile = ChangeRow(child, click) || anyFile;
     }
-    bool changed;
-    {
-        std::lock_guard lock(m_rows->Mutex());
-        changed = ApplyClick(node->Data, click);
+    if (anyFile) {
+        changed = true;
+        RepaintChildren(row);
     }
-    if (changed) {
-        if (m_hoverNode == node)
-            SetHover({});
-        RepaintRow(node);
-    }
-    return changed;
 }
 
 void ResultModel::ApplyToChildren(Row *row, int click)
 {
-    if (!row || row->ChildCount() == 0)
+    if (!row || !m_rows)
         return;
-    bool anyFile = false;
-    for (int i = 0; i < row->ChildCount(); ++i) {
-        Row *child = row->Child(i);
-        if (child->Data.Kind == 1) {
-            ApplyToChildren(child, click);
+    bool changed = false;
+    m_undo.Begin();
+    ChangeBelow(row, click, changed);
+    m_undo.End();
+    if (changed)
+        Q_EMIT RecordsChanged();
+}
+
+bool ResultModel::ApplyToRows(const QModelIndexList &rows, int click)
+{
+    if (click == 0 || !HasRows())
+        return false;
+    bool changed = false;
+    std::vector<Row *> files;
+    m_undo.Begin();
+    for (const QModelIndex &index : rows) {
+        Row *node = NodeAt(index);
+        if (!node)
             continue;
-        }
-        std::lock_guard lock(m_rows->Mutex());
-        anyFile = ApplyClick(child->Data, click) || anyFile;
+        if (node->Data.Kind == 1)
+            ChangeBelow(node, click, changed);
+        else if (ChangeRow(node, click))
+            files.push_back(node);
     }
-    if (anyFile)
-        Q_EMIT dataChanged(IndexOf(row->Child(0)), IndexOf(row->Children.back().get(), ColumnCount - 1));
+    m_undo.End();
+    if (files.size() == 1 && m_hoverNode == files.front())
+        SetHover({});
+    // One repaint per folder whose files changed, not one per row.
+    std::vector<Row *> parents;
+    for (Row *file : files)
+        if (parents.empty() || parents.back() != file->Parent)
+            parents.push_back(file->Parent);
+    std::sort(parents.begin(), parents.end());
+    parents.erase(std::unique(parents.begin(), parents.end()), parents.end());
+    for (Row *parent : parents)
+        RepaintChildren(parent);
+    changed = changed || !files.empty();
+    if (changed)
+        Q_EMIT RecordsChanged();
+    return changed;
+}
+
+bool ResultModel::UndoDirections()
+{
+    if (!m_rows)
+        return false;
+    std::vector<Row *> rows;
+    {
+        std::lock_guard lock(m_rows->Mutex());
+        rows = m_undo.Undo();
+    }
+    if (rows.empty())
+        return false;
+    std::vector<Row *> parents;
+    for (Row *row : rows)
+        parents.push_back(row->Parent);
+    std::sort(parents.begin(), parents.end());
+    parents.erase(std::unique(parents.begin(), parents.end()), parents.end());
+    for (Row *parent : parents)
+        RepaintChildren(parent);
+    Q_EMIT RecordsChanged();
+    return true;
+}
+
+void ResultModel::RepaintChildren(Row *parent)
+{
+    const int count = parent ? m_find.VisibleCount(parent) : 0;
+    if (m_detached || count == 0)
+        return;
+    Q_EMIT dataChanged(IndexOf(m_find.VisibleChild(parent, 0)),
+                       IndexOf(m_find.VisibleChild(parent, count - 1), ColumnCount - 1));
 }
 
 void ResultModel::SetHover(const QModelIndex &index)
@@ -548,7 +662,7 @@ void ResultModel::SetHover(const QModelIndex &index)
 
 void ResultModel::RepaintRow(Row *node)
 {
-    if (m_detached)
+    if (m_detached || !m_find.Visible(node))
         return;
     Q_EMIT dataChanged(IndexOf(node, ColItem), IndexOf(node, ColumnCount - 1));
 }
@@ -581,6 +695,14 @@ void ResultModel::FlushUpdates()
     }
     if (rows.empty() || m_detached)
         return;
+    Q_EMIT RecordsChanged();
+    if (m_find.Active()) {
+        for (Row *row : rows)
+            if (m_find.Visible(row))
+                RepaintRow(row);
+        Q_EMIT RowsRepainted(IndexOf(rows.back()));
+        return;
+    }
     // Rows of one folder are copied in order: one range per run of siblings.
     size_t first = 0;
     for (size_t i = 1; i <= rows.size(); ++i) {

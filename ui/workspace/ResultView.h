@@ -1,4 +1,5 @@
 #pragma once
+#include <QItemSelection>
 #include <QTreeView>
 
 class ResultModel;
@@ -28,7 +29,10 @@ protected:
 
 private:
     int ReadableWidth(int column) const;
+    // A selected folder row selects every row below it.
+    void SelectBelow(const QItemSelection &selected);
 
     ResultModel *m_model = nullptr;
     bool m_clicksAllowed = true;
+    bool m_selectingBelow = false;
 };
