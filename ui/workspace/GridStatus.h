@@ -1,4 +1,7 @@
 #pragma once
+#include "engine/TimeLeft.h"
+
+#include <QElapsedTimer>
 #include <QWidget>
 
 class QLabel;
@@ -6,9 +9,10 @@ class QTimer;
 class ResultModel;
 class ResultView;
 
-// The two lines under a job page's grid: why the current row goes where it goes, and what
-// the rows amount to (files and bytes each way, conflicts, exclusions; after a run, what was
-// done). Both follow every change of the rows. Interface thread only.
+// The lines under a job page's grid: why the current row goes where it goes, what the rows
+// amount to (files and bytes each way, conflicts, exclusions; after a run, what was done),
+// and while a synchronisation runs, its progress and time left. They follow every change of
+// the rows. Interface thread only.
 class GridStatus : public QWidget {
     Q_OBJECT
 
@@ -17,6 +21,9 @@ public:
 
     QString ReasonLine() const;
     QString TotalsLine() const;
+    // A synchronisation of the rows as they stand starts, or has ended.
+    void SyncStarted();
+    void SyncEnded();
 
 private:
     void ShowReason();
@@ -26,6 +33,10 @@ private:
     ResultView &m_view;
     QLabel *m_reason;
     QLabel *m_totals;
+    QLabel *m_progress;
+    bool m_syncing = false;
+    QElapsedTimer m_clock;
+    TimeLeft m_timeLeft;
     // Many changes in one pass of the event loop (a bulk change, a batch of copies) are counted once.
     QTimer *m_recount;
 };

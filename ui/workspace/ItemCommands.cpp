@@ -120,13 +120,13 @@ void ItemCommands::SetDirection(Item item)
     const int click = item == CopyToLeft    ? ResultModel::ClickOf(ResultModel::ColLeftImage)
                       : item == CopyToRight ? ResultModel::ClickOf(ResultModel::ColRightImage)
                                             : ResultModel::ClickDontMove;
-    m_model.ApplyToRows(m_tree.selectionModel()->selectedRows(), click);
+    m_model.ApplyToRows(m_tree.SelectedRowIndexes(), click);
 }
 
 void ItemCommands::BackToProposalClick()
 {
     if (CanSetDirection())
-        m_model.ApplyToRows(m_tree.selectionModel()->selectedRows(), ResultModel::ClickProposal);
+        m_model.ApplyToRows(m_tree.SelectedRowIndexes(), ResultModel::ClickProposal);
 }
 
 void ItemCommands::UndoDirectionsClick()
@@ -152,7 +152,7 @@ QAction *ItemCommands::Action(Item item) const
 
 QModelIndex ItemCommands::Selected() const
 {
-    const QModelIndexList rows = m_tree.selectionModel() ? m_tree.selectionModel()->selectedRows() : QModelIndexList();
+    const QModelIndexList rows = m_tree.SelectedRowIndexes();
     return rows.isEmpty() ? QModelIndex() : rows.first();
 }
 

@@ -638,6 +638,7 @@ void JobPage::StartSync()
     // Without a completed analysis the engine copies nothing and writes no state file.
     m_sync = std::make_unique<Synchronisation>(*m_rows, m_result, m_programFolder, m_listener, *m_job);
     m_sync->SetRowUpdated([model = m_model](Row *row) { model->NoteRowUpdated(row); });
+    m_gridStatus->SyncStarted();
     Synchronisation *sync = m_sync.get();
     StartWorker(Run::Sync, [sync] { sync->Execute(); });
 }
@@ -648,7 +649,7 @@ void JobPage::SyncSelected()
         return;
     // A selected folder row has selected the rows below it that are in view.
     QSet<const Row *> chosen;
-    for (const QModelIndex &index : VST1->selectionModel()->selectedRows())
+    for (const QModelIndex &index : VST1->SelectedRowIndexes())
         chosen.insert(m_model->NodeAt(index));
     {
         std::lock_guard lock(m_rows->Mutex());
@@ -814,6 +815,7 @@ void JobPage::AnalysisFinished()
 void JobPage::SyncFinished()
 {
     ReleaseHeldBack();
+    m_gridStatus->SyncEnded();
     SetButtons(true, false, false);
     m_log.SyncEnded(*m_sync, Label_lasttime->text());
     rb_errors->setText(QStringLiteral("Errors(%1)").arg(m_sync->ErrorCount()));

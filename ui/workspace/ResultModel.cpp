@@ -13,6 +13,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <unordered_set>
 
 namespace {
 
@@ -21,6 +22,8 @@ constexpr int ClickDirect = 2;
 constexpr int ClickRight = 3;
 constexpr int DirectionToLeft = 1;
 constexpr int DirectionToRight = 2;
+// Beyond this many folders with changed rows, the whole view is repainted at once.
+constexpr size_t ManyFolders = 32;
 // Repaints of rows the synchronisation copied are gathered for this long.
 constexpr int RepaintBatchMs = 50;
 
@@ -548,7 +551,7 @@ bool ResultModel::ChangeRow(Row *node, int click)
     return ApplyClick(node->Data, click);
 }
 
-void ResultModel::ChangeBelow(Row *row, int click, bool &changed)
+void ResultModel::ChangeBelow(Row *row, int click, std::vector<Row *> &parents)
 {
     // While a find shows part of the rows, a folder's command reaches only the rows found.
     bool anyFile = false;
@@ -556,60 +559,70 @@ void ResultModel::ChangeBelow(Row *row, int click, bool &changed)
     for (int i = 0; i < count; ++i) {
         Row *child = m_find.VisibleChild(row, i);
         if (child->Data.Kind == 1)
-            ChangeBelow(child, click, changed);
+            ChangeBelow(child, click, parents);
         else
             anyFile = ChangeRow(child, click) || anyFile;
     }
-    if (anyFile) {
-        changed = true;
-        RepaintChildren(row);
-    }
+    if (anyFile)
+        parents.push_back(row);
 }
 
 void ResultModel::ApplyToChildren(Row *row, int click)
 {
     if (!row || !m_rows)
         return;
-    bool changed = false;
+    std::vector<Row *> parents;
     m_undo.Begin();
-    ChangeBelow(row, click, changed);
+    ChangeBelow(row, click, parents);
     m_undo.End();
-    if (changed)
-        Q_EMIT RecordsChanged();
+    RepaintParents(parents);
 }
 
 bool ResultModel::ApplyToRows(const QModelIndexList &rows, int click)
 {
     if (click == 0 || !HasRows())
         return false;
-    bool changed = false;
+    std::vector<Row *> parents;
     std::vector<Row *> files;
+    // A row whose folder is in the list too is reached through the folder, once.
+    std::unordered_set<const Row *> listed;
+    for (const QModelIndex &index : rows)
+        listed.insert(NodeAt(index));
     m_undo.Begin();
     for (const QModelIndex &index : rows) {
         Row *node = NodeAt(index);
-        if (!node)
+        if (!node || (node->Parent && listed.count(node->Parent)))
             continue;
         if (node->Data.Kind == 1)
-            ChangeBelow(node, click, changed);
+            ChangeBelow(node, click, parents);
         else if (ChangeRow(node, click))
             files.push_back(node);
     }
     m_undo.End();
     if (files.size() == 1 && m_hoverNode == files.front())
         SetHover({});
-    // One repaint per folder whose files changed, not one per row.
-    std::vector<Row *> parents;
     for (Row *file : files)
-        if (parents.empty() || parents.back() != file->Parent)
-            parents.push_back(file->Parent);
+        parents.push_back(file->Parent);
+    return RepaintParents(parents);
+}
+
+bool ResultModel::RepaintParents(std::vector<Row *> &parents)
+{
+    if (parents.empty())
+        return false;
     std::sort(parents.begin(), parents.end());
     parents.erase(std::unique(parents.begin(), parents.end()), parents.end());
-    for (Row *parent : parents)
-        RepaintChildren(parent);
-    changed = changed || !files.empty();
-    if (changed)
-        Q_EMIT RecordsChanged();
-    return changed;
+    // A tree view looks up each range's rows one range at a time: over many folders that
+    // costs more than painting the whole view once, which a range over the job's row asks for.
+    if (parents.size() > ManyFolders && !m_detached) {
+        Row *root = m_rows->RootNode();
+        Q_EMIT dataChanged(IndexOf(root), IndexOf(root, ColumnCount - 1));
+    } else {
+        for (Row *parent : parents)
+            RepaintChildren(parent);
+    }
+    Q_EMIT RecordsChanged();
+    return true;
 }
 
 bool ResultModel::UndoDirections()
@@ -621,17 +634,10 @@ bool ResultModel::UndoDirections()
         std::lock_guard lock(m_rows->Mutex());
         rows = m_undo.Undo();
     }
-    if (rows.empty())
-        return false;
     std::vector<Row *> parents;
     for (Row *row : rows)
         parents.push_back(row->Parent);
-    std::sort(parents.begin(), parents.end());
-    parents.erase(std::unique(parents.begin(), parents.end()), parents.end());
-    for (Row *parent : parents)
-        RepaintChildren(parent);
-    Q_EMIT RecordsChanged();
-    return true;
+    return RepaintParents(parents);
 }
 
 void ResultModel::RepaintChildren(Row *parent)

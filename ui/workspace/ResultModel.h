@@ -123,7 +123,10 @@ private:
     void ClearPendingUpdates();
     // The click on one file row, noted for undo; false when the row is left as it was.
     bool ChangeRow(Row *node, int click);
-    void ChangeBelow(Row *row, int click, bool &changed);
+    // Changes the files below row; adds the folders whose files changed to parents.
+    void ChangeBelow(Row *row, int click, std::vector<Row *> &parents);
+    // Repaints the changed rows of these folders; false when there are none.
+    bool RepaintParents(std::vector<Row *> &parents);
     // Repaints the visible children of parent from first to last (places in the parent).
     void RepaintChildren(Row *parent);
 

@@ -8,6 +8,7 @@
 #include <QStyle>
 #include <algorithm>
 #include <functional>
+#include <unordered_set>
 
 ResultView::ResultView(QWidget *parent) : QTreeView(parent)
 {
@@ -62,6 +63,21 @@ void ResultView::SetResultModel(ResultModel *model)
             [this](const QItemSelection &selected) { SelectBelow(selected); });
 }
 
+QModelIndexList ResultView::SelectedRowIndexes() const
+{
+    QModelIndexList rows;
+    if (!selectionModel())
+        return rows;
+    std::unordered_set<const void *> seen;
+    for (const QItemSelectionRange &range : selectionModel()->selection())
+        for (int row = range.top(); row <= range.bottom(); ++row) {
+            const QModelIndex index = model()->index(row, 0, range.parent());
+            if (index.isValid() && seen.insert(index.internalPointer()).second)
+                rows << index;
+        }
+    return rows;
+}
+
 void ResultView::SelectBelow(const QItemSelection &selected)
 {
     if (m_selectingBelow || !m_model)
@@ -71,7 +87,10 @@ void ResultView::SelectBelow(const QItemSelection &selected)
         const int count = m_model->rowCount(folder);
         if (count == 0)
             return;
-        below.select(m_model->index(0, 0, folder), m_model->index(count - 1, ResultModel::ColumnCount - 1, folder));
+        // Ctrl+A has selected them already.
+        const QModelIndex first = m_model->index(0, 0, folder), last = m_model->index(count - 1, 0, folder);
+        if (!selectionModel()->isSelected(first) || !selectionModel()->isSelected(last))
+            below.select(m_model->index(0, 0, folder), m_model->index(count - 1, ResultModel::ColumnCount - 1, folder));
         for (int i = 0; i < count; ++i) {
             const QModelIndex child = m_model->index(i, 0, folder);
             if (m_model->rowCount(child) > 0)
