@@ -1063,8 +1063,13 @@ private Q_SLOTS:
                                        "\u00b7 Excluded: 1"));
         ClickCell("n.txt", M::ColRightImage);
 
+        // While the run lasts, a progress line counts from what is to travel.
+        auto *progress = Child<QLabel>("Label_Progress");
         Click("BitBtn_Sync");
+        QVERIFY(progress->isVisible());
+        QCOMPARE(progress->text(), QString("0 of 3 files \u00b7 0 bytes of 14 bytes \u00b7 time left not known yet"));
         QTRY_COMPARE_WITH_TIMEOUT(Status(), QString("Sync Done!"), Wait);
+        QVERIFY(!progress->isVisible());
         QTRY_COMPARE(totals(), QString("Copied to left: 0 files (0 bytes) \u00b7 to right: 3 files (14 bytes) \u00b7 "
                                        "Failed: 0 \u00b7 Conflicts: 0 \u00b7 Excluded: 1"));
         QCOMPARE(IndexOf("n.txt").data(Qt::ToolTipRole).toString().left(45),
