@@ -1,4 +1,4 @@
-# Corvane: make deps | build | test | demo | bench | bench-ftp | fuzz
+# Corvane: make deps | build | test | demo | bench | bench-ui | bench-ftp | fuzz
 # make test SANITIZE=1: the whole suite under ASan and UBSan, in build-sanitize (by hand).
 # make fuzz [FUZZ_RUNS=n] [FUZZ_SECONDS=s] [FUZZ_TARGETS="statefile ..."]: libFuzzer over
 # every parser, in build-fuzz, one target after another.
@@ -16,7 +16,7 @@ FUZZ_RUNS ?= 1000000
 FUZZ_SECONDS ?= 0
 FUZZ_TARGETS ?= tasklist statefile mlsdline listline transferjournal updateini installname
 
-.PHONY: deps build test demo bench bench-ftp install clean fuzz
+.PHONY: deps build test demo bench bench-ui bench-ftp install clean fuzz
 
 # $(call install,packages): installs those of the Debian packages that are missing.
 define install
@@ -48,6 +48,11 @@ bench: deps
 	@[ -f $(BUILD)/build.ninja ] || cmake -S . -B $(BUILD) -G Ninja
 	cmake --build $(BUILD) --target corvane-cli bench_analysis
 	bash bench/run.sh $(BUILD)
+
+bench-ui: deps
+	@[ -f $(BUILD)/build.ninja ] || cmake -S . -B $(BUILD) -G Ninja
+	cmake --build $(BUILD) --target bench_ui_jobpage
+	work=$$(mktemp -d) && QT_QPA_PLATFORM=offscreen $(BUILD)/bench/bench_ui_jobpage $$work; rm -rf $$work
 
 bench-ftp: deps
 	@[ -f $(BUILD)/build.ninja ] || cmake -S . -B $(BUILD) -G Ninja

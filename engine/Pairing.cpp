@@ -53,6 +53,7 @@ bool Pairing::AddLeftOnly(FileEntry &entry, FileEntry &target)
 {
     auto record = std::make_unique<FileEntry>();
     record->ActionCode = saLeftOnly;
+    OneSidedReason(entry, true).StoreIn(*record);
     record->PairIsFolder = entry.IsFolder;
     record->Title = entry.FileName;
     TakeLeftValues(*record, entry);
@@ -72,6 +73,7 @@ bool Pairing::AddRightOnly(FileEntry &entry, FileEntry &target)
 {
     auto record = std::make_unique<FileEntry>();
     record->ActionCode = saRightOnly;
+    OneSidedReason(entry, false).StoreIn(*record);
     record->PairIsFolder = entry.IsFolder;
     record->Title = entry.FileName;
     TakeRightValues(*record, entry);
@@ -131,7 +133,9 @@ bool Pairing::PairLevel(FileEntry &left, FileEntry &right, FileEntry &target)
         }
         r->Matched = 1;
         auto record = std::make_unique<FileEntry>();
-        record->ActionCode = DecideAction(l, *r);
+        const Decision decision = Decide(l, *r);
+        record->ActionCode = decision.Action;
+        decision.Reason.StoreIn(*record);
         record->PairIsFolder = l.IsFolder;
         record->Title = l.FileName;
         TakeLeftValues(*record, l);

@@ -16,6 +16,9 @@ public:
     int32_t PairIsFolder = 0;
     int32_t StateMark = 0;
     int32_t ActionCode = -1;
+    // Listing entries: what the state tree recorded for the entry (set with StateMark).
+    // Result records: the value of the side whose change decided (see RowReason).
+    int32_t StateTime = 0;
     QString Title;
     int32_t FileCount = 0;
     int32_t RightTime = -1;
@@ -29,6 +32,9 @@ public:
     QString LeftPath;
     int32_t ToRightCount = 0;
     uint8_t Matched = 0;
+    // Result records: the rule that decided the action (RowReason's code and flags).
+    uint8_t ReasonCode = 0;
+    uint8_t ReasonFlags = 0;
     int32_t IsFolder = 0;
     QString FileName;
     QString FilePath;
@@ -36,6 +42,7 @@ public:
     int64_t FileSize = 0;
     int32_t FileAttr = 0;
     int32_t ChildCount = 0;
+    int64_t StateSize = 0;  // goes with StateTime
 
     // Appends child (taking ownership) and returns it.
     FileEntry *AddChild(std::unique_ptr<FileEntry> child);

@@ -9,6 +9,7 @@
 
 #include <QElapsedTimer>
 #include <memory>
+#include <vector>
 
 class QGroupBox;
 class QLineEdit;
@@ -27,6 +28,9 @@ class ImageButton;
 class ItemCommands;
 class ResultModel;
 class ResultView;
+class FindBar;
+class GridStatus;
+struct Row;
 class RowTree;
 class Job;
 
@@ -96,6 +100,10 @@ private:
     bool Busy() const;
     void StartAnalysis();
     void StartSync();
+    // Sync of the selected rows only: the others are held back for the run and keep their
+    // directions afterwards, so the next analysis proposes them again.
+    void SyncSelected();
+    void ReleaseHeldBack();
     void StartWorker(Run run, std::function<void()> body);
     void RunEnded(Run run, int generation);
     void AnalysisFinished();
@@ -158,6 +166,9 @@ private:
     ResultView *VST1 = nullptr;
     ResultModel *m_model = nullptr;
     ItemCommands *m_commands = nullptr;
+    FindBar *m_find = nullptr;
+    GridStatus *m_gridStatus = nullptr;
+    std::vector<std::pair<Row *, int32_t>> m_heldBack;  // rows and their directions
     QGroupBox *GroupBox_ResultsFilter = nullptr;
     QRadioButton *rb_all = nullptr;
     QRadioButton *rb_changed = nullptr;
