@@ -1,5 +1,6 @@
 #include "folders/FtpSide.h"
 
+#include "app/CertificatePins.h"
 #include "folders/FileEntry.h"
 #include "folders/FtpFolder.h"
 #include "folders/KeepAside.h"
@@ -26,6 +27,13 @@ SideEntry entryOf(const FtpEntry &found)
 FtpSide::FtpSide(const JobSide &side) : m_side(side), m_base(FtpFolder::RemoteBasePath(side.FolerAllName)) {}
 
 int32_t FtpSide::Reach() { return FtpFolder::ConnectFtp(m_side); }
+
+std::optional<ServerTrust> FtpSide::Untrusted() const { return session().UntrustedServer(); }
+
+bool FtpSide::Trust(const ServerTrust &trust)
+{
+    return trust.kind == ServerTrust::Kind::Certificate && CertificatePins::Store(trust.server, trust.record);
+}
 
 bool FtpSide::List(FileEntry &root, const FileFilter &filter, QString &failedFolder)
 {
