@@ -9,6 +9,7 @@
 #include "folders/KeepAside.h"
 #include "folders/LocalSide.h"
 #include "folders/SafeCopy.h"
+#include "folders/SftpFolder.h"
 #include "folders/StateFile.h"
 #include "model/JobSide.h"
 #include "model/RemoteAddress.h"
@@ -270,6 +271,8 @@ bool FtpFolder::RemoteEntryExists(const QString &remotePath, const JobSide &src)
 
 bool FtpFolder::FetchFile(const QString &remotePath, const QString &localPath, const JobSide &src)
 {
+    if (SftpFolder::IsSftp(src))
+        return SftpFolder::FetchFile(remotePath, localPath, src);
     QMutexLocker lock(&session().Mutex());
     if (!ensureSession(src) || !remoteFile(remotePath))
         return false;
@@ -278,6 +281,8 @@ bool FtpFolder::FetchFile(const QString &remotePath, const QString &localPath, c
 
 bool FtpFolder::DeleteFtpFile(const QString &remotePath, const JobSide &src)
 {
+    if (SftpFolder::IsSftp(src))
+        return SftpFolder::DeleteFile(remotePath, src);
     QMutexLocker lock(&session().Mutex());
     if (!ensureSession(src) || !remoteFile(remotePath))
         return false;
@@ -287,6 +292,8 @@ bool FtpFolder::DeleteFtpFile(const QString &remotePath, const JobSide &src)
 bool FtpFolder::RestoreFile(const QString &localPath, const QString &remotePath, const JobSide &src,
                             SideEntry &restored)
 {
+    if (SftpFolder::IsSftp(src))
+        return SftpFolder::RestoreFile(localPath, remotePath, src, restored);
     QMutexLocker lock(&session().Mutex());
     restored = SideEntry();
     if (!ensureSession(src) || !QFileInfo(localPath).isFile())

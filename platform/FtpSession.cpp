@@ -326,6 +326,12 @@ void FtpSession::noteTransportFailure(int rc, const Transcript &transcript)
     }
     const QString buffer = QString::fromUtf8(m_errorBuffer[0] ? QByteArray(m_errorBuffer)
                                                               : QByteArray(curl_easy_strerror(CURLcode(rc))));
+    if (rc == CURLE_USE_SSL_FAILED) {
+        m_lost = true;
+        m_lastReason = QStringLiteral("the server does not offer TLS (%1); nothing was sent in clear")
+                           .arg(m_lastReply ? QString::fromUtf8(reply).trimmed() : buffer);
+        return;
+    }
     if (m_lastReply) {
         m_lastReason = QString::fromUtf8(reply).trimmed();
         m_lost = code == 421 || code == 530 || rc == CURLE_LOGIN_DENIED;
@@ -350,9 +356,6 @@ void FtpSession::noteTransportFailure(int rc, const Transcript &transcript)
         break;
     case CURLE_LOGIN_DENIED:
         m_lastReason = QStringLiteral("login refused");
-        break;
-    case CURLE_USE_SSL_FAILED:
-        m_lastReason = QStringLiteral("the server does not offer TLS (AUTH TLS refused); nothing was sent in clear");
         break;
     case CURLE_SSL_CONNECT_ERROR:
         m_lastReason = QStringLiteral("TLS handshake failed (") + buffer + QLatin1Char(')');

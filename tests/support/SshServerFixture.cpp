@@ -62,10 +62,13 @@ bool SshServerFixture::newHostKey() { return makeKey(m_work.filePath(QStringLite
 bool SshServerFixture::start()
 {
     stop();
+    // A restart keeps the port: the same server as far as a client can tell.
+    const int port = m_port;
     m_port = m_server.start(QStringLiteral("sshserver.py"),
                             {QStringLiteral("--work"), m_work.path(), QStringLiteral("--host-key"),
                              m_work.filePath(QStringLiteral("hostkey")), QStringLiteral("--authorized-keys"),
-                             m_work.filePath(QStringLiteral("authorized_keys"))});
+                             m_work.filePath(QStringLiteral("authorized_keys")), QStringLiteral("--port"),
+                             QString::number(port)});
     return m_port > 0;
 }
 

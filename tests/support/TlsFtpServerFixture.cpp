@@ -45,12 +45,15 @@ bool TlsFtpServerFixture::newCertificate()
 bool TlsFtpServerFixture::start(bool tls)
 {
     stop();
+    // A restart keeps the port: the same server as far as a client can tell.
+    const int port = m_port;
     QStringList args{QStringLiteral("--root"), root(), QStringLiteral("--user"), user(),
                      QStringLiteral("--password"), password(), QStringLiteral("--work"), m_work.path(),
                      QStringLiteral("--cert"), m_work.filePath(QStringLiteral("cert.pem")),
                      QStringLiteral("--key"), m_work.filePath(QStringLiteral("key.pem"))};
     if (!tls)
         args << QStringLiteral("--no-tls");
+    args << QStringLiteral("--port") << QString::number(port);
     m_port = m_server.start(QStringLiteral("tlsftpserver.py"), args);
     return m_port > 0;
 }

@@ -23,9 +23,10 @@ def main():
     p = argparse.ArgumentParser()
     for name in ("--work", "--host-key", "--authorized-keys"):
         p.add_argument(name, required=True)
+    p.add_argument("--port", type=int, default=0)
     a = p.parse_args()
     os.makedirs("/run/sshd", exist_ok=True)  # sshd's privilege separation folder
-    port = free_port()
+    port = a.port or free_port()
     conf = os.path.join(a.work, "sshd_config")
     with open(conf, "w") as f:
         f.write("\n".join([

@@ -25,6 +25,7 @@ def main():
     for name in ("--root", "--user", "--password", "--work", "--cert", "--key"):
         p.add_argument(name, required=True)
     p.add_argument("--no-tls", action="store_true")
+    p.add_argument("--port", type=int, default=0)
     a = p.parse_args()
     # The test's own user owns the files on both ends: what it lays out the server may change.
     uid, gid = os.getuid(), os.getgid()
@@ -36,7 +37,7 @@ def main():
     subprocess.run(["ftpasswd", "--passwd", "--file=" + passwd, "--name=" + a.user, "--uid=%d" % uid,
                     "--gid=%d" % gid, "--home=" + a.root, "--shell=/bin/false", "--stdin"],
                    input=a.password, text=True, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    port = free_port()
+    port = a.port or free_port()
     lines = ["ModulePath /usr/lib/proftpd", "ServerType standalone", "Port %d" % port,
              "DefaultAddress 127.0.0.1", "User %s" % user, "Group %s" % group,
              "PidFile %s/proftpd.pid" % a.work, "ScoreboardFile %s/proftpd.scoreboard" % a.work,
