@@ -11,8 +11,12 @@ installed) and each delay per reply (default 0 and 10 ms), on two shapes of tree
 Prints the wall time, the commands the server received and the commands per file of each
 step, with the verbs counted, and corvane's time over each peer's.
 
+With --scheme ftps or sftp: the same files over FTP with TLS or SFTP instead
+(bench/encrypted_transfers.py), beside lftp and rclone.
+
 Usage: ftp_roundtrips.py BUILD_FOLDER [--files N] [--folders F] [--delays MS,MS] [--servers pyftpdlib,proftpd]
                          [--shapes tree,flat] [--no-lftp] [--no-rclone] [--keep] [--list] [--no-wait]
+                         [--scheme ftp|ftps|sftp]
 """
 
 import argparse
@@ -423,6 +427,7 @@ def main():
     p.add_argument("--keep", action="store_true", help="keep the scratch folders (commands.log) and name them")
     p.add_argument("--no-wait", action="store_true",
                    help="do not wait for closed connections to clear between steps")
+    p.add_argument("--scheme", choices=("ftp", "ftps", "sftp"), default="ftp")
     args = p.parse_args()
 
     if not os.access(os.path.join(os.path.abspath(args.build), "corvane-cli"), os.X_OK):
@@ -432,6 +437,10 @@ def main():
     for name, found in tools.items():
         if not found:
             print("%s is not installed: no comparison with it (apt-get install %s)" % (name, name))
+    if args.scheme != "ftp":
+        import encrypted_transfers
+        encrypted_transfers.run(args, tools)
+        return
     servers = []
     for name in args.servers.split(","):
         if name == "proftpd" and not shutil.which("proftpd"):
