@@ -9,7 +9,8 @@ else
 BUILD ?= build
 endif
 JOBS ?= $(shell nproc)
-PACKAGES = cmake ninja-build g++ qt6-base-dev libcurl4-openssl-dev python3-pyftpdlib fonts-dejavu-core systemd
+PACKAGES = cmake ninja-build g++ pkg-config qt6-base-dev libcurl4-openssl-dev libssh-dev python3-pyftpdlib fonts-dejavu-core systemd \
+           proftpd-core proftpd-mod-crypto openssl openssh-server
 FUZZ_PACKAGES = clang libclang-rt-14-dev
 FUZZ_BUILD ?= build-fuzz
 FUZZ_RUNS ?= 1000000

@@ -15,9 +15,12 @@ Prints the wall time, the commands the server received and the commands per file
 step, with the verbs counted, and corvane's time over each peer's; with --runs R each shape
 runs R times and the medians and their ratios follow.
 
+With --scheme ftps or sftp: the same files over FTP with TLS or SFTP instead
+(bench/encrypted_transfers.py), beside lftp and rclone.
+
 Usage: ftp_roundtrips.py BUILD_FOLDER [--files N] [--folders F] [--many M] [--delays MS,MS]
                          [--servers pyftpdlib,proftpd] [--shapes tree,flat,many] [--runs R] [--connections C]
-                         [--no-lftp] [--no-rclone] [--keep] [--list] [--no-wait]
+                         [--no-lftp] [--no-rclone] [--keep] [--list] [--no-wait] [--scheme ftp|ftps|sftp]
 """
 
 import argparse
@@ -484,6 +487,7 @@ def main():
     p.add_argument("--keep", action="store_true", help="keep the scratch folders (commands.log) and name them")
     p.add_argument("--no-wait", action="store_true",
                    help="do not wait for closed connections to clear between steps")
+    p.add_argument("--scheme", choices=("ftp", "ftps", "sftp"), default="ftp")
     args = p.parse_args()
 
     if not os.access(os.path.join(os.path.abspath(args.build), "corvane-cli"), os.X_OK):
@@ -493,6 +497,10 @@ def main():
     for name, found in tools.items():
         if not found:
             print("%s is not installed: no comparison with it (apt-get install %s)" % (name, name))
+    if args.scheme != "ftp":
+        import encrypted_transfers
+        encrypted_transfers.run(args, tools)
+        return
     servers = []
     for name in args.servers.split(","):
         if name == "proftpd" and not shutil.which("proftpd"):

@@ -16,7 +16,7 @@ struct SideEntry;
 // Remote paths are absolute on the server ("/pub/a.txt"), UTF-8 on the wire.
 class FtpFolder {
 public:
-    // "server/pub/" -> "ftp://server/pub"
+    // "server/pub/" -> "ftp://server/pub"; "ftps://" and "sftp://" are kept (RemoteAddress)
     static QString NormalizeFtpUrl(const QString &text);
     // "ftp://host:2121/pub" -> "host:2121"
     static QString GetFtpHost(const QString &url);

@@ -1,5 +1,6 @@
 #include "folders/FtpSide.h"
 
+#include "app/CertificatePins.h"
 #include "folders/FileEntry.h"
 #include "folders/FtpFolder.h"
 #include "folders/KeepAside.h"
@@ -66,6 +67,13 @@ int32_t FtpSide::Reach()
     if (&m_session == &FtpSession::Global())
         return FtpFolder::ConnectFtp(m_side);
     return open() ? 0 : m_session.LastError() != 0 ? m_session.LastError() : -1;
+}
+
+std::optional<ServerTrust> FtpSide::Untrusted() const { return session().UntrustedServer(); }
+
+bool FtpSide::Trust(const ServerTrust &trust)
+{
+    return trust.kind == ServerTrust::Kind::Certificate && CertificatePins::Store(trust.server, trust.record);
 }
 
 bool FtpSide::List(FileEntry &root, const FileFilter &filter, QString &failedFolder)

@@ -19,6 +19,8 @@ public:
     bool IsLocal() const override { return false; }
     QString Base() const override { return m_base; }
     int32_t Reach() override;
+    std::optional<ServerTrust> Untrusted() const override;
+    bool Trust(const ServerTrust &trust) override;
     bool List(FileEntry &root, const FileFilter &filter, QString &failedFolder) override;
     QString TakeNotice() override { return std::exchange(m_notice, QString()); }
     SideEntry Probe(const QString &path) override;

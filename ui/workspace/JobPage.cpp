@@ -14,6 +14,7 @@
 #include "model/JobList.h"
 #include "platform/gui/Power.h"
 #include "ui/config/ConfigMessages.h"
+#include "ui/config/ServerTrustQuestion.h"
 #include "ui/config/SideFolderChooser.h"
 #include "ui/widgets/ImageButton.h"
 #include "ui/widgets/ImageControl.h"
@@ -131,7 +132,7 @@ QWidget *JobPage::BuildTopBar()
     row->addStretch();
     Edit_RFolder = folderField(QStringLiteral("Image2"), QStringLiteral("Edit_RFolder"));
     bt_RBrowse = MakeButton(QStringLiteral("bt_RBrowse"), QStringLiteral("Browse"), false);
-    bt_RBrowse->setToolTip(QStringLiteral("The FTP address of a folder is written as ftp://server/folder/path."));
+    bt_RBrowse->setToolTip(QStringLiteral("A remote folder is written as ftp://, ftps:// or sftp:// + server + folder path."));
     row->addWidget(bt_RBrowse);
     connect(bt_LBrowse, &ImageControl::clicked, this, &JobPage::bt_LBrowseClick);
     connect(bt_RBrowse, &ImageControl::clicked, this, &JobPage::bt_RBrowseClick);
@@ -424,6 +425,9 @@ void JobPage::Notice(const QString &line)
     m_log.Notice(line);
     ScrollLogToEnd();
 }
+
+// The worker waits for the answer; the run goes on with the server trusted or ends refused.
+bool JobPage::AcceptServer(const ServerTrust &trust) { return AskServerTrust(this, trust); }
 
 // ---- job ----------------------------------------------------------------------------------
 

@@ -86,6 +86,7 @@ private:
     void SyncItem(int32_t kind, int32_t action, const EngineTexts &texts) override;
     void CopyRecovered(const QString &line) override;
     void Notice(const QString &line) override;
+    bool AcceptServer(const ServerTrust &trust) override;
 
     void BuildForm();
     // Tab order, focus and the window's menus kept up to date with the run buttons.
