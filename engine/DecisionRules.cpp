@@ -24,6 +24,9 @@ void MarkChanges(FileEntry &listingLevel, const FileEntry &stateLevel)
             break;
         }
     }
+    // Held for every level of a big state tree at once, the indices would weigh more than
+    // the tree itself.
+    stateLevel.DropNameIndex();
 }
 
 SyncAction DecideAction(const FileEntry &left, const FileEntry &right)

@@ -109,6 +109,7 @@ int32_t ListInto(int fd, const QByteArray &nativePath, const QString &path, File
         fd = -1;
     }
 
+    parent.ReserveChildren(int(raw.size()));
     for (const RawEntry &r : raw) {
         const char *rawName = names.constData() + r.nameAt;
         const QString name = QString::fromUtf8(rawName, qsizetype(r.nameSize));
@@ -119,8 +120,7 @@ int32_t ListInto(int fd, const QByteArray &nativePath, const QString &path, File
         if (!isFolder && !filter.Passes(name, time, size, attr))
             continue;
         const auto add = [&] {
-            FileEntry *entry = parent.AddChild(std::make_unique<FileEntry>());
-            entry->FileName = name;
+            FileEntry *entry = parent.AddChild(name);
             entry->FilePath = path + name;
             entry->FileTime = time;
             entry->FileSize = size;
