@@ -92,7 +92,6 @@ void FtpTreeWalk::list(FtpSession &session, const Folder &folder)
         return;
     }
     std::vector<Folder> below;
-    folder.Node->ReserveChildren(int(entries.size()));
     for (const FtpEntry &e : entries) {
         if (FtpFolder::SkippedName(e.name))
             continue;

@@ -109,22 +109,37 @@ int32_t ListInto(int fd, const QByteArray &nativePath, const QString &path, File
         fd = -1;
     }
 
-    parent.ReserveChildren(int(raw.size()));
+    // Filtered first, so that the level makes room for exactly the entries it keeps.
+    struct Kept {
+        RawEntry raw;
+        QString name;
+        int32_t time;
+        int32_t attr;
+    };
+    std::vector<Kept> kept;
+    kept.reserve(raw.size());
     for (const RawEntry &r : raw) {
-        const char *rawName = names.constData() + r.nameAt;
-        const QString name = QString::fromUtf8(rawName, qsizetype(r.nameSize));
-        const bool isFolder = S_ISDIR(r.mode);
+        QString name = QString::fromUtf8(names.constData() + r.nameAt, qsizetype(r.nameSize));
         const int32_t time = DosDateTime::FromEpochSeconds(r.mtime);
-        const int64_t size = isFolder ? 0 : r.size;
         const int32_t attr = AttributeWord(r.mode, name);
-        if (!isFolder && !filter.Passes(name, time, size, attr))
-            continue;
+        if (S_ISDIR(r.mode) || filter.Passes(name, time, r.size, attr))
+            kept.push_back({r, std::move(name), time, attr});
+    }
+    raw = {};
+    parent.ReserveChildren(int(kept.size()));
+
+    for (const Kept &k : kept) {
+        const RawEntry &r = k.raw;
+        const char *rawName = names.constData() + r.nameAt;
+        const QString &name = k.name;
+        const bool isFolder = S_ISDIR(r.mode);
+        const int64_t size = isFolder ? 0 : r.size;
         const auto add = [&] {
             FileEntry *entry = parent.AddChild(name);
             entry->FilePath = path + name;
-            entry->FileTime = time;
+            entry->FileTime = k.time;
             entry->FileSize = size;
-            entry->FileAttr = attr;
+            entry->FileAttr = k.attr;
             entry->IsFolder = isFolder ? 1 : 0;
             return entry;
         };
