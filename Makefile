@@ -1,4 +1,4 @@
-# Corvane: make deps | build | test | demo | bench | bench-ui | bench-ftp | fuzz
+# Corvane: make deps | build | test | demo | bench [BENCH_MILLION=1] | bench-ui | bench-ftp | fuzz
 # make test SANITIZE=1: the whole suite under ASan and UBSan, in build-sanitize (by hand).
 # make fuzz [FUZZ_RUNS=n] [FUZZ_SECONDS=s] [FUZZ_TARGETS="statefile ..."]: libFuzzer over
 # every parser, in build-fuzz, one target after another.
@@ -12,6 +12,7 @@ JOBS ?= $(shell nproc)
 PACKAGES = cmake ninja-build g++ pkg-config qt6-base-dev libcurl4-openssl-dev libssh-dev python3-pyftpdlib fonts-dejavu-core systemd \
            proftpd-core proftpd-mod-crypto openssl openssh-server
 FUZZ_PACKAGES = clang libclang-rt-14-dev
+BENCH_PACKAGES = time
 FUZZ_BUILD ?= build-fuzz
 FUZZ_RUNS ?= 1000000
 FUZZ_SECONDS ?= 0
@@ -46,6 +47,7 @@ demo: deps build
 	bash scripts/demo.sh $(BUILD)
 
 bench: deps
+	$(call install,$(BENCH_PACKAGES))
 	@[ -f $(BUILD)/build.ninja ] || cmake -S . -B $(BUILD) -G Ninja
 	cmake --build $(BUILD) --target corvane-cli bench_analysis
 	bash bench/run.sh $(BUILD)

@@ -213,7 +213,7 @@ def side(element, device, path):
             "<PrivateKey></PrivateKey></{0}>").format(element, device, path, user, password)
 
 
-def job(name, left, right):
+def job(name, left, right, right_device=3):
     flags = "".join("<%s>0</%s>" % (f, f) for f in
                     ("SyncDirection", "ForcedOrVerified", "IsDeleteFile", "SaveOldFile", "UseTempFile",
                      "CheckNoChange", "EstimateDiskSpace"))
@@ -229,7 +229,7 @@ def job(name, left, right):
             "<IncludeFilter><IncludeFilterr></IncludeFilterr>{4}</IncludeFilter>"
             "<ExcludeFilter><ExcludeFilterr></ExcludeFilterr>{4}</ExcludeFilter></Filter>"
             "<Auto>{5}</Auto></Tast>").format(
-                name, flags, side("LFolder", 1, left), side("RFolder", 3, right), bounds, auto)
+                name, flags, side("LFolder", 1, left), side("RFolder", right_device, right), bounds, auto)
 
 
 def run_timed(argv, env=None):

@@ -26,6 +26,9 @@ void MarkChanges(FileEntry &listingLevel, const FileEntry &stateLevel)
             break;
         }
     }
+    // Held for every level of a big state tree at once, the indices would weigh more than
+    // the tree itself.
+    stateLevel.DropNameIndex();
 }
 
 namespace {
