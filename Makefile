@@ -1,4 +1,4 @@
-# Corvane: make deps | build | test | demo | bench | bench-ftp | fuzz
+# Corvane: make deps | build | test | demo | bench [BENCH_MILLION=1] | bench-ui | bench-ftp | fuzz
 # make test SANITIZE=1: the whole suite under ASan and UBSan, in build-sanitize (by hand).
 # make fuzz [FUZZ_RUNS=n] [FUZZ_SECONDS=s] [FUZZ_TARGETS="statefile ..."]: libFuzzer over
 # every parser, in build-fuzz, one target after another.
@@ -9,14 +9,16 @@ else
 BUILD ?= build
 endif
 JOBS ?= $(shell nproc)
-PACKAGES = cmake ninja-build g++ qt6-base-dev libcurl4-openssl-dev python3-pyftpdlib fonts-dejavu-core systemd
+PACKAGES = cmake ninja-build g++ pkg-config qt6-base-dev libcurl4-openssl-dev libssh-dev python3-pyftpdlib fonts-dejavu-core systemd \
+           proftpd-core proftpd-mod-crypto openssl openssh-server
 FUZZ_PACKAGES = clang libclang-rt-14-dev
+BENCH_PACKAGES = time
 FUZZ_BUILD ?= build-fuzz
 FUZZ_RUNS ?= 1000000
 FUZZ_SECONDS ?= 0
 FUZZ_TARGETS ?= tasklist statefile mlsdline listline transferjournal updateini installname
 
-.PHONY: deps build test demo bench bench-ftp install clean fuzz
+.PHONY: deps build test demo bench bench-ui bench-ftp install clean fuzz
 
 # $(call install,packages): installs those of the Debian packages that are missing.
 define install
@@ -45,9 +47,15 @@ demo: deps build
 	bash scripts/demo.sh $(BUILD)
 
 bench: deps
+	$(call install,$(BENCH_PACKAGES))
 	@[ -f $(BUILD)/build.ninja ] || cmake -S . -B $(BUILD) -G Ninja
 	cmake --build $(BUILD) --target corvane-cli bench_analysis
 	bash bench/run.sh $(BUILD)
+
+bench-ui: deps
+	@[ -f $(BUILD)/build.ninja ] || cmake -S . -B $(BUILD) -G Ninja
+	cmake --build $(BUILD) --target bench_ui_jobpage
+	work=$$(mktemp -d) && QT_QPA_PLATFORM=offscreen $(BUILD)/bench/bench_ui_jobpage $$work; rm -rf $$work
 
 bench-ftp: deps
 	@[ -f $(BUILD)/build.ninja ] || cmake -S . -B $(BUILD) -G Ninja

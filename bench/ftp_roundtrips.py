@@ -5,14 +5,22 @@ For each server (pyftpdlib's tests/support/ftpserver.py, and ProFTPD when `proft
 installed) and each delay per reply (default 0 and 10 ms), on two shapes of tree:
   tree   a site of 331 folders with 3 small files each, analysed (corvane-cli with one and
          with four connections), beside `lftp find -l` and `rclone lsl`;
-  flat   N new small files in FOLDERS folders: corvane upload (analysis and sync), analyse
-         again, replace every file, download into an empty folder; beside `lftp mirror -R`,
-         `lftp mirror` and `rclone copy` both ways (its default 4 transfers and 1).
+  flat   N new small files in FOLDERS folders: corvane upload (analysis and sync, four
+         connections unless --connections says otherwise), analyse again, replace every file, download into an empty folder;
+         beside `lftp mirror -R`, `lftp mirror` and `rclone copy` both ways (its default 4
+         transfers and 1).
+  many   loopback only (no delay): an upload of MANY new small files in 10 folders, beside
+         `lftp mirror -R` (one connection) and `rclone copy` (its default 4 transfers).
 Prints the wall time, the commands the server received and the commands per file of each
-step, with the verbs counted, and corvane's time over each peer's.
+step, with the verbs counted, and corvane's time over each peer's; with --runs R each shape
+runs R times and the medians and their ratios follow.
 
-Usage: ftp_roundtrips.py BUILD_FOLDER [--files N] [--folders F] [--delays MS,MS] [--servers pyftpdlib,proftpd]
-                         [--shapes tree,flat] [--no-lftp] [--no-rclone] [--keep] [--list] [--no-wait]
+With --scheme ftps or sftp: the same files over FTP with TLS or SFTP instead
+(bench/encrypted_transfers.py), beside lftp and rclone.
+
+Usage: ftp_roundtrips.py BUILD_FOLDER [--files N] [--folders F] [--many M] [--delays MS,MS]
+                         [--servers pyftpdlib,proftpd] [--shapes tree,flat,many] [--runs R] [--connections C]
+                         [--no-lftp] [--no-rclone] [--keep] [--list] [--no-wait] [--scheme ftp|ftps|sftp]
 """
 
 import argparse
@@ -20,6 +28,7 @@ import collections
 import os
 import shutil
 import socket
+import statistics
 import subprocess
 import sys
 import tempfile
@@ -204,7 +213,7 @@ def side(element, device, path):
             "<PrivateKey></PrivateKey></{0}>").format(element, device, path, user, password)
 
 
-def job(name, left, right):
+def job(name, left, right, right_device=3):
     flags = "".join("<%s>0</%s>" % (f, f) for f in
                     ("SyncDirection", "ForcedOrVerified", "IsDeleteFile", "SaveOldFile", "UseTempFile",
                      "CheckNoChange", "EstimateDiskSpace"))
@@ -220,7 +229,7 @@ def job(name, left, right):
             "<IncludeFilter><IncludeFilterr></IncludeFilterr>{4}</IncludeFilter>"
             "<ExcludeFilter><ExcludeFilterr></ExcludeFilterr>{4}</ExcludeFilter></Filter>"
             "<Auto>{5}</Auto></Tast>").format(
-                name, flags, side("LFolder", 1, left), side("RFolder", 3, right), bounds, auto)
+                name, flags, side("LFolder", 1, left), side("RFolder", right_device, right), bounds, auto)
 
 
 def run_timed(argv, env=None):
@@ -322,8 +331,12 @@ def run_tree(server_class, delay_ms, args, tools):
         if tools.get("rclone"):
             peers.append(("rclone", step(server, "rclone lsl", ["rclone", "lsl", ":ftp:/site"], files, args,
                                          rclone_env(work, server))))
+        figures = {}
         for n in (1, 4):
-            ratios("corvane analyse, %d connection%s:" % (n, "s" if n > 1 else ""), mine[n], peers)
+            label = "corvane analyse, %d connection%s:" % (n, "s" if n > 1 else "")
+            ratios(label, mine[n], peers)
+            figures[label] = (mine[n], dict(peers))
+        return figures
     finally:
         if server:
             server.stop()
@@ -366,7 +379,7 @@ def run_flat(server_class, delay_ms, args, tools):
 
         print("\n%s, %.0f ms before each reply: %d files in %d folders%s" % (
             server.name, delay_ms, args.files, args.folders, ", no MLSD" if args.list else ""))
-        env = corvane_env(work, 4)
+        env = corvane_env(work, args.connections)
         cv = lambda *a: [cli, "--tasklist", tasklist] + list(a)
         up = step(server, "corvane upload", cv("sync", "Up"), args.files, args, env)
         step(server, "corvane analyse again", cv("analyze", "Up"), args.files, args, env)
@@ -398,10 +411,58 @@ def run_flat(server_class, delay_ms, args, tools):
                     os.path.join(work, "rclone-down%d" % transfers)], args.files, args, renv)))
         ratios("corvane upload:", up, ups)
         ratios("corvane download:", down, downs)
+        return {"corvane upload:": (up, dict(ups)), "corvane download:": (down, dict(downs))}
     finally:
         if server:
             server.stop()
         cleanup(args, work)
+
+
+def run_many(server_class, delay_ms, args, tools):
+    if delay_ms:
+        return {}
+    work = tempfile.mkdtemp(prefix="corvane-ftpbench.")
+    server = None
+    try:
+        cli = install_cli(args, work)
+        root = os.path.join(work, "server")
+        for name in ("corvane", "lftp", "rclone"):
+            os.makedirs(os.path.join(root, name))
+        os.chown(os.path.join(root, "rclone"), *owner_of(root))
+        left = os.path.join(work, "left")
+        make_files(left, args.many, 10, 1)
+        server = server_class(root, 0, os.path.join(work, "commands.log"), not args.list)
+        tasklist = os.path.join(work, "tasklist.tkl")
+        with open(tasklist, "w") as f:
+            f.write('<?xml version="1.0" encoding="utf-8"?><TaskList>%s</TaskList>' % job(
+                "Up", left, "ftp://127.0.0.1:%d/corvane" % server.port))
+        print("\n%s, loopback: an upload of %d files in 10 folders" % (server.name, args.many))
+        up = step(server, "corvane upload", [cli, "--tasklist", tasklist, "sync", "Up"], args.many, args,
+                  corvane_env(work, args.connections))
+        peers = []
+        if tools.get("lftp"):
+            peers.append(("lftp", step(server, "lftp mirror -R", [
+                "lftp", "-u", "%s,%s" % (USER, PASSWORD), "-p", str(server.port), "127.0.0.1", "-e",
+                "mirror -R %s /lftp; quit" % left], args.many, args, dict(os.environ, HOME=work))))
+        if tools.get("rclone"):
+            peers.append(("rclone", step(server, "rclone copy up, 4", ["rclone", "copy", left, ":ftp:/rclone"],
+                                         args.many, args, rclone_env(work, server))))
+        ratios("corvane upload of %d:" % args.many, up, peers)
+        return {"corvane upload of %d:" % args.many: (up, dict(peers))}
+    finally:
+        if server:
+            server.stop()
+        cleanup(args, work)
+
+
+def print_medians(title, runs):
+    """runs: the figures of each run, {label: (corvane's seconds, {peer: seconds})}."""
+    print("\n%s, medians of %d runs:" % (title, len(runs)))
+    for label in runs[0]:
+        mine = statistics.median(r[label][0] for r in runs)
+        peers = [(name, statistics.median(r[label][1][name] for r in runs)) for name in runs[0][label][1]]
+        print("  %-40s %6.2f s   %s" % (label, mine, "   ".join("%s %.2f s" % (n, t) for n, t in peers)))
+        ratios("", mine, peers)
 
 
 def owner_of(path):
@@ -414,15 +475,19 @@ def main():
     p.add_argument("build")
     p.add_argument("--files", type=int, default=100)
     p.add_argument("--folders", type=int, default=10)
+    p.add_argument("--many", type=int, default=1000, help="files of the loopback upload")
+    p.add_argument("--connections", type=int, default=4, help="corvane's FtpConnections in the flat and many shapes")
+    p.add_argument("--runs", type=int, default=3, help="runs of each shape; the medians are printed")
     p.add_argument("--delays", default="0,10", help="milliseconds before each reply, comma-separated")
     p.add_argument("--servers", default="pyftpdlib,proftpd")
-    p.add_argument("--shapes", default="tree,flat")
+    p.add_argument("--shapes", default="tree,flat,many")
     p.add_argument("--no-lftp", action="store_true")
     p.add_argument("--no-rclone", action="store_true")
     p.add_argument("--list", action="store_true", help="a server without MLSD/MLST: listings by LIST")
     p.add_argument("--keep", action="store_true", help="keep the scratch folders (commands.log) and name them")
     p.add_argument("--no-wait", action="store_true",
                    help="do not wait for closed connections to clear between steps")
+    p.add_argument("--scheme", choices=("ftp", "ftps", "sftp"), default="ftp")
     args = p.parse_args()
 
     if not os.access(os.path.join(os.path.abspath(args.build), "corvane-cli"), os.X_OK):
@@ -432,17 +497,23 @@ def main():
     for name, found in tools.items():
         if not found:
             print("%s is not installed: no comparison with it (apt-get install %s)" % (name, name))
+    if args.scheme != "ftp":
+        import encrypted_transfers
+        encrypted_transfers.run(args, tools)
+        return
     servers = []
     for name in args.servers.split(","):
         if name == "proftpd" and not shutil.which("proftpd"):
             print("proftpd is not installed: pyftpdlib only (apt-get install proftpd-core)")
         elif name in ("pyftpdlib", "proftpd"):
             servers.append(Pyftpdlib if name == "pyftpdlib" else Proftpd)
-    shapes = {"tree": run_tree, "flat": run_flat}
+    shapes = {"tree": run_tree, "flat": run_flat, "many": run_many}
     for server_class in servers:
         for delay in (float(d) for d in args.delays.split(",")):
             for shape in args.shapes.split(","):
-                shapes[shape](server_class, delay, args, tools)
+                runs = [shapes[shape](server_class, delay, args, tools) for _ in range(max(1, args.runs))]
+                if runs[0] and args.runs > 1:
+                    print_medians("%s, %.0f ms before each reply, %s" % (server_class.name, delay, shape), runs)
 
 
 if __name__ == "__main__":

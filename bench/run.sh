@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# Runs the benchmarks in a scratch folder that is removed afterwards.
-# Usage: bench/run.sh BUILD_FOLDER [FOLDERS FILES_PER_FOLDER FLAT_FILES]
+# Times and measures analyses of big trees (bench/analysis_scale.py) in scratch folders that
+# are removed afterwards. Usage: bench/run.sh BUILD_FOLDER
+# BENCH_MILLION=1 adds a tree of 1,000,000 files (a few minutes and a few GB of disk).
 set -euo pipefail
-build="$(cd "${1:-build}" && pwd)"
-shift || true
-work="$(mktemp -d "${TMPDIR:-/tmp}/corvane-bench.XXXXXX")"
-trap 'rm -rf "$work"' EXIT
-"$build/bench/bench_analysis" "$work" "$@"
+here="$(cd "$(dirname "$0")" && pwd)"
+sizes=100000
+[ "${BENCH_MILLION:-0}" = 1 ] && sizes="$sizes,1000000"
+exec nice /usr/bin/python3 "$here/analysis_scale.py" "${1:-build}" --files "$sizes"

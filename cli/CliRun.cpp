@@ -36,16 +36,19 @@ QString ElapsedSince(const QElapsedTimer &clock)
     return RunLog::ElapsedText(clock.elapsed() / 1000);
 }
 
-void PrintRows(ConsoleSink &sink, const Row &node, const QString &prefix)
+void PrintRows(ConsoleSink &sink, const Row &node, const QString &prefix, bool why)
 {
     for (int i = 0; i < node.ChildCount(); ++i) {
         const Row &child = *node.Child(i);
         const QString path = prefix.isEmpty() ? child.Data.Name : prefix + QLatin1Char('/') + child.Data.Name;
         if (child.Data.Kind == 1) {
-            PrintRows(sink, child, path);
+            PrintRows(sink, child, path, why);
             continue;
         }
-        sink.Print(QStringLiteral("ROW\t%1\t%2\t%3").arg(child.Data.Action).arg(child.Data.Direction).arg(path));
+        QString line = QStringLiteral("ROW\t%1\t%2\t%3").arg(child.Data.Action).arg(child.Data.Direction).arg(path);
+        if (why)
+            line += QLatin1Char('\t') + ReasonText(child.Data);
+        sink.Print(line);
     }
 }
 
@@ -162,6 +165,6 @@ int CliRun::Run()
             status = ExitInterrupted;
     }
     if (m_options.Rows && rows.RootNode())
-        PrintRows(m_sink, *rows.RootNode(), QString());
+        PrintRows(m_sink, *rows.RootNode(), QString(), m_options.Why);
     return status;
 }

@@ -15,7 +15,11 @@
 int Analysis::CheckSides(SidePair &sides)
 {
     const bool leftOk = !sides.Left || sides.Left->Reach() == 0;
-    const bool rightOk = !sides.Right || sides.Right->Reach() == 0;
+    bool rightOk = !sides.Right || sides.Right->Reach() == 0;
+    if (!rightOk && !m_job.Cancelled())
+        if (const std::optional<ServerTrust> shown = sides.Right->Untrusted())
+            if (m_listener.AcceptServer(*shown) && sides.Right->Trust(*shown))
+                rightOk = sides.Right->Reach() == 0;
     if (!rightOk)
         m_result.FailureReason = sides.Right->FailureReason();
     else if (!leftOk)

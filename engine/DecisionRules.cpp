@@ -21,28 +21,73 @@ void MarkChanges(FileEntry &listingLevel, const FileEntry &stateLevel)
                 continue;
             }
             entry.StateMark = entry.FileTime == recorded.FileTime ? smUnchanged : smChanged;
+            entry.StateTime = recorded.FileTime;
+            entry.StateSize = recorded.FileSize;
             break;
         }
     }
+    // Held for every level of a big state tree at once, the indices would weigh more than
+    // the tree itself.
+    stateLevel.DropNameIndex();
+}
+
+namespace {
+
+RowReason Because(uint8_t why, const FileEntry *changed = nullptr)
+{
+    RowReason reason;
+    reason.Why = why;
+    if (changed) {
+        reason.RecordedTime = changed->StateTime;
+        reason.RecordedSize = changed->StateSize;
+    }
+    return reason;
+}
+
+}  // namespace
+
+Decision Decide(const FileEntry &left, const FileEntry &right)
+{
+    const int32_t l = left.StateMark;
+    const int32_t r = right.StateMark;
+    Decision d{saSame, {}};
+    if (l == smUnchanged && r == smUnchanged) {
+        d = {saSame, Because(RowReason::BothUnchanged)};
+    } else if (l == smUnchanged && r == smChanged) {
+        d = {saUpdateLeft, Because(RowReason::RightChanged, &right)};
+    } else if (l == smChanged && r == smUnchanged) {
+        d = {saUpdateRight, Because(RowReason::LeftChanged, &left)};
+    } else if (l == smChanged && r == smChanged) {
+        d = {left.FileTime > right.FileTime ? saUpdateRight : saUpdateLeft, Because(RowReason::BothChanged)};
+    } else {
+        const SyncAction byTime = left.FileTime > right.FileTime   ? saUpdateRight
+                                  : left.FileTime < right.FileTime ? saUpdateLeft
+                                                                   : saSame;
+        d = {byTime, Because(RowReason::ByTime)};
+        if (l == smNotRecorded)
+            d.Reason.Flags |= RowReason::LeftNotRecorded;
+        if (r == smNotRecorded)
+            d.Reason.Flags |= RowReason::RightNotRecorded;
+    }
+    if (left.IsFolder != right.IsFolder)
+        d.Reason.Flags |= RowReason::KindsDiffer;
+    return d;
 }
 
 SyncAction DecideAction(const FileEntry &left, const FileEntry &right)
 {
-    const int32_t l = left.StateMark;
-    const int32_t r = right.StateMark;
-    if (l == smUnchanged && r == smUnchanged)
-        return saSame;
-    if (l == smUnchanged && r == smChanged)
-        return saUpdateLeft;
-    if (l == smChanged && r == smUnchanged)
-        return saUpdateRight;
-    if (l == smChanged && r == smChanged)
-        return left.FileTime > right.FileTime ? saUpdateRight : saUpdateLeft;
-    if (left.FileTime > right.FileTime)
-        return saUpdateRight;
-    if (left.FileTime < right.FileTime)
-        return saUpdateLeft;
-    return saSame;
+    return Decide(left, right).Action;
+}
+
+RowReason OneSidedReason(const FileEntry &entry, bool left)
+{
+    switch (entry.StateMark) {
+    case smUnchanged:
+        return Because(left ? RowReason::MissingRightLeftUnchanged : RowReason::MissingLeftRightUnchanged, &entry);
+    case smChanged:
+        return Because(left ? RowReason::MissingRightLeftChanged : RowReason::MissingLeftRightChanged, &entry);
+    default: return Because(left ? RowReason::NewLeft : RowReason::NewRight);
+    }
 }
 
 void CountFile(FileEntry &target, int32_t action)

@@ -1,4 +1,6 @@
 #pragma once
+#include "platform/ServerTrust.h"
+
 #include <QString>
 #include <cstdint>
 
@@ -44,4 +46,7 @@ public:
     // A line for the log on how the run goes about its work (a server that took fewer
     // connections than asked); the run goes on.
     virtual void Notice(const QString &line) { Q_UNUSED(line); }
+    // A server proved itself with a certificate or host key nothing vouches for yet: true
+    // when the user accepts it. The worker waits for the answer; without a person to ask, no.
+    virtual bool AcceptServer(const ServerTrust &trust) { Q_UNUSED(trust); return false; }
 };

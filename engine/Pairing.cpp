@@ -7,6 +7,7 @@
 #include "model/Job.h"
 
 #include <QHash>
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -51,8 +52,9 @@ void Pairing::CountInto(FileEntry &target, int32_t action)
 
 bool Pairing::AddLeftOnly(FileEntry &entry, FileEntry &target)
 {
-    auto record = std::make_unique<FileEntry>();
+    FileEntry *record = target.AddChild(QString());
     record->ActionCode = saLeftOnly;
+    OneSidedReason(entry, true).StoreIn(*record);
     record->PairIsFolder = entry.IsFolder;
     record->Title = entry.FileName;
     TakeLeftValues(*record, entry);
@@ -64,14 +66,14 @@ bool Pairing::AddLeftOnly(FileEntry &entry, FileEntry &target)
     } else {
         CountInto(target, saLeftOnly);
     }
-    target.AddChild(std::move(record));
     return complete;
 }
 
 bool Pairing::AddRightOnly(FileEntry &entry, FileEntry &target)
 {
-    auto record = std::make_unique<FileEntry>();
+    FileEntry *record = target.AddChild(QString());
     record->ActionCode = saRightOnly;
+    OneSidedReason(entry, false).StoreIn(*record);
     record->PairIsFolder = entry.IsFolder;
     record->Title = entry.FileName;
     TakeRightValues(*record, entry);
@@ -83,7 +85,6 @@ bool Pairing::AddRightOnly(FileEntry &entry, FileEntry &target)
     } else {
         CountInto(target, saRightOnly);
     }
-    target.AddChild(std::move(record));
     return complete;
 }
 
@@ -92,6 +93,7 @@ bool Pairing::PairLevel(FileEntry &left, FileEntry &right, FileEntry &target)
     target.FileCount = 0;
     target.ToLeftCount = 0;
     target.ToRightCount = 0;
+    target.ReserveChildren(std::max(left.ChildCount, right.ChildCount));
 
     if (left.ChildCount == 0 || right.ChildCount == 0) {
         FileEntry &side = left.ChildCount == 0 ? right : left;
@@ -130,8 +132,10 @@ bool Pairing::PairLevel(FileEntry &left, FileEntry &right, FileEntry &target)
             continue;
         }
         r->Matched = 1;
-        auto record = std::make_unique<FileEntry>();
-        record->ActionCode = DecideAction(l, *r);
+        FileEntry *record = target.AddChild(QString());
+        const Decision decision = Decide(l, *r);
+        record->ActionCode = decision.Action;
+        decision.Reason.StoreIn(*record);
         record->PairIsFolder = l.IsFolder;
         record->Title = l.FileName;
         TakeLeftValues(*record, l);
@@ -145,7 +149,6 @@ bool Pairing::PairLevel(FileEntry &left, FileEntry &right, FileEntry &target)
         } else {
             CountInto(target, record->ActionCode);
         }
-        target.AddChild(std::move(record));
         if (!complete)
             return false;
     }

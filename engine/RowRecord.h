@@ -1,4 +1,6 @@
 #pragma once
+#include "engine/RowReason.h"
+
 #include <QString>
 #include <cstdint>
 
@@ -26,6 +28,7 @@ struct RowRecord {
     int32_t HoverColumn = 0;
     // The last synchronisation tried to copy this row and failed.
     bool CopyFailed = false;
+    RowReason Reason;
 };
 
 // Indices of the view's fixed image list; a highlighted picture sits at index - 1.

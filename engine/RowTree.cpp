@@ -109,6 +109,7 @@ void RowTree::FillTree(Row *parent, const FileEntry &entry, int32_t mode)
         data.Name = child.Title;
         data.IconIndex = m_iconLookup ? m_iconLookup(child.Title) : RowImage::Document;
         data.Action = child.ActionCode;
+        data.Reason = RowReason::Of(child);
         data.LeftSize = child.LeftSize;
         data.LeftTime = child.LeftTime;
         data.LeftAttr = child.LeftAttr;

@@ -10,21 +10,22 @@
 #include "engine/SidePair.h"
 #include "engine/SidePaths.h"
 #include "engine/SyncAction.h"
+#include "engine/TransferWorkers.h"
 #include "folders/FileEntry.h"
-#include "folders/SafeCopy.h"
 #include "folders/Side.h"
 #include "folders/StateFile.h"
 #include "model/Job.h"
 #include "platform/FtpSession.h"
+#include "platform/FtpSessionPool.h"
 
-#include <QDir>
+#include <algorithm>
+#include <optional>
 
 using namespace SidePaths;
 
 namespace {
 
 constexpr int32_t DirectionNone = 0;
-constexpr int32_t DirectionToLeft = 1;
 
 // The success line's arrow follows the action; when the user turned a row around (or made
 // an equal file travel), report the action of the copy that was really made.
@@ -35,17 +36,6 @@ int32_t ReportedAction(int32_t action, bool toLeft)
     return toLeft ? saUpdateLeft : saUpdateRight;
 }
 
-// Removes the empty folders made for path, from path's folder up to made.
-void RemoveMadeFolders(Side &side, const QString &made, const QString &path)
-{
-    if (made.isEmpty())
-        return;
-    for (QString folder = path.left(path.lastIndexOf(u'/')); folder.size() >= made.size();
-         folder = folder.left(folder.lastIndexOf(u'/')))
-        if (!side.RemoveEmptyFolder(folder))
-            return;
-}
-
 }  // namespace
 
 void Synchronisation::Progress()
@@ -53,112 +43,48 @@ void Synchronisation::Progress()
     m_listener.SyncProgress(0, m_visited);
 }
 
-bool Synchronisation::Copy(Side &source, const QString &sourcePath, Side &target,
-                           const QString &targetPath, const QString &targetFolder)
+std::unique_ptr<FileTransfer> Synchronisation::MakeTransfer(Side &left, Side &right)
 {
-    return SafeCopy::Copy(source, sourcePath, target, targetPath, &m_journal, targetFolder, &m_failure);
+    return std::make_unique<FileTransfer>(left, right, m_rows, m_result, m_programFolder, m_job, m_journal);
 }
 
-bool Synchronisation::CopyToLeft(Row &row, QString &leftPath, const QString &rightPath)
+std::unique_ptr<TransferWorkers> Synchronisation::MakeWorkers(int32_t travelling)
 {
-    const QString leftBase = m_left->Base();
-    bool usable = true;
-    QString made;
-    if (leftPath.isEmpty()) {
-        const QString relative = RelativeTo(rightPath, m_right->Base());
-        leftPath = leftBase + relative;
-        // The analysis saw no left copy. Something there now was filtered out (the two sides
-        // can differ in size, time or attributes) or made since: the user was never shown it
-        // would be replaced, so it is not.
-        usable = StaysInside(relative) && m_left->Probe(leftPath).Type == SideEntry::Missing;
-        if (usable) {
-            made = m_left->MakeFolders(relative);
-            std::lock_guard lock(m_rows.Mutex());
-            row.Data.LeftPath = leftPath;
-        }
-    }
-    m_listener.SyncItem(EngineListener::ItemDownloadStarts, 0, m_texts);
-    if (!usable) {
-        m_failure = {m_left, QStringLiteral("a file the analysis did not see is in the way: ") + leftPath};
-        return false;
-    }
-    // The state records the right copy as listed before it was read: a copy that changed
-    // since is read as it is now and only found changed again by the next analysis.
-    const SideEntry seen = m_right->ListedEntry(rightPath);
-    if (seen.Type != SideEntry::File)
-        m_failure = {m_right, m_right->Lost() ? m_right->FailureReason() : QStringLiteral("no longer there: ") + rightPath};
-    if (seen.Type != SideEntry::File || !Copy(*m_right, rightPath, *m_left, leftPath, m_job.LFolder.FolerAllName)) {
-        // No folder stays behind for a file that was not copied.
-        RemoveMadeFolders(*m_left, made, leftPath);
-        return false;
-    }
-    m_right->Record(rightPath, seen, *m_result.RightState);
-    return true;
+    FtpSessionPool &pool = FtpSessionPool::Global();
+    if (!m_right->CopiesOnFtpConnections() || pool.Connections() < 2 || travelling < 2)
+        return nullptr;
+    QList<FtpSession *> sessions{&pool.Primary()};
+    sessions.append(pool.Extra());
+    // No connection is opened for a file that is not there.
+    sessions.resize(std::min<qsizetype>(sessions.size(), travelling));
+    return std::make_unique<TransferWorkers>(*m_left, *m_right, sessions, m_job.CancelFlag,
+                                             [this](Side &left, Side &right) { return MakeTransfer(left, right); });
 }
 
-bool Synchronisation::CopyToRight(Row &row, const QString &leftPath, QString &rightPath)
+void Synchronisation::Starts(const FileTransfer::Task &task)
 {
-    const QString rightBase = m_right->Base();
-    bool unseen = true;
-    QString made;
-    if (rightPath.isEmpty()) {
-        const QString relative = RelativeTo(leftPath, m_left->Base());
-        rightPath = rightBase + relative;
-        // As for a copy to the left: a right copy the analysis did not see is never replaced.
-        unseen = m_right->Probe(rightPath).Type == SideEntry::Missing;
-        if (unseen) {
-            made = m_right->MakeFolders(relative);
-            std::lock_guard lock(m_rows.Mutex());
-            row.Data.RightPath = rightPath;
-        }
-    }
-    m_listener.SyncItem(EngineListener::ItemUploadStarts, 0, m_texts);
-    if (!unseen) {
-        m_failure = {m_right, m_right->Lost() ? m_right->FailureReason()
-                                              : QStringLiteral("a file the analysis did not see is in the way: ") + rightPath};
-        return false;
-    }
-    if (m_left->Probe(leftPath).Type != SideEntry::File) {
-        m_failure = {m_left, QStringLiteral("no longer there: ") + leftPath};
-        RemoveMadeFolders(*m_right, made, rightPath);
-        return false;
-    }
-    // A failed save does not stop the copy.
-    if (m_job.SaveOldFile == 1 && m_right->Probe(rightPath).Type == SideEntry::File)
-        SafeCopy::SaveCopy(*m_right, rightPath,
-                           QDir::cleanPath(SaveFolder(m_programFolder, m_job) + RelativeTo(rightPath, rightBase)));
-    if (!Copy(*m_left, leftPath, *m_right, rightPath, m_job.RFolder.FolerAllName)) {
-        RemoveMadeFolders(*m_right, made, rightPath);
-        return false;
-    }
-    m_right->RecordWritten(rightPath, *m_result.RightState);
-    return true;
+    m_texts.CurrentItem = task.Name;
+    m_listener.SyncItem(task.ToLeft ? EngineListener::ItemDownloadStarts : EngineListener::ItemUploadStarts, 0, m_texts);
 }
 
 bool Synchronisation::SyncFile(Row &row)
 {
-    int32_t direction, action;
-    QString name, leftPath, rightPath;
-    {
-        std::lock_guard lock(m_rows.Mutex());
-        direction = row.Data.Direction;
-        action = row.Data.Action;
-        name = row.Data.Name;
-        leftPath = row.Data.LeftPath;
-        rightPath = row.Data.RightPath;
-    }
-    // A row whose only copy the user deleted has nothing left to copy.
-    if (direction == DirectionNone || (leftPath.isEmpty() && rightPath.isEmpty())) {
+    const std::optional<FileTransfer::Task> task = FileTransfer::TaskOf(row, m_rows);
+    if (!task) {
         ++m_visited;
         Progress();
         return true;
     }
+    m_texts.CurrentItem = task->Name;
+    const std::unique_ptr<FileTransfer> transfer = MakeTransfer(*m_left, *m_right);
+    transfer->SetStarting([&](bool) { Starts(*task); });
+    return Finish(*task, transfer->Run(*task));
+}
 
-    m_texts.CurrentItem = name;
-    const bool toLeft = direction == DirectionToLeft;
-    m_failure = SafeCopy::Failure();
-    const bool ok = toLeft ? CopyToLeft(row, leftPath, rightPath) : CopyToRight(row, leftPath, rightPath);
-    if (!ok) {
+bool Synchronisation::Finish(const FileTransfer::Task &task, const FileTransfer::Outcome &outcome)
+{
+    Row &row = *task.Target;
+    if (!outcome.Copied) {
         ++m_visited;
         // A Cancel that cut the copy short leaves the file as it was: not done, not failed.
         if (m_job.Cancelled()) {
@@ -166,10 +92,10 @@ bool Synchronisation::SyncFile(Row &row)
             return false;
         }
         ++m_texts.ErrorCount;
-        m_texts.CurrentItem = rightPath;
-        if (m_failure.At)
-            m_texts.FailureReason = RunLog::CopyFailureText(m_failure.At == m_left, m_failure.Reason);
-        m_listener.SyncItem(toLeft ? EngineListener::ItemReadFailed : EngineListener::ItemWriteFailed, 0, m_texts);
+        m_texts.CurrentItem = outcome.RightPath;
+        if (outcome.FailureNamed)
+            m_texts.FailureReason = RunLog::CopyFailureText(outcome.FailedAtLeft, outcome.Reason);
+        m_listener.SyncItem(task.ToLeft ? EngineListener::ItemReadFailed : EngineListener::ItemWriteFailed, 0, m_texts);
         m_texts.FailureReason.clear();
         {
             std::lock_guard lock(m_rows.Mutex());
@@ -178,23 +104,20 @@ bool Synchronisation::SyncFile(Row &row)
         if (m_rowUpdated)
             m_rowUpdated(&row);
         Progress();
-        for (Side *side : {m_right, m_left}) {
-            if (side->Lost()) {
-                // The session has tried a new connection already: every further copy would fail.
-                m_outcome = Outcome::Stopped;
-                m_stopReason = side->FailureReason();
-                return false;
-            }
+        if (outcome.Lost) {
+            m_outcome = Outcome::Stopped;
+            m_stopReason = outcome.LostReason;
+            return false;
         }
         return true;
     }
-    m_left->Record(leftPath, m_left->Probe(leftPath), *m_result.LeftState);
+    m_left->Record(outcome.LeftPath, m_left->Probe(outcome.LeftPath), *m_result.LeftState);
 
     ++m_visited;
     ++m_texts.SyncedCount;
-    m_texts.CurrentLeftPath = leftPath;
-    m_texts.CurrentRightPath = rightPath;
-    m_listener.SyncItem(EngineListener::ItemSucceeded, ReportedAction(action, toLeft), m_texts);
+    m_texts.CurrentLeftPath = outcome.LeftPath;
+    m_texts.CurrentRightPath = outcome.RightPath;
+    m_listener.SyncItem(EngineListener::ItemSucceeded, ReportedAction(task.Action, task.ToLeft), m_texts);
     Progress();
     {
         std::lock_guard lock(m_rows.Mutex());
@@ -264,6 +187,42 @@ bool Synchronisation::Walk(Row &node)
     }
 }
 
+void Synchronisation::Queue(Row &node, TransferWorkers &workers)
+{
+    std::vector<std::pair<Row *, bool>> children;  // (row, folder?)
+    {
+        std::lock_guard lock(m_rows.Mutex());
+        for (int i = 0; i < node.ChildCount(); ++i)
+            children.emplace_back(node.Child(i), node.Child(i)->Data.Kind == 1);
+    }
+    for (const auto &[child, folder] : children) {
+        if (folder) {
+            Queue(*child, workers);
+        } else if (const std::optional<FileTransfer::Task> task = FileTransfer::TaskOf(*child, m_rows)) {
+            workers.Add(*task);
+        } else {
+            ++m_visited;
+            Progress();
+        }
+    }
+}
+
+bool Synchronisation::WalkParallel(Row &root, TransferWorkers &workers)
+{
+    // In walk order: a worker makes the folders a file needs before it copies the file.
+    Queue(root, workers);
+    bool going = true;
+    while (const std::optional<TransferWorkers::Done> done = workers.Next()) {
+        Starts(done->Task);
+        if (!Finish(done->Task, done->Outcome) || m_job.Cancelled()) {
+            // The copies under way end and are counted; no other starts.
+            going = false;
+            workers.Drop();
+        }
+    }
+    return going && !m_job.Cancelled();
+}
+
 void Synchronisation::SaveStateTrees()
 {
     if (!m_left->SaveState(m_job.SyncName, *m_result.LeftState, &m_journal))
@@ -308,16 +267,28 @@ void Synchronisation::Execute()
         if (root)
             travelling = Travelling(*root);
     }
-    // A Cancel also ends the transfer under way.
-    FtpSession::CancelWatch cancelWatch(FtpSession::Global(), m_job.CancelFlag);
-    const bool walked = !root || Walk(*root);
+    bool walked = true;
+    // A Cancel also ends the transfers under way. The state of the files copied is written
+    // after them, also after a cancel, unless the server leaves it unanswered for longer than
+    // the short time a cancelled run is given.
+    std::optional<FtpSession::CancelWatch> cancelWatch;
+    if (root) {
+        if (const std::unique_ptr<TransferWorkers> workers = MakeWorkers(travelling)) {
+            walked = WalkParallel(*root, *workers);
+        } else {
+            cancelWatch.emplace(FtpSession::Global(), m_job.CancelFlag);
+            walked = Walk(*root);
+        }
+    }
+    if (!cancelWatch)
+        cancelWatch.emplace(FtpSession::Global(), m_job.CancelFlag);
     if (!walked && m_outcome == Outcome::Done)
         m_outcome = Outcome::Cancelled;
     if (m_outcome != Outcome::Done)
         m_notDone = travelling - m_texts.SyncedCount - m_texts.ErrorCount;
     // The state of the files copied is written also after a cancel, unless the server
     // leaves it unanswered for longer than the short time a cancelled run is given.
-    cancelWatch.Settle();
+    cancelWatch->Settle();
     SaveStateTrees();
     ShowRecordedValues();
     m_left = m_right = nullptr;

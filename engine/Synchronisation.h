@@ -1,6 +1,6 @@
 #pragma once
 #include "engine/EngineListener.h"
-#include "folders/SafeCopy.h"
+#include "engine/FileTransfer.h"
 #include "folders/TransferJournal.h"
 
 #include <QList>
@@ -8,19 +8,22 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
 class Job;
 class RowTree;
 class Side;
+class TransferWorkers;
 struct Row;
 struct AnalysisResult;
 
 // One synchronisation of a job: walks the rows depth first, copies each file row that has
 // a direction, records every copy in both state trees of the analysis result and writes the
-// state files at the end (also after a cancel). Reports through listener. Execute runs on
-// the calling thread; EngineWorker runs it on a worker behind the run gate. Everything
-// given must outlive Execute.
+// state files at the end (also after a cancel). With an FTP side and more than one
+// connection allowed, the files are copied on several connections at once and reported as
+// each ends. Reports through listener. Execute runs on the calling thread;
+// EngineWorker runs it on a worker behind the run gate. Everything given must outlive Execute.
 class Synchronisation {
 public:
     // Called on the worker after a copied row's record changed (the view repaints it).
@@ -51,16 +54,22 @@ public:
 private:
     // False once a cancel or a lost connection stopped the walk.
     bool Walk(Row &node);
+    // The same with every file row below root copied by workers, several at once.
+    bool WalkParallel(Row &root, TransferWorkers &workers);
+    // Hands the file rows below node to workers in walk order.
+    void Queue(Row &node, TransferWorkers &workers);
     // False when the walk must stop.
     bool SyncFile(Row &row);
-    bool CopyToLeft(Row &row, QString &leftPath, const QString &rightPath);
-    bool CopyToRight(Row &row, const QString &leftPath, QString &rightPath);
+    // Counts, reports and marks a copy that ended; false when the walk must stop.
+    bool Finish(const FileTransfer::Task &task, const FileTransfer::Outcome &outcome);
+    void Starts(const FileTransfer::Task &task);
     void SaveStateTrees();
     // The copied rows show the times and sizes both sides recorded for them.
     void ShowRecordedValues();
-    // Copies between the sides, noted in the journal; false when the copy was not made.
-    bool Copy(Side &source, const QString &sourcePath, Side &target, const QString &targetPath,
-              const QString &targetFolder);
+    std::unique_ptr<FileTransfer> MakeTransfer(Side &left, Side &right);
+    // The workers when the right side can copy on several connections and more than one
+    // file travels; null otherwise.
+    std::unique_ptr<TransferWorkers> MakeWorkers(int32_t travelling);
     void Progress();
     // The file rows below node that have something to copy.
     int32_t Travelling(const Row &node) const;
@@ -78,7 +87,6 @@ private:
     QString m_stopReason;
     int32_t m_notDone = 0;
     QList<QPair<bool, QString>> m_unsavedStates;
-    SafeCopy::Failure m_failure;
     // Valid while Execute runs.
     Side *m_left = nullptr;
     Side *m_right = nullptr;

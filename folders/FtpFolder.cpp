@@ -1,5 +1,6 @@
 #include "folders/FtpFolder.h"
 
+#include "app/CertificatePins.h"
 #include "app/DosDateTime.h"
 #include "folders/FileEntry.h"
 #include "folders/FileFilter.h"
@@ -8,8 +9,10 @@
 #include "folders/KeepAside.h"
 #include "folders/LocalSide.h"
 #include "folders/SafeCopy.h"
+#include "folders/SftpFolder.h"
 #include "folders/StateFile.h"
 #include "model/JobSide.h"
+#include "model/RemoteAddress.h"
 #include "platform/FtpSession.h"
 #include "platform/FtpSessionPool.h"
 
@@ -31,24 +34,15 @@ FtpSession &session() { return FtpSession::Global(); }
 
 FtpSession::Endpoint endpointOf(const JobSide &src)
 {
+    const RemoteAddress address = RemoteAddress::Parse(src.FolerAllName);
     FtpSession::Endpoint ep;
-    QString host = FtpFolder::GetFtpHost(src.FolerAllName);
-    ep.port = 21;
-    const qsizetype colon = host.lastIndexOf(QLatin1Char(':'));
-    const qsizetype bracket = host.lastIndexOf(QLatin1Char(']'));
-    if (colon > bracket) {
-        bool ok = false;
-        const int port = host.mid(colon + 1).toInt(&ok);
-        if (ok) {
-            ep.port = port;
-            host.truncate(colon);
-        }
-    }
-    if (host.startsWith(QLatin1Char('[')) && host.endsWith(QLatin1Char(']')))
-        host = host.mid(1, host.size() - 2);
-    ep.host = host;
+    ep.host = address.host;
+    ep.port = address.port;
     ep.user = src.UserName;
     ep.password = src.PWD;
+    ep.tls = address.scheme == RemoteAddress::Scheme::Ftps;
+    if (ep.tls)
+        ep.pinnedKey = CertificatePins::Pin(address.HostPort());
     return ep;
 }
 
@@ -111,30 +105,11 @@ QString remoteStatePath(const JobSide &src, const QString &syncName)
 
 }  // namespace
 
-QString FtpFolder::NormalizeFtpUrl(const QString &text)
-{
-    // Trimmed first, so blanks around a typed address cannot end up inside the URL.
-    QString url = text.trimmed();
-    while (url.endsWith(QLatin1Char('/')))
-        url.chop(1);
-    // People type the scheme in any case, or leave it out ("host", "host:2121/pub").
-    if (url.startsWith(QLatin1String("ftp://"), Qt::CaseInsensitive))
-        url = url.mid(6);
-    return QStringLiteral("ftp://") + url;
-}
+QString FtpFolder::NormalizeFtpUrl(const QString &text) { return RemoteAddress::Normalize(text); }
 
-QString FtpFolder::GetFtpHost(const QString &url)
-{
-    const QString rest = url.mid(6);
-    const qsizetype slash = rest.indexOf(QLatin1Char('/'));
-    return slash < 0 ? rest : rest.left(slash);
-}
+QString FtpFolder::GetFtpHost(const QString &url) { return RemoteAddress::Authority(url); }
 
-QString FtpFolder::RemoteBasePath(const QString &url)
-{
-    // Whatever follows the host; a search for the host text could match inside "ftp://".
-    return url.mid(6 + GetFtpHost(url).size());
-}
+QString FtpFolder::RemoteBasePath(const QString &url) { return RemoteAddress::BasePath(url); }
 
 int32_t FtpFolder::ConnectFtp(const JobSide &src)
 {
@@ -198,6 +173,8 @@ QDateTime FtpFolder::FileTimeToDateTime(const QDateTime &serverUtc)
 }
 
 bool FtpFolder::OpenSession(const JobSide &src) { return ensureSession(src); }
+
+bool FtpFolder::OpenSession(const JobSide &src, FtpSession &other) { return other.EnsureOpen(endpointOf(src)); }
 
 int32_t FtpFolder::PackedTime(const QDateTime &serverUtc) { return DosDateTime::Pack(FileTimeToDateTime(serverUtc)); }
 
@@ -298,6 +275,8 @@ bool FtpFolder::RemoteEntryExists(const QString &remotePath, const JobSide &src)
 
 bool FtpFolder::FetchFile(const QString &remotePath, const QString &localPath, const JobSide &src)
 {
+    if (SftpFolder::IsSftp(src))
+        return SftpFolder::FetchFile(remotePath, localPath, src);
     QMutexLocker lock(&session().Mutex());
     if (!ensureSession(src) || !remoteFile(remotePath))
         return false;
@@ -306,6 +285,8 @@ bool FtpFolder::FetchFile(const QString &remotePath, const QString &localPath, c
 
 bool FtpFolder::DeleteFtpFile(const QString &remotePath, const JobSide &src)
 {
+    if (SftpFolder::IsSftp(src))
+        return SftpFolder::DeleteFile(remotePath, src);
     QMutexLocker lock(&session().Mutex());
     if (!ensureSession(src) || !remoteFile(remotePath))
         return false;
@@ -315,6 +296,8 @@ bool FtpFolder::DeleteFtpFile(const QString &remotePath, const JobSide &src)
 bool FtpFolder::RestoreFile(const QString &localPath, const QString &remotePath, const JobSide &src,
                             SideEntry &restored)
 {
+    if (SftpFolder::IsSftp(src))
+        return SftpFolder::RestoreFile(localPath, remotePath, src, restored);
     QMutexLocker lock(&session().Mutex());
     restored = SideEntry();
     if (!ensureSession(src) || !QFileInfo(localPath).isFile())

@@ -7,6 +7,7 @@
 struct JobSide;
 class FileEntry;
 class FileFilter;
+class FtpSession;
 class TransferJournal;
 struct SideEntry;
 
@@ -15,7 +16,7 @@ struct SideEntry;
 // Remote paths are absolute on the server ("/pub/a.txt"), UTF-8 on the wire.
 class FtpFolder {
 public:
-    // "server/pub/" -> "ftp://server/pub"
+    // "server/pub/" -> "ftp://server/pub"; "ftps://" and "sftp://" are kept (RemoteAddress)
     static QString NormalizeFtpUrl(const QString &text);
     // "ftp://host:2121/pub" -> "host:2121"
     static QString GetFtpHost(const QString &url);
@@ -43,6 +44,8 @@ public:
     // Connect-if-needed for this source's server and login (the caller holds the session's
     // mutex). False when no usable session could be had.
     static bool OpenSession(const JobSide &src);
+    // The same on another session of the pool (one a second thread works on).
+    static bool OpenSession(const JobSide &src, FtpSession &other);
     // A server time as the packed local date-time the listings give.
     static int32_t PackedTime(const QDateTime &serverUtc);
     // remotePath after the source's remote base path, beginning with "/".

@@ -1,5 +1,6 @@
 #include "folders/FtpSide.h"
 
+#include "app/CertificatePins.h"
 #include "folders/FileEntry.h"
 #include "folders/FtpFolder.h"
 #include "folders/KeepAside.h"
@@ -9,8 +10,6 @@
 #include <algorithm>
 
 namespace {
-
-FtpSession &session() { return FtpSession::Global(); }
 
 SideEntry entryOf(const FtpEntry &found)
 {
@@ -23,9 +22,59 @@ SideEntry entryOf(const FtpEntry &found)
 
 }  // namespace
 
-FtpSide::FtpSide(const JobSide &side) : m_side(side), m_base(FtpFolder::RemoteBasePath(side.FolerAllName)) {}
+FtpSide::FtpSide(const JobSide &side)
+    : m_side(side), m_base(FtpFolder::RemoteBasePath(side.FolerAllName)), m_session(FtpSession::Global()),
+      m_shared(std::make_shared<Shared>())
+{
+}
 
-int32_t FtpSide::Reach() { return FtpFolder::ConnectFtp(m_side); }
+FtpSide::FtpSide(const FtpSide &first, FtpSession &connection)
+    : m_side(first.m_side), m_base(first.m_base), m_session(connection), m_shared(first.m_shared)
+{
+}
+
+std::unique_ptr<Side> FtpSide::Sibling(FtpSession &connection)
+{
+    {
+        const Lock lock(*this);
+        m_shared->Shared = true;
+    }
+    return std::unique_ptr<Side>(new FtpSide(*this, connection));
+}
+
+FtpSide::Lock::Lock(const FtpSide &side) : m_shared(&side.m_shared->Mutex), m_session(&side.m_session.Mutex()) {}
+
+void FtpSide::Lock::Release()
+{
+    m_session.unlock();
+    m_shared.unlock();
+}
+
+void FtpSide::Lock::Retake()
+{
+    m_shared.relock();
+    m_session.relock();
+}
+
+bool FtpSide::open()
+{
+    return &m_session == &FtpSession::Global() ? FtpFolder::OpenSession(m_side) : FtpFolder::OpenSession(m_side, m_session);
+}
+
+int32_t FtpSide::Reach()
+{
+    // A sibling keeps the login its connection has; the first access logs in afresh.
+    if (&m_session == &FtpSession::Global())
+        return FtpFolder::ConnectFtp(m_side);
+    return open() ? 0 : m_session.LastError() != 0 ? m_session.LastError() : -1;
+}
+
+std::optional<ServerTrust> FtpSide::Untrusted() const { return session().UntrustedServer(); }
+
+bool FtpSide::Trust(const ServerTrust &trust)
+{
+    return trust.kind == ServerTrust::Kind::Certificate && CertificatePins::Store(trust.server, trust.record);
+}
 
 bool FtpSide::List(FileEntry &root, const FileFilter &filter, QString &failedFolder)
 {
@@ -34,30 +83,31 @@ bool FtpSide::List(FileEntry &root, const FileFilter &filter, QString &failedFol
 }
 
 // A listing may have failed on another connection than the session's own.
-QString FtpSide::FailureReason() const { return m_listFailure.isEmpty() ? session().LastReason() : m_listFailure; }
+QString FtpSide::FailureReason() const { return m_listFailure.isEmpty() ? m_session.LastReason() : m_listFailure; }
 
-bool FtpSide::FailedAtGivenFile() const { return session().LastError() == FtpSession::LocalFileError; }
+bool FtpSide::FailedAtGivenFile() const { return m_session.LastError() == FtpSession::LocalFileError; }
 
-bool FtpSide::Lost() const { return session().ConnectionLost(); }
+bool FtpSide::Lost() const { return m_session.ConnectionLost(); }
 
 void FtpSide::KeepFolderListings(const FileEntry *listed)
 {
-    m_keepListings = true;
-    m_analysed = listed;
+    const Lock lock(*this);
+    m_shared->KeepListings = true;
+    m_shared->Analysed = listed;
 }
 
 std::optional<SideEntry> FtpSide::analysed(const QString &path) const
 {
-    if (!m_analysed || m_changed.contains(path))
+    if (!m_shared->Analysed || m_shared->Changed.contains(path))
         return std::nullopt;
-    const FileEntry *node = m_analysed;
+    const FileEntry *node = m_shared->Analysed;
     for (const QString &name : FtpFolder::RelativePath(path, m_side).split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
         const std::vector<int> *named = node->ChildrenNamed(name);
         if (!named || named->empty())
             return std::nullopt;
         node = node->Child(named->front());
     }
-    if (node == m_analysed || node->IsFolder)
+    if (node == m_shared->Analysed || node->IsFolder)
         return std::nullopt;
     SideEntry e;
     e.Type = SideEntry::File;
@@ -68,27 +118,36 @@ std::optional<SideEntry> FtpSide::analysed(const QString &path) const
 
 void FtpSide::settle(const QString &path)
 {
-    if (m_pending.isEmpty())
+    if (m_shared->Pending.isEmpty())
         return;
     const QString here = KnownRemoteFolders::FolderOf(path);
     // A written file's own facts are asked for: its folder is read now.
-    const bool ownFacts = m_pending.contains(here) && std::any_of(m_pending[here].cbegin(), m_pending[here].cend(),
-                                                                  [&](const PendingRecord &p) { return p.Path == path; });
-    for (const QString &folder : m_pending.keys())
+    const auto pending = m_shared->Pending.constFind(here);
+    const bool ownFacts = pending != m_shared->Pending.cend()
+                          && std::any_of(pending->cbegin(), pending->cend(),
+                                         [&](const PendingRecord &p) { return p.Path == path; });
+    // With siblings at work a folder the walk has left may still be written to: every
+    // folder is then read once, when the state is saved.
+    if (m_shared->Shared) {
+        if (ownFacts)
+            recordPending(here);
+        return;
+    }
+    for (const QString &folder : m_shared->Pending.keys())
         if (folder != here || ownFacts)
             recordPending(folder);
 }
 
 void FtpSide::recordPending(const QString &folder)
 {
-    const QList<PendingRecord> pending = m_pending.take(folder);
+    const QList<PendingRecord> pending = m_shared->Pending.take(folder);
     // The folder is read once the walk has left it, so that one listing gives the time and
     // size the server put on all the files written there; what the next listing shows is
     // what the state records.
     QList<FtpEntry> entries;
-    const bool listed = session().List(folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/'), entries);
+    const bool listed = m_session.List(folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/'), entries);
     if (listed)
-        m_view.Listed(folder, entries);
+        m_shared->View.Listed(folder, entries);
     for (const PendingRecord &p : pending) {
         const QString name = KnownRemoteFolders::NameOf(p.Path);
         std::optional<FtpEntry> found;
@@ -96,7 +155,7 @@ void FtpSide::recordPending(const QString &folder)
             if (e.name == name)
                 found = e;
         if (!found)
-            found = session().Probe(p.Path);
+            found = m_session.Probe(p.Path);
         // Gone meanwhile: not recorded, as the next listing will not show it either.
         if (found && !found->isFolder)
             Record(p.Path, entryOf(*found), *p.StateRoot);
@@ -106,9 +165,9 @@ void FtpSide::recordPending(const QString &folder)
 bool FtpSide::knownFolder(const QString &path)
 {
     const QString folder = KnownRemoteFolders::FolderOf(path);
-    if (!m_keepListings || m_unlisted.contains(folder))
+    if (!m_shared->KeepListings || m_shared->Unlisted.contains(folder))
         return false;
-    if (m_view.KnowsFolder(folder))
+    if (m_shared->View.KnowsFolder(folder))
         return true;
     // A folder below the base that its parent's listing does not show is not there: no
     // listing of it, and any file in it is missing. One listing of the parent serves all
@@ -116,18 +175,18 @@ bool FtpSide::knownFolder(const QString &path)
     const QString base = KnownRemoteFolders::FolderOf(m_base + QStringLiteral("/x"));
     const bool belowBase = folder != base && folder.startsWith(base == QLatin1String("/") ? base : base + '/');
     if (belowBase && knownFolder(folder)) {
-        const std::optional<KnownRemoteFolders::Known> self = m_view.Find(folder);
+        const std::optional<KnownRemoteFolders::Known> self = m_shared->View.Find(folder);
         if (self && self->Type != KnownRemoteFolders::Known::Folder) {
-            m_view.Absent(folder);
+            m_shared->View.Absent(folder);
             return true;
         }
     }
     QList<FtpEntry> entries;
-    if (!session().List(folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/'), entries)) {
-        m_unlisted.insert(folder);
+    if (!m_session.List(folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/'), entries)) {
+        m_shared->Unlisted.insert(folder);
         return false;
     }
-    m_view.Listed(folder, entries);
+    m_shared->View.Listed(folder, entries);
     return true;
 }
 
@@ -135,13 +194,13 @@ std::optional<SideEntry> FtpSide::fromListings(const QString &path)
 {
     if (!knownFolder(path))
         return std::nullopt;
-    std::optional<KnownRemoteFolders::Known> known = m_view.Find(path);
-    if (known && known->Type == KnownRemoteFolders::Known::File && !known->Facts && session().UsesList()) {
+    std::optional<KnownRemoteFolders::Known> known = m_shared->View.Find(path);
+    if (known && known->Type == KnownRemoteFolders::Known::File && !known->Facts && m_session.UsesList()) {
         // Without MLST a probe lists the folder anyway: keep that listing.
-        m_view.Forget(path);
+        m_shared->View.Forget(path);
         if (!knownFolder(path))
             return std::nullopt;
-        known = m_view.Find(path);
+        known = m_shared->View.Find(path);
     }
     if (!known)
         return std::nullopt;
@@ -164,18 +223,18 @@ std::optional<SideEntry> FtpSide::fromListings(const QString &path)
 
 SideEntry FtpSide::Probe(const QString &path)
 {
-    QMutexLocker lock(&session().Mutex());
-    if (!FtpFolder::OpenSession(m_side))
+    const Lock lock(*this);
+    if (!open())
         return SideEntry();
     settle(path);
     if (const std::optional<SideEntry> known = fromListings(path))
         return *known;
-    const std::optional<FtpEntry> found = session().Probe(path);
-    if (m_keepListings) {
+    const std::optional<FtpEntry> found = m_session.Probe(path);
+    if (m_shared->KeepListings) {
         if (found)
-            m_view.Learned(path, *found);
+            m_shared->View.Learned(path, *found);
         else
-            m_view.Forget(path);
+            m_shared->View.Forget(path);
     }
     return found ? entryOf(*found) : SideEntry();
 }
@@ -183,9 +242,9 @@ SideEntry FtpSide::Probe(const QString &path)
 SideEntry FtpSide::ListedEntry(const QString &path)
 {
     {
-        QMutexLocker lock(&session().Mutex());
+        const Lock lock(*this);
         // A folder read in this run speaks for now; until then the analysis's listing does.
-        if (m_keepListings && !m_view.KnowsFolder(KnownRemoteFolders::FolderOf(path)))
+        if (m_shared->KeepListings && !m_shared->View.KnowsFolder(KnownRemoteFolders::FolderOf(path)))
             if (const std::optional<SideEntry> listed = analysed(path))
                 return *listed;
     }
@@ -194,28 +253,28 @@ SideEntry FtpSide::ListedEntry(const QString &path)
 
 QString FtpSide::MakeFolders(const QString &relativePath)
 {
-    if (!m_keepListings)
+    if (!m_shared->KeepListings)
         return FtpFolder::ForceRemoteFolders(relativePath, m_side);
-    QMutexLocker lock(&session().Mutex());
-    if (!FtpFolder::OpenSession(m_side))
+    const Lock lock(*this);
+    if (!open())
         return {};
     QString made;
     settle(m_base + relativePath);
     for (qsizetype i = relativePath.indexOf(QLatin1Char('/'), 1); i >= 0;
          i = relativePath.indexOf(QLatin1Char('/'), i + 1)) {
         const QString folder = m_base + relativePath.left(i);
-        if (m_view.FolderExists(folder))
+        if (m_shared->View.FolderExists(folder))
             continue;
         // One command either way: a folder that is there already refuses it, and the copy
         // into it then goes ahead.
-        if (session().MakeDirectory(folder)) {
-            m_view.Created(folder);
-            m_unlisted.remove(folder);
+        if (m_session.MakeDirectory(folder)) {
+            m_shared->View.Created(folder);
+            m_shared->Unlisted.remove(folder);
             if (made.isEmpty())
                 made = folder;
         } else {
             // Made by someone else since it was seen absent, perhaps with files in it.
-            m_view.Forget(folder + QLatin1Char('/'));
+            m_shared->View.Forget(folder + QLatin1Char('/'));
         }
     }
     return made;
@@ -223,82 +282,90 @@ QString FtpSide::MakeFolders(const QString &relativePath)
 
 bool FtpSide::ReadTo(const QString &path, const QString &localTarget)
 {
-    QMutexLocker lock(&session().Mutex());
-    if (!FtpFolder::OpenSession(m_side))
+    Lock lock(*this);
+    if (!open())
         return false;
     settle(path);
     // The size a listing gave is the size the copy must have. A LIST line of a link gives
     // the link's own size, so the analysis's listing only counts when it was MLSD.
     qint64 size = -1;
-    if (m_keepListings) {
-        if (m_view.KnowsFolder(KnownRemoteFolders::FolderOf(path))) {
-            const std::optional<KnownRemoteFolders::Known> known = m_view.Find(path);
+    if (m_shared->KeepListings) {
+        if (m_shared->View.KnowsFolder(KnownRemoteFolders::FolderOf(path))) {
+            const std::optional<KnownRemoteFolders::Known> known = m_shared->View.Find(path);
             if (known && known->Facts && known->Facts->sizeKnown)
                 size = known->Facts->size;
-        } else if (!session().UsesList()) {
+        } else if (!m_session.UsesList()) {
             if (const std::optional<SideEntry> listed = analysed(path))
                 size = listed->FileSize;
         }
     }
-    if (session().Download(path, localTarget, FtpSession::Write::Direct, size))
+    lock.Release();
+    QMutexLocker own(&m_session.Mutex());
+    if (m_session.Download(path, localTarget, FtpSession::Write::Direct, size))
         return true;
     // Changed since it was listed: read it again as it is now, checked as the server tells.
-    return size >= 0 && session().LastError() == FtpSession::SizeDiffers
-           && session().Download(path, localTarget, FtpSession::Write::Direct);
+    return size >= 0 && m_session.LastError() == FtpSession::SizeDiffers
+           && m_session.Download(path, localTarget, FtpSession::Write::Direct);
 }
 
 bool FtpSide::WriteFrom(const QString &localSource, const QString &path)
 {
-    QMutexLocker lock(&session().Mutex());
+    Lock lock(*this);
     settle(path);
     changed(path);
-    const bool written = FtpFolder::OpenSession(m_side) && session().Upload(localSource, path);
+    lock.Release();
+    const bool written = travel([&] { return m_session.Upload(localSource, path); });
+    lock.Retake();
     if (written)
-        m_view.Wrote(path);
+        m_shared->View.Wrote(path);
     else
-        m_view.Forget(path);
+        m_shared->View.Forget(path);
     return written;
 }
 
 bool FtpSide::Rename(const QString &from, const QString &to)
 {
-    QMutexLocker lock(&session().Mutex());
+    Lock lock(*this);
     settle(to);
     changed(from);
     changed(to);
-    const bool renamed = FtpFolder::OpenSession(m_side) && session().Rename(from, to);
+    lock.Release();
+    const bool renamed = travel([&] { return m_session.Rename(from, to); });
+    lock.Retake();
     if (renamed) {
-        m_view.Renamed(from, to);
+        m_shared->View.Renamed(from, to);
     } else {
-        m_view.Forget(from);
-        m_view.Forget(to);
+        m_shared->View.Forget(from);
+        m_shared->View.Forget(to);
     }
     return renamed;
 }
 
 bool FtpSide::Delete(const QString &path)
 {
-    QMutexLocker lock(&session().Mutex());
+    Lock lock(*this);
     settle(path);
     changed(path);
-    const bool deleted = FtpFolder::OpenSession(m_side) && session().Delete(path);
+    lock.Release();
+    const bool deleted = travel([&] { return m_session.Delete(path); });
+    lock.Retake();
     if (deleted)
-        m_view.Removed(path);
+        m_shared->View.Removed(path);
     else
-        m_view.Forget(path);
+        m_shared->View.Forget(path);
     return deleted;
 }
 
 QString FtpSide::FreeAsideName(const QString &path)
 {
-    QMutexLocker lock(&session().Mutex());
-    if (!FtpFolder::OpenSession(m_side))
+    const Lock lock(*this);
+    if (!open())
         return {};
     settle(path);
     if (!knownFolder(path))
         return FtpFolder::FreeAsideName(path);
     const auto taken = [&](const QString &name) {
-        const std::optional<KnownRemoteFolders::Known> k = m_view.Find(name);
+        const std::optional<KnownRemoteFolders::Known> k = m_shared->View.Find(name);
         return !k || k->Type != KnownRemoteFolders::Known::Missing;
     };
     return KeepAside::FirstFreeName(path, taken, KeepAside::LastRemoteNumber);
@@ -306,16 +373,16 @@ QString FtpSide::FreeAsideName(const QString &path)
 
 QString FtpSide::FreeTemporaryName(const QString &path)
 {
-    QMutexLocker lock(&session().Mutex());
-    if (!FtpFolder::OpenSession(m_side))
+    const Lock lock(*this);
+    if (!open())
         return {};
     settle(path);
     const bool listed = knownFolder(path);
     // Random names: a second try is for the rare server that refuses the probe itself.
     for (int attempt = 0; attempt < 4; ++attempt) {
         const QString candidate = KeepAside::TemporaryCandidate(path);
-        const std::optional<KnownRemoteFolders::Known> k = listed ? m_view.Find(candidate) : std::nullopt;
-        if (k ? k->Type == KnownRemoteFolders::Known::Missing : !session().Probe(candidate))
+        const std::optional<KnownRemoteFolders::Known> k = listed ? m_shared->View.Find(candidate) : std::nullopt;
+        if (k ? k->Type == KnownRemoteFolders::Known::Missing : !m_session.Probe(candidate))
             return candidate;
     }
     return {};
@@ -323,22 +390,32 @@ QString FtpSide::FreeTemporaryName(const QString &path)
 
 bool FtpSide::RemoveEmptyFolder(const QString &path)
 {
-    QMutexLocker lock(&session().Mutex());
+    Lock lock(*this);
     settle(path);
     changed(path);
-    if (!FtpFolder::OpenSession(m_side) || !session().RemoveDirectory(path)) {
-        m_view.Forget(path + QLatin1Char('/'));
+    lock.Release();
+    const bool removed = travel([&] { return m_session.RemoveDirectory(path); });
+    lock.Retake();
+    if (!removed) {
+        m_shared->View.Forget(path + QLatin1Char('/'));
         return false;
     }
-    m_view.Removed(path);
-    m_view.Absent(path);
+    m_shared->View.Removed(path);
+    m_shared->View.Absent(path);
     return true;
+}
+
+bool FtpSide::travel(const std::function<bool()> &call)
+{
+    QMutexLocker own(&m_session.Mutex());
+    return open() && call();
 }
 
 void FtpSide::Record(const QString &path, const SideEntry &seen, FileEntry &stateRoot)
 {
     if (seen.Type == SideEntry::Missing)
         return;
+    const Lock lock(*this);
     FileEntry *entry = FtpFolder::FindStateEntry(FtpFolder::RelativePath(path, m_side), stateRoot);
     entry->FilePath = path;
     entry->FileTime = seen.FileTime;
@@ -348,12 +425,12 @@ void FtpSide::Record(const QString &path, const SideEntry &seen, FileEntry &stat
 
 void FtpSide::RecordWritten(const QString &path, FileEntry &stateRoot)
 {
-    if (!m_keepListings) {
+    if (!m_shared->KeepListings) {
         Side::RecordWritten(path, stateRoot);
         return;
     }
-    QMutexLocker lock(&session().Mutex());
-    m_pending[KnownRemoteFolders::FolderOf(path)].append({path, &stateRoot});
+    const Lock lock(*this);
+    m_shared->Pending[KnownRemoteFolders::FolderOf(path)].append({path, &stateRoot});
 }
 
 void FtpSide::LoadState(const QString &syncName, FileEntry &root)
@@ -364,11 +441,11 @@ void FtpSide::LoadState(const QString &syncName, FileEntry &root)
 bool FtpSide::SaveState(const QString &syncName, FileEntry &root, TransferJournal *journal)
 {
     {
-        QMutexLocker lock(&session().Mutex());
-        if (!m_pending.isEmpty() && FtpFolder::OpenSession(m_side))
-            for (const QString &folder : m_pending.keys())
+        const Lock lock(*this);
+        if (!m_shared->Pending.isEmpty() && open())
+            for (const QString &folder : m_shared->Pending.keys())
                 recordPending(folder);
-        m_pending.clear();
+        m_shared->Pending.clear();
     }
     root.Title = m_side.FolerAllName;
     return FtpFolder::SaveStateFile(syncName, m_side, root, journal);

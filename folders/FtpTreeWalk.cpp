@@ -100,13 +100,11 @@ void FtpTreeWalk::list(FtpSession &session, const Folder &folder)
         const int32_t time = FtpFolder::PackedTime(e.modified);
         if (!e.isFolder && !m_filter.Passes(e.name, time, e.size, 0))
             continue;
-        auto child = std::make_unique<FileEntry>();
-        child->FileName = e.name;
-        child->FilePath = folder.Path + e.name;
-        child->FileTime = time;
-        child->FileSize = e.size;
-        child->IsFolder = e.isFolder ? 1 : 0;
-        FileEntry *added = folder.Node->AddChild(std::move(child));
+        FileEntry *added = folder.Node->AddChild(e.name);
+        added->FilePath = folder.Path + e.name;
+        added->FileTime = time;
+        added->FileSize = e.size;
+        added->IsFolder = e.isFolder ? 1 : 0;
         if (e.isFolder) {
             QList<QByteArray> ancestors = folder.Ancestors;
             if (!e.unique.isEmpty())

@@ -49,70 +49,127 @@ struct FolderId {
 };
 
 // Only what a listing keeps: a level of 100,000 files is held whole before it is used.
+// Names live in one buffer per level, each followed by its nul.
 struct RawEntry {
-    QByteArray name;
+    size_t nameAt;
+    size_t nameSize;
     mode_t mode;
     int64_t mtime;
     int64_t size;
-    FolderId id;
 };
 
-// Lists one folder into parent and returns its file count. ancestors holds the folders
-// above (and including) this one, so a symbolic link back up the tree is not followed.
-int32_t ListInto(const QByteArray &nativePath, const QString &path, FileEntry &parent,
+// Each level keeps its folder open while its subfolders are listed, so that they are
+// opened and their entries examined relative to it, as find does, without the kernel
+// walking every full path again. Below this depth a level is opened by its full path
+// instead, so that a deep tree does not run out of file descriptors.
+constexpr size_t MaxOpenLevels = 64;
+
+// Reads one opened folder (fd stays open) into raw, its names into names.
+void ReadLevel(int fd, std::vector<RawEntry> &raw, QByteArray &names)
+{
+    const int readFd = fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    DIR *dir = readFd < 0 ? nullptr : fdopendir(readFd);
+    if (!dir) {
+        if (readFd >= 0)
+            close(readFd);
+        return;
+    }
+    while (const dirent *d = readdir(dir)) {
+        if (IsSkippedName(d->d_name))
+            continue;
+        struct stat st;
+        if (fstatat(fd, d->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+            continue;
+        // Links are followed as a program opening the file would; a dangling one has
+        // nothing to copy and is left out.
+        if (S_ISLNK(st.st_mode) && fstatat(fd, d->d_name, &st, 0) != 0)
+            continue;
+        // Pipes, sockets and devices are not files to copy (reading a pipe would block).
+        if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode))
+            continue;
+        const size_t size = strlen(d->d_name);
+        raw.push_back({size_t(names.size()), size, st.st_mode, int64_t(st.st_mtim.tv_sec), int64_t(st.st_size)});
+        names.append(d->d_name, qsizetype(size) + 1);  // with its nul, for openat
+    }
+    closedir(dir);
+}
+
+// Lists the folder open at fd into parent and returns its file count. ancestors holds the
+// folders above (and including) this one, so a symbolic link back up the tree is not followed.
+int32_t ListInto(int fd, const QByteArray &nativePath, const QString &path, FileEntry &parent,
                  const FileFilter &filter, std::vector<FolderId> &ancestors)
 {
     parent.FileCount = 0;
     std::vector<RawEntry> raw;
-    // Read the whole level first and close it before descending, so deep trees do not
-    // hold one open folder per level.
-    if (DIR *dir = opendir(nativePath.constData())) {
-        const int fd = dirfd(dir);
-        while (const dirent *d = readdir(dir)) {
-            if (IsSkippedName(d->d_name))
-                continue;
-            struct stat st;
-            // Links are followed as a program opening the file would; a dangling one has
-            // nothing to copy and is left out.
-            if (fstatat(fd, d->d_name, &st, 0) != 0)
-                continue;
-            // Pipes, sockets and devices are not files to copy (reading a pipe would block).
-            if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode))
-                continue;
-            raw.push_back({QByteArray(d->d_name), st.st_mode, int64_t(st.st_mtim.tv_sec),
-                           int64_t(st.st_size), {st.st_dev, st.st_ino}});
-        }
-        closedir(dir);
+    QByteArray names;
+    ReadLevel(fd, raw, names);
+    const bool holdOpen = ancestors.size() < MaxOpenLevels;
+    if (!holdOpen) {
+        close(fd);
+        fd = -1;
     }
 
+    // Filtered first, so that the level makes room for exactly the entries it keeps.
+    struct Kept {
+        RawEntry raw;
+        QString name;
+        int32_t time;
+        int32_t attr;
+    };
+    std::vector<Kept> kept;
+    kept.reserve(raw.size());
     for (const RawEntry &r : raw) {
-        const QString name = QString::fromUtf8(r.name);
-        const bool isFolder = S_ISDIR(r.mode);
+        QString name = QString::fromUtf8(names.constData() + r.nameAt, qsizetype(r.nameSize));
         const int32_t time = DosDateTime::FromEpochSeconds(r.mtime);
-        const int64_t size = isFolder ? 0 : r.size;
         const int32_t attr = AttributeWord(r.mode, name);
-        if (!isFolder && !filter.Passes(name, time, size, attr))
-            continue;
-        auto entry = std::make_unique<FileEntry>();
-        entry->FileName = name;
-        entry->FilePath = path + name;
-        entry->FileTime = time;
-        entry->FileSize = size;
-        entry->FileAttr = attr;
-        if (isFolder) {
-            if (std::find(ancestors.begin(), ancestors.end(), r.id) != ancestors.end())
-                continue;
-            entry->IsFolder = 1;
-            ancestors.push_back(r.id);
-            parent.FileCount += ListInto(nativePath + r.name + '/', entry->FilePath + u'/', *entry,
-                                         filter, ancestors);
-            ancestors.pop_back();
-        } else {
-            entry->IsFolder = 0;
-            parent.FileCount += 1;
-        }
-        parent.AddChild(std::move(entry));
+        if (S_ISDIR(r.mode) || filter.Passes(name, time, r.size, attr))
+            kept.push_back({r, std::move(name), time, attr});
     }
+    raw = {};
+    parent.ReserveChildren(int(kept.size()));
+
+    for (const Kept &k : kept) {
+        const RawEntry &r = k.raw;
+        const char *rawName = names.constData() + r.nameAt;
+        const QString &name = k.name;
+        const bool isFolder = S_ISDIR(r.mode);
+        const int64_t size = isFolder ? 0 : r.size;
+        const auto add = [&] {
+            FileEntry *entry = parent.AddChild(name);
+            entry->FilePath = path + name;
+            entry->FileTime = k.time;
+            entry->FileSize = size;
+            entry->FileAttr = k.attr;
+            entry->IsFolder = isFolder ? 1 : 0;
+            return entry;
+        };
+        if (!isFolder) {
+            add();
+            parent.FileCount += 1;
+            continue;
+        }
+        const QByteArray childNative = nativePath + QByteArray(rawName, qsizetype(r.nameSize)) + '/';
+        const int childFd = holdOpen ? openat(fd, rawName, O_RDONLY | O_DIRECTORY | O_CLOEXEC)
+                                     : open(childNative.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        // The loop check looks at what was opened, so a folder replaced since its level was
+        // read cannot lead the walk back up the tree. A folder that cannot be opened lists
+        // as empty, as before.
+        struct stat opened {};
+        if (childFd >= 0 && fstat(childFd, &opened) == 0
+            && std::find(ancestors.begin(), ancestors.end(), FolderId{opened.st_dev, opened.st_ino})
+                   != ancestors.end()) {
+            close(childFd);
+            continue;
+        }
+        FileEntry *entry = add();
+        if (childFd < 0)
+            continue;
+        ancestors.push_back({opened.st_dev, opened.st_ino});
+        parent.FileCount += ListInto(childFd, childNative, entry->FilePath + u'/', *entry, filter, ancestors);
+        ancestors.pop_back();
+    }
+    if (fd >= 0)
+        close(fd);
     return parent.FileCount;
 }
 
@@ -131,12 +188,18 @@ void LocalFolder::ListFolder(const JobSide &side, FileEntry &root, const FileFil
     QString path = side.FolerAllName.trimmed();
     if (!path.endsWith(u'/'))
         path += u'/';
-    std::vector<FolderId> ancestors;
-    struct stat st {};
     const QByteArray native = QFile::encodeName(path);
-    if (stat(native.constData(), &st) == 0)
-        ancestors.push_back({st.st_dev, st.st_ino});
-    root.FileCount = ListInto(native, path, root, filter, ancestors);
+    root.FileCount = 0;
+    const int fd = open(native.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    struct stat st {};
+    if (fd < 0)
+        return;
+    if (fstat(fd, &st) != 0) {
+        close(fd);
+        return;
+    }
+    std::vector<FolderId> ancestors{{st.st_dev, st.st_ino}};
+    root.FileCount = ListInto(fd, native, path, root, filter, ancestors);
 }
 
 QString LocalFolder::ForceFolders(const QString &relativePath, const QString &baseFolder)

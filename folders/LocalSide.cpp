@@ -77,6 +77,8 @@ bool LocalSide::Delete(const QString &path)
 
 bool LocalSide::RemoveEmptyFolder(const QString &path) { return QDir().rmdir(path); }
 
+std::unique_ptr<Side> LocalSide::Sibling(FtpSession &) { return std::make_unique<LocalSide>(m_folder, m_keepsStateFile); }
+
 QString LocalSide::FreeAsideName(const QString &path) { return KeepAside::FreeLocalName(path); }
 
 QString LocalSide::FreeTemporaryName(const QString &path)

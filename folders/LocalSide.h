@@ -25,6 +25,8 @@ public:
     QString FailureReason() const override { return m_failure; }
     bool FailedAtGivenFile() const override { return m_failedAtGiven; }
     bool RemoveEmptyFolder(const QString &path) override;
+    // Another LocalSide of the folder: local files need no connection.
+    std::unique_ptr<Side> Sibling(FtpSession &) override;
 
 private:
     bool failed(const QString &reason);

@@ -16,7 +16,7 @@ namespace {
 using Entry = TransferJournal::Entry;
 
 // A name that is gone already counts as removed: a transfer may fail before it creates it.
-// A server out of reach shows nothing, which says nothing about what it holds.
+// A side out of reach cannot tell, and its entry stays in the journal for the next run.
 bool Removed(Side &side, const QString &path)
 {
     return side.Delete(path) || (side.Probe(path).Type == SideEntry::Missing && !side.Lost());

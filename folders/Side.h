@@ -1,11 +1,15 @@
 #pragma once
+#include "platform/ServerTrust.h"
+
 #include <QString>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 struct JobSide;
 class FileEntry;
 class FileFilter;
+class FtpSession;
 class TransferJournal;
 
 // What a side shows at one path.
@@ -26,7 +30,7 @@ class Side {
 public:
     virtual ~Side() = default;
 
-    // The access for a side of DeviceType 1 (local) or 3 (FTP); nullptr for other kinds.
+    // The access for a side of DeviceType 1 (local) or 3 (FTP, FTP over TLS or SFTP by its address); nullptr for other kinds.
     // keepsStateFile false: a side without a state file (a job's local right side).
     static std::unique_ptr<Side> For(const JobSide &side, bool keepsStateFile);
 
@@ -36,6 +40,11 @@ public:
     virtual QString Base() const = 0;
     // 0 when the side can be used (the folder exists, the server took the login).
     virtual int32_t Reach() = 0;
+    // After a failed Reach: what the server showed to prove who it is, when nothing the user
+    // trusts vouches for it yet; the user may accept it (Trust) and Reach again.
+    virtual std::optional<ServerTrust> Untrusted() const { return std::nullopt; }
+    // Keeps an accepted certificate or host key for every later run; false when not kept.
+    virtual bool Trust(const ServerTrust &trust) { (void)trust; return false; }
     // False when a folder could not be read for another reason than being gone (a lost
     // connection, a refused login, an error reply, a cancel): failedFolder then names it and
     // FailureReason() says why. What was read stays in root.
@@ -90,4 +99,14 @@ public:
     virtual bool Lost() const { return false; }
     // Removes the folder at path when it is empty; false when it is not, or not removed.
     virtual bool RemoveEmptyFolder(const QString &path) { (void)path; return false; }
+
+    // Another access to this side for a thread of its own, so that copies run on several
+    // threads at once: it shares what this access knows of the side (kept listings, state
+    // records) and, on a server, talks over connection (reached with Reach). nullptr when
+    // the side works on one thread only. This access and its siblings may then be used at
+    // the same time; the state trees they record into are locked by the side.
+    virtual std::unique_ptr<Side> Sibling(FtpSession &connection) { (void)connection; return nullptr; }
+    // Whether the right side's siblings talk over the process's FTP connections, so that
+    // a run may copy on several of them at once.
+    virtual bool CopiesOnFtpConnections() const { return false; }
 };

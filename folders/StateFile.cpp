@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <limits>
 #include <vector>
 
@@ -116,6 +117,7 @@ bool ParseEntries(const QList<QByteArray> &lines, qsizetype lineCount, FileEntry
         int32_t remaining;
     };
     std::vector<Level> stack;
+    root.ReserveChildren(int(std::min<qsizetype>(rootCount, lineCount - 1)));
     stack.push_back({&root, rootCount});
     qsizetype cursor = 1;
     while (!stack.empty()) {
@@ -130,21 +132,21 @@ bool ParseEntries(const QList<QByteArray> &lines, qsizetype lineCount, FileEntry
         const QList<QByteArray> f = lines[cursor++].split(':');
         if (f.size() != 6)
             return false;
-        auto e = std::make_unique<FileEntry>();
-        int32_t count = 0;
-        if (!Unescape(f[0], e->FileName) || !ParseInteger(f[1], count) || !Unescape(f[2], e->FilePath)
-            || !ParseInteger(f[3], e->FileTime) || !ParseInteger(f[4], e->FileSize)
-            || !ParseInteger(f[5], e->FileAttr))
+        QString name;
+        if (!Unescape(f[0], name))
             return false;
-        FileEntry *parent = top.parent;
+        FileEntry *e = top.parent->AddChild(name);
+        int32_t count = 0;
+        if (!ParseInteger(f[1], count) || !Unescape(f[2], e->FilePath) || !ParseInteger(f[3], e->FileTime)
+            || !ParseInteger(f[4], e->FileSize) || !ParseInteger(f[5], e->FileAttr))
+            return false;
         if (e->FileSize == -1) {
             if (count < 0 || int(stack.size()) >= MaxDepth)
                 return false;
             e->IsFolder = 1;
-            FileEntry *folder = parent->AddChild(std::move(e));
-            stack.push_back({folder, count});  // invalidates top
-        } else {
-            parent->AddChild(std::move(e));
+            // A damaged count must not reserve more than the lines left could fill.
+            e->ReserveChildren(int(std::min<qsizetype>(count, lineCount - cursor)));
+            stack.push_back({e, count});  // invalidates top
         }
     }
     // Lines the counts do not account for mean the counts are wrong.
@@ -254,14 +256,12 @@ FileEntry *WalkTo(const QString &relativePath, FileEntry &root, bool add)
             if (!found && !add)
                 return nullptr;
             if (!found) {
-                auto folder = std::make_unique<FileEntry>();
-                folder->IsFolder = 1;
-                folder->FileName = name;
-                folder->FilePath = accumulated;
-                folder->FileTime = 0;
-                folder->FileSize = -1;
-                folder->FileAttr = -1;
-                found = level->AddChild(std::move(folder));
+                found = level->AddChild(name);
+                found->IsFolder = 1;
+                found->FilePath = accumulated;
+                found->FileTime = 0;
+                found->FileSize = -1;
+                found->FileAttr = -1;
             }
             level = found;
             accumulated += name + u'/';
@@ -271,9 +271,7 @@ FileEntry *WalkTo(const QString &relativePath, FileEntry &root, bool add)
         return file;
     if (!add)
         return nullptr;
-    auto file = std::make_unique<FileEntry>();
-    file->FileName = fileName;
-    return level->AddChild(std::move(file));
+    return level->AddChild(fileName);
 }
 
 }  // namespace

@@ -23,8 +23,32 @@ constexpr int Format = 1;
 
 TransferJournal::TransferJournal(const QString &path) : m_path(path) {}
 
+TransferJournal::TransferJournal(const TransferJournal &other)
+{
+    std::lock_guard lock(other.m_lock);
+    m_path = other.m_path;
+    m_entries = other.m_entries;
+}
+
+TransferJournal &TransferJournal::operator=(const TransferJournal &other)
+{
+    if (this == &other)
+        return *this;
+    std::scoped_lock lock(m_lock, other.m_lock);
+    m_path = other.m_path;
+    m_entries = other.m_entries;
+    return *this;
+}
+
+QList<TransferJournal::Entry> TransferJournal::Entries() const
+{
+    std::lock_guard lock(m_lock);
+    return m_entries;
+}
+
 bool TransferJournal::Load()
 {
+    std::lock_guard lock(m_lock);
     m_entries.clear();
     if (m_path.isEmpty() || !QFileInfo::exists(m_path))
         return true;
@@ -95,12 +119,14 @@ bool TransferJournal::Save()
 
 bool TransferJournal::Add(const Entry &entry)
 {
+    std::lock_guard lock(m_lock);
     m_entries.append(entry);
     return Save();
 }
 
 bool TransferJournal::Replace(const Entry &before, const Entry &after)
 {
+    std::lock_guard lock(m_lock);
     const qsizetype at = m_entries.indexOf(before);
     if (at < 0)
         return false;
@@ -110,6 +136,7 @@ bool TransferJournal::Replace(const Entry &before, const Entry &after)
 
 bool TransferJournal::Remove(const Entry &entry)
 {
+    std::lock_guard lock(m_lock);
     m_entries.removeOne(entry);
     return Save();
 }

@@ -1,11 +1,14 @@
 #pragma once
 #include <QList>
 #include <QString>
+#include <mutex>
 
 // The copies of one job that may have left something behind, written down before they
 // can: a run that is killed at any point leaves its journal, and the next run of the job
 // finishes or undoes what it names (SafeCopy::Recover). The file is replaced atomically
-// on each change and removed when no entry is open. Format: see the implementation.
+// on each change and removed when no entry is open. Copies running on several threads at
+// once share one journal: each change is written whole under a lock. Format: see the
+// implementation.
 class TransferJournal {
 public:
     struct Entry {
@@ -21,12 +24,14 @@ public:
 
     // path empty: a journal kept in memory only (nothing survives the process).
     explicit TransferJournal(const QString &path = {});
+    TransferJournal(const TransferJournal &other);
+    TransferJournal &operator=(const TransferJournal &other);
 
     QString Path() const { return m_path; }
     // Reads the file; a missing file is an empty journal. False when the file exists but
     // cannot be read as a journal (it is then left as it is and nothing is recovered).
     bool Load();
-    const QList<Entry> &Entries() const { return m_entries; }
+    QList<Entry> Entries() const;
 
     // Each writes the journal before it returns; false when it could not be written. The
     // file is forced to disk while an entry with a previous copy set aside is open: after a
@@ -39,6 +44,7 @@ public:
 private:
     bool Save();
 
+    mutable std::mutex m_lock;
     QString m_path;
     QList<Entry> m_entries;
 };

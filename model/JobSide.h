@@ -5,7 +5,7 @@
 // One side of a job. Field names are the task list file's element names.
 struct JobSide {
     int32_t DeviceType = 0;  // 1 local folder, 3 FTP directory
-    QString FolerAllName;    // local path, or "ftp://" + host [+ "/" + path] without trailing "/"
+    QString FolerAllName;    // local path, or a RemoteAddress ("ftp://", "ftps://", "sftp://")
     int32_t validate = 0;
     QString UserName;
     QString PWD;             // plain text, as stored in the task list

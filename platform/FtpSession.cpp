@@ -1,5 +1,6 @@
 #include "platform/FtpSession.h"
 
+#include "platform/CertificateProbe.h"
 #include "platform/FtpSessionPool.h"
 
 #include <QFile>
@@ -249,6 +250,12 @@ QString FtpSession::LastReason() const
     return m_lastReason;
 }
 
+std::optional<ServerTrust> FtpSession::UntrustedServer() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_untrusted;
+}
+
 bool FtpSession::ConnectionLost() const
 {
     QMutexLocker lock(&m_mutex);
@@ -354,6 +361,12 @@ void FtpSession::noteTransportFailure(int rc, const Transcript &transcript)
     }
     const QString buffer = QString::fromUtf8(m_errorBuffer[0] ? QByteArray(m_errorBuffer)
                                                               : QByteArray(curl_easy_strerror(CURLcode(rc))));
+    if (rc == CURLE_USE_SSL_FAILED) {
+        m_lost = true;
+        m_lastReason = QStringLiteral("the server does not offer TLS (%1); nothing was sent in clear")
+                           .arg(m_lastReply ? QString::fromUtf8(reply).trimmed() : buffer);
+        return;
+    }
     if (m_lastReply) {
         m_lastReason = QString::fromUtf8(reply).trimmed();
         m_lost = code == 421 || code == 530 || rc == CURLE_LOGIN_DENIED;
@@ -379,6 +392,9 @@ void FtpSession::noteTransportFailure(int rc, const Transcript &transcript)
     case CURLE_LOGIN_DENIED:
         m_lastReason = QStringLiteral("login refused");
         break;
+    case CURLE_SSL_CONNECT_ERROR:
+        m_lastReason = QStringLiteral("TLS handshake failed (") + buffer + QLatin1Char(')');
+        break;
     case CURLE_SEND_ERROR:
     case CURLE_RECV_ERROR:
     case CURLE_GOT_NOTHING:
@@ -393,6 +409,40 @@ void FtpSession::noteTransportFailure(int rc, const Transcript &transcript)
         m_lastReason = buffer;
         break;
     }
+}
+
+void FtpSession::setTls(void *curl)
+{
+    CURL *h = handle(curl);
+    curl_easy_setopt(h, CURLOPT_USE_SSL, long(CURLUSESSL_ALL));
+    // A pinned key stands in for the trust store: checked in the handshake, before the
+    // password goes out.
+    if (!m_endpoint.pinnedKey.isEmpty()) {
+        curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 0L);
+        curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 0L);
+        curl_easy_setopt(h, CURLOPT_PINNEDPUBLICKEY, m_endpoint.pinnedKey.toLatin1().constData());
+    }
+}
+
+void FtpSession::noteCertificateFailure(int rc)
+{
+    const QString host = m_endpoint.host.contains(QLatin1Char(':')) ? QLatin1Char('[') + m_endpoint.host + QLatin1Char(']')
+                                                                   : m_endpoint.host;
+    const QString server = host + QLatin1Char(':') + QString::number(m_endpoint.port);
+    std::optional<ServerTrust> shown = CertificateProbe::Inspect(serverUrl(), server);
+    m_lost = true;
+    if (rc == CURLE_SSL_PINNEDPUBKEYNOTMATCH) {
+        m_lastReason = QStringLiteral("the TLS certificate of %1 is not the one accepted for it%2; refused")
+                           .arg(server, shown ? QStringLiteral(" (it now shows SHA256 fingerprint ") + shown->fingerprint
+                                                    + QLatin1Char(')')
+                                              : QString());
+        return;
+    }
+    m_untrusted = shown;
+    m_lastReason = shown ? QStringLiteral("the TLS certificate of %1 is not trusted (SHA256 fingerprint %2, subject %3, "
+                                          "expires %4); accept it in the Corvane window to use it")
+                               .arg(server, shown->fingerprint, shown->subject, shown->expiry)
+                         : QStringLiteral("the TLS certificate of %1 is not trusted").arg(server);
 }
 
 QByteArray FtpSession::serverUrl() const
@@ -442,6 +492,8 @@ int FtpSession::perform(const std::function<void(Transcript &)> &setup, Transcri
     curl_easy_setopt(h, CURLOPT_VERBOSE, 1L);
     curl_easy_setopt(h, CURLOPT_DEBUGFUNCTION, recordLine);
     curl_easy_setopt(h, CURLOPT_DEBUGDATA, &transcript);
+    if (m_endpoint.tls)
+        setTls(h);
     watchCancel(h);
     m_cuttable = true;
     m_settleOver = false;
@@ -547,6 +599,7 @@ int FtpSession::Open(const Endpoint &endpoint)
     QMutexLocker lock(&m_mutex);
     Close();
     m_endpoint = endpoint;
+    m_untrusted.reset();
     m_mlsdRefused = false;
     m_mlstRefused = false;
     m_cwd.clear();
@@ -569,6 +622,8 @@ int FtpSession::Open(const Endpoint &endpoint)
         },
         t);
     if (rc != CURLE_OK) {
+        if (m_endpoint.tls && (rc == CURLE_PEER_FAILED_VERIFICATION || rc == CURLE_SSL_PINNEDPUBKEYNOTMATCH))
+            noteCertificateFailure(rc);
         Close();
         return rc;
     }

@@ -1,5 +1,6 @@
 #pragma once
 #include "platform/FtpListParser.h"
+#include "platform/ServerTrust.h"
 
 #include <QByteArray>
 #include <QList>
@@ -22,6 +23,11 @@ public:
         int port = 21;
         QString user;
         QString password;
+        // FTP over TLS: AUTH TLS, and TLS on every data connection, or no session at all.
+        bool tls = false;
+        // A certificate the user accepted for this server ("sha256//BASE64" of its public
+        // key): used instead of the system's trust store.
+        QString pinnedKey;
         bool operator==(const Endpoint &) const = default;
     };
 
@@ -78,6 +84,9 @@ public:
     // Of the last failed call, in words for the user: the server's reply ("530 Login
     // incorrect."), or the transport error ("connection refused", "timed out after 20 s").
     QString LastReason() const;
+    // After Open failed for a TLS certificate that neither the system nor a pin vouches for:
+    // what the certificate shows, for the user to accept or refuse.
+    std::optional<ServerTrust> UntrustedServer() const;
     // True while the server cannot be reached: the last call failed for want of a working
     // connection (lost, refused, timed out, login refused) after its one retry.
     bool ConnectionLost() const;
@@ -137,6 +146,8 @@ private:
     // after the cancel starts it.
     int64_t settleLeft();
     void noteTransportFailure(int rc, const Transcript &transcript);
+    void setTls(void *curl);
+    void noteCertificateFailure(int rc);
 
     mutable QRecursiveMutex m_mutex;
     void *m_curl = nullptr;   // CURL*, owned
@@ -151,6 +162,7 @@ private:
     int m_lastReply = 0;
     QString m_lastReason;
     bool m_lost = false;
+    std::optional<ServerTrust> m_untrusted;
     std::atomic<const std::atomic<uint8_t> *> m_cancelFlag{nullptr};
     std::atomic<std::thread::id> m_cancelThread{};
     std::atomic<int64_t> m_cancelSeen{0};  // steady clock, ms; 0 until a cancel was seen

@@ -83,6 +83,7 @@ private Q_SLOTS:
         QTest::newRow("unknown command") << QStringList{"frobnicate"};
         QTest::newRow("analyze without job") << QStringList{"analyze"};
         QTest::newRow("list with rows") << QStringList{"list", "--rows"};
+        QTest::newRow("reasons without rows") << QStringList{"analyze", "Plain", "--why"};
         QTest::newRow("task list without file") << QStringList{"list", "--tasklist"};
         QTest::newRow("unknown option") << QStringList{"--bogus", "list"};
     }
@@ -136,6 +137,10 @@ private Q_SLOTS:
         QTest::newRow("analyze") << QStringList{"analyze", "Plain", "--rows"} << 0
                                  << analysed + QStringList{"ROW\t1\t2\ta.txt", "ROW\t1\t2\tx/y.txt"};
         QTest::newRow("analyze, log only") << QStringList{"analyze", "Plain"} << 0 << analysed;
+        const QString newOnLeft = QStringLiteral("\tNew on the left \u2192 copy to right");
+        QTest::newRow("analyze with reasons")
+            << QStringList{"analyze", "Plain", "--rows", "--why"} << 0
+            << analysed + QStringList{"ROW\t1\t2\ta.txt" + newOnLeft, "ROW\t1\t2\tx/y.txt" + newOnLeft};
 
         QStringList synced = analysed;
         const QString move = "Move the file %1 : " + Path("left/%2") + " -> " + Path("right/%2")
@@ -192,6 +197,13 @@ private Q_SLOTS:
         QStringList all = RunCli({"analyze", "Plain", "--rows", "--all"}, program).out.filter(QRegularExpression("^ROW"));
         all.sort();
         QCOMPARE(all, (QStringList{"ROW\t0\t0\ta.txt", "ROW\t0\t0\tx/y.txt"}));
+        const QStringList why = RunCli({"analyze", "Plain", "--all", "--rows", "--why"}, program).out.filter("ROW");
+        QCOMPARE(why.size(), 2);
+        // A local right side keeps no state file: times decide there.
+        for (const QString &line : why)
+            QVERIFY2(line.contains("\tNo sync record on the right; same time on both sides")
+                         && line.endsWith("\u2192 nothing to do"),
+                     qPrintable(line));
     }
 };
 

@@ -1,7 +1,9 @@
 #include "model/JobList.h"
 #include "tests/support/FtpServerFixture.h"
 #include "tests/support/ScriptServer.h"
+#include "tests/support/TempConfigHome.h"
 #include "tests/support/TestFiles.h"
+#include "tests/support/TestSettings.h"
 
 #include <QDirIterator>
 #include <QElapsedTimer>
@@ -161,7 +163,10 @@ private Q_SLOTS:
     {
         for (const char *file : {"d1/a.txt", "d2/b.txt", "d3/c.txt"})
             QVERIFY(TestFiles::Write(Right(file), "r", Old));
-        // The second file's download (the missing state file is asked for with SIZE alone).
+        // The second file's download (the missing state file is asked for with SIZE alone),
+        // on one connection, so that exactly one copy was made before.
+        const TempConfigHome config;
+        QVERIFY(TestSettings::WriteDword("FtpConnections", 1));
         m_server->setExitAt("RETR", 2);
         QVERIFY(m_server->start());
         WriteTaskList(m_server->source());

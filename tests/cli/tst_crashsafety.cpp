@@ -2,7 +2,9 @@
 #include "folders/SafeCopy.h"
 #include "model/JobList.h"
 #include "tests/support/FtpServerFixture.h"
+#include "tests/support/TempConfigHome.h"
 #include "tests/support/TestFiles.h"
+#include "tests/support/TestSettings.h"
 
 #include <QDirIterator>
 #include <QProcess>
@@ -12,6 +14,9 @@
 #include <QtTest>
 
 #include <csignal>
+
+using TestFiles::TemporaryFiles;
+using TestFiles::UserFiles;
 
 namespace {
 
@@ -50,24 +55,24 @@ QByteArray Content(char mark, qsizetype size)
     return c;
 }
 
-// Files below folder whose names a copy under way gives its new content.
-QStringList TemporaryFiles(const QString &folder)
-{
-    return TestFiles::FilesBelow(folder).filter(QRegularExpression("\\.cvtmp[0-9a-f]{8}$"));
-}
 
-// Waits until a copy under way has written some bytes to a temporary file in folder, then
-// stops the process there (SIGSTOP: at once, wherever it is). True when it was stopped with
-// the copy still partial; the caller kills or continues it.
-bool StopWhileCopying(QProcess &p, const QString &folder, qint64 fullSize)
+// Waits until copies under way have written some bytes to count temporary files in folder,
+// then stops the process there (SIGSTOP: at once, wherever it is). True when it was stopped
+// with those copies still partial; the caller kills or continues it.
+bool StopWhileCopying(QProcess &p, const QString &folder, qint64 fullSize, int count = 1)
 {
-    while (p.state() == QProcess::Running) {
+    const auto partial = [&] {
+        int n = 0;
         for (const QString &t : TemporaryFiles(folder)) {
-            if (QFileInfo(folder + "/" + t).size() == 0)
-                continue;
+            const qint64 size = QFileInfo(folder + "/" + t).size();
+            n += size > 0 && size < fullSize ? 1 : 0;
+        }
+        return n;
+    };
+    while (p.state() == QProcess::Running) {
+        if (partial() >= count) {
             ::kill(pid_t(p.processId()), SIGSTOP);
-            const QFileInfo stopped(folder + "/" + t);
-            if (stopped.exists() && stopped.size() < fullSize)
+            if (partial() >= count)
                 return true;
             ::kill(pid_t(p.processId()), SIGCONT);
         }
@@ -78,13 +83,6 @@ bool StopWhileCopying(QProcess &p, const QString &folder, qint64 fullSize)
 
 QStringList Rows(const QStringList &out) { return out.filter(QRegularExpression("^ROW\t")); }
 
-// The user's files on a side: what the state files and the run keep there is not counted.
-QStringList UserFiles(const QString &folder)
-{
-    QStringList files = TestFiles::FilesBelow(folder);
-    files.removeIf([](const QString &f) { return f.startsWith("__FileSync__/"); });
-    return files;
-}
 
 }  // namespace
 
@@ -96,6 +94,8 @@ class TestCrashSafety : public QObject {
     QTemporaryDir m_dir;
     std::unique_ptr<FtpServerFixture> m_server;
     QString m_taskListPath;
+    // The programs started read their connection count here.
+    std::unique_ptr<TempConfigHome> m_config;
 
     QString Left(const QString &rel = {}) const { return m_dir.filePath("left") + (rel.isEmpty() ? "" : "/" + rel); }
     QString Right(const QString &rel = {}) const
@@ -141,26 +141,38 @@ private Q_SLOTS:
         QDir(m_dir.path()).removeRecursively();
         QVERIFY(QDir().mkpath(Left()));
         m_server.reset();
+        // The program's default connection count, unless a test sets one.
+        m_config = std::make_unique<TempConfigHome>();
     }
 
-    void cleanup() { m_server.reset(); }
+    void cleanup()
+    {
+        m_server.reset();
+        m_config.reset();
+    }
 
-    // SIGKILL in the middle of the copy of a large file; then an analysis, a sync and one
-    // more analysis, as the user would run them.
+    // SIGKILL in the middle of the copy of large files (one, or one on each of four
+    // connections at once); then an analysis, a sync and one more analysis, as the user
+    // would run them.
     void killedInTheMiddleOfACopy_data()
     {
         QTest::addColumn<bool>("ftp");
         QTest::addColumn<bool>("toRight");
-        QTest::newRow("upload to FTP") << true << true;
-        QTest::newRow("download from FTP") << true << false;
-        QTest::newRow("copy to a local right side") << false << true;
-        QTest::newRow("copy from a local right side") << false << false;
+        QTest::addColumn<int>("connections");
+        QTest::newRow("upload to FTP") << true << true << 1;
+        QTest::newRow("download from FTP") << true << false << 1;
+        QTest::newRow("four uploads to FTP at once") << true << true << 4;
+        QTest::newRow("four downloads from FTP at once") << true << false << 4;
+        QTest::newRow("copy to a local right side") << false << true << 1;
+        QTest::newRow("copy from a local right side") << false << false << 1;
     }
 
     void killedInTheMiddleOfACopy()
     {
         QFETCH(bool, ftp);
         QFETCH(bool, toRight);
+        QFETCH(int, connections);
+        QVERIFY(TestSettings::WriteDword("FtpConnections", uint32_t(connections)));
         // Over FTP the server holds each transfer to 256 KiB/s; a local copy is not slowed
         // down, so it gets a file large enough to be caught while it is written.
         const qsizetype size = ftp ? (2 << 20) : (48 << 20);
@@ -169,10 +181,15 @@ private Q_SLOTS:
             m_server = std::make_unique<FtpServerFixture>();
             QVERIFY(QDir().mkpath(Right()));
         }
-        const QString source = toRight ? Left("d/f.bin") : Right("d/f.bin");
-        const QString target = toRight ? Right("d/f.bin") : Left("d/f.bin");
-        QVERIFY(TestFiles::Write(source, newContent, Newer));
-        QVERIFY(TestFiles::Write(target, oldContent, Old));
+        QStringList names;
+        for (int i = 0; i < connections; ++i)
+            names << (connections == 1 ? QStringLiteral("d/f.bin") : QStringLiteral("d/f%1.bin").arg(i));
+        const auto source = [&](const QString &name) { return toRight ? Left(name) : Right(name); };
+        const auto target = [&](const QString &name) { return toRight ? Right(name) : Left(name); };
+        for (const QString &name : names) {
+            QVERIFY(TestFiles::Write(source(name), newContent, Newer));
+            QVERIFY(TestFiles::Write(target(name), oldContent, Old));
+        }
         for (const QString &side : {Left(), Right()})
             QVERIFY(TestFiles::Write(side + "/d/report.p", "the user's own report.p", Old));
         if (ftp)
@@ -183,32 +200,43 @@ private Q_SLOTS:
         QProcess first;
         first.start(Cli, Args({"sync", "Job"}));
         QVERIFY(first.waitForStarted());
-        const QString targetFolder = QFileInfo(target).path();
-        QVERIFY2(StopWhileCopying(first, targetFolder, size), "the copy ended before it could be interrupted");
+        const QString targetFolder = QFileInfo(target(names.first())).path();
+        QVERIFY2(StopWhileCopying(first, targetFolder, size, connections), "the copies ended before they could be interrupted");
         first.kill();
         QVERIFY(first.waitForFinished());
         QCOMPARE(first.exitStatus(), QProcess::CrashExit);
 
-        // The real name holds the old content, whole; the new one waits under a temporary name.
-        QCOMPARE(TestFiles::Read(target), oldContent);
-        QCOMPARE(TestFiles::Read(source), newContent);
-        QCOMPARE(TemporaryFiles(targetFolder).size(), 1);
+        // The real names hold the old content, whole; the new one waits under temporary names.
+        for (const QString &name : names) {
+            QCOMPARE(TestFiles::Read(target(name)), oldContent);
+            QCOMPARE(TestFiles::Read(source(name)), newContent);
+        }
+        QCOMPARE(TemporaryFiles(targetFolder).size(), connections);
 
         const Outcome analysed = RunCli(Args({"analyze", "Job", "--rows"}));
         QCOMPARE(analysed.exit, 0);
-        const QString targetPath = ftp && toRight ? "/pub/d/f.bin" : target;
-        QCOMPARE(analysed.out.filter("Interrupted copy"), QStringList{SafeCopy::UndoneText(targetPath)});
-        QCOMPARE(Rows(analysed.out), QStringList{toRight ? "ROW\t4\t2\td/f.bin" : "ROW\t3\t1\td/f.bin"});
+        QStringList undone, rows;
+        for (const QString &name : names) {
+            undone << SafeCopy::UndoneText(ftp && toRight ? "/pub/" + name : target(name));
+            rows << (toRight ? "ROW\t4\t2\t" : "ROW\t3\t1\t") + name;
+        }
+        QStringList recovered = analysed.out.filter("Interrupted copy"), proposed = Rows(analysed.out);
+        recovered.sort();
+        proposed.sort();
+        QCOMPARE(recovered, undone);
+        QCOMPARE(proposed, rows);
         QCOMPARE(TemporaryFiles(Left()) + TemporaryFiles(Right()), QStringList{});
 
         if (ftp)
             StartServer(0);
         const Outcome synced = RunCli(Args({"sync", "Job"}));
         QCOMPARE(synced.exit, 0);
-        QVERIFY(synced.out.contains("Total numbers of error files : 0; Total numbers of synced files : 1"));
+        QVERIFY(synced.out.contains(
+            QStringLiteral("Total numbers of error files : 0; Total numbers of synced files : %1").arg(connections)));
         for (const QString &side : {Left(), Right()}) {
-            QCOMPARE(UserFiles(side), (QStringList{"d/f.bin", "d/report.p"}));
-            QCOMPARE(TestFiles::Read(side + "/d/f.bin"), newContent);
+            QCOMPARE(UserFiles(side), names + QStringList{"d/report.p"});
+            for (const QString &name : names)
+                QCOMPARE(TestFiles::Read(side + "/" + name), newContent);
             QCOMPARE(TestFiles::Read(side + "/d/report.p"), QByteArray("the user's own report.p"));
         }
         QCOMPARE(Rows(RunCli(Args({"analyze", "Job", "--rows"})).out), QStringList{});

@@ -7,6 +7,7 @@
 #include "folders/FileEntry.h"
 #include "folders/StateFile.h"
 #include "model/Job.h"
+#include "platform/FtpSessionPool.h"
 #include "tests/support/FtpServerFixture.h"
 #include "tests/support/RecordingListener.h"
 #include "tests/support/TestFiles.h"
@@ -220,7 +221,8 @@ private Q_SLOTS:
         QCOMPARE(TestFiles::FilesBelow(Right()).filter(QRegularExpression("\\.p\\d")), QStringList{});
     }
 
-    // Cancel lets the copy in hand finish and still records it in the state files.
+    // Cancel lets the copies in hand finish (one, or one per FTP connection) and still
+    // records them in the state files.
     void cancelDuringSyncKeepsTheCopiesDone()
     {
         for (const char *name : {"a.txt", "b.txt", "c.txt"})
@@ -232,10 +234,12 @@ private Q_SLOTS:
                 m_job->CancelFlag = 1;
         };
         const QStringList copied = Sync(listener);
-        QCOMPARE(copied.size(), 1);
+        const int inHand = m_server ? FtpSessionPool::Global().Connections() : 1;
+        QVERIFY2(!copied.isEmpty() && copied.size() <= inHand, qPrintable(copied.join('|')));
         QVERIFY(!LeftStateFile().isEmpty());
         QStringList rest{"a.txt 1 2", "b.txt 1 2", "c.txt 1 2"};
-        rest.removeAll(copied.first().section(' ', 3) + " 1 2");
+        for (const QString &line : copied)
+            rest.removeAll(line.section(' ', 3) + " 1 2");
         QCOMPARE(Analyse(), rest);
     }
 

@@ -46,6 +46,60 @@ private Q_SLOTS:
         root.AddChild(Entry("x"));
         QCOMPARE(Named(root, "x"), std::vector<int>({0}));
     }
+
+    // A level grows in blocks: entries keep their place as it grows, with or without room
+    // made beforehand, and each index gives the entry added at that place.
+    void entriesStayInPlace_data()
+    {
+        QTest::addColumn<int>("reserved");
+        QTest::addColumn<int>("count");
+        QTest::newRow("one") << 0 << 1;
+        QTest::newRow("across many blocks") << 0 << 5000;
+        QTest::newRow("exactly the room made") << 100 << 100;
+        QTest::newRow("beyond the room made") << 100 << 1000;
+        QTest::newRow("less than the room made") << 100 << 7;
+    }
+
+    void entriesStayInPlace()
+    {
+        QFETCH(int, reserved);
+        QFETCH(int, count);
+        FileEntry root;
+        root.ReserveChildren(reserved);
+        std::vector<FileEntry *> added;
+        for (int i = 0; i < count; ++i) {
+            FileEntry *e = root.AddChild(QString::number(i));
+            e->FileSize = i;
+            added.push_back(e);
+            if (i == count / 2)
+                root.ReserveChildren(3);  // room made in the middle of a level
+        }
+        QCOMPARE(root.ChildCount, count);
+        for (int i = 0; i < count; ++i) {
+            QCOMPARE(root.Child(i), added[size_t(i)]);
+            QCOMPARE(root.Child(i)->FileSize, i);
+            QCOMPARE(root.Child(i)->FileName, QString::number(i));
+        }
+        QCOMPARE(Named(root, "0"), std::vector<int>({0}));
+        QCOMPARE(Named(root, qPrintable(QString::number(count - 1))), std::vector<int>({count - 1}));
+    }
+
+    // An entry built apart and then added brings its children along, still in their place.
+    void addedEntryKeepsItsChildren()
+    {
+        auto folder = Entry("d");
+        folder->IsFolder = 1;
+        FileEntry *inner = folder->AddChild(QStringLiteral("f"));
+        inner->FileSize = 42;
+        FileEntry root;
+        root.AddChild(Entry("a"));
+        FileEntry *d = root.AddChild(std::move(folder));
+        QCOMPARE(d->FileName, QStringLiteral("d"));
+        QCOMPARE(d->ChildCount, 1);
+        QCOMPARE(d->Child(0), inner);
+        QCOMPARE(Named(*d, "f"), std::vector<int>({0}));
+        QCOMPARE(Named(root, "d"), std::vector<int>({1}));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestFileEntry)

@@ -124,6 +124,9 @@ private Q_SLOTS:
         QTest::newRow("host and port, no scheme") << "host:2121/pub" << "ftp://host:2121/pub" << "host:2121" << "/pub";
         QTest::newRow("host alone") << "ftp.example.com" << "ftp://ftp.example.com" << "ftp.example.com" << "";
         QTest::newRow("trailing slashes") << "ftp://server/pub//" << "ftp://server/pub" << "server" << "/pub";
+        QTest::newRow("FTP over TLS") << "FTPS://server:990/pub/" << "ftps://server:990/pub" << "server:990" << "/pub";
+        QTest::newRow("SFTP, absolute path") << "sftp://host/home/me" << "sftp://host/home/me" << "host" << "/home/me";
+        QTest::newRow("SFTP scheme text in the path") << "sftp://s/ftp://x" << "sftp://s/ftp://x" << "s" << "/ftp://x";
     }
     void urlParts()
     {

@@ -11,8 +11,14 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <sys/time.h>
+#include <atomic>
+#include <cstdio>
+#include <thread>
+
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/time.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -49,19 +55,59 @@ void Describe(const FileEntry &level, const QString &indent, QStringList &out)
     }
 }
 
-QStringList List(const QString &folder, const Job &job, int32_t *rootCount = nullptr)
+void ListRoot(const QString &folder, const Job &job, FileEntry &root)
 {
     JobSide side;
     side.DeviceType = 1;
     side.FolerAllName = folder;
     FileFilter filter(job);
-    FileEntry root;
     LocalFolder::ListFolder(side, root, filter);
+}
+
+QStringList List(const QString &folder, const Job &job, int32_t *rootCount = nullptr)
+{
+    FileEntry root;
+    ListRoot(folder, job, root);
     if (rootCount)
         *rootCount = root.FileCount;
     QStringList out;
     Describe(root, "", out);
     return out;
+}
+
+// The listing as a user without rights beyond the permission bits sees it: root reads
+// every folder, so as root the listing is made in a child that gave its rights up.
+QStringList ListUnprivileged(const QString &folder, int32_t *rootCount)
+{
+    if (geteuid() != 0)
+        return List(folder, Job(), rootCount);
+    int fds[2];
+    if (pipe(fds) != 0)
+        return {"no pipe"};
+    const pid_t child = fork();
+    if (child == 0) {
+        close(fds[0]);
+        if (setegid(65534) != 0 || seteuid(65534) != 0)
+            _exit(3);
+        int32_t count = 0;
+        const QStringList listed = List(folder, Job(), &count);
+        const QByteArray text = (QString::number(count) + u'\n' + listed.join(u'\n')).toUtf8();
+        const bool written = write(fds[1], text.constData(), size_t(text.size())) == text.size();
+        _exit(written ? 0 : 4);
+    }
+    close(fds[1]);
+    QByteArray text;
+    char buffer[4096];
+    for (ssize_t n; (n = read(fds[0], buffer, sizeof buffer)) > 0;)
+        text.append(buffer, n);
+    close(fds[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return {"child failed"};
+    QStringList lines = QString::fromUtf8(text).split(u'\n');
+    *rootCount = lines.takeFirst().toInt();
+    return lines;
 }
 
 const FileEntry *Named(const FileEntry &level, const QString &name)
@@ -240,6 +286,175 @@ private Q_SLOTS:
         QCOMPARE(listed, (QStringList{"dirlink/(1)", "  f.txt", "filelink", "real/(1)", "  f.txt",
                                       "target.txt"}));
         QCOMPARE(count, 4);
+    }
+
+    // Links are read through: the entry carries the target's size and time, and a linked
+    // folder is listed with its content.
+    void linkedEntriesCarryTheirTargets_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("isFolder");
+        QTest::addColumn<qint64>("size");
+        QTest::addColumn<int>("childCount");
+        QTest::newRow("link to a file") << "filelink" << 0 << qint64(10) << 0;
+        QTest::newRow("link to a folder") << "dirlink" << 1 << qint64(0) << 2;
+        QTest::newRow("link to a link to a file") << "linklink" << 0 << qint64(10) << 0;
+    }
+
+    void linkedEntriesCarryTheirTargets()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, isFolder);
+        QFETCH(qint64, size);
+        QFETCH(int, childCount);
+        QTemporaryDir tmp;
+        const QString r = tmp.path();
+        MakeFile(r + "/real/a.txt");
+        MakeFile(r + "/real/b.txt");
+        MakeFile(r + "/target.txt", "0123456789");
+        SetTime(r + "/target.txt", 1'400'000'000);
+        SetTime(r + "/real", 1'400'000'000);
+        QVERIFY(QFile::link(r + "/target.txt", r + "/filelink"));
+        QVERIFY(QFile::link(r + "/real", r + "/dirlink"));
+        QVERIFY(QFile::link(r + "/filelink", r + "/linklink"));
+
+        FileEntry root;
+        ListRoot(r, Job(), root);
+        const FileEntry *e = Named(root, name);
+        QVERIFY(e);
+        QCOMPARE(e->IsFolder, isFolder);
+        QCOMPARE(e->FileSize, size);
+        QCOMPARE(e->FileTime, DosDateTime::FromEpochSeconds(1'400'000'000));
+        QCOMPARE(e->FileAttr, isFolder ? 16 : 32);
+        QCOMPARE(e->ChildCount, childCount);
+        QCOMPARE(e->FilePath, r + "/" + name);
+    }
+
+    // A folder the walk may not open lists as an empty folder; its neighbours are listed.
+    void unreadableFolderListsEmpty_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::newRow("no rights") << 0;
+        QTest::newRow("enter but not read") << 0311;
+        QTest::newRow("read but not enter") << 0644;
+    }
+
+    void unreadableFolderListsEmpty()
+    {
+        QFETCH(int, mode);
+        QTemporaryDir tmp;
+        const QString r = tmp.path();
+        MakeFile(r + "/a/locked/inside.txt");
+        MakeFile(r + "/a/open.txt");
+        MakeFile(r + "/b/after.txt");
+        for (const QString &folder : {r, r + "/a", r + "/b"})
+            QCOMPARE(chmod(QFile::encodeName(folder).constData(), 0755), 0);
+        QCOMPARE(chmod(QFile::encodeName(r + "/a/locked").constData(), mode_t(mode)), 0);
+        int32_t count = -1;
+        const QStringList listed = ListUnprivileged(r, &count);
+        chmod(QFile::encodeName(r + "/a/locked").constData(), 0755);
+        QCOMPARE(listed, (QStringList{"a/(1)", "  locked/(0)", "  open.txt", "b/(1)", "  after.txt"}));
+        QCOMPARE(count, 2);
+    }
+
+    // Names are passed to the system as the bytes the folder gave, whatever they decode to.
+    void namesOfAnyBytes_data()
+    {
+        QTest::addColumn<QByteArray>("name");
+        QTest::newRow("not UTF-8") << QByteArray("caf\xe9.txt");
+        QTest::newRow("line breaks") << QByteArray("two\nlines\r.txt");
+        QTest::newRow("hidden") << QByteArray(".profile");
+        QTest::newRow("not UTF-8 folder") << QByteArray("\xff\xfe");
+    }
+
+    void namesOfAnyBytes()
+    {
+        QFETCH(QByteArray, name);
+        QTemporaryDir tmp;
+        const QByteArray base = QFile::encodeName(tmp.path()) + '/';
+        const bool folder = !name.endsWith(".txt") && !name.startsWith('.');
+        QByteArray file = base + name;
+        if (folder) {
+            QCOMPARE(mkdir(file.constData(), 0755), 0);
+            file += "/inner.txt";
+        }
+        const int fd = ::open(file.constData(), O_WRONLY | O_CREAT, 0644);
+        QVERIFY(fd >= 0);
+        QCOMPARE(write(fd, "1234567", 7), 7);
+        close(fd);
+
+        FileEntry root;
+        ListRoot(tmp.path(), Job(), root);
+        QCOMPARE(root.ChildCount, 1);
+        QCOMPARE(root.FileCount, 1);
+        const FileEntry *e = root.Child(0);
+        QCOMPARE(e->FileName, QString::fromUtf8(name));
+        QCOMPARE(e->IsFolder, folder ? 1 : 0);
+        if (folder)
+            e = e->Child(0);
+        QCOMPARE(e->FileSize, 7);
+        QCOMPARE(e->FileAttr, name.startsWith('.') ? 34 : 32);
+    }
+
+    // More levels than the walk keeps open at once: the deeper ones are opened by path.
+    void deepTree()
+    {
+        QTemporaryDir tmp;
+        QString path = tmp.path();
+        QStringList expected;
+        for (int level = 0; level < 100; ++level) {
+            path += "/d";
+            expected << QString(level * 2, u' ') + "d/(1)";
+        }
+        MakeFile(path + "/leaf.txt", "abc");
+        expected << QString(200, u' ') + "leaf.txt";
+        int32_t count = 0;
+        QCOMPARE(List(tmp.path(), Job(), &count), expected);
+        QCOMPARE(count, 1);
+    }
+
+    // Two folders swap places again and again while they are listed: each listed folder
+    // holds one folder's names with that folder's sizes, never names of one and sizes of
+    // the other.
+    void folderReplacedDuringTheWalk()
+    {
+        QTemporaryDir tmp;
+        const QString r = tmp.path();
+        for (int k = 0; k < 50; ++k) {
+            MakeFile(r + "/a/p" + QString::number(k), "1");
+            MakeFile(r + "/b/p" + QString::number(k), "22");
+        }
+        MakeFile(r + "/a/from-a", "1");
+        MakeFile(r + "/b/from-b", "22");
+        const QByteArray a = QFile::encodeName(r + "/a"), b = QFile::encodeName(r + "/b");
+        std::atomic<bool> stop{false};
+        std::atomic<int> swaps{0};
+        std::thread swapper([&] {
+            while (!stop) {
+                if (renameat2(AT_FDCWD, a.constData(), AT_FDCWD, b.constData(), RENAME_EXCHANGE) == 0)
+                    ++swaps;
+            }
+        });
+        QString mixed;
+        for (int round = 0; round < 300 && mixed.isEmpty(); ++round) {
+            FileEntry root;
+            ListRoot(r, Job(), root);
+            for (int i = 0; i < root.ChildCount && mixed.isEmpty(); ++i) {
+                const FileEntry &folder = *root.Child(i);
+                if (folder.ChildCount != 51) {
+                    mixed = folder.FileName + " holds " + QString::number(folder.ChildCount) + " entries";
+                    break;
+                }
+                const int64_t size = Named(folder, "from-a") ? 1 : 2;
+                for (int k = 0; k < folder.ChildCount; ++k)
+                    if (folder.Child(k)->FileSize != size)
+                        mixed = folder.FileName + "/" + folder.Child(k)->FileName + " has another folder's size";
+            }
+        }
+        stop = true;
+        swapper.join();
+        QVERIFY2(mixed.isEmpty(), qPrintable(mixed));
+        QVERIFY(swaps > 0);
     }
 
     void forceFolders_data()

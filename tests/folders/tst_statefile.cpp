@@ -128,6 +128,9 @@ private Q_SLOTS:
         QTest::newRow("size fraction") << QByteArray("T::1\r\nf:0:/f:1:2.5:3\r\n");
         QTest::newRow("size beyond 64 bits") << QByteArray("T::1\r\nf:0:/f:1:99999999999999999999:3\r\n");
         QTest::newRow("negative folder count") << QByteArray("T::1\r\nd:-2:/:0:-1:-1\r\n");
+        // Room is made for the entries a level announces: a damaged count must not ask for more.
+        QTest::newRow("huge header count") << QByteArray("T::2147483647\r\nf:0:/f:1:2:3\r\n");
+        QTest::newRow("huge folder count") << QByteArray("T::1\r\nd:2147483647:/:0:-1:-1\r\nf:0:/d/f:1:2:3\r\n");
         QTest::newRow("lines left over") << ok + "g:0:/g:1:2:3\r\n";
         QTest::newRow("broken escape") << QByteArray("T::1\r\nf*3:0:/f:1:2:3\r\n");
         QTest::newRow("escape cut off at the end of a name") << QByteArray("T::1\r\nf*A:0:/f:1:2:3\r\n");

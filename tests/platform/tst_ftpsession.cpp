@@ -35,7 +35,7 @@ class TestFtpSession : public QObject {
 
     FtpSession::Endpoint endpoint() const
     {
-        return {QStringLiteral("127.0.0.1"), m_server.port(), m_server.user(), m_server.password()};
+        return {QStringLiteral("127.0.0.1"), m_server.port(), m_server.user(), m_server.password(), false, {}};
     }
 
 private Q_SLOTS:

@@ -35,6 +35,12 @@ void RecordingListener::Notice(const QString &line)
     Add(QStringLiteral("N ") + line);
 }
 
+bool RecordingListener::AcceptServer(const ServerTrust &trust)
+{
+    Add(QStringLiteral("T ") + trust.fingerprint);
+    return acceptServers;
+}
+
 QStringList RecordingListener::Events() const
 {
     std::lock_guard lock(m_mutex);

@@ -17,12 +17,15 @@ public:
     void CopyRecovered(const QString &line) override;
     // Recorded as "N line".
     void Notice(const QString &line) override;
+    // Recorded as "T fingerprint"; answered with acceptServers.
+    bool AcceptServer(const ServerTrust &trust) override;
 
     QStringList Events() const;
     // Only the events that start with prefix.
     QStringList Events(const QString &prefix) const;
 
     std::function<void(const QString &event)> onEvent;
+    bool acceptServers = false;
 
 private:
     void Add(const QString &event);

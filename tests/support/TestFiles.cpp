@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QDirIterator>
+#include <QRegularExpression>
 #include <QFile>
 #include <QFileInfo>
 
@@ -40,6 +41,18 @@ QStringList FilesBelow(const QString &folder)
         out << QDir(folder).relativeFilePath(it.next());
     out.sort();
     return out;
+}
+
+QStringList TemporaryFiles(const QString &folder)
+{
+    return FilesBelow(folder).filter(QRegularExpression("\\.cvtmp[0-9a-f]{8}$"));
+}
+
+QStringList UserFiles(const QString &folder)
+{
+    QStringList files = FilesBelow(folder);
+    files.removeIf([](const QString &f) { return f.startsWith("__FileSync__/"); });
+    return files;
 }
 
 }  // namespace TestFiles

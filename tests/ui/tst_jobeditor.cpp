@@ -3,6 +3,7 @@
 #include "tests/support/ModalAnswer.h"
 #include "tests/support/StoredDifferences.h"
 #include "tests/ui/DriveWidgets.h"
+#include "ui/config/FtpFolderChooser.h"
 #include "ui/config/JobEditor.h"
 #include "ui/config/LocalFolderChooser.h"
 #include "ui/widgets/ImageButton.h"
@@ -600,7 +601,8 @@ private Q_SLOTS:
             click(control<ImageButton>(*chooser, "OkButton"));
         });
         click(e.get<ImageButton>("bt_rbrowse"));
-        QCOMPARE(offered, QStringList({QStringLiteral("Local folder"), QStringLiteral("FTP folder")}));
+        QCOMPARE(offered, QStringList({QStringLiteral("Local folder"), QStringLiteral("FTP folder"),
+                                       QStringLiteral("FTP over TLS folder"), QStringLiteral("SFTP folder")}));
         QCOMPARE(preselected, QStringLiteral("FTP folder"));
         QCOMPARE(e.get<QLineEdit>("edit_rfolder")->text(), dir.path());
         e.ok();
@@ -608,6 +610,53 @@ private Q_SLOTS:
         QCOMPARE(jobs.JobAt(0)->RFolder.DeviceType, 1);
         QCOMPARE(jobs.JobAt(0)->RFolder.FolerAllName, dir.path());
         QCOMPARE(jobs.JobAt(0)->LFolder.DeviceType, 1);
+    }
+
+    // A remote kind is the address's scheme: host and path stay when only the transport
+    // changes, and the key file is asked for SFTP alone.
+    void rightSideTransport_data()
+    {
+        QTest::addColumn<int>("kind");  // index in the menu
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<bool>("keyFile");
+        QTest::newRow("FTP") << 1 << "ftp://host.example/pub" << false;
+        QTest::newRow("FTP over TLS") << 2 << "ftps://host.example/pub" << false;
+        QTest::newRow("SFTP") << 3 << "sftp://host.example/pub" << true;
+    }
+    void rightSideTransport()
+    {
+        QFETCH(int, kind);
+        QFETCH(QString, address);
+        QFETCH(bool, keyFile);
+        JobList jobs;
+        Editor e(jobs);
+        type(e.get<QLineEdit>("edit_taskname"), QStringLiteral("Remote"));
+        type(e.get<QLineEdit>("edit_rfolder"), QStringLiteral("ftp://host.example/pub"));
+        WhenShown<QMenu>(
+            [kind](QMenu *menu) {
+                menu->setActiveAction(menu->actions().at(kind));
+                QTest::keyClick(menu, Qt::Key_Return);
+            },
+            true);
+        QString shown;
+        bool keyRowShown = false;
+        WhenShown<FtpFolderChooser>([&](FtpFolderChooser *chooser) {
+            shown = control<QLineEdit>(*chooser, "Edit_ftpip")->text();
+            keyRowShown = control<QLineEdit>(*chooser, "Edit_keyfile")->isVisible()
+                          && control<ImageButton>(*chooser, "bt_keyfile")->isVisible();
+            if (keyRowShown)
+                control<QLineEdit>(*chooser, "Edit_keyfile")->setText(QStringLiteral("/home/me/.ssh/id_ed25519"));
+            click(control<ImageButton>(*chooser, "OkButton"));
+        });
+        click(e.get<ImageButton>("bt_rbrowse"));
+        QCOMPARE(shown, address);
+        QCOMPARE(keyRowShown, keyFile);
+        QCOMPARE(e.get<QLineEdit>("edit_rfolder")->text(), address);
+        e.ok();
+        QVERIFY(e.form.Result());
+        QCOMPARE(jobs.JobAt(0)->RFolder.DeviceType, 3);
+        QCOMPARE(jobs.JobAt(0)->RFolder.FolerAllName, address);
+        QCOMPARE(jobs.JobAt(0)->RFolder.PrivateKey, keyFile ? QStringLiteral("/home/me/.ssh/id_ed25519") : QString());
     }
 
     // Folders may be typed or pasted. The right field's text says its kind; a left folder that
@@ -619,6 +668,8 @@ private Q_SLOTS:
         QTest::addColumn<int>("kind");
         QTest::newRow("host and port") << "ftp.example.com:2121/pub/" << "ftp://ftp.example.com:2121/pub" << 3;
         QTest::newRow("full address") << "FTP://Host/Pub" << "ftp://Host/Pub" << 3;
+        QTest::newRow("FTP over TLS") << "FTPS://Host:990/Pub/" << "ftps://Host:990/Pub" << 3;
+        QTest::newRow("SFTP, absolute path") << "sftp://Host/home/me/site" << "sftp://Host/home/me/site" << 3;
         QTest::newRow("local folder") << "<dir>" << "<dir>" << 1;
     }
     void typedFolders()

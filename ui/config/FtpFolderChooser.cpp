@@ -1,14 +1,19 @@
 #include "ui/config/FtpFolderChooser.h"
 
 #include "folders/FtpFolder.h"
+#include "folders/Side.h"
+#include "model/RemoteAddress.h"
 #include "ui/config/ConfigMessages.h"
 #include "ui/config/ConfigSkin.h"
 #include "ui/config/FtpBackgroundCall.h"
 #include "ui/config/FtpFolderWalk.h"
+#include "ui/config/ServerTrustQuestion.h"
 #include "ui/config/StarPasswordStyle.h"
 #include "ui/widgets/ImageButton.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -51,11 +56,19 @@ FtpFolderChooser::FtpFolderChooser(QWidget *parent) : SkinnedWindow(parent), m_c
     Edit_ftpip = field(0, QStringLiteral("lb_ftpaddr"), QStringLiteral("Address"), QStringLiteral("Edit_ftpip"));
     Edit_ftpuser = field(1, QStringLiteral("lb_ftpuser"), QStringLiteral("User"), QStringLiteral("Edit_ftpuser"));
     Edit_ftppwd = field(2, QStringLiteral("lb_ftppwd"), QStringLiteral("Password"), QStringLiteral("Edit_ftppwd"));
-    Edit_ftpip->setPlaceholderText(QStringLiteral("ftp://host:port/folder"));
+    Edit_keyfile = field(3, QStringLiteral("lb_keyfile"), QStringLiteral("Key file"), QStringLiteral("Edit_keyfile"));
+    lb_keyfile = findChild<QLabel *>(QStringLiteral("lb_keyfile"));
+    Edit_keyfile->setPlaceholderText(QStringLiteral("A private key file without a passphrase; empty: the ssh-agent or the password"));
+    bt_keyfile = ConfigSkin::Button(this, QStringLiteral("bt_keyfile"), QStringLiteral("fptconnectButton"), QSize(96, 28),
+                                    QStringLiteral("Browse"));
+    connect(bt_keyfile, &ImageControl::clicked, this, &FtpFolderChooser::browseKeyFile);
+    fields->addWidget(bt_keyfile, 3, 2);
+    Edit_ftpip->setPlaceholderText(QStringLiteral("ftp://host:port/folder, ftps://... or sftp://host/absolute/folder"));
     auto *example = new QLabel(QStringLiteral("For example ftp://ftp.example.com:21/pub, or just ftp.example.com"), this);
     example->setObjectName(QStringLiteral("lb_ftpexample"));
     example->setStyleSheet(QStringLiteral("color: grey;"));
-    fields->addWidget(example, 3, 1);
+    fields->addWidget(example, 4, 1);
+    connect(Edit_ftpip, &QLineEdit::textChanged, this, &FtpFolderChooser::showKeyFileRow);
     Edit_ftppwd->setEchoMode(QLineEdit::Password);
     auto *stars = new StarPasswordStyle;
     stars->setParent(Edit_ftppwd);
@@ -112,7 +125,46 @@ void FtpFolderChooser::SetFolderSource(const JobSide &source)
     Edit_ftpip->setText(source.FolerAllName);
     Edit_ftpuser->setText(source.UserName);
     Edit_ftppwd->setText(source.PWD);
+    Edit_keyfile->setText(source.PrivateKey);
+    showKeyFileRow();
     tvFtp->clear();
+}
+
+QString FtpFolderChooser::typedAddress() const
+{
+    const QString stored = m_source.FolerAllName;
+    const RemoteAddress::Scheme scheme =
+        RemoteAddress::HasRemoteScheme(stored) ? RemoteAddress::Parse(stored).scheme : RemoteAddress::Scheme::Ftp;
+    return RemoteAddress::Normalize(Edit_ftpip->text(), scheme);
+}
+
+// The key file is an SFTP login's alone.
+void FtpFolderChooser::showKeyFileRow()
+{
+    const bool sftp = RemoteAddress::Parse(typedAddress()).scheme == RemoteAddress::Scheme::Sftp;
+    lb_keyfile->setVisible(sftp);
+    Edit_keyfile->setVisible(sftp);
+    bt_keyfile->setVisible(sftp);
+}
+
+void FtpFolderChooser::browseKeyFile()
+{
+    const QString file = QFileDialog::getOpenFileName(this, QStringLiteral("Choose a private key file"),
+                                                      Edit_keyfile->text().isEmpty() ? QDir::homePath() + QStringLiteral("/.ssh")
+                                                                                     : Edit_keyfile->text());
+    if (!file.isEmpty())
+        Edit_keyfile->setText(file);
+}
+
+void FtpFolderChooser::takeFields()
+{
+    const QString target = typedAddress();
+    Edit_ftpip->setText(target);
+    m_source.FolerAllName = target;
+    m_source.UserName = Edit_ftpuser->text();
+    m_source.PWD = Edit_ftppwd->text();
+    if (RemoteAddress::Parse(target).scheme == RemoteAddress::Scheme::Sftp)
+        m_source.PrivateKey = Edit_keyfile->text().trimmed();
 }
 
 bool FtpFolderChooser::Busy() const
@@ -147,17 +199,22 @@ void FtpFolderChooser::fptconnectButtonClick()
 {
     if (Busy())
         return;
-    const QString target = FtpFolder::NormalizeFtpUrl(Edit_ftpip->text());
-    Edit_ftpip->setText(target);
-    m_source.FolerAllName = target;
-    m_source.UserName = Edit_ftpuser->text();
-    m_source.PWD = Edit_ftppwd->text();
+    takeFields();
+    const QString target = m_source.FolerAllName;
     tvFtp->clear();
     setWorking(true);
     const JobSide source = m_source;
     m_call->Start([this, source, target]() -> FtpBackgroundCall::Delivery {
         const FtpFolderWalk::WalkResult walk = FtpFolderWalk::ConnectAndWalk(source, target);
         return [this, walk] {
+            if (walk.ConnectCode != 0 && walk.Untrusted) {
+                JobSide side = m_source;
+                side.DeviceType = 3;
+                const std::unique_ptr<Side> access = Side::For(side, false);
+                if (AskServerTrust(this, *walk.Untrusted) && access && access->Trust(*walk.Untrusted))
+                    QMetaObject::invokeMethod(this, &FtpFolderChooser::fptconnectButtonClick, Qt::QueuedConnection);
+                return;
+            }
             if (walk.ConnectCode != 0) {
                 ConfigMessages::Inform(this, walk.ConnectFailure.isEmpty()
                                                  ? QStringLiteral("Connection Failed!")
@@ -208,11 +265,7 @@ void FtpFolderChooser::tvFtpDblClick()
 
 void FtpFolderChooser::OkButtonClick()
 {
-    const QString url = FtpFolder::NormalizeFtpUrl(Edit_ftpip->text());
-    Edit_ftpip->setText(url);
-    m_source.FolerAllName = url;
-    m_source.UserName = Edit_ftpuser->text();
-    m_source.PWD = Edit_ftppwd->text();
+    takeFields();
     m_source.DeviceType = 3;
     m_result = true;
     accept();

@@ -11,7 +11,8 @@ class QTreeWidgetItem;
 class FtpBackgroundCall;
 class RunGate;
 
-// The FTP folder chooser: address, user and password, a connect that lists the folders
+// The remote folder chooser (FTP, FTP over TLS, SFTP by the address's scheme): address,
+// user, password and, for SFTP, a key file; a connect that lists the folders
 // down the address, and a folder tree to pick from. Talking to the server happens off the
 // interface thread. It works on a copy of the side given; the caller takes FolderSource()
 // when Result() is true.
@@ -41,6 +42,11 @@ private:
     void tvFtpDblClick();
     void OkButtonClick();
     void setWorking(bool working);
+    // The address typed, stored form, in the scheme of the side when none is typed.
+    QString typedAddress() const;
+    void showKeyFileRow();
+    void browseKeyFile();
+    void takeFields();
     QTreeWidgetItem *addNode(QTreeWidgetItem *parent, const QString &name, const QString &url);
 
     JobSide m_source;
@@ -49,6 +55,9 @@ private:
     QLineEdit *Edit_ftpip = nullptr;
     QLineEdit *Edit_ftpuser = nullptr;
     QLineEdit *Edit_ftppwd = nullptr;
+    QLabel *lb_keyfile = nullptr;
+    QLineEdit *Edit_keyfile = nullptr;
+    ImageButton *bt_keyfile = nullptr;
     ImageButton *fptconnectButton = nullptr;
     QTreeWidget *tvFtp = nullptr;
     QLabel *Label1 = nullptr;

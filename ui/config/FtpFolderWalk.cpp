@@ -1,6 +1,8 @@
 #include "ui/config/FtpFolderWalk.h"
 
-#include "platform/FtpSession.h"
+#include "folders/SftpFolder.h"
+#include "folders/Side.h"
+#include "model/RemoteAddress.h"
 
 #include <cstdint>
 
@@ -36,19 +38,37 @@ int childNamed(const QList<Node> &nodes, int parent, const QString &name)
     return -1;
 }
 
+bool isSftp(const JobSide &source)
+{
+    return RemoteAddress::Parse(source.FolerAllName).scheme == RemoteAddress::Scheme::Sftp;
+}
+
+void fillFolders(const JobSide &source, FtpNodeSink &sink, void *parent)
+{
+    if (isSftp(source))
+        SftpFolder::FillTree(source, RemoteAddress::BasePath(source.FolerAllName), sink, parent, true);
+    else
+        FtpFolder::FillFolderTree(source, sink, parent);
+}
+
 }  // namespace
 
 WalkResult ConnectAndWalk(JobSide source, const QString &target)
 {
     WalkResult result;
-    result.ConnectCode = FtpFolder::ConnectFtp(source);
+    source.DeviceType = 3;
+    const std::unique_ptr<Side> side = Side::For(source, false);
+    result.ConnectCode = side ? side->Reach() : -1;
     if (result.ConnectCode != 0) {
-        result.ConnectFailure = FtpSession::Global().LastReason();
+        if (side) {
+            result.ConnectFailure = side->FailureReason();
+            result.Untrusted = side->Untrusted();
+        }
         return result;
     }
 
     Collector sink(result.Nodes);
-    QString rest = target.mid(6);
+    QString rest = target.mid(target.indexOf(QLatin1String("://")) + 3);
     int listed = -1;  // the folder whose subfolders the previous pass listed; -1 the top
     bool first = true;
     for (;;) {
@@ -67,7 +87,7 @@ WalkResult ConnectAndWalk(JobSide source, const QString &target)
                 break;
             result.Selected = parent;
         }
-        FtpFolder::FillFolderTree(source, sink, Collector::HandleOf(parent));
+        fillFolders(source, sink, Collector::HandleOf(parent));
         listed = parent;
         first = false;
         if (last)
@@ -81,7 +101,7 @@ QList<Node> ListSubfolders(JobSide source, const QString &url)
     QList<Node> nodes;
     Collector sink(nodes);
     source.FolerAllName = url;
-    FtpFolder::FillFolderTree(source, sink, nullptr);
+    fillFolders(source, sink, nullptr);
     return nodes;
 }
 
@@ -89,7 +109,10 @@ QList<Node> ListContents(const JobSide &source, const QString &folderPath)
 {
     QList<Node> nodes;
     Collector sink(nodes);
-    FtpFolder::FillContentsTree(folderPath, source, sink);
+    if (isSftp(source))
+        SftpFolder::FillTree(source, folderPath, sink, nullptr, false);
+    else
+        FtpFolder::FillContentsTree(folderPath, source, sink);
     return nodes;
 }
 

@@ -1,10 +1,12 @@
 #pragma once
 #include "folders/FtpFolder.h"
 #include "model/JobSide.h"
+#include "platform/ServerTrust.h"
 
 #include <QList>
 #include <QString>
 #include <cstdint>
+#include <optional>
 
 // What the FTP chooser and the remote folder view ask of the server, as plain data so that
 // it can run off the interface thread: the dialogs build their trees from the result.
@@ -17,14 +19,16 @@ struct Node {
 };
 
 struct WalkResult {
-    int32_t ConnectCode = 0;  // ConnectFtp's code; no nodes when it is not 0
+    int32_t ConnectCode = 0;  // the side's Reach code; no nodes when it is not 0
     QString ConnectFailure;   // then, why: the server's reply or the transport error
     QList<Node> Nodes;        // parents before their children
     int Selected = -1;        // the node of the last folder reached on the path
+    // When the connect failed for a certificate or host key nothing vouches for yet.
+    std::optional<ServerTrust> Untrusted;
 };
 
 // Connects for the source's server and login, then lists the folders down the path of
-// target (a normalised "ftp://" address): the server's top folders, then under each
+// target (a normalised address of any remote scheme): the server's top folders, then under each
 // folder on the path its subfolders. The walk stops at a path folder the server does not
 // list, so a target whose path does not exist still shows what does.
 WalkResult ConnectAndWalk(JobSide source, const QString &target);

@@ -1,6 +1,7 @@
 #include "ui/config/JobEditor.h"
 
 #include "folders/FtpFolder.h"
+#include "model/RemoteAddress.h"
 #include "model/Job.h"
 #include "model/JobList.h"
 #include "ui/config/ConfigMessages.h"
@@ -176,7 +177,7 @@ QWidget *JobEditor::buildGeneral()
     edit_lfolder = folderRow(1, QStringLiteral("Left Folder"), QStringLiteral("l"), &JobEditor::browseLeft);
     edit_rfolder = folderRow(2, QStringLiteral("Right Folder"), QStringLiteral("r"), &JobEditor::browseRight);
     edit_lfolder->setPlaceholderText(QStringLiteral("A folder on this computer, for example /home/me/Documents"));
-    edit_rfolder->setPlaceholderText(QStringLiteral("An FTP address, for example ftp://ftp.example.com:21/folder"));
+    edit_rfolder->setPlaceholderText(QStringLiteral("A folder, or ftp://, ftps:// or sftp:// + host + folder"));
 
     rb_sync = new QRadioButton(QStringLiteral("Synchronize"), page);
     rb_sync->setObjectName(QStringLiteral("rb_sync"));
@@ -603,8 +604,10 @@ void JobEditor::takeTypedFolders()
     // such; anything else keeps the side's kind ("ftp.example.com/pub" on an FTP side).
     const bool ftp = right.contains(QLatin1String("://"))
                      || (m_right.DeviceType == 3 && !right.startsWith(QLatin1Char('/')) && !right.isEmpty());
+    const RemoteAddress::Scheme scheme =
+        m_right.DeviceType == 3 ? RemoteAddress::Parse(m_right.FolerAllName).scheme : RemoteAddress::Scheme::Ftp;
     m_right.DeviceType = ftp ? 3 : 1;
-    m_right.FolerAllName = ftp ? FtpFolder::NormalizeFtpUrl(right) : QDir::fromNativeSeparators(right);
+    m_right.FolerAllName = ftp ? RemoteAddress::Normalize(right, scheme) : QDir::fromNativeSeparators(right);
     edit_rfolder->setText(m_right.FolerAllName);
 }
 
@@ -643,26 +646,45 @@ void JobEditor::browseLeft()
 void JobEditor::browseRight()
 {
     takeTypedFolders();
-    // The right side may be an FTP directory or a local folder: the user picks the kind.
+    // The right side may be a local folder or a remote one of three transports: the user
+    // picks the kind, and a remote kind is the scheme of the address.
+    using Scheme = RemoteAddress::Scheme;
+    const bool remote = m_right.DeviceType == 3;
+    const Scheme current = RemoteAddress::Parse(m_right.FolerAllName).scheme;
     QMenu kinds(this);
     kinds.setObjectName(QStringLiteral("RightKindMenu"));
     QAction *local = kinds.addAction(QStringLiteral("Local folder"));
     QAction *ftp = kinds.addAction(QStringLiteral("FTP folder"));
+    QAction *ftps = kinds.addAction(QStringLiteral("FTP over TLS folder"));
+    QAction *sftp = kinds.addAction(QStringLiteral("SFTP folder"));
+    const std::pair<QAction *, Scheme> schemes[] = {{ftp, Scheme::Ftp}, {ftps, Scheme::Ftps}, {sftp, Scheme::Sftp}};
     local->setCheckable(true);
-    ftp->setCheckable(true);
     local->setChecked(m_right.DeviceType == 1);
-    ftp->setChecked(m_right.DeviceType == 3);
     if (m_right.DeviceType == 1)
         kinds.setActiveAction(local);
-    else if (m_right.DeviceType == 3)
-        kinds.setActiveAction(ftp);
+    for (const auto &[action, scheme] : schemes) {
+        action->setCheckable(true);
+        action->setChecked(remote && current == scheme);
+        if (remote && current == scheme)
+            kinds.setActiveAction(action);
+    }
     const QWidget *button = findChild<QWidget *>(QStringLiteral("bt_rbrowse"));
     const QPoint at = button->mapToGlobal(QPoint(0, button->height()));
     QAction *picked = kinds.exec(at, kinds.activeAction());
     if (!picked)
         return;
-    if (ChooseSideFolder(this, m_right, picked == local ? 1 : 3))
+    JobSide side = m_right;
+    for (const auto &[action, scheme] : schemes) {
+        if (action != picked)
+            continue;
+        // The host and path stay when only the transport changes.
+        const QString address = remote ? side.FolerAllName.mid(side.FolerAllName.indexOf(QLatin1String("://")) + 3) : QString();
+        side.FolerAllName = RemoteAddress::SchemeName(scheme) + QStringLiteral("://") + address;
+    }
+    if (ChooseSideFolder(this, side, picked == local ? 1 : 3)) {
+        m_right = side;
         edit_rfolder->setText(m_right.FolerAllName);
+    }
 }
 
 std::optional<QString> JobEditor::checkFields()

@@ -50,6 +50,10 @@ const MenuItem Items[ItemCommands::ItemCount] = {
     {"CopyToLeft1", "Copy to the Left", &ItemCommands::CopyToLeftClick},
     {"CopyToRight1", "Copy to the Right", &ItemCommands::CopyToRightClick},
     {"DontCopy1", "Don't Copy", &ItemCommands::DontCopyClick},
+    {"N8", nullptr, nullptr},
+    {"BackToProposal1", "Back to the Proposal", &ItemCommands::BackToProposalClick},
+    {"UndoDirections1", "Undo the Last Change of Directions", &ItemCommands::UndoDirectionsClick},
+    {"SyncSelected1", "Sync Selected", &ItemCommands::SyncSelectedClick},
 };
 
 // The part of path after the first occurrence of base (all of it when base is empty).
@@ -85,6 +89,10 @@ ItemCommands::ItemCommands(ResultModel &model, ResultView &tree, QWidget *dialog
         {CopyToLeft, {QKeySequence(Qt::CTRL | Qt::Key_Left)}},
         {CopyToRight, {QKeySequence(Qt::CTRL | Qt::Key_Right)}},
         {DontCopy, {QKeySequence(Qt::Key_Space)}},
+        // Backspace takes the rows back to what the analysis said; Shift+F6 is Sync (F6) for a part.
+        {BackToProposal, {QKeySequence(Qt::Key_Backspace)}},
+        {UndoDirections, {QKeySequence::Undo}},
+        {SyncSelected, {QKeySequence(Qt::SHIFT | Qt::Key_F6)}},
     };
     for (const auto &[item, sequences] : keys) {
         QAction *action = Action(item);
@@ -94,7 +102,7 @@ ItemCommands::ItemCommands(ResultModel &model, ResultView &tree, QWidget *dialog
     }
     // A disabled action takes no keys: the menu's enabling holds only while it is open.
     connect(m_menu, &QMenu::aboutToHide, this, [this] {
-        for (Item item : {CopyToLeft, CopyToRight, DontCopy})
+        for (Item item : {CopyToLeft, CopyToRight, DontCopy, BackToProposal, UndoDirections, SyncSelected})
             Action(item)->setEnabled(true);
     });
 }
@@ -112,8 +120,25 @@ void ItemCommands::SetDirection(Item item)
     const int click = item == CopyToLeft    ? ResultModel::ClickOf(ResultModel::ColLeftImage)
                       : item == CopyToRight ? ResultModel::ClickOf(ResultModel::ColRightImage)
                                             : ResultModel::ClickDontMove;
-    for (const QModelIndex &row : m_tree.selectionModel()->selectedRows())
-        m_model.ApplyDirection(row, click);
+    m_model.ApplyToRows(m_tree.SelectedRowIndexes(), click);
+}
+
+void ItemCommands::BackToProposalClick()
+{
+    if (CanSetDirection())
+        m_model.ApplyToRows(m_tree.SelectedRowIndexes(), ResultModel::ClickProposal);
+}
+
+void ItemCommands::UndoDirectionsClick()
+{
+    if (m_tree.ClicksAllowed() && !m_runsInProgress())
+        m_model.UndoDirections();
+}
+
+void ItemCommands::SyncSelectedClick()
+{
+    if (CanSetDirection() && m_canSync && m_canSync())
+        Q_EMIT SyncSelectedRequested();
 }
 
 void ItemCommands::CopyToLeftClick() { SetDirection(CopyToLeft); }
@@ -127,7 +152,7 @@ QAction *ItemCommands::Action(Item item) const
 
 QModelIndex ItemCommands::Selected() const
 {
-    const QModelIndexList rows = m_tree.selectionModel() ? m_tree.selectionModel()->selectedRows() : QModelIndexList();
+    const QModelIndexList rows = m_tree.SelectedRowIndexes();
     return rows.isEmpty() ? QModelIndex() : rows.first();
 }
 
@@ -173,7 +198,9 @@ bool ItemCommands::PrepareMenu()
             }
         }
     }
-    enabled[CopyToLeft] = enabled[CopyToRight] = enabled[DontCopy] = CanSetDirection();
+    enabled[CopyToLeft] = enabled[CopyToRight] = enabled[DontCopy] = enabled[BackToProposal] = CanSetDirection();
+    enabled[UndoDirections] = m_tree.ClicksAllowed() && !m_runsInProgress() && m_model.CanUndo();
+    enabled[SyncSelected] = CanSetDirection() && m_canSync && m_canSync();
     for (int i = 0; i < ItemCount; ++i)
         if (Items[i].Text)
             Action(Item(i))->setEnabled(enabled[i]);

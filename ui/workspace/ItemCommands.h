@@ -25,7 +25,8 @@ public:
         OpenLeftFile, OpenRightFile, OpenLeftFolder, OpenRightFolder, Separator1,
         DeleteLeftFile, DeleteRightFile, Separator2,
         RestoreLeftFile, RestoreRightFile, OpenPreviousLeft, OpenPreviousRight, Separator3,
-        CopyToLeft, CopyToRight, DontCopy, ItemCount
+        CopyToLeft, CopyToRight, DontCopy, Separator4,
+        BackToProposal, UndoDirections, SyncSelected, ItemCount
     };
     using Opener = std::function<bool(const QString &path)>;
     using LogLine = std::function<void(const QString &line)>;
@@ -39,6 +40,8 @@ public:
     void SetProgramFolder(const QString &folder) { m_programFolder = folder; }
     // Opens files and folders; the desktop shell unless replaced.
     void SetOpener(Opener opener) { m_open = std::move(opener); }
+    // Whether the page could synchronise now (Sync Selected needs it too).
+    void SetCanSync(std::function<bool()> canSync) { m_canSync = std::move(canSync); }
 
     QMenu *Menu() const { return m_menu; }
     // The direction commands apply to every selected row (a folder row: every file below it);
@@ -69,6 +72,13 @@ public Q_SLOTS:
     void CopyToLeftClick();
     void CopyToRightClick();
     void DontCopyClick();
+    void BackToProposalClick();
+    void UndoDirectionsClick();
+    void SyncSelectedClick();
+
+Q_SIGNALS:
+    // Sync Selected was chosen: the page copies only the selected rows.
+    void SyncSelectedRequested();
 
 private:
     QModelIndex Selected() const;
@@ -86,6 +96,7 @@ private:
     LogLine m_log;
     RunsInProgress m_runsInProgress;
     Opener m_open;
+    std::function<bool()> m_canSync;
     Job *m_job = nullptr;
     QString m_programFolder;
     QMenu *m_menu;

@@ -14,10 +14,13 @@
 #include "model/JobList.h"
 #include "platform/gui/Power.h"
 #include "ui/config/ConfigMessages.h"
+#include "ui/config/ServerTrustQuestion.h"
 #include "ui/config/SideFolderChooser.h"
 #include "ui/widgets/ImageButton.h"
 #include "ui/widgets/ImageControl.h"
 #include "ui/widgets/ResourcePictures.h"
+#include "ui/workspace/FindBar.h"
+#include "ui/workspace/GridStatus.h"
 #include "ui/workspace/ItemCommands.h"
 #include "ui/workspace/ResultModel.h"
 #include "ui/workspace/ResultView.h"
@@ -35,7 +38,9 @@
 #include <QTextEdit>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QSet>
 #include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -127,7 +132,7 @@ QWidget *JobPage::BuildTopBar()
     row->addStretch();
     Edit_RFolder = folderField(QStringLiteral("Image2"), QStringLiteral("Edit_RFolder"));
     bt_RBrowse = MakeButton(QStringLiteral("bt_RBrowse"), QStringLiteral("Browse"), false);
-    bt_RBrowse->setToolTip(QStringLiteral("The FTP address of a folder is written as ftp://server/folder/path."));
+    bt_RBrowse->setToolTip(QStringLiteral("A remote folder is written as ftp://, ftps:// or sftp:// + server + folder path."));
     row->addWidget(bt_RBrowse);
     connect(bt_LBrowse, &ImageControl::clicked, this, &JobPage::bt_LBrowseClick);
     connect(bt_RBrowse, &ImageControl::clicked, this, &JobPage::bt_RBrowseClick);
@@ -181,7 +186,11 @@ void JobPage::BuildForm()
     VST1 = new ResultView(this);
     m_model = new ResultModel(m_icons, this);
     VST1->SetResultModel(m_model);
+    m_find = new FindBar(*m_model, *VST1, this, this);
+    page->addWidget(m_find);
     page->addWidget(VST1, 1);
+    m_gridStatus = new GridStatus(*m_model, *VST1, this);
+    page->addWidget(m_gridStatus);
 
     auto *bottom = new QWidget(this);
     bottom->setFixedHeight(213);
@@ -282,6 +291,8 @@ void JobPage::BuildForm()
         *m_model, *VST1, this, [this](const QString &line) { Log(line, false); ScrollLogToEnd(); },
         [this] { return m_filling || RunGate::Instance().Pending() > 0; });
     m_commands->SetProgramFolder(m_programFolder);
+    m_commands->SetCanSync([this] { return BitBtn_Sync->isEnabled(); });
+    connect(m_commands, &ItemCommands::SyncSelectedRequested, this, &JobPage::SyncSelected);
     connect(VST1, &ResultView::MenuRequested, m_commands, &ItemCommands::Popup);
     connect(m_model, &ResultModel::RowsRepainted, VST1, [this](const QModelIndex &row) {
         if (row.isValid())
@@ -294,7 +305,7 @@ void JobPage::SetUpKeyboard()
 {
     // From the folders straight to the run buttons, then the rows, the filters and the log.
     const QList<QWidget *> order{Edit_LFolder, bt_LBrowse, Edit_RFolder, bt_RBrowse, BitBtn_Analyze,
-                                 BitBtn_Sync,  BitBtn_cancel, VST1, rb_all, rb_changed, rb_conflicts,
+                                 BitBtn_Sync,  BitBtn_cancel, m_find, VST1, rb_all, rb_changed, rb_conflicts,
                                  rb_errors, memo1};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
@@ -340,6 +351,8 @@ void JobPage::SetProgramFolder(const QString &folder)
 {
     m_programFolder = folder.endsWith(u'/') ? folder : folder + u'/';
     m_commands->SetProgramFolder(m_programFolder);
+    m_commands->SetCanSync([this] { return BitBtn_Sync->isEnabled(); });
+    connect(m_commands, &ItemCommands::SyncSelectedRequested, this, &JobPage::SyncSelected);
 }
 
 // ---- the sink of RunLog ----------------------------------------------------------------
@@ -412,6 +425,9 @@ void JobPage::Notice(const QString &line)
     m_log.Notice(line);
     ScrollLogToEnd();
 }
+
+// The worker waits for the answer; the run goes on with the server trusted or ends refused.
+bool JobPage::AcceptServer(const ServerTrust &trust) { return AskServerTrust(this, trust); }
 
 // ---- job ----------------------------------------------------------------------------------
 
@@ -628,8 +644,47 @@ void JobPage::StartSync()
     // Without a completed analysis the engine copies nothing and writes no state file.
     m_sync = std::make_unique<Synchronisation>(*m_rows, m_result, m_programFolder, m_listener, *m_job);
     m_sync->SetRowUpdated([model = m_model](Row *row) { model->NoteRowUpdated(row); });
+    m_gridStatus->SyncStarted();
     Synchronisation *sync = m_sync.get();
     StartWorker(Run::Sync, [sync] { sync->Execute(); });
+}
+
+void JobPage::SyncSelected()
+{
+    if (!BitBtn_Sync->isEnabled() || Busy())
+        return;
+    // A selected folder row has selected the rows below it that are in view.
+    QSet<const Row *> chosen;
+    for (const QModelIndex &index : VST1->SelectedRowIndexes())
+        chosen.insert(m_model->NodeAt(index));
+    {
+        std::lock_guard lock(m_rows->Mutex());
+        std::function<void(Row *)> holdBack = [&](Row *row) {
+            for (const auto &child : row->Children) {
+                Row *node = child.get();
+                if (node->Data.Kind == 1)
+                    holdBack(node);
+                else if (node->Data.Direction != 0 && !chosen.contains(node))
+                    m_heldBack.emplace_back(node, std::exchange(node->Data.Direction, 0));
+            }
+        };
+        holdBack(m_rows->RootNode());
+    }
+    RequestRun(Run::Sync);
+    if (m_running != Run::Sync)
+        ReleaseHeldBack();
+}
+
+void JobPage::ReleaseHeldBack()
+{
+    {
+        std::lock_guard lock(m_rows->Mutex());
+        for (const auto &[row, direction] : m_heldBack)
+            row->Data.Direction = direction;
+    }
+    for (const auto &held : m_heldBack)
+        m_model->NoteRowUpdated(held.first);
+    m_heldBack.clear();
 }
 
 void JobPage::StartWorker(Run run, std::function<void()> body)
@@ -765,6 +820,8 @@ void JobPage::AnalysisFinished()
 
 void JobPage::SyncFinished()
 {
+    ReleaseHeldBack();
+    m_gridStatus->SyncEnded();
     SetButtons(true, false, false);
     m_log.SyncEnded(*m_sync, Label_lasttime->text());
     rb_errors->setText(QStringLiteral("Errors(%1)").arg(m_sync->ErrorCount()));

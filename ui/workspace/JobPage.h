@@ -9,6 +9,7 @@
 
 #include <QElapsedTimer>
 #include <memory>
+#include <vector>
 
 class QGroupBox;
 class QLineEdit;
@@ -27,6 +28,9 @@ class ImageButton;
 class ItemCommands;
 class ResultModel;
 class ResultView;
+class FindBar;
+class GridStatus;
+struct Row;
 class RowTree;
 class Job;
 
@@ -82,6 +86,7 @@ private:
     void SyncItem(int32_t kind, int32_t action, const EngineTexts &texts) override;
     void CopyRecovered(const QString &line) override;
     void Notice(const QString &line) override;
+    bool AcceptServer(const ServerTrust &trust) override;
 
     void BuildForm();
     // Tab order, focus and the window's menus kept up to date with the run buttons.
@@ -96,6 +101,10 @@ private:
     bool Busy() const;
     void StartAnalysis();
     void StartSync();
+    // Sync of the selected rows only: the others are held back for the run and keep their
+    // directions afterwards, so the next analysis proposes them again.
+    void SyncSelected();
+    void ReleaseHeldBack();
     void StartWorker(Run run, std::function<void()> body);
     void RunEnded(Run run, int generation);
     void AnalysisFinished();
@@ -158,6 +167,9 @@ private:
     ResultView *VST1 = nullptr;
     ResultModel *m_model = nullptr;
     ItemCommands *m_commands = nullptr;
+    FindBar *m_find = nullptr;
+    GridStatus *m_gridStatus = nullptr;
+    std::vector<std::pair<Row *, int32_t>> m_heldBack;  // rows and their directions
     QGroupBox *GroupBox_ResultsFilter = nullptr;
     QRadioButton *rb_all = nullptr;
     QRadioButton *rb_changed = nullptr;

@@ -56,3 +56,10 @@ void PageListener::SyncItem(int32_t kind, int32_t action, const EngineTexts &tex
 {
     Deliver([this, kind, action, texts] { m_target.SyncItem(kind, action, texts); });
 }
+
+bool PageListener::AcceptServer(const ServerTrust &trust)
+{
+    auto accepted = std::make_shared<std::atomic<bool>>(false);
+    Deliver([this, trust, accepted] { *accepted = m_target.AcceptServer(trust); });
+    return *accepted;
+}

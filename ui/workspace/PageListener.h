@@ -23,6 +23,8 @@ public:
     void SyncItem(int32_t kind, int32_t action, const EngineTexts &texts) override;
     void CopyRecovered(const QString &line) override;
     void Notice(const QString &line) override;
+    // No, while detached: nobody is there to answer.
+    bool AcceptServer(const ServerTrust &trust) override;
 
 private:
     void Deliver(std::function<void()> report);

@@ -2,6 +2,7 @@
 
 #include "app/DosDateTime.h"
 #include "engine/Row.h"
+#include "engine/RowReason.h"
 #include "engine/RowTree.h"
 #include "engine/SyncAction.h"
 #include "ui/workspace/IconCache.h"
@@ -12,6 +13,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <unordered_set>
 
 namespace {
 
@@ -20,6 +22,8 @@ constexpr int ClickDirect = 2;
 constexpr int ClickRight = 3;
 constexpr int DirectionToLeft = 1;
 constexpr int DirectionToRight = 2;
+// Beyond this many folders with changed rows, the whole view is repainted at once.
+constexpr size_t ManyFolders = 32;
 // Repaints of rows the synchronisation copied are gathered for this long.
 constexpr int RepaintBatchMs = 50;
 
@@ -82,6 +86,12 @@ bool ApplyClick(RowRecord &row, int click)
             return ApplyClick(row, ResultModel::ClickDontMove);
         RowValues::ApplyProposal(row, row.Action);
         return true;
+    case ResultModel::ClickProposal: {
+        const RowRecord before = row;
+        RowValues::ApplyProposal(row, row.Action);
+        return row.Direction != before.Direction || row.LeftImage != before.LeftImage
+            || row.RightImage != before.RightImage || row.DirectImage != before.DirectImage;
+    }
     case ResultModel::ClickDontMove:
         if (row.Direction == 0 && row.DirectImage == RowImage::DontMove)
             return false;
@@ -256,7 +266,10 @@ void ResultModel::SetRows(RowTree *rows)
     m_hoverNode = nullptr;
     m_hoverClick = 0;
     ClearPendingUpdates();
+    m_undo.Clear();
+    m_find.Build(m_rows ? m_rows->RootNode() : nullptr, m_findText);
     endResetModel();
+    Q_EMIT RecordsChanged();
 }
 
 QString ResultModel::DateText(int32_t packed)
@@ -287,7 +300,8 @@ QModelIndex ResultModel::IndexOf(Row *node, int column) const
 {
     if (!node || m_detached)
         return {};
-    return createIndex(node->IndexInParent, column, node);
+    const int place = m_find.Position(node);
+    return place < 0 ? QModelIndex() : createIndex(place, column, node);
 }
 
 QModelIndex ResultModel::index(int row, int column, const QModelIndex &parent) const
@@ -299,9 +313,10 @@ QModelIndex ResultModel::index(int row, int column, const QModelIndex &parent) c
         return row == 0 && root ? createIndex(0, column, root) : QModelIndex();
     }
     const Row *node = NodeAt(parent);
-    if (parent.column() != ColItem || row >= node->ChildCount())
+    if (parent.column() != ColItem)
         return {};
-    return createIndex(row, column, node->Child(row));
+    Row *child = m_find.VisibleChild(node, row);
+    return child ? createIndex(row, column, child) : QModelIndex();
 }
 
 QModelIndex ResultModel::parent(const QModelIndex &child) const
@@ -309,7 +324,7 @@ QModelIndex ResultModel::parent(const QModelIndex &child) const
     const Row *node = NodeAt(child);
     if (!node || !node->Parent)
         return {};
-    return createIndex(node->Parent->IndexInParent, ColItem, node->Parent);
+    return createIndex(m_find.Position(node->Parent), ColItem, node->Parent);
 }
 
 int ResultModel::rowCount(const QModelIndex &parent) const
@@ -320,7 +335,7 @@ int ResultModel::rowCount(const QModelIndex &parent) const
         return (m_rows ? m_rows->RootNode() : nullptr) ? 1 : 0;
     if (parent.column() != ColItem)
         return 0;
-    return NodeAt(parent)->ChildCount();
+    return m_find.VisibleCount(NodeAt(parent));
 }
 
 int ResultModel::columnCount(const QModelIndex &) const
@@ -333,7 +348,7 @@ Qt::ItemFlags ResultModel::flags(const QModelIndex &index) const
     if (!index.isValid())
         return Qt::NoItemFlags;
     Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-    if (index.column() == ColItem && NodeAt(index)->ChildCount() == 0)
+    if (index.column() == ColItem && m_find.VisibleCount(NodeAt(index)) == 0)
         f |= Qt::ItemNeverHasChildren;
     return f;
 }
@@ -408,6 +423,10 @@ QVariant ResultModel::data(const QModelIndex &index, int role) const
             return image;
         return image == RowImage::None ? QVariant() : QVariant(m_icons.Image(image));
     }
+    case Qt::ToolTipRole: {
+        const QString why = ReasonText(row);
+        return why.isEmpty() ? QVariant() : QVariant(why);
+    }
     case KindRole: return row.Kind;
     case ActionRole: return row.Action;
     case DirectionRole: return row.Direction;
@@ -422,6 +441,8 @@ void ResultModel::Detach()
     m_hoverNode = nullptr;
     m_hoverClick = 0;
     ClearPendingUpdates();
+    m_undo.Clear();
+    m_find.Clear();
     endResetModel();
 }
 
@@ -429,10 +450,25 @@ void ResultModel::Attach()
 {
     beginResetModel();
     m_detached = false;
-    if (Row *root = m_rows ? m_rows->RootNode() : nullptr) {
+    Row *root = m_rows ? m_rows->RootNode() : nullptr;
+    if (root) {
         std::lock_guard lock(m_rows->Mutex());
         RowOrder(m_sortColumn, m_sortOrder).SortBelow(*root);
     }
+    m_find.Build(root, m_findText);
+    endResetModel();
+    Q_EMIT RecordsChanged();
+}
+
+void ResultModel::SetFindText(const QString &text)
+{
+    if (text == m_findText)
+        return;
+    beginResetModel();
+    m_findText = text;
+    m_hoverNode = nullptr;
+    m_hoverClick = 0;
+    m_find.Build(m_detached || !m_rows ? nullptr : m_rows->RootNode(), text);
     endResetModel();
 }
 
@@ -443,6 +479,17 @@ void ResultModel::SortRows(int column, Qt::SortOrder order)
     Row *root = m_rows ? m_rows->RootNode() : nullptr;
     if (!root || m_detached)
         return;
+    if (m_find.Active()) {
+        // The places of the found rows all change: cheaper to show them anew.
+        beginResetModel();
+        {
+            std::lock_guard lock(m_rows->Mutex());
+            RowOrder(column, order).SortBelow(*root);
+        }
+        m_find.Build(root, m_findText);
+        endResetModel();
+        return;
+    }
     Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     const QModelIndexList before = persistentIndexList();
     {
@@ -476,6 +523,7 @@ void ResultModel::UpdateRecord(const QModelIndex &index, const std::function<voi
         change(node->Data);
     }
     RepaintRow(node);
+    Q_EMIT RecordsChanged();
 }
 
 bool ResultModel::HasRows() const
@@ -491,42 +539,114 @@ bool ResultModel::DirectionClick(const QModelIndex &index)
 
 bool ResultModel::ApplyDirection(const QModelIndex &index, int click)
 {
-    Row *node = NodeAt(index);
-    if (!node || click == 0 || !HasRows())
-        return false;
-    if (node->Data.Kind == 1) {
-        ApplyToChildren(node, click);
-        return true;
+    return ApplyToRows({index}, click);
+}
+
+bool ResultModel::ChangeRow(Row *node, int click)
+{
+    std::lock_guard lock(m_rows->Mutex());
+    if (node->Data.Action == saSame)
+        return false;  // never travels: nothing to note
+    m_undo.Note(node);
+    return ApplyClick(node->Data, click);
+}
+
+void ResultModel::ChangeBelow(Row *row, int click, std::vector<Row *> &parents)
+{
+    // While a find shows part of the rows, a folder's command reaches only the rows found.
+    bool anyFile = false;
+    const int count = m_find.VisibleCount(row);
+    for (int i = 0; i < count; ++i) {
+        Row *child = m_find.VisibleChild(row, i);
+        if (child->Data.Kind == 1)
+            ChangeBelow(child, click, parents);
+        else
+            anyFile = ChangeRow(child, click) || anyFile;
     }
-    bool changed;
-    {
-        std::lock_guard lock(m_rows->Mutex());
-        changed = ApplyClick(node->Data, click);
-    }
-    if (changed) {
-        if (m_hoverNode == node)
-            SetHover({});
-        RepaintRow(node);
-    }
-    return changed;
+    if (anyFile)
+        parents.push_back(row);
 }
 
 void ResultModel::ApplyToChildren(Row *row, int click)
 {
-    if (!row || row->ChildCount() == 0)
+    if (!row || !m_rows)
         return;
-    bool anyFile = false;
-    for (int i = 0; i < row->ChildCount(); ++i) {
-        Row *child = row->Child(i);
-        if (child->Data.Kind == 1) {
-            ApplyToChildren(child, click);
+    std::vector<Row *> parents;
+    m_undo.Begin();
+    ChangeBelow(row, click, parents);
+    m_undo.End();
+    RepaintParents(parents);
+}
+
+bool ResultModel::ApplyToRows(const QModelIndexList &rows, int click)
+{
+    if (click == 0 || !HasRows())
+        return false;
+    std::vector<Row *> parents;
+    std::vector<Row *> files;
+    // A row whose folder is in the list too is reached through the folder, once.
+    std::unordered_set<const Row *> listed;
+    for (const QModelIndex &index : rows)
+        listed.insert(NodeAt(index));
+    m_undo.Begin();
+    for (const QModelIndex &index : rows) {
+        Row *node = NodeAt(index);
+        if (!node || (node->Parent && listed.count(node->Parent)))
             continue;
-        }
-        std::lock_guard lock(m_rows->Mutex());
-        anyFile = ApplyClick(child->Data, click) || anyFile;
+        if (node->Data.Kind == 1)
+            ChangeBelow(node, click, parents);
+        else if (ChangeRow(node, click))
+            files.push_back(node);
     }
-    if (anyFile)
-        Q_EMIT dataChanged(IndexOf(row->Child(0)), IndexOf(row->Children.back().get(), ColumnCount - 1));
+    m_undo.End();
+    if (files.size() == 1 && m_hoverNode == files.front())
+        SetHover({});
+    for (Row *file : files)
+        parents.push_back(file->Parent);
+    return RepaintParents(parents);
+}
+
+bool ResultModel::RepaintParents(std::vector<Row *> &parents)
+{
+    if (parents.empty())
+        return false;
+    std::sort(parents.begin(), parents.end());
+    parents.erase(std::unique(parents.begin(), parents.end()), parents.end());
+    // A tree view looks up each range's rows one range at a time: over many folders that
+    // costs more than painting the whole view once, which a range over the job's row asks for.
+    if (parents.size() > ManyFolders && !m_detached) {
+        Row *root = m_rows->RootNode();
+        Q_EMIT dataChanged(IndexOf(root), IndexOf(root, ColumnCount - 1));
+    } else {
+        for (Row *parent : parents)
+            RepaintChildren(parent);
+    }
+    Q_EMIT RecordsChanged();
+    return true;
+}
+
+bool ResultModel::UndoDirections()
+{
+    if (!m_rows)
+        return false;
+    std::vector<Row *> rows;
+    {
+        std::lock_guard lock(m_rows->Mutex());
+        rows = m_undo.Undo();
+    }
+    std::vector<Row *> parents;
+    for (Row *row : rows)
+        parents.push_back(row->Parent);
+    return RepaintParents(parents);
+}
+
+void ResultModel::RepaintChildren(Row *parent)
+{
+    const int count = parent ? m_find.VisibleCount(parent) : 0;
+    if (m_detached || count == 0)
+        return;
+    Q_EMIT dataChanged(IndexOf(m_find.VisibleChild(parent, 0)),
+                       IndexOf(m_find.VisibleChild(parent, count - 1), ColumnCount - 1));
 }
 
 void ResultModel::SetHover(const QModelIndex &index)
@@ -548,7 +668,7 @@ void ResultModel::SetHover(const QModelIndex &index)
 
 void ResultModel::RepaintRow(Row *node)
 {
-    if (m_detached)
+    if (m_detached || !m_find.Visible(node))
         return;
     Q_EMIT dataChanged(IndexOf(node, ColItem), IndexOf(node, ColumnCount - 1));
 }
@@ -581,6 +701,14 @@ void ResultModel::FlushUpdates()
     }
     if (rows.empty() || m_detached)
         return;
+    Q_EMIT RecordsChanged();
+    if (m_find.Active()) {
+        for (Row *row : rows)
+            if (m_find.Visible(row))
+                RepaintRow(row);
+        Q_EMIT RowsRepainted(IndexOf(rows.back()));
+        return;
+    }
     // Rows of one folder are copied in order: one range per run of siblings.
     size_t first = 0;
     for (size_t i = 1; i <= rows.size(); ++i) {

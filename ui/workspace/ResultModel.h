@@ -1,5 +1,7 @@
 #pragma once
 #include "engine/RowRecord.h"
+#include "ui/workspace/DirectionUndo.h"
+#include "ui/workspace/FindFilter.h"
 
 #include <QAbstractItemModel>
 #include <QStringList>
@@ -42,6 +44,8 @@ public:
     static int ClickOf(int column);
     // Not a column's click: sets "don't move" whatever the row showed (the Space key).
     static constexpr int ClickDontMove = 4;
+    // Not a column's click: back to what the analysis proposed.
+    static constexpr int ClickProposal = 5;
     static int ColumnWidth(int column);
     // The texts a column must be wide enough to show whole: its missing and folder texts and
     // the widest dates.
@@ -50,6 +54,7 @@ public:
     explicit ResultModel(const IconCache &icons, QObject *parent = nullptr);
     // The rows shown (owned by the page); nullptr shows none.
     void SetRows(RowTree *rows);
+    RowTree *Rows() const { return m_rows; }
 
     QModelIndex index(int row, int column, const QModelIndex &parent = {}) const override;
     QModelIndex parent(const QModelIndex &child) const override;
@@ -86,6 +91,16 @@ public:
     bool ApplyDirection(const QModelIndex &index, int click);
     // Applies a click (1 left, 2 direct, 3 right) to every file below a folder row.
     void ApplyToChildren(Row *row, int click);
+    // One click for many rows (a folder row: every file below it), taken back as one by
+    // UndoDirections. False when nothing changed.
+    bool ApplyToRows(const QModelIndexList &rows, int click);
+    // Takes back the last change of directions; false when there is none.
+    bool UndoDirections();
+    bool CanUndo() const { return m_undo.CanUndo(); }
+
+    // Shows only the rows whose name contains text, with their folders; empty shows all.
+    void SetFindText(const QString &text);
+    const QString &FindText() const { return m_findText; }
     // Highlights the image cell at index (an image column), or none for an invalid index.
     void SetHover(const QModelIndex &index);
 
@@ -99,11 +114,21 @@ public:
 Q_SIGNALS:
     // A batch of updated rows was repainted; row is the last one (the view scrolls to it).
     void RowsRepainted(const QModelIndex &row);
+    // Directions or copies of rows changed, or the rows were rebuilt (totals follow).
+    void RecordsChanged();
 
 private:
     void FlushUpdates();
     void RepaintRow(Row *node);
     void ClearPendingUpdates();
+    // The click on one file row, noted for undo; false when the row is left as it was.
+    bool ChangeRow(Row *node, int click);
+    // Changes the files below row; adds the folders whose files changed to parents.
+    void ChangeBelow(Row *row, int click, std::vector<Row *> &parents);
+    // Repaints the changed rows of these folders; false when there are none.
+    bool RepaintParents(std::vector<Row *> &parents);
+    // Repaints the visible children of parent from first to last (places in the parent).
+    void RepaintChildren(Row *parent);
 
     RowTree *m_rows = nullptr;
     const IconCache &m_icons;
@@ -112,6 +137,9 @@ private:
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
     Row *m_hoverNode = nullptr;
     int m_hoverClick = 0;
+    DirectionUndo m_undo;
+    QString m_findText;
+    FindFilter m_find;
 
     std::mutex m_updateMutex;
     std::vector<Row *> m_updated;

@@ -7,6 +7,8 @@
 #include <QMouseEvent>
 #include <QStyle>
 #include <algorithm>
+#include <functional>
+#include <unordered_set>
 
 ResultView::ResultView(QWidget *parent) : QTreeView(parent)
 {
@@ -57,6 +59,52 @@ void ResultView::SetResultModel(ResultModel *model)
         header()->resizeSection(column, ReadableWidth(column));
     // The item column takes what the window leaves, so the right side's columns stay in view.
     header()->setSectionResizeMode(ResultModel::ColItem, QHeaderView::Stretch);
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this](const QItemSelection &selected) { SelectBelow(selected); });
+}
+
+QModelIndexList ResultView::SelectedRowIndexes() const
+{
+    QModelIndexList rows;
+    if (!selectionModel())
+        return rows;
+    std::unordered_set<const void *> seen;
+    for (const QItemSelectionRange &range : selectionModel()->selection())
+        for (int row = range.top(); row <= range.bottom(); ++row) {
+            const QModelIndex index = model()->index(row, 0, range.parent());
+            if (index.isValid() && seen.insert(index.internalPointer()).second)
+                rows << index;
+        }
+    return rows;
+}
+
+void ResultView::SelectBelow(const QItemSelection &selected)
+{
+    if (m_selectingBelow || !m_model)
+        return;
+    QItemSelection below;
+    std::function<void(const QModelIndex &)> add = [&](const QModelIndex &folder) {
+        const int count = m_model->rowCount(folder);
+        if (count == 0)
+            return;
+        // Ctrl+A has selected them already.
+        const QModelIndex first = m_model->index(0, 0, folder), last = m_model->index(count - 1, 0, folder);
+        if (!selectionModel()->isSelected(first) || !selectionModel()->isSelected(last))
+            below.select(m_model->index(0, 0, folder), m_model->index(count - 1, ResultModel::ColumnCount - 1, folder));
+        for (int i = 0; i < count; ++i) {
+            const QModelIndex child = m_model->index(i, 0, folder);
+            if (m_model->rowCount(child) > 0)
+                add(child);
+        }
+    };
+    for (const QItemSelectionRange &range : selected)
+        for (int row = range.top(); row <= range.bottom(); ++row)
+            add(m_model->index(row, 0, range.parent()));
+    if (below.isEmpty())
+        return;
+    m_selectingBelow = true;
+    selectionModel()->select(below, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    m_selectingBelow = false;
 }
 
 // The stated widths suit a smaller font than this platform's: a column is made wide enough

@@ -1,6 +1,7 @@
 #include "engine/RunGate.h"
 #include "engine/SyncAction.h"
 #include "model/JobList.h"
+#include "platform/FtpSessionPool.h"
 #include "platform/gui/Power.h"
 #include "tests/support/FtpServerFixture.h"
 #include "tests/support/ModalAnswer.h"
@@ -210,6 +211,24 @@ class TestJobPage : public QObject {
         QVERIFY(TestFiles::Write(Right("old.txt"), "old", Old));
         QVERIFY(TestFiles::Write(Left("n.txt"), "newer left", Newer));
         QVERIFY(TestFiles::Write(Right("n.txt"), "older right", Old));
+    }
+
+    // The page of a job over MakeFiles' files, analysed, its tree in focus (null on a failure).
+    ResultView *AnalysedTree()
+    {
+        MakeFiles();
+        AddJob("Job");
+        m_page = MakePage(0);
+        if (!Analyse())
+            return nullptr;
+        auto *tree = Child<ResultView>("VST1");
+        tree->setFocus();
+        return tree;
+    }
+    void Select(ResultView *tree, const QString &path, bool add = false)
+    {
+        tree->selectionModel()->select(IndexOf(path), (add ? QItemSelectionModel::Select : QItemSelectionModel::ClearAndSelect)
+                                                          | QItemSelectionModel::Rows);
     }
 
 private Q_SLOTS:
@@ -486,6 +505,9 @@ private Q_SLOTS:
     void cancelDuringSyncWritesStateFiles()
     {
         QFETCH_GLOBAL(bool, ftp);
+        // One connection: the copies go one after another, so the counts are exact.
+        FtpSessionPool::Global().SetConnections(1);
+        const auto restore = qScopeGuard([] { FtpSessionPool::Global().SetConnections(4); });
         for (int i = 0; i < 4; ++i)
             QVERIFY(TestFiles::Write(Left(QStringLiteral("f%1.txt").arg(i)), "x", Old));
         AddJob("Job");
@@ -561,7 +583,10 @@ private Q_SLOTS:
             QSKIP("a server's failure");
         for (const char *file : {"d1/a.txt", "d2/b.txt", "d3/c.txt"})
             QVERIFY(TestFiles::Write(Right(file), "r", Old));
-        // The second file's download (the missing state file is asked for with SIZE alone).
+        // The second file's download (the missing state file is asked for with SIZE alone),
+        // on one connection, so that exactly one copy was made before.
+        FtpSessionPool::Global().SetConnections(1);
+        const auto restore = qScopeGuard([] { FtpSessionPool::Global().SetConnections(4); });
         m_server->setExitAt("RETR", 2);
         QVERIFY(m_server->start());
         AddJob("Job").RFolder = m_server->source();
@@ -898,14 +923,10 @@ private Q_SLOTS:
     // passes them to every file below it.
     void directionKeys()
     {
-        MakeFiles();
-        AddJob("Job");
-        m_page = MakePage(0);
-        QVERIFY(Analyse());
-        auto *tree = Child<ResultView>("VST1");
-        tree->setFocus();
-        tree->selectionModel()->select(IndexOf("n.txt"), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-        tree->selectionModel()->select(IndexOf("new.txt"), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        ResultView *tree = AnalysedTree();
+        QVERIFY(tree);
+        Select(tree, "n.txt");
+        Select(tree, "new.txt", true);
         QTest::keyClick(tree, Qt::Key_Space);
         QCOMPARE(Rows(), (QStringList{"docs/a.txt 1 2", "n.txt 4 0", "new.txt 1 0", "old.txt 2 1"}));
         QTest::keyClick(tree, Qt::Key_Left, Qt::ControlModifier);
@@ -913,7 +934,7 @@ private Q_SLOTS:
         QCOMPARE(Rows(), (QStringList{"docs/a.txt 1 2", "n.txt 4 1", "new.txt 1 0", "old.txt 2 1"}));
         QTest::keyClick(tree, Qt::Key_Right, Qt::ControlModifier);
         QCOMPARE(Rows(), (QStringList{"docs/a.txt 1 2", "n.txt 4 2", "new.txt 1 2", "old.txt 2 1"}));
-        tree->selectionModel()->select(IndexOf("docs"), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        Select(tree, "docs");
         QTest::keyClick(tree, Qt::Key_Space);
         QCOMPARE(IndexOf("docs/a.txt").data(M::DirectionRole).toInt(), 0);
         // The row menu names the keys.
@@ -923,7 +944,7 @@ private Q_SLOTS:
         QCOMPARE(m_page->Commands().Action(ItemCommands::DontCopy)->shortcut(), QKeySequence(Qt::Key_Space));
         menu->close();
         // While a synchronisation uses the rows, the keys change nothing.
-        tree->selectionModel()->select(IndexOf("old.txt"), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        Select(tree, "old.txt");
         tree->SetClicksAllowed(false);
         QTest::keyClick(tree, Qt::Key_Space);
         QCOMPARE(IndexOf("old.txt").data(M::DirectionRole).toInt(), 1);
@@ -942,14 +963,14 @@ private Q_SLOTS:
         // Both copies, nothing saved: no restore items.
         QMenu *menu = OpenMenu("m.txt");
         QVERIFY(menu);
-        QCOMPARE(EnabledItems(), QString("0 1 2 3 5 6 13 14 15"));
+        QCOMPARE(EnabledItems(), QString("0 1 2 3 5 6 13 14 15 17 19"));
         menu->close();
 
         // Saved versions of both copies enable the restores; a No changes nothing.
         QVERIFY(TestFiles::Write(Program("__Save__/Job/m.txt"), "saved right", Old));
         QVERIFY(TestFiles::Write(Left("__Save__/m.txt"), "saved left", Old));
         menu = OpenMenu("m.txt");
-        QCOMPARE(EnabledItems(), QString("0 1 2 3 5 6 8 9 10 11 13 14 15"));
+        QCOMPARE(EnabledItems(), QString("0 1 2 3 5 6 8 9 10 11 13 14 15 17 19"));
         AnswerNextBox(QMessageBox::No);
         ChooseItem(menu, ItemCommands::RestoreRightFile);
         QCOMPARE(TestFiles::Read(Right("m.txt")), QByteArray("right now"));
@@ -978,7 +999,7 @@ private Q_SLOTS:
         QCOMPARE(Files(Left()), leftAfter.join(", "));
         QCOMPARE(Files(Right()), rightFiles.join(", "));
         menu = OpenMenu("m.txt");
-        QCOMPARE(EnabledItems(), QString("0 1 2 3 5 6 13 14 15"));
+        QCOMPARE(EnabledItems(), QString("0 1 2 3 5 6 13 14 15 17 19"));
         menu->close();
 
         // Deleting asks first; No keeps the file.
@@ -999,7 +1020,7 @@ private Q_SLOTS:
 
         // Its only copy deleted, the row has neither copy; the synchronisation passes it by.
         menu = OpenMenu("n.txt");
-        QCOMPARE(EnabledItems(), QString("0 2 5 13 14 15"));
+        QCOMPARE(EnabledItems(), QString("0 2 5 13 14 15 17 19"));
         AnswerNextBox(QMessageBox::Yes);
         ChooseItem(menu, ItemCommands::DeleteLeftFile);
         QVERIFY(!QFileInfo::exists(Left("n.txt")));
@@ -1022,6 +1043,172 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(Status(), QString("Sync Done!"), Wait);
         QVERIFY(LogLines().contains("Total numbers of error files : 0; Total numbers of synced files : 4"));
         QVERIFY(!QFileInfo::exists(Right("n.txt")));
+    }
+
+    // Each row says why it goes where it goes, in its tooltip and, for the current row, under
+    // the grid; the totals line follows every override, and after a run says what was done.
+    void reasonsAndTotals()
+    {
+        ResultView *tree = AnalysedTree();
+        QVERIFY(tree);
+        const auto reason = [&] { return Child<QLabel>("Label_RowReason")->text(); };
+        const auto totals = [&] { return Child<QLabel>("Label_Totals")->text(); };
+        QCOMPARE(IndexOf("new.txt").data(Qt::ToolTipRole).toString(), QString("New on the left \u2192 copy to right"));
+        QVERIFY(IndexOf("n.txt").data(Qt::ToolTipRole).toString().startsWith("No sync record on either side; left is later"));
+        QVERIFY(!IndexOf("docs").data(Qt::ToolTipRole).isValid());
+        tree->setCurrentIndex(IndexOf("old.txt"));
+        QCOMPARE(reason(), QString("New on the right \u2192 copy to left"));
+        QTRY_COMPARE(totals(), QString("To left: 1 file (3 bytes) \u00b7 To right: 3 files (14 bytes) \u00b7 Conflicts: 0 "
+                                       "\u00b7 Excluded: 0"));
+
+        ClickCell("old.txt", M::ColDirectImage);
+        QTRY_COMPARE(totals(), QString("To left: 0 files (0 bytes) \u00b7 To right: 3 files (14 bytes) \u00b7 Conflicts: 0 "
+                                       "\u00b7 Excluded: 1"));
+        QCOMPARE(reason(), QString("Excluded by you. Proposed: New on the right \u2192 copy to left"));
+        ClickCell("n.txt", M::ColLeftImage);
+        QTRY_COMPARE(totals(), QString("To left: 1 file (11 bytes) \u00b7 To right: 2 files (4 bytes) \u00b7 Conflicts: 0 "
+                                       "\u00b7 Excluded: 1"));
+        ClickCell("n.txt", M::ColRightImage);
+
+        // While the run lasts, a progress line counts from what is to travel.
+        auto *progress = Child<QLabel>("Label_Progress");
+        Click("BitBtn_Sync");
+        QVERIFY(progress->isVisible());
+        QCOMPARE(progress->text(), QString("0 of 3 files \u00b7 0 bytes of 14 bytes \u00b7 time left not known yet"));
+        QTRY_COMPARE_WITH_TIMEOUT(Status(), QString("Sync Done!"), Wait);
+        QVERIFY(!progress->isVisible());
+        QTRY_COMPARE(totals(), QString("Copied to left: 0 files (0 bytes) \u00b7 to right: 3 files (14 bytes) \u00b7 "
+                                       "Failed: 0 \u00b7 Conflicts: 0 \u00b7 Excluded: 1"));
+        QCOMPARE(IndexOf("n.txt").data(Qt::ToolTipRole).toString().left(45),
+                 QString("Copied to right by the last synchronisation. "));
+
+        // Both copies of n.txt changed since: a conflict, which the later copy wins. A local
+        // right side keeps no state file, so only times decide there.
+        QFETCH_GLOBAL(bool, ftp);
+        if (!ftp)
+            return;
+        QVERIFY(TestFiles::Write(Left("n.txt"), "left again", Newer + 100));
+        QVERIFY(TestFiles::Write(Right("n.txt"), "right again!", Newer + 200));
+        QVERIFY(Analyse());
+        QCOMPARE(Rows(), (QStringList{"n.txt 3 1", "old.txt 2 1"}));
+        QVERIFY2(IndexOf("n.txt").data(Qt::ToolTipRole).toString().startsWith(
+                     "Conflict: changed on both sides since the last sync"),
+                 qPrintable(IndexOf("n.txt").data(Qt::ToolTipRole).toString()));
+        QVERIFY(IndexOf("n.txt").data(Qt::ToolTipRole).toString().endsWith("the later right copy wins \u2192 copy to left"));
+        QTRY_COMPARE(totals(), QString("To left: 2 files (15 bytes) \u00b7 To right: 0 files (0 bytes) \u00b7 Conflicts: 1 "
+                                       "\u00b7 Excluded: 0"));
+    }
+
+    // Many rows at once: Ctrl+A, a folder row taking the rows below it, one key or menu
+    // command for all of them, Backspace back to the proposal and Ctrl+Z undoing the last change.
+    void bulkChangesAndUndo()
+    {
+        ResultView *tree = AnalysedTree();
+        QVERIFY(tree);
+        const QStringList proposal{"docs/a.txt 1 2", "n.txt 4 2", "new.txt 1 2", "old.txt 2 1"};
+        QTest::keyClick(tree, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(tree, Qt::Key_Space);
+        QCOMPARE(Rows(), (QStringList{"docs/a.txt 1 0", "n.txt 4 0", "new.txt 1 0", "old.txt 2 0"}));
+        QTest::keyClick(tree, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(Rows(), proposal);
+
+        Select(tree, "n.txt");
+        QTest::keyClick(tree, Qt::Key_Left, Qt::ControlModifier);
+        Select(tree, "old.txt");
+        QTest::keyClick(tree, Qt::Key_Space);
+        QCOMPARE(Rows(), (QStringList{"docs/a.txt 1 2", "n.txt 4 1", "new.txt 1 2", "old.txt 2 0"}));
+        // One step back at a time.
+        QTest::keyClick(tree, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(Rows(), (QStringList{"docs/a.txt 1 2", "n.txt 4 1", "new.txt 1 2", "old.txt 2 1"}));
+        QTest::keyClick(tree, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(Rows(), proposal);
+        QTest::keyClick(tree, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(Rows(), proposal);
+
+        // A click on a folder's row selects the rows below it.
+        ClickCell("docs", M::ColItem);
+        QVERIFY(tree->selectionModel()->isRowSelected(IndexOf("docs/a.txt").row(), IndexOf("docs")));
+        QTest::keyClick(tree, Qt::Key_Space);
+        QCOMPARE(IndexOf("docs/a.txt").data(M::DirectionRole).toInt(), 0);
+
+        // A file only on the right cannot travel to the right: old.txt is left out.
+        QTest::keyClick(tree, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(tree, Qt::Key_Right, Qt::ControlModifier);
+        QCOMPARE(Rows(), (QStringList{"docs/a.txt 1 2", "n.txt 4 2", "new.txt 1 2", "old.txt 2 1"}));
+        QTest::keyClick(tree, Qt::Key_Space);
+        QMenu *menu = OpenMenu("old.txt");
+        QVERIFY(menu);
+        QVERIFY(m_page->Commands().Action(ItemCommands::UndoDirections)->isEnabled());
+        QCOMPARE(m_page->Commands().Action(ItemCommands::BackToProposal)->shortcut(), QKeySequence(Qt::Key_Backspace));
+        menu->close();
+        QTest::keyClick(tree, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(tree, Qt::Key_Backspace);
+        QCOMPARE(Rows(), proposal);
+        QCOMPARE(IndexOf("old.txt", M::ColLeftImage).data(M::ImageIndexRole).toInt(), RowImage::MoveLeft);
+    }
+
+    // Sync Selected copies only the selected rows; the others keep their directions, and the
+    // next analysis proposes them again.
+    void syncSelected()
+    {
+        ResultView *tree = AnalysedTree();
+        QVERIFY(tree);
+        Select(tree, "new.txt");
+        Select(tree, "docs", true);
+        QTest::keyClick(tree, Qt::Key_F6, Qt::ShiftModifier);
+        QTRY_COMPARE_WITH_TIMEOUT(Status(), QString("Sync Done!"), Wait);
+        QVERIFY(LogLines().contains("Total numbers of error files : 0; Total numbers of synced files : 2"));
+        QCOMPARE(TestFiles::Read(Right("new.txt")), QByteArray("new"));
+        QCOMPARE(TestFiles::Read(Right("docs/a.txt")), QByteArray("a"));
+        QCOMPARE(TestFiles::Read(Right("n.txt")), QByteArray("older right"));
+        QVERIFY(!QFileInfo::exists(Left("old.txt")));
+        QCOMPARE(IndexOf("n.txt").data(M::DirectionRole).toInt(), 2);
+        QCOMPARE(IndexOf("old.txt").data(M::DirectionRole).toInt(), 1);
+        QVERIFY(Analyse());
+        QCOMPARE(Rows(), (QStringList{"n.txt 4 2", "old.txt 2 1"}));
+    }
+
+    // The find box shows the rows whose name holds its text, with their folders, within the
+    // view the results filter chose; keys then reach only the rows found.
+    void findWithViewFilters()
+    {
+        MakeFiles();
+        QVERIFY(TestFiles::Write(Left("docs/b.log"), "b", Old));
+        QVERIFY(TestFiles::Write(Left("same.txt"), "s", Old));
+        QVERIFY(TestFiles::Write(Right("same.txt"), "s", Old));
+        AddJob("Job");
+        m_page = MakePage(0);
+        new QAbstractItemModelTester(&m_page->Model(), QAbstractItemModelTester::FailureReportingMode::QtTest,
+                                     m_page.get());
+        QVERIFY(Analyse());
+        auto *find = Child<QLineEdit>("Edit_Find");
+        auto *tree = Child<ResultView>("VST1");
+        tree->setFocus();
+        QTest::keyClick(tree, Qt::Key_F, Qt::ControlModifier);
+        QVERIFY(find->hasFocus());
+        QTest::keyClicks(find, "A.T");
+        QCOMPARE(Rows(), (QStringList{"docs/a.txt 1 2"}));
+        QVERIFY(tree->isExpanded(IndexOf("docs")));
+        find->clear();
+        QTest::keyClicks(find, "txt");
+        QCOMPARE(Rows(), (QStringList{"docs/a.txt 1 2", "n.txt 4 2", "new.txt 1 2", "old.txt 2 1"}));
+        // The All view below the same text adds the file that does not travel.
+        auto *all = Child<QRadioButton>("rb_all");
+        QTest::mouseClick(all, Qt::LeftButton, {}, QPoint(6, all->height() / 2));
+        QCOMPARE(Rows(), (QStringList{"docs/a.txt 1 2", "n.txt 4 2", "new.txt 1 2", "old.txt 2 1", "same.txt 0 0"}));
+        find->clear();
+        QTest::keyClicks(find, "new");
+        QCOMPARE(Rows(), (QStringList{"new.txt 1 2"}));
+        tree->setFocus();
+        QTest::keyClick(tree, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(tree, Qt::Key_Space);
+        find->clear();
+        QCOMPARE(Rows(), (QStringList{"docs/a.txt 1 2", "docs/b.log 1 2", "n.txt 4 2", "new.txt 1 0", "old.txt 2 1",
+                                      "same.txt 0 0"}));
+        // Nothing matches: only the job's row.
+        QTest::keyClicks(find, "nothing like it");
+        QCOMPARE(Rows(), QStringList{});
+        QCOMPARE(m_page->Model().rowCount(), 1);
     }
 };
 

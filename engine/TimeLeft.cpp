@@ -1,0 +1,79 @@
+#include "engine/TimeLeft.h"
+
+#include <QLocale>
+#include <QStringList>
+#include <cmath>
+
+void TimeLeft::Start(int32_t totalFiles, int64_t totalBytes)
+{
+    *this = TimeLeft();
+    m_totalFiles = totalFiles;
+    m_totalBytes = totalBytes;
+    m_recent.push_back(m_last);
+}
+
+void TimeLeft::Update(int32_t filesDone, int64_t bytesDone, int64_t elapsedMs)
+{
+    if (filesDone == m_last.Files && bytesDone == m_last.Bytes)
+        return;  // nothing finished since: no new measurement
+    m_last = {filesDone, bytesDone, elapsedMs};
+    m_recent.push_back(m_last);
+    while (m_recent.size() > 2 && m_recent.front().Ms < elapsedMs - RollingMs)
+        m_recent.pop_front();
+    const double f = filesDone, b = double(bytesDone), t = double(elapsedMs);
+    m_ff += f * f;
+    m_fb += f * b;
+    m_bb += b * b;
+    m_ft += f * t;
+    m_bt += b * t;
+}
+
+int64_t TimeLeft::RemainingMs() const
+{
+    if (m_last.Files == 0)
+        return -1;
+    const double files = m_totalFiles - m_last.Files, bytes = double(m_totalBytes - m_last.Bytes);
+    double perFile = 0, perByte = 0;
+    const double det = m_ff * m_bb - m_fb * m_fb;
+    // Files and bytes that grew in step (files of one size) cannot be told apart: then the
+    // cost is put on the files alone.
+    if (det > 1e-9 * m_ff * m_bb) {
+        perFile = (m_ft * m_bb - m_bt * m_fb) / det;
+        perByte = (m_bt * m_ff - m_ft * m_fb) / det;
+    }
+    if (perFile < 0 || perByte < 0 || det <= 1e-9 * m_ff * m_bb) {
+        // A cost below zero is noise: the other one alone explains the time.
+        const bool byBytes = perFile < 0 && m_bb > 0;
+        perFile = byBytes ? 0 : m_ft / m_ff;
+        perByte = byBytes ? m_bt / m_bb : 0;
+    }
+    return std::llround(std::max(0.0, perFile * files + perByte * bytes));
+}
+
+double TimeLeft::BytesPerSecond() const
+{
+    if (m_recent.size() < 2)
+        return 0;
+    const Sample &first = m_recent.front(), &last = m_recent.back();
+    const int64_t ms = last.Ms - first.Ms;
+    return ms > 0 ? double(last.Bytes - first.Bytes) * 1000.0 / double(ms) : 0;
+}
+
+QString TimeLeft::Text() const
+{
+    const QLocale locale;
+    QStringList parts;
+    parts << QStringLiteral("%1 of %2 files").arg(m_last.Files).arg(m_totalFiles)
+          << QStringLiteral("%1 of %2").arg(locale.formattedDataSize(m_last.Bytes, 1, QLocale::DataSizeTraditionalFormat),
+                                            locale.formattedDataSize(m_totalBytes, 1, QLocale::DataSizeTraditionalFormat));
+    if (const double rate = BytesPerSecond(); rate > 0)
+        parts << locale.formattedDataSize(qint64(rate), 1, QLocale::DataSizeTraditionalFormat) + QStringLiteral("/s");
+    const int64_t left = RemainingMs();
+    if (left >= 0) {
+        const int64_t seconds = (left + 999) / 1000;
+        parts << QStringLiteral("about %1:%2 left").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    } else {
+        parts << QStringLiteral("time left not known yet");
+    }
+    return parts.join(QStringLiteral(" \u00b7 "));
+}

@@ -1,0 +1,38 @@
+#pragma once
+#include <QString>
+#include <cstdint>
+#include <deque>
+
+// What a synchronisation has done and how long the rest will take. A small file over FTP
+// costs round trips rather than bytes, so the time left comes from the measured cost per file
+// and per byte so far (a least-squares fit over the progress seen), not from bytes alone.
+// The throughput shown is a rolling average over the last few seconds. Fed by the caller's
+// clock, so it can be tested without waiting.
+class TimeLeft {
+public:
+    void Start(int32_t totalFiles, int64_t totalBytes);
+    // Progress at elapsedMs since Start: files finished (copied or failed) and their bytes.
+    void Update(int32_t filesDone, int64_t bytesDone, int64_t elapsedMs);
+
+    // -1 until enough is known (a file finished).
+    int64_t RemainingMs() const;
+    // Bytes per second over the last RollingMs; 0 before two samples.
+    double BytesPerSecond() const;
+    // "12 of 40 files · 3.1 MB of 10.4 MB · 1.2 MB/s · about 0:42 left".
+    QString Text() const;
+
+    static constexpr int64_t RollingMs = 5000;
+
+private:
+    struct Sample {
+        int32_t Files;
+        int64_t Bytes;
+        int64_t Ms;
+    };
+    int32_t m_totalFiles = 0;
+    int64_t m_totalBytes = 0;
+    Sample m_last{0, 0, 0};
+    std::deque<Sample> m_recent;
+    // Sums of the least-squares fit of time = perFile * files + perByte * bytes.
+    double m_ff = 0, m_fb = 0, m_bb = 0, m_ft = 0, m_bt = 0;
+};

@@ -1,0 +1,105 @@
+#include "engine/TransferWorkers.h"
+
+#include "folders/Side.h"
+#include "platform/FtpSession.h"
+
+#include <chrono>
+
+namespace {
+// How often a waiting run looks at the cancel flag, which nobody notifies.
+constexpr std::chrono::milliseconds CancelPoll{100};
+}  // namespace
+
+TransferWorkers::TransferWorkers(Side &left, Side &right, const QList<FtpSession *> &sessions,
+                                 const std::atomic<uint8_t> &cancel, MakeTransfer make)
+    : m_left(left), m_right(right), m_cancel(cancel), m_make(std::move(make))
+{
+    m_working = int(sessions.size());
+    for (qsizetype i = 0; i < sessions.size(); ++i)
+        m_threads.emplace_back([this, i, session = sessions[i]] { work(size_t(i), *session); });
+}
+
+TransferWorkers::~TransferWorkers()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_queue.clear();
+        m_quit = true;
+    }
+    m_changed.notify_all();
+    for (std::thread &t : m_threads)
+        t.join();
+}
+
+void TransferWorkers::Add(FileTransfer::Task task)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_queue.push_back(std::move(task));
+    }
+    m_changed.notify_all();
+}
+
+void TransferWorkers::Drop()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_queue.clear();
+    }
+    m_changed.notify_all();
+}
+
+bool TransferWorkers::idle() const
+{
+    return m_busy == 0 && (m_queue.empty() || m_working == 0 || m_cancel.load() != 0);
+}
+
+std::optional<TransferWorkers::Done> TransferWorkers::Next()
+{
+    std::unique_lock lock(m_mutex);
+    while (m_done.empty() && !idle())
+        m_changed.wait_for(lock, CancelPoll);
+    if (m_done.empty())
+        return std::nullopt;
+    Done done = std::move(m_done.front());
+    m_done.pop_front();
+    return done;
+}
+
+void TransferWorkers::work(size_t index, FtpSession &session)
+{
+    const FtpSession::CancelWatch watch(session, m_cancel);
+    const std::unique_ptr<Side> left = m_left.Sibling(session);
+    const std::unique_ptr<Side> right = m_right.Sibling(session);
+    // The first connection is the run's own, open already; a refused extra one is not used.
+    if (!left || !right || (index > 0 && right->Reach() != 0)) {
+        {
+            std::lock_guard lock(m_mutex);
+            --m_working;
+        }
+        m_changed.notify_all();
+        return;
+    }
+    const std::unique_ptr<FileTransfer> transfer = m_make(*left, *right);
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        m_changed.wait(lock, [this] { return m_quit || !m_queue.empty(); });
+        if (m_quit)
+            return;
+        if (m_cancel.load() != 0) {
+            // Nothing starts after a Cancel; the run drops the rest.
+            m_changed.notify_all();
+            m_changed.wait(lock, [this] { return m_quit || m_queue.empty(); });
+            continue;
+        }
+        FileTransfer::Task task = std::move(m_queue.front());
+        m_queue.pop_front();
+        ++m_busy;
+        lock.unlock();
+        FileTransfer::Outcome outcome = transfer->Run(task);
+        lock.lock();
+        --m_busy;
+        m_done.push_back({std::move(task), std::move(outcome)});
+        m_changed.notify_all();
+    }
+}

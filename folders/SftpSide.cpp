@@ -1,0 +1,211 @@
+#include "folders/SftpSide.h"
+
+#include "folders/FileEntry.h"
+#include "folders/FileFilter.h"
+#include "folders/FtpFolder.h"
+#include "folders/KeepAside.h"
+#include "folders/LocalSide.h"
+#include "folders/SafeCopy.h"
+#include "folders/SftpFolder.h"
+#include "folders/StateFile.h"
+#include "platform/FtpSession.h"
+#include "platform/KnownHosts.h"
+
+#include <QTemporaryDir>
+#include <deque>
+#include <functional>
+
+namespace {
+
+SideEntry entryOf(const FtpEntry &found)
+{
+    SideEntry e;
+    e.Type = found.isFolder ? SideEntry::Other : SideEntry::File;
+    e.FileTime = FtpFolder::PackedTime(found.modified);
+    e.FileSize = found.size;
+    return e;
+}
+
+}  // namespace
+
+SftpSide::SftpSide(const JobSide &side) : m_side(side), m_base(FtpFolder::RemoteBasePath(side.FolerAllName)) {}
+
+SftpSession *SftpSide::session()
+{
+    // The run's Cancel is watched on the process's FTP session for the run's thread.
+    m_session.WatchCancel(FtpSession::Global().WatchedCancelFlag());
+    return m_session.EnsureOpen(SftpFolder::EndpointOf(m_side)) ? &m_session : nullptr;
+}
+
+int32_t SftpSide::Reach() { return session() ? 0 : -1; }
+
+bool SftpSide::Trust(const ServerTrust &trust)
+{
+    return trust.kind == ServerTrust::Kind::HostKey && KnownHosts::Add(KnownHosts::UserFile(), trust.record);
+}
+
+bool SftpSide::List(FileEntry &root, const FileFilter &filter, QString &failedFolder)
+{
+    struct Folder {
+        FileEntry *Node;
+        QString Path;
+    };
+    const QString top = m_base.isEmpty() ? QStringLiteral("/") : m_base + QLatin1Char('/');
+    SftpSession *s = session();
+    if (!s) {
+        failedFolder = top;
+        return false;
+    }
+    // Breadth first, one reading per folder; a folder gone meanwhile adds nothing.
+    std::deque<Folder> queue{{&root, top}};
+    while (!queue.empty()) {
+        const Folder folder = queue.front();
+        queue.pop_front();
+        QList<FtpEntry> entries;
+        if (!s->List(folder.Path, entries)) {
+            if (s->Missing())
+                continue;
+            failedFolder = folder.Path;
+            return false;
+        }
+        for (const FtpEntry &e : entries) {
+            if (FtpFolder::SkippedName(e.name))
+                continue;
+            const int32_t time = FtpFolder::PackedTime(e.modified);
+            if (!e.isFolder && !filter.Passes(e.name, time, e.size, 0))
+                continue;
+            auto child = std::make_unique<FileEntry>();
+            child->FileName = e.name;
+            child->FilePath = folder.Path + e.name;
+            child->FileTime = time;
+            child->FileSize = e.size;
+            child->IsFolder = e.isFolder ? 1 : 0;
+            FileEntry *added = folder.Node->AddChild(std::move(child));
+            if (e.isFolder)
+                queue.push_back({added, folder.Path + e.name + QLatin1Char('/')});
+        }
+    }
+    std::function<int32_t(FileEntry &)> count = [&](FileEntry &node) {
+        int32_t files = 0;
+        for (int i = 0; i < node.ChildCount; ++i) {
+            FileEntry *c = node.Child(i);
+            files += c->IsFolder ? (c->FileCount = count(*c)) : 1;
+        }
+        return files;
+    };
+    root.FileCount = count(root);
+    return true;
+}
+
+SideEntry SftpSide::Probe(const QString &path)
+{
+    SftpSession *s = session();
+    const std::optional<FtpEntry> found = s ? s->Probe(path) : std::nullopt;
+    return found ? entryOf(*found) : SideEntry();
+}
+
+bool SftpSide::exists(const QString &path)
+{
+    SftpSession *s = session();
+    // Unreadable counts as taken: a name is only used when the server says it is free.
+    return !s || s->Probe(path) || !s->Missing();
+}
+
+QString SftpSide::MakeFolders(const QString &relativePath)
+{
+    SftpSession *s = session();
+    if (!s)
+        return {};
+    QString made;
+    for (qsizetype i = relativePath.indexOf(QLatin1Char('/'), 1); i >= 0; i = relativePath.indexOf(QLatin1Char('/'), i + 1)) {
+        const QString folder = m_base + relativePath.left(i);
+        if (!s->Probe(folder) && s->Missing() && s->MakeDirectory(folder) && made.isEmpty())
+            made = folder;
+    }
+    return made;
+}
+
+bool SftpSide::ReadTo(const QString &path, const QString &localTarget)
+{
+    SftpSession *s = session();
+    return s && s->Download(path, localTarget);
+}
+
+bool SftpSide::WriteFrom(const QString &localSource, const QString &path)
+{
+    SftpSession *s = session();
+    return s && s->Upload(localSource, path);
+}
+
+bool SftpSide::Rename(const QString &from, const QString &to)
+{
+    SftpSession *s = session();
+    return s && s->Rename(from, to);
+}
+
+bool SftpSide::Delete(const QString &path)
+{
+    SftpSession *s = session();
+    return s && s->Delete(path);
+}
+
+bool SftpSide::RemoveEmptyFolder(const QString &path)
+{
+    SftpSession *s = session();
+    return s && s->RemoveDirectory(path);
+}
+
+QString SftpSide::FreeAsideName(const QString &path)
+{
+    return KeepAside::FirstFreeName(path, [this](const QString &name) { return exists(name); },
+                                    KeepAside::LastRemoteNumber);
+}
+
+QString SftpSide::FreeTemporaryName(const QString &path)
+{
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        const QString candidate = KeepAside::TemporaryCandidate(path);
+        if (!exists(candidate))
+            return candidate;
+    }
+    return {};
+}
+
+void SftpSide::Record(const QString &path, const SideEntry &seen, FileEntry &stateRoot)
+{
+    if (seen.Type == SideEntry::Missing)
+        return;
+    FileEntry *entry = FtpFolder::FindStateEntry(FtpFolder::RelativePath(path, m_side), stateRoot);
+    entry->FilePath = path;
+    entry->FileTime = seen.FileTime;
+    entry->FileSize = seen.FileSize;
+    entry->IsFolder = 0;
+}
+
+void SftpSide::LoadState(const QString &syncName, FileEntry &root)
+{
+    SftpSession *s = session();
+    // Private to this user and this call; never a name other files could have.
+    QTemporaryDir dir;
+    if (!s || !dir.isValid() || syncName.contains(QLatin1Char('/')))
+        return;
+    const QString local = dir.filePath(QStringLiteral("state"));
+    if (s->Download(stateFolder() + QLatin1Char('/') + syncName, local))
+        StateFile::ReadFile(local, root);
+}
+
+bool SftpSide::SaveState(const QString &syncName, FileEntry &root, TransferJournal *journal)
+{
+    root.Title = m_side.FolerAllName;
+    SftpSession *s = session();
+    QTemporaryDir dir;
+    if (!s || !dir.isValid() || syncName.contains(QLatin1Char('/')))
+        return false;
+    MakeFolders(QStringLiteral("/__FileSync__/"));
+    const QString local = dir.filePath(QStringLiteral("state"));
+    if (!StateFile::WriteFile(local, root))
+        return false;
+    LocalSide folder(dir.path(), false);
+    return SafeCopy::Copy(folder, local, *this, stateFolder() + QLatin1Char('/') + syncName, journal,
+                          m_side.FolerAllName);
+}

@@ -1,0 +1,84 @@
+#pragma once
+#include "platform/FtpListParser.h"
+#include "platform/ServerTrust.h"
+
+#include <QList>
+#include <QString>
+#include <atomic>
+#include <cstdint>
+#include <optional>
+
+// One SFTP login on libssh: an SSH connection whose host key is checked against the user's
+// known_hosts, and its SFTP channel. Paths are absolute on the server ("/home/me/a.txt"),
+// UTF-8 on the wire. Entries are FtpEntry, as a listing of any remote folder gives them.
+// Not thread-safe: one session serves the thread of one run.
+class SftpSession {
+public:
+    struct Endpoint {
+        QString host;
+        int port = 22;
+        QString user;
+        QString password;
+        QString keyFile;  // a private key file without a passphrase; empty for none
+        bool operator==(const Endpoint &) const = default;
+    };
+
+    SftpSession() = default;
+    ~SftpSession();
+    SftpSession(const SftpSession &) = delete;
+    SftpSession &operator=(const SftpSession &) = delete;
+
+    // Connects, checks the host key, logs in (the key file, the ssh-agent when it runs, the
+    // password, in this order) and opens the SFTP channel. False with LastReason() set;
+    // UntrustedServer() tells when the host key is merely unknown.
+    bool Open(const Endpoint &endpoint);
+    // Keeps the session when it is open for endpoint, else opens one.
+    bool EnsureOpen(const Endpoint &endpoint);
+    void Close();
+    bool IsOpen() const { return m_sftp != nullptr; }
+
+    // False when the folder cannot be read; Missing() then tells whether it is not there.
+    bool List(const QString &folder, QList<FtpEntry> &entries);
+    // The entry as its folder's listing gives it (links followed); nullopt when absent.
+    std::optional<FtpEntry> Probe(const QString &path);
+    // expectedSize >= 0: the size a listing gave; a transfer of another size fails.
+    bool Download(const QString &remotePath, const QString &localPath, qint64 expectedSize = -1);
+    bool Upload(const QString &localPath, const QString &remotePath);
+    // Fails when to exists (the server's own rename refuses to replace).
+    bool Rename(const QString &from, const QString &to);
+    bool Delete(const QString &path);
+    bool MakeDirectory(const QString &path);
+    bool RemoveDirectory(const QString &path);
+
+    // Of the last failed call, in words a user can act on.
+    QString LastReason() const { return m_reason; }
+    // The last failure was "no such file or folder".
+    bool Missing() const { return m_missing; }
+    // The last failure was at the local file of a transfer.
+    bool LocalFileFailed() const { return m_localFile; }
+    // The connection is gone (dropped, refused, timed out, login refused).
+    bool ConnectionLost() const { return m_lost; }
+    // After Open failed for a host key that known_hosts does not hold yet.
+    std::optional<ServerTrust> UntrustedServer() const { return m_untrusted; }
+
+    // While set, transfers and listings of this session end once *flag is non-zero (between
+    // two blocks of a transfer); the call fails with the reason "cancelled".
+    void WatchCancel(const std::atomic<uint8_t> *flag) { m_cancel = flag; }
+
+private:
+    bool checkHostKey();
+    bool logIn();
+    bool fail(const QString &reason, bool lost = false);
+    bool failRemote(const QString &what, const QString &path);
+    bool cancelled();
+
+    void *m_ssh = nullptr;   // ssh_session, owned
+    void *m_sftp = nullptr;  // sftp_session, owned
+    Endpoint m_endpoint;
+    QString m_reason;
+    bool m_missing = false;
+    bool m_localFile = false;
+    bool m_lost = false;
+    std::optional<ServerTrust> m_untrusted;
+    const std::atomic<uint8_t> *m_cancel = nullptr;
+};

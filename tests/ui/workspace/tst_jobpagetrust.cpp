@@ -1,0 +1,86 @@
+#include "model/JobList.h"
+#include "platform/KnownHosts.h"
+#include "platform/gui/Power.h"
+#include "tests/support/ModalAnswer.h"
+#include "tests/support/SshServerFixture.h"
+#include "tests/support/TestFiles.h"
+#include "ui/widgets/ImageButton.h"
+#include "ui/workspace/JobPage.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTextEdit>
+#include <QtTest>
+
+namespace {
+
+class NoPower : public Power {
+public:
+    void shutDown() override {}
+};
+
+}  // namespace
+
+// The job page asks about an SFTP server's unknown host key while the analysis waits, on
+// the interface thread, and goes on or stops as the user answers.
+class TestJobPageTrust : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void unknownHostKey_data()
+    {
+        QTest::addColumn<bool>("accept");
+        QTest::newRow("accepted") << true;
+        QTest::newRow("refused") << false;
+    }
+    void unknownHostKey()
+    {
+        QFETCH(bool, accept);
+        SshServerFixture server;
+        QTemporaryDir dir;
+        QVERIFY(TestFiles::Write(dir.filePath("left/a.txt"), "a", 1500000000));
+        QVERIFY(TestFiles::Write(server.root() + "/pub/r.txt", "r", 1500000000));
+        QVERIFY(server.start());
+        JobList jobs;
+        auto job = std::make_unique<Job>();
+        job->SyncName = "Job";
+        job->LFolder.DeviceType = 1;
+        job->LFolder.FolerAllName = dir.filePath("left");
+        job->RFolder = server.keySource();
+        jobs.AddJob(std::move(job));
+        NoPower power;
+        JobPage page(jobs, power);
+        page.SetProgramFolder(dir.filePath("program"));
+        page.resize(1100, 760);
+        page.show();
+        page.SetJob(0);
+        page.PageShown();
+        // The right address shows its transport.
+        QCOMPARE(page.findChild<QLineEdit *>("Edit_RFolder")->text(), server.keySource().FolerAllName);
+        QVERIFY(server.keySource().FolerAllName.startsWith("sftp://"));
+
+        BoxSeen question;
+        AnswerNextBox(accept ? QMessageBox::Yes : QMessageBox::No, &question);
+        QTest::mouseClick(page.findChild<ImageButton *>("BitBtn_Analyze"), Qt::LeftButton);
+        auto *status = page.findChild<QLabel *>("Label_ActionStatus");
+        auto *memo = page.findChild<QTextEdit *>("memo1");
+        QVERIFY(QTest::qWaitFor([&] { return status->text().contains("Done") || memo->toPlainText().contains("Can't connect"); },
+                                60000));
+        const QString log = memo->toPlainText();
+        QVERIFY(question.shown);
+        QVERIFY2(question.text.contains("ssh-ed25519 key fingerprint is " + server.hostKeyFingerprint()),
+                 qPrintable(question.text));
+        if (accept) {
+            QCOMPARE(status->text(), QString(" Analyzing Done!"));
+            QCOMPARE(KnownHosts::LineFor(KnownHosts::UserFile(), "127.0.0.1", server.port()), 1);
+        } else {
+            QVERIFY2(log.contains("Can't connect the right folder!"), qPrintable(log));
+            QVERIFY(!QFile::exists(KnownHosts::UserFile()));
+        }
+    }
+};
+
+WIDGET_TEST_MAIN(TestJobPageTrust)
+#include "tst_jobpagetrust.moc"

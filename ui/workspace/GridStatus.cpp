@@ -1,0 +1,104 @@
+#include "ui/workspace/GridStatus.h"
+
+#include "engine/RowReason.h"
+#include "engine/RowTree.h"
+#include "ui/workspace/ResultModel.h"
+#include "ui/workspace/ResultView.h"
+#include "ui/workspace/RowTotals.h"
+
+#include <QLabel>
+#include <QTimer>
+#include <QVBoxLayout>
+
+GridStatus::GridStatus(ResultModel &model, ResultView &view, QWidget *parent)
+    : QWidget(parent), m_model(model), m_view(view), m_reason(new QLabel(this)), m_totals(new QLabel(this)),
+      m_progress(new QLabel(this)), m_recount(new QTimer(this))
+{
+    auto *lines = new QVBoxLayout(this);
+    lines->setContentsMargins(2, 0, 2, 0);
+    lines->setSpacing(1);
+    m_reason->setObjectName(QStringLiteral("Label_RowReason"));
+    m_totals->setObjectName(QStringLiteral("Label_Totals"));
+    m_progress->setObjectName(QStringLiteral("Label_Progress"));
+    m_progress->hide();
+    for (QLabel *label : {m_reason, m_totals, m_progress}) {
+        label->setTextFormat(Qt::PlainText);
+        // A long reason must not widen the window.
+        label->setMinimumWidth(1);
+        label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        lines->addWidget(label);
+    }
+    m_recount->setSingleShot(true);
+    m_recount->setInterval(0);
+    connect(m_recount, &QTimer::timeout, this, [this] {
+        ShowTotals();
+        ShowReason();
+    });
+    connect(&m_model, &ResultModel::RecordsChanged, m_recount, qOverload<>(&QTimer::start));
+    connect(&m_model, &QAbstractItemModel::modelReset, this, &GridStatus::ShowReason);
+    connect(m_view.selectionModel(), &QItemSelectionModel::currentChanged, this, &GridStatus::ShowReason);
+}
+
+QString GridStatus::ReasonLine() const
+{
+    return m_reason->text();
+}
+
+QString GridStatus::TotalsLine() const
+{
+    return m_totals->text();
+}
+
+void GridStatus::SyncStarted()
+{
+    const RowTree *rows = m_model.Rows();
+    if (!rows || !rows->RootNode())
+        return;
+    RowTotals totals;
+    {
+        std::lock_guard lock(rows->Mutex());
+        totals = RowTotals::Count(*rows->RootNode());
+    }
+    m_timeLeft.Start(totals.ToLeft.Count + totals.ToRight.Count, totals.ToLeft.Bytes + totals.ToRight.Bytes);
+    m_clock.start();
+    m_syncing = true;
+    m_progress->setText(m_timeLeft.Text());
+    m_progress->show();
+}
+
+void GridStatus::SyncEnded()
+{
+    m_syncing = false;
+    m_progress->hide();
+}
+
+void GridStatus::ShowReason()
+{
+    const QModelIndex current = m_view.currentIndex();
+    const RowRecord row = m_model.Record(current);
+    const QString why = current.isValid() ? ReasonText(row) : QString();
+    m_reason->setText(why);
+    m_reason->setToolTip(why);
+}
+
+void GridStatus::ShowTotals()
+{
+    const RowTree *rows = m_model.Rows();
+    const Row *root = rows && !m_model.Detached() ? rows->RootNode() : nullptr;
+    if (!root || root->ChildCount() == 0) {
+        m_totals->clear();
+        return;
+    }
+    RowTotals totals;
+    {
+        std::lock_guard lock(rows->Mutex());
+        totals = RowTotals::Count(*root);
+    }
+    m_totals->setText(totals.Text());
+    if (m_syncing) {
+        // A failed copy took its time too; its bytes did not arrive.
+        m_timeLeft.Update(totals.CopiedToLeft.Count + totals.CopiedToRight.Count + totals.Failed,
+                          totals.CopiedToLeft.Bytes + totals.CopiedToRight.Bytes, m_clock.elapsed());
+        m_progress->setText(m_timeLeft.Text());
+    }
+}
