@@ -69,7 +69,7 @@ int32_t FtpSide::Reach()
     return open() ? 0 : m_session.LastError() != 0 ? m_session.LastError() : -1;
 }
 
-std::optional<ServerTrust> FtpSide::Untrusted() const { return session().UntrustedServer(); }
+std::optional<ServerTrust> FtpSide::Untrusted() const { return m_session.UntrustedServer(); }
 
 bool FtpSide::Trust(const ServerTrust &trust)
 {
