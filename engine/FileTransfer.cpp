@@ -1,6 +1,7 @@
 #include "engine/FileTransfer.h"
 
 #include "engine/AnalysisResult.h"
+#include "engine/MadeFolders.h"
 #include "engine/RowTree.h"
 #include "engine/SidePaths.h"
 #include "folders/FileEntry.h"
@@ -16,17 +17,6 @@ namespace {
 
 constexpr int32_t DirectionNone = 0;
 constexpr int32_t DirectionToLeft = 1;
-
-// Removes the empty folders made for path, from path's folder up to made.
-void RemoveMadeFolders(Side &side, const QString &made, const QString &path)
-{
-    if (made.isEmpty())
-        return;
-    for (QString folder = path.left(path.lastIndexOf(u'/')); folder.size() >= made.size();
-         folder = folder.left(folder.lastIndexOf(u'/')))
-        if (!side.RemoveEmptyFolder(folder))
-            return;
-}
 
 }  // namespace
 
@@ -117,7 +107,7 @@ bool FileTransfer::copyToLeft(Row &row, QString &leftPath, const QString &rightP
     }
     if (seen.Type != SideEntry::File || !copy(m_right, rightPath, m_left, leftPath, m_job.LFolder.FolerAllName)) {
         // No folder stays behind for a file that was not copied.
-        RemoveMadeFolders(m_left, made, leftPath);
+        m_madeFolders.Add(true, made, leftPath);
         return false;
     }
     m_right.Record(rightPath, seen, *m_result.RightState);
@@ -150,7 +140,7 @@ bool FileTransfer::copyToRight(Row &row, const QString &leftPath, QString &right
     if (m_left.Probe(leftPath).Type != SideEntry::File) {
         m_failedAt = &m_left;
         m_failure = QStringLiteral("no longer there: ") + leftPath;
-        RemoveMadeFolders(m_right, made, rightPath);
+        m_madeFolders.Add(false, made, rightPath);
         return false;
     }
     // A failed save does not stop the copy.
@@ -158,7 +148,7 @@ bool FileTransfer::copyToRight(Row &row, const QString &leftPath, QString &right
         SafeCopy::SaveCopy(m_right, rightPath,
                            QDir::cleanPath(SaveFolder(m_programFolder, m_job) + RelativeTo(rightPath, rightBase)));
     if (!copy(m_left, leftPath, m_right, rightPath, m_job.RFolder.FolerAllName)) {
-        RemoveMadeFolders(m_right, made, rightPath);
+        m_madeFolders.Add(false, made, rightPath);
         return false;
     }
     m_right.RecordWritten(rightPath, *m_result.RightState);

@@ -5,6 +5,7 @@
 #include <optional>
 
 class Job;
+class MadeFolders;
 class RowTree;
 class Side;
 class TransferJournal;
@@ -44,9 +45,9 @@ public:
     using Starting = std::function<void(bool toLeft)>;
 
     FileTransfer(Side &left, Side &right, RowTree &rows, AnalysisResult &result, const QString &programFolder,
-                 const Job &job, TransferJournal &journal)
+                 const Job &job, TransferJournal &journal, MadeFolders &madeFolders)
         : m_left(left), m_right(right), m_rows(rows), m_result(result), m_programFolder(programFolder),
-          m_job(job), m_journal(journal)
+          m_job(job), m_journal(journal), m_madeFolders(madeFolders)
     {
     }
 
@@ -76,6 +77,7 @@ private:
     QString m_programFolder;
     const Job &m_job;
     TransferJournal &m_journal;
+    MadeFolders &m_madeFolders;
     Starting m_starting;
     Side *m_failedAt = nullptr;
     QString m_failure;

@@ -45,7 +45,7 @@ void Synchronisation::Progress()
 
 std::unique_ptr<FileTransfer> Synchronisation::MakeTransfer(Side &left, Side &right)
 {
-    return std::make_unique<FileTransfer>(left, right, m_rows, m_result, m_programFolder, m_job, m_journal);
+    return std::make_unique<FileTransfer>(left, right, m_rows, m_result, m_programFolder, m_job, m_journal, m_madeFolders);
 }
 
 std::unique_ptr<TransferWorkers> Synchronisation::MakeWorkers(int32_t travelling)
@@ -289,6 +289,8 @@ void Synchronisation::Execute()
     // The state of the files copied is written also after a cancel, unless the server
     // leaves it unanswered for longer than the short time a cancelled run is given.
     cancelWatch->Settle();
+    // No copy runs any more: folders made for nothing go.
+    m_madeFolders.RemoveEmpty(*m_left, *m_right);
     SaveStateTrees();
     ShowRecordedValues();
     m_left = m_right = nullptr;

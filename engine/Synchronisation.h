@@ -1,6 +1,7 @@
 #pragma once
 #include "engine/EngineListener.h"
 #include "engine/FileTransfer.h"
+#include "engine/MadeFolders.h"
 #include "folders/TransferJournal.h"
 
 #include <QList>
@@ -91,5 +92,6 @@ private:
     Side *m_left = nullptr;
     Side *m_right = nullptr;
     TransferJournal m_journal;
+    MadeFolders m_madeFolders;
     std::vector<Row *> m_copied;
 };
