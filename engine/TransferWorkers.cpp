@@ -15,8 +15,11 @@ TransferWorkers::TransferWorkers(Side &left, Side &right, const QList<FtpSession
     : m_left(left), m_right(right), m_cancel(cancel), m_make(std::move(make))
 {
     m_working = int(sessions.size());
-    for (qsizetype i = 0; i < sessions.size(); ++i)
-        m_threads.emplace_back([this, i, session = sessions[i]] { work(size_t(i), *session); });
+    // Made here, before any copy holds the run's own connection: making a sibling waits for it.
+    for (FtpSession *session : sessions)
+        m_sides.push_back({session, m_left.Sibling(*session), m_right.Sibling(*session)});
+    for (size_t i = 0; i < m_sides.size(); ++i)
+        m_threads.emplace_back([this, i] { work(i, m_sides[i]); });
 }
 
 TransferWorkers::~TransferWorkers()
@@ -66,11 +69,10 @@ std::optional<TransferWorkers::Done> TransferWorkers::Next()
     return done;
 }
 
-void TransferWorkers::work(size_t index, FtpSession &session)
+void TransferWorkers::work(size_t index, Sides &sides)
 {
-    const FtpSession::CancelWatch watch(session, m_cancel);
-    const std::unique_ptr<Side> left = m_left.Sibling(session);
-    const std::unique_ptr<Side> right = m_right.Sibling(session);
+    const FtpSession::CancelWatch watch(*sides.Session, m_cancel);
+    const std::unique_ptr<Side> &left = sides.Left, &right = sides.Right;
     // The first connection is the run's own, open already; a refused extra one is not used.
     if (!left || !right || (index > 0 && right->Reach() != 0)) {
         {

@@ -42,7 +42,11 @@ public:
     void Drop();
 
 private:
-    void work(size_t index, FtpSession &session);
+    struct Sides {
+        FtpSession *Session;
+        std::unique_ptr<Side> Left, Right;
+    };
+    void work(size_t index, Sides &sides);
     bool idle() const;
 
     Side &m_left;
@@ -56,5 +60,6 @@ private:
     int m_busy = 0;
     int m_working = 0;  // threads that can take work
     bool m_quit = false;
+    std::vector<Sides> m_sides;
     std::vector<std::thread> m_threads;
 };
