@@ -18,14 +18,15 @@ namespace {
 
 bool WriteInput(const QString &path, const QByteArray &bytes)
 {
+    // Unbuffered: each input is written once, whole, and a buffer per run is pure cost.
     QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered) && file.write(bytes) == bytes.size();
 }
 
 QByteArray ReadBack(const QString &path)
 {
     QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return file.open(QIODevice::ReadOnly | QIODevice::Unbuffered) ? file.readAll() : QByteArray();
 }
 
 QString SameTree(const FileEntry &a, const FileEntry &b)

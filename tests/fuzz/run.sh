@@ -23,8 +23,10 @@ for t in "$@"; do
   cov=$(grep -o 'cov: [0-9]*' "$log" | tail -1 | cut -d' ' -f2)
   ft=$(grep -o 'ft: [0-9]*' "$log" | tail -1 | cut -d' ' -f2)
   secs=$(grep -o 'stat::average_exec_per_sec: *[0-9]*' "$log" | tail -1 | grep -o '[0-9]*$')
+  rss=$(sed -n 's/^stat::peak_rss_mb: *//p' "$log" | tail -1)
+  added=$(sed -n 's/^stat::new_units_added: *//p' "$log" | tail -1)
   found=$(find "$crashes" -type f | sort)
-  line="fuzz_$t: runs ${executed:-?}, coverage ${cov:-?} edges (${ft:-?} features), ${secs:-?} runs/s, exit $rc"
+  line="fuzz_$t: runs ${executed:-?}, coverage ${cov:-?} edges (${ft:-?} features), ${secs:-?} runs/s, peak RSS ${rss:-?} MB, ${added:-?} inputs added, exit $rc"
   if [ $rc -ne 0 ] || [ -n "$found" ]; then
     failed=1
     line="$line, FAULT (log $log)"
