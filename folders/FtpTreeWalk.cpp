@@ -4,6 +4,7 @@
 #include "folders/FileFilter.h"
 #include "folders/FtpFolder.h"
 
+#include <QStringBuilder>
 #include <memory>
 #include <optional>
 #include <thread>
@@ -101,7 +102,7 @@ void FtpTreeWalk::list(FtpSession &session, const Folder &folder)
         if (!e.isFolder && !m_filter.Passes(e.name, time, e.size, 0))
             continue;
         FileEntry *added = folder.Node->AddChild(e.name);
-        added->FilePath = folder.Path + e.name;
+        added->FilePath = QStringView(folder.Path) % QStringView(e.name);  // exact size, no room to grow
         added->FileTime = time;
         added->FileSize = e.size;
         added->IsFolder = e.isFolder ? 1 : 0;

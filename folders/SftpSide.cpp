@@ -11,6 +11,7 @@
 #include "platform/FtpSession.h"
 #include "platform/KnownHosts.h"
 
+#include <QStringBuilder>
 #include <QTemporaryDir>
 #include <deque>
 #include <functional>
@@ -76,7 +77,7 @@ bool SftpSide::List(FileEntry &root, const FileFilter &filter, QString &failedFo
                 continue;
             auto child = std::make_unique<FileEntry>();
             child->FileName = e.name;
-            child->FilePath = folder.Path + e.name;
+            child->FilePath = QStringView(folder.Path) % QStringView(e.name);  // exact size, no room to grow
             child->FileTime = time;
             child->FileSize = e.size;
             child->IsFolder = e.isFolder ? 1 : 0;
