@@ -15,6 +15,8 @@ void MarkChanges(FileEntry &listingLevel, const FileEntry &stateLevel)
             const FileEntry &recorded = *stateLevel.Child(k);
             if (recorded.IsFolder != entry.IsFolder)
                 continue;
+            // One copy of the name serves both trees.
+            entry.FileName = recorded.FileName;
             if (entry.IsFolder) {
                 // Every recorded folder of the name is visited; a later one may re-mark.
                 MarkChanges(entry, recorded);

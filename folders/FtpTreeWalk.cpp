@@ -4,6 +4,7 @@
 #include "folders/FileFilter.h"
 #include "folders/FtpFolder.h"
 
+#include <QStringBuilder>
 #include <memory>
 #include <optional>
 #include <thread>
@@ -92,27 +93,49 @@ void FtpTreeWalk::list(FtpSession &session, const Folder &folder)
         return;
     }
     std::vector<Folder> below;
-    for (const FtpEntry &e : entries) {
-        if (FtpFolder::SkippedName(e.name))
-            continue;
-        if (e.isFolder && !e.unique.isEmpty() && folder.Ancestors.contains(e.unique))
-            continue;
-        const int32_t time = FtpFolder::PackedTime(e.modified);
-        if (!e.isFolder && !m_filter.Passes(e.name, time, e.size, 0))
-            continue;
-        FileEntry *added = folder.Node->AddChild(e.name);
-        added->FilePath = folder.Path + e.name;
-        added->FileTime = time;
-        added->FileSize = e.size;
-        added->IsFolder = e.isFolder ? 1 : 0;
-        if (e.isFolder) {
-            QList<QByteArray> ancestors = folder.Ancestors;
-            if (!e.unique.isEmpty())
-                ancestors.append(e.unique);
-            below.push_back({added, folder.Path + e.name + QLatin1Char('/'), ancestors});
-        }
+    for (const auto &[added, e] : AddListed(*folder.Node, folder.Path, entries, m_filter, folder.Ancestors)) {
+        QList<QByteArray> ancestors = folder.Ancestors;
+        if (!e->unique.isEmpty())
+            ancestors.append(e->unique);
+        below.push_back({added, folder.Path + e->name + QLatin1Char('/'), ancestors});
     }
     std::lock_guard lock(m_mutex);
     for (Folder &f : below)
         m_queue.push_back(std::move(f));
+}
+
+std::vector<std::pair<FileEntry *, const FtpEntry *>> FtpTreeWalk::AddListed(FileEntry &node, const QString &path,
+                                                                            const QList<FtpEntry> &entries,
+                                                                            const FileFilter &filter,
+                                                                            const QList<QByteArray> &ancestors)
+{
+    // Filtered first, so that the level makes room for exactly the entries it keeps.
+    struct Kept {
+        const FtpEntry *entry;
+        int32_t time;
+    };
+    std::vector<Kept> kept;
+    kept.reserve(size_t(entries.size()));
+    for (const FtpEntry &e : entries) {
+        if (FtpFolder::SkippedName(e.name))
+            continue;
+        if (e.isFolder && !e.unique.isEmpty() && ancestors.contains(e.unique))
+            continue;
+        const int32_t time = FtpFolder::PackedTime(e.modified);
+        if (e.isFolder || filter.Passes(e.name, time, e.size, 0))
+            kept.push_back({&e, time});
+    }
+    node.ReserveChildren(int(kept.size()));
+
+    std::vector<std::pair<FileEntry *, const FtpEntry *>> folders;
+    for (const auto &[e, time] : kept) {
+        FileEntry *added = node.AddChild(e->name);
+        added->FilePath = QStringView(path) % QStringView(e->name);  // exact size, no room to grow
+        added->FileTime = time;
+        added->FileSize = e->size;
+        added->IsFolder = e->isFolder ? 1 : 0;
+        if (e->isFolder)
+            folders.emplace_back(added, e);
+    }
+    return folders;
 }

@@ -7,6 +7,8 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <utility>
+#include <vector>
 
 class FileEntry;
 class FileFilter;
@@ -36,6 +38,14 @@ public:
     QString Refusal() const { return m_refusal; }
     QString FailedFolder() const { return m_failedFolder; }
     QString FailureReason() const { return m_failureReason; }
+
+    // Adds the entries of node's listing (the folder at path, ending in "/") that the filter
+    // keeps, and returns the folders added with their listing entries. A folder whose unique
+    // fact is one of ancestors is left out.
+    static std::vector<std::pair<FileEntry *, const FtpEntry *>> AddListed(FileEntry &node, const QString &path,
+                                                                           const QList<FtpEntry> &entries,
+                                                                           const FileFilter &filter,
+                                                                           const QList<QByteArray> &ancestors);
 
 private:
     struct Folder {

@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QStringBuilder>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -136,7 +137,9 @@ int32_t ListInto(int fd, const QByteArray &nativePath, const QString &path, File
         const int64_t size = isFolder ? 0 : r.size;
         const auto add = [&] {
             FileEntry *entry = parent.AddChild(name);
-            entry->FilePath = path + name;
+            // Built at its exact size: an appended string keeps room to grow, which
+            // would double what every path of a big tree weighs.
+            entry->FilePath = QStringView(path) % QStringView(name);
             entry->FileTime = k.time;
             entry->FileSize = size;
             entry->FileAttr = k.attr;

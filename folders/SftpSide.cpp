@@ -3,6 +3,7 @@
 #include "folders/FileEntry.h"
 #include "folders/FileFilter.h"
 #include "folders/FtpFolder.h"
+#include "folders/FtpTreeWalk.h"
 #include "folders/KeepAside.h"
 #include "folders/LocalSide.h"
 #include "folders/SafeCopy.h"
@@ -68,22 +69,8 @@ bool SftpSide::List(FileEntry &root, const FileFilter &filter, QString &failedFo
             failedFolder = folder.Path;
             return false;
         }
-        for (const FtpEntry &e : entries) {
-            if (FtpFolder::SkippedName(e.name))
-                continue;
-            const int32_t time = FtpFolder::PackedTime(e.modified);
-            if (!e.isFolder && !filter.Passes(e.name, time, e.size, 0))
-                continue;
-            auto child = std::make_unique<FileEntry>();
-            child->FileName = e.name;
-            child->FilePath = folder.Path + e.name;
-            child->FileTime = time;
-            child->FileSize = e.size;
-            child->IsFolder = e.isFolder ? 1 : 0;
-            FileEntry *added = folder.Node->AddChild(std::move(child));
-            if (e.isFolder)
-                queue.push_back({added, folder.Path + e.name + QLatin1Char('/')});
-        }
+        for (const auto &[added, e] : FtpTreeWalk::AddListed(*folder.Node, folder.Path, entries, filter, {}))
+            queue.push_back({added, folder.Path + e->name + QLatin1Char('/')});
     }
     std::function<int32_t(FileEntry &)> count = [&](FileEntry &node) {
         int32_t files = 0;

@@ -209,6 +209,8 @@ private Q_SLOTS:
         QCOMPARE(root.FileCount, 6);  // a.txt, big.bin, sp ace, b.txt, c.txt, e.txt
         const FileEntry *a = childNamed(root, QStringLiteral("a.txt"));
         QCOMPARE(a->FilePath, QStringLiteral("/pub/a.txt"));
+        // Room to grow in every path would double what a big listing weighs.
+        QCOMPARE(a->FilePath.capacity(), a->FilePath.size());
         QCOMPARE(a->FileSize, 4);
         // The same instant packs the same way as a local file's time does.
         QCOMPARE(a->FileTime, DosDateTime::FromEpochSeconds(recent.toSecsSinceEpoch()));

@@ -245,6 +245,8 @@ private Q_SLOTS:
         const FileEntry &e = *root.Child(0);
         QCOMPARE(e.FileName, name);
         QCOMPARE(e.FilePath, path);
+        // Room to grow in every path would double what a big listing weighs.
+        QCOMPARE(e.FilePath.capacity(), e.FilePath.size());
         QCOMPARE(e.IsFolder, folder ? 1 : 0);
         QCOMPARE(e.FileAttr, attr);
         QCOMPARE(e.FileTime, DosDateTime::FromEpochSeconds(when));
