@@ -34,9 +34,12 @@ TransferJournal &TransferJournal::operator=(const TransferJournal &other)
 {
     if (this == &other)
         return *this;
-    std::scoped_lock lock(m_lock, other.m_lock);
+    std::scoped_lock lock(m_writing, m_lock, other.m_lock);
     m_path = other.m_path;
     m_entries = other.m_entries;
+    // A change made from here on is not in the new file yet.
+    m_written = m_changes;
+    m_writtenOk = true;
     return *this;
 }
 
@@ -77,14 +80,32 @@ bool TransferJournal::Load()
     return true;
 }
 
-bool TransferJournal::Save()
+bool TransferJournal::Save(uint64_t change)
 {
     if (m_path.isEmpty())
         return true;
-    if (m_entries.isEmpty())
+    std::lock_guard writing(m_writing);
+    // A write that began after this change has put it in the file already.
+    if (m_written >= change)
+        return m_writtenOk;
+    QList<Entry> entries;
+    uint64_t latest;
+    {
+        std::lock_guard lock(m_lock);
+        entries = m_entries;
+        latest = m_changes;
+    }
+    m_writtenOk = write(entries);
+    m_written = latest;
+    return m_writtenOk;
+}
+
+bool TransferJournal::write(const QList<Entry> &open) const
+{
+    if (open.isEmpty())
         return QFile::remove(m_path) || !QFileInfo::exists(m_path);
     QJsonArray entries;
-    for (const Entry &e : m_entries)
+    for (const Entry &e : open)
         entries.append(QJsonObject{{"folder", e.Folder},
                                    {"target", e.Target},
                                    {"temporary", e.Temporary},
@@ -93,7 +114,7 @@ bool TransferJournal::Save()
     QDir().mkpath(QFileInfo(m_path).path());
     const QByteArray data =
         QJsonDocument(QJsonObject{{"format", Format}, {"entries", entries}}).toJson(QJsonDocument::Compact);
-    const bool durable = std::any_of(m_entries.cbegin(), m_entries.cend(),
+    const bool durable = std::any_of(open.cbegin(), open.cend(),
                                      [](const Entry &e) { return !e.Aside.isEmpty(); });
     if (durable) {
         QSaveFile file(m_path);
@@ -119,24 +140,36 @@ bool TransferJournal::Save()
 
 bool TransferJournal::Add(const Entry &entry)
 {
-    std::lock_guard lock(m_lock);
-    m_entries.append(entry);
-    return Save();
+    uint64_t change;
+    {
+        std::lock_guard lock(m_lock);
+        m_entries.append(entry);
+        change = ++m_changes;
+    }
+    return Save(change);
 }
 
 bool TransferJournal::Replace(const Entry &before, const Entry &after)
 {
-    std::lock_guard lock(m_lock);
-    const qsizetype at = m_entries.indexOf(before);
-    if (at < 0)
-        return false;
-    m_entries[at] = after;
-    return Save();
+    uint64_t change;
+    {
+        std::lock_guard lock(m_lock);
+        const qsizetype at = m_entries.indexOf(before);
+        if (at < 0)
+            return false;
+        m_entries[at] = after;
+        change = ++m_changes;
+    }
+    return Save(change);
 }
 
 bool TransferJournal::Remove(const Entry &entry)
 {
-    std::lock_guard lock(m_lock);
-    m_entries.removeOne(entry);
-    return Save();
+    uint64_t change;
+    {
+        std::lock_guard lock(m_lock);
+        m_entries.removeOne(entry);
+        change = ++m_changes;
+    }
+    return Save(change);
 }

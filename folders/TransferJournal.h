@@ -1,13 +1,16 @@
 #pragma once
 #include <QList>
 #include <QString>
+#include <cstdint>
 #include <mutex>
 
 // The copies of one job that may have left something behind, written down before they
 // can: a run that is killed at any point leaves its journal, and the next run of the job
 // finishes or undoes what it names (SafeCopy::Recover). The file is replaced atomically
 // on each change and removed when no entry is open. Copies running on several threads at
-// once share one journal: each change is written whole under a lock. Format: see the
+// once share one journal: each change is written whole, and changes made while another
+// thread writes are written together by the next write (one write per waiting batch, not
+// per change, so the copies do not queue behind each other's writes). Format: see the
 // implementation.
 class TransferJournal {
 public:
@@ -42,9 +45,15 @@ public:
     bool Remove(const Entry &entry);
 
 private:
-    bool Save();
+    // Returns once the file holds change (the number of the change) or a later state.
+    bool Save(uint64_t change);
+    bool write(const QList<Entry> &entries) const;
 
-    mutable std::mutex m_lock;
+    mutable std::mutex m_lock;  // m_entries, m_changes
     QString m_path;
     QList<Entry> m_entries;
+    uint64_t m_changes = 0;
+    std::mutex m_writing;  // the file, m_written, m_writtenOk
+    uint64_t m_written = 0;
+    bool m_writtenOk = true;
 };
