@@ -7,7 +7,10 @@
 #include "ui/widgets/ImageButton.h"
 #include "ui/workspace/JobPage.h"
 
+#include <QDialogButtonBox>
 #include <QFile>
+#include <QInputDialog>
+#include <QPushButton>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTemporaryDir>
@@ -78,6 +81,66 @@ private Q_SLOTS:
         } else {
             QVERIFY2(log.contains("Can't connect the right folder!"), qPrintable(log));
             QVERIFY(!QFile::exists(KnownHosts::UserFile()));
+        }
+    }
+
+    // A locked key file: a hidden entry asks for its passphrase, which lets the analysis in;
+    // Cancel ends it with the reason in the log and leaves the job as it was.
+    void lockedKeyFile_data()
+    {
+        QTest::addColumn<bool>("answer");
+        QTest::newRow("passphrase typed") << true;
+        QTest::newRow("cancelled") << false;
+    }
+    void lockedKeyFile()
+    {
+        QFETCH(bool, answer);
+        SshServerFixture server;
+        QTemporaryDir dir;
+        QVERIFY(TestFiles::Write(dir.filePath("left/a.txt"), "a", 1500000000));
+        QVERIFY(QDir().mkpath(server.root() + "/pub"));
+        QVERIFY(server.start());
+        QVERIFY(server.trustHostKey());
+        JobList jobs;
+        auto job = std::make_unique<Job>();
+        job->SyncName = "Job";
+        job->LFolder.DeviceType = 1;
+        job->LFolder.FolerAllName = dir.filePath("left");
+        job->RFolder = server.keySource();
+        job->RFolder.PrivateKey = server.lockedKey();
+        const JobSide stored = job->RFolder;
+        jobs.AddJob(std::move(job));
+        NoPower power;
+        JobPage page(jobs, power);
+        page.SetProgramFolder(dir.filePath("program"));
+        page.resize(1100, 760);
+        page.show();
+        page.SetJob(0);
+        page.PageShown();
+
+        QString label;
+        QLineEdit::EchoMode echo = QLineEdit::Normal;
+        WhenShown<QInputDialog>([&](QInputDialog *dialog) {
+            label = dialog->labelText();
+            auto *edit = dialog->findChild<QLineEdit *>();
+            echo = edit->echoMode();
+            QTest::keyClicks(edit, SshServerFixture::lockedKeyPassphrase());
+            auto *buttons = dialog->findChild<QDialogButtonBox *>();
+            QTest::mouseClick(buttons->button(answer ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel), Qt::LeftButton);
+        });
+        QTest::mouseClick(page.findChild<ImageButton *>("BitBtn_Analyze"), Qt::LeftButton);
+        auto *status = page.findChild<QLabel *>("Label_ActionStatus");
+        auto *memo = page.findChild<QTextEdit *>("memo1");
+        QVERIFY(QTest::qWaitFor([&] { return status->text().contains("Done") || status->text().contains("failed"); }, 60000));
+        const QString log = memo->toPlainText();
+        QVERIFY2(label.contains(server.lockedKey()), qPrintable(label));
+        QCOMPARE(echo, QLineEdit::Password);
+        QCOMPARE(jobs.JobAt(0)->RFolder, stored);
+        if (answer) {
+            QCOMPARE(status->text(), QString(" Analyzing Done!"));
+        } else {
+            QVERIFY2(log.contains("Can't connect the right folder!"), qPrintable(log));
+            QVERIFY2(log.contains("needs a passphrase, and none was given"), qPrintable(log));
         }
     }
 };
