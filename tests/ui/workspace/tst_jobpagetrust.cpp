@@ -31,6 +31,26 @@ public:
 class TestJobPageTrust : public QObject {
     Q_OBJECT
 
+    // A job from dir's left/ to right.
+    static std::unique_ptr<Job> SftpJob(const QTemporaryDir &dir, const JobSide &right)
+    {
+        auto job = std::make_unique<Job>();
+        job->SyncName = "Job";
+        job->LFolder.DeviceType = 1;
+        job->LFolder.FolerAllName = dir.filePath("left");
+        job->RFolder = right;
+        return job;
+    }
+
+    static void ShowPage(JobPage &page, const QTemporaryDir &dir)
+    {
+        page.SetProgramFolder(dir.filePath("program"));
+        page.resize(1100, 760);
+        page.show();
+        page.SetJob(0);
+        page.PageShown();
+    }
+
 private Q_SLOTS:
     void unknownHostKey_data()
     {
@@ -47,19 +67,10 @@ private Q_SLOTS:
         QVERIFY(TestFiles::Write(server.root() + "/pub/r.txt", "r", 1500000000));
         QVERIFY(server.start());
         JobList jobs;
-        auto job = std::make_unique<Job>();
-        job->SyncName = "Job";
-        job->LFolder.DeviceType = 1;
-        job->LFolder.FolerAllName = dir.filePath("left");
-        job->RFolder = server.keySource();
-        jobs.AddJob(std::move(job));
+        jobs.AddJob(SftpJob(dir, server.keySource()));
         NoPower power;
         JobPage page(jobs, power);
-        page.SetProgramFolder(dir.filePath("program"));
-        page.resize(1100, 760);
-        page.show();
-        page.SetJob(0);
-        page.PageShown();
+        ShowPage(page, dir);
         // The right address shows its transport.
         QCOMPARE(page.findChild<QLineEdit *>("Edit_RFolder")->text(), server.keySource().FolerAllName);
         QVERIFY(server.keySource().FolerAllName.startsWith("sftp://"));
@@ -101,22 +112,13 @@ private Q_SLOTS:
         QVERIFY(QDir().mkpath(server.root() + "/pub"));
         QVERIFY(server.start());
         QVERIFY(server.trustHostKey());
+        JobSide stored = server.keySource();
+        stored.PrivateKey = server.lockedKey();
         JobList jobs;
-        auto job = std::make_unique<Job>();
-        job->SyncName = "Job";
-        job->LFolder.DeviceType = 1;
-        job->LFolder.FolerAllName = dir.filePath("left");
-        job->RFolder = server.keySource();
-        job->RFolder.PrivateKey = server.lockedKey();
-        const JobSide stored = job->RFolder;
-        jobs.AddJob(std::move(job));
+        jobs.AddJob(SftpJob(dir, stored));
         NoPower power;
         JobPage page(jobs, power);
-        page.SetProgramFolder(dir.filePath("program"));
-        page.resize(1100, 760);
-        page.show();
-        page.SetJob(0);
-        page.PageShown();
+        ShowPage(page, dir);
 
         QString label;
         QLineEdit::EchoMode echo = QLineEdit::Normal;
