@@ -20,6 +20,17 @@ int Analysis::CheckSides(SidePair &sides)
         if (const std::optional<ServerTrust> shown = sides.Right->Untrusted())
             if (m_listener.AcceptServer(*shown) && sides.Right->Trust(*shown))
                 rightOk = sides.Right->Reach() == 0;
+    // As ssh does: three tries at a locked key file's passphrase.
+    for (int asked = 0; !rightOk && asked < 3 && !m_job.Cancelled(); ++asked) {
+        const QString keyFile = sides.Right->LockedKeyFile();
+        const std::optional<QString> passphrase = keyFile.isEmpty() ? std::nullopt : m_listener.AskPassphrase(keyFile);
+        if (!passphrase)
+            break;
+        sides.Right->UsePassphrase(*passphrase);
+        rightOk = sides.Right->Reach() == 0;
+        if (rightOk)
+            m_job.KeyPassphrase = *passphrase;
+    }
     if (!rightOk)
         m_result.FailureReason = sides.Right->FailureReason();
     else if (!leftOk)

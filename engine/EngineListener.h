@@ -3,6 +3,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <optional>
 
 // The texts and counters that go with the engine's messages. The worker sets them just
 // before it reports; a listener reads them while it handles the report (the worker waits).
@@ -49,4 +50,7 @@ public:
     // A server proved itself with a certificate or host key nothing vouches for yet: true
     // when the user accepts it. The worker waits for the answer; without a person to ask, no.
     virtual bool AcceptServer(const ServerTrust &trust) { Q_UNUSED(trust); return false; }
+    // The key file keyFile is locked: the passphrase the user types, or nullopt when the user
+    // cancels. Used for this run and not stored. The worker waits; without a person, nullopt.
+    virtual std::optional<QString> AskPassphrase(const QString &keyFile) { Q_UNUSED(keyFile); return std::nullopt; }
 };

@@ -8,4 +8,6 @@ SidePair::SidePair(const Job &job)
     : Left(job.LFolder.DeviceType == SidePaths::DeviceLocal ? Side::For(job.LFolder, true) : nullptr),
       Right(Side::For(job.RFolder, job.RFolder.DeviceType == SidePaths::DeviceFtp))
 {
+    if (Right && !job.KeyPassphrase.isEmpty())
+        Right->UsePassphrase(job.KeyPassphrase);
 }

@@ -178,6 +178,15 @@ bool FtpFolder::OpenSession(const JobSide &src, FtpSession &other) { return othe
 
 int32_t FtpFolder::PackedTime(const QDateTime &serverUtc) { return DosDateTime::Pack(FileTimeToDateTime(serverUtc)); }
 
+SideEntry FtpFolder::EntryOf(const FtpEntry &found)
+{
+    SideEntry e;
+    e.Type = found.isFolder ? SideEntry::Other : SideEntry::File;
+    e.FileTime = PackedTime(found.modified);
+    e.FileSize = found.size;
+    return e;
+}
+
 QString FtpFolder::RelativePath(const QString &remotePath, const JobSide &src)
 {
     return relativePath(remotePath, src);

@@ -10,6 +10,7 @@ class FileFilter;
 class FtpSession;
 class TransferJournal;
 struct SideEntry;
+struct FtpEntry;
 
 // Everything the program does with an FTP side. No fields: all operations go through the
 // process-wide FTP session, which is (re)opened for the server and user of the source given.
@@ -48,6 +49,8 @@ public:
     static bool OpenSession(const JobSide &src, FtpSession &other);
     // A server time as the packed local date-time the listings give.
     static int32_t PackedTime(const QDateTime &serverUtc);
+    // A remote entry as a side shows it.
+    static SideEntry EntryOf(const FtpEntry &found);
     // remotePath after the source's remote base path, beginning with "/".
     static QString RelativePath(const QString &remotePath, const JobSide &src);
     // remotePath + ".p", or the first free remotePath + ".p" + n on the session's server;

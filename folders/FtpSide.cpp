@@ -9,19 +9,6 @@
 #include <QMutexLocker>
 #include <algorithm>
 
-namespace {
-
-SideEntry entryOf(const FtpEntry &found)
-{
-    SideEntry e;
-    e.Type = found.isFolder ? SideEntry::Other : SideEntry::File;
-    e.FileTime = FtpFolder::PackedTime(found.modified);
-    e.FileSize = found.size;
-    return e;
-}
-
-}  // namespace
-
 FtpSide::FtpSide(const JobSide &side)
     : m_side(side), m_base(FtpFolder::RemoteBasePath(side.FolerAllName)), m_session(FtpSession::Global()),
       m_shared(std::make_shared<Shared>())
@@ -158,7 +145,7 @@ void FtpSide::recordPending(const QString &folder)
             found = m_session.Probe(p.Path);
         // Gone meanwhile: not recorded, as the next listing will not show it either.
         if (found && !found->isFolder)
-            Record(p.Path, entryOf(*found), *p.StateRoot);
+            Record(p.Path, FtpFolder::EntryOf(*found), *p.StateRoot);
     }
 }
 
@@ -218,7 +205,7 @@ std::optional<SideEntry> FtpSide::fromListings(const QString &path)
     // Written by this run: only the server knows the time and size it gave the file.
     if (!known->Facts)
         return std::nullopt;
-    return entryOf(*known->Facts);
+    return FtpFolder::EntryOf(*known->Facts);
 }
 
 SideEntry FtpSide::Probe(const QString &path)
@@ -236,7 +223,7 @@ SideEntry FtpSide::Probe(const QString &path)
         else
             m_shared->View.Forget(path);
     }
-    return found ? entryOf(*found) : SideEntry();
+    return found ? FtpFolder::EntryOf(*found) : SideEntry();
 }
 
 SideEntry FtpSide::ListedEntry(const QString &path)

@@ -16,27 +16,18 @@
 #include <deque>
 #include <functional>
 
-namespace {
-
-SideEntry entryOf(const FtpEntry &found)
-{
-    SideEntry e;
-    e.Type = found.isFolder ? SideEntry::Other : SideEntry::File;
-    e.FileTime = FtpFolder::PackedTime(found.modified);
-    e.FileSize = found.size;
-    return e;
-}
-
-}  // namespace
-
 SftpSide::SftpSide(const JobSide &side) : m_side(side), m_base(FtpFolder::RemoteBasePath(side.FolerAllName)) {}
 
 SftpSession *SftpSide::session()
 {
     // The run's Cancel is watched on the process's FTP session for the run's thread.
     m_session.WatchCancel(FtpSession::Global().WatchedCancelFlag());
-    return m_session.EnsureOpen(SftpFolder::EndpointOf(m_side)) ? &m_session : nullptr;
+    SftpSession::Endpoint endpoint = SftpFolder::EndpointOf(m_side);
+    endpoint.passphrase = m_passphrase;
+    return m_session.EnsureOpen(endpoint) ? &m_session : nullptr;
 }
+
+QString SftpSide::LockedKeyFile() const { return m_session.NeedsPassphrase() ? m_side.PrivateKey : QString(); }
 
 int32_t SftpSide::Reach() { return session() ? 0 : -1; }
 
@@ -88,7 +79,7 @@ SideEntry SftpSide::Probe(const QString &path)
 {
     SftpSession *s = session();
     const std::optional<FtpEntry> found = s ? s->Probe(path) : std::nullopt;
-    return found ? entryOf(*found) : SideEntry();
+    return found ? FtpFolder::EntryOf(*found) : SideEntry();
 }
 
 bool SftpSide::exists(const QString &path)

@@ -15,6 +15,8 @@ public:
     int32_t Reach() override;
     std::optional<ServerTrust> Untrusted() const override { return m_session.UntrustedServer(); }
     bool Trust(const ServerTrust &trust) override;
+    QString LockedKeyFile() const override;
+    void UsePassphrase(const QString &passphrase) override { m_passphrase = passphrase; }
     bool List(FileEntry &root, const FileFilter &filter, QString &failedFolder) override;
     SideEntry Probe(const QString &path) override;
     QString MakeFolders(const QString &relativePath) override;
@@ -41,5 +43,6 @@ private:
 
     JobSide m_side;
     QString m_base;
+    QString m_passphrase;
     SftpSession m_session;
 };

@@ -45,6 +45,10 @@ public:
     virtual std::optional<ServerTrust> Untrusted() const { return std::nullopt; }
     // Keeps an accepted certificate or host key for every later run; false when not kept.
     virtual bool Trust(const ServerTrust &trust) { (void)trust; return false; }
+    // After a failed Reach: the key file that needs a passphrase (none given, or a wrong
+    // one); empty otherwise. The passphrase is then given with UsePassphrase and Reach tried again.
+    virtual QString LockedKeyFile() const { return {}; }
+    virtual void UsePassphrase(const QString &passphrase) { (void)passphrase; }
     // False when a folder could not be read for another reason than being gone (a lost
     // connection, a refused login, an error reply, a cancel): failedFolder then names it and
     // FailureReason() says why. What was read stays in root.

@@ -64,6 +64,9 @@ public:
     int32_t ListState = 0;  // not stored: 0 loaded, 1 deleted, 2 added
     // Not stored: set by the interface thread, polled by a worker before each item.
     std::atomic<uint8_t> CancelFlag{0};
+    // Not stored: the passphrase of the right side's key file the user gave for an analysis,
+    // kept for the synchronisation that follows it. Worker thread.
+    QString KeyPassphrase;
 
     bool Cancelled() const { return CancelFlag.load(std::memory_order_relaxed) != 0; }
 };

@@ -6,7 +6,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTimeZone>
+#include <chrono>
 #include <fcntl.h>
+#include <sys/socket.h>
 #include <libssh/libssh.h>
 #include <libssh/sftp.h>
 #include <memory>
@@ -65,10 +67,81 @@ QString nameOf(const QString &path) { return path.mid(path.lastIndexOf(QLatin1Ch
 
 }  // namespace
 
-SftpSession::~SftpSession() { Close(); }
+// Around a call that waits on the server. cuttable: a transfer or a listing, which a cancel
+// ends at once; any other call is given the settle time to finish.
+class SftpSession::Waiting {
+public:
+    Waiting(SftpSession &session, bool cuttable) : m_session(session)
+    {
+        const std::lock_guard lock(session.m_waitMutex);
+        session.m_cut = false;
+        if (!session.m_cancel.load() || !session.m_ssh)
+            return;
+        if (!session.m_watcher.joinable())
+            session.m_watcher = std::thread([&session] { session.watch(); });
+        session.m_waitFd = ssh_get_fd(ssh(session.m_ssh));
+        session.m_cuttable = cuttable;
+    }
+    ~Waiting()
+    {
+        const std::lock_guard lock(m_session.m_waitMutex);
+        m_session.m_waitFd = -1;
+    }
+    Waiting(const Waiting &) = delete;
+    Waiting &operator=(const Waiting &) = delete;
+
+private:
+    SftpSession &m_session;
+};
+
+void SftpSession::watch()
+{
+    using Clock = std::chrono::steady_clock;
+    std::optional<Clock::time_point> cancelSeen;
+    std::unique_lock lock(m_waitMutex);
+    while (!m_stopWatching) {
+        // A cancel is seen within a poll interval.
+        m_waitChanged.wait_for(lock, std::chrono::milliseconds(50));
+        const std::atomic<uint8_t> *flag = m_cancel.load();
+        if (!flag || !flag->load()) {
+            cancelSeen.reset();
+            continue;
+        }
+        if (!cancelSeen)
+            cancelSeen = Clock::now();
+        if (m_waitFd < 0 || (!m_cuttable && Clock::now() - *cancelSeen < std::chrono::milliseconds(SettleMilliseconds)))
+            continue;
+        // libssh waits in poll() on this socket: a shut-down socket ends the wait at once.
+        ::shutdown(m_waitFd, SHUT_RDWR);
+        m_cut = true;
+        m_waitFd = -1;
+    }
+}
+
+void SftpSession::stopWatching()
+{
+    {
+        const std::lock_guard lock(m_waitMutex);
+        m_stopWatching = true;
+    }
+    m_waitChanged.notify_all();
+    if (m_watcher.joinable())
+        m_watcher.join();
+}
+
+SftpSession::~SftpSession()
+{
+    stopWatching();
+    Close();
+}
 
 void SftpSession::Close()
 {
+    {
+        // The socket is about to close: the watcher must not cut whatever reuses its number.
+        const std::lock_guard lock(m_waitMutex);
+        m_waitFd = -1;
+    }
     if (m_sftp)
         sftp_free(sftp(m_sftp));
     if (m_ssh) {
@@ -88,7 +161,8 @@ bool SftpSession::fail(const QString &reason, bool lost)
 
 bool SftpSession::cancelled()
 {
-    if (!m_cancel || !m_cancel->load())
+    const std::atomic<uint8_t> *flag = m_cancel.load();
+    if (!flag || !flag->load())
         return false;
     m_missing = false;
     m_localFile = false;
@@ -100,6 +174,17 @@ bool SftpSession::failRemote(const QString &what, const QString &path)
 {
     m_missing = false;
     m_localFile = false;
+    bool cut = false;
+    bool cuttable = false;
+    {
+        const std::lock_guard lock(m_waitMutex);
+        cut = std::exchange(m_cut, false);
+        cuttable = m_cuttable;
+    }
+    if (cut)
+        return fail(cuttable ? QStringLiteral("cancelled")
+                             : QStringLiteral("no answer within %1 s of the cancel").arg(SettleMilliseconds / 1000.0),
+                    true);
     if (!m_ssh || !ssh_is_connected(ssh(m_ssh)))
         return fail(QStringLiteral("connection lost (%1)").arg(QString::fromUtf8(ssh_get_error(m_ssh))), true);
     const int code = sftp_get_error(sftp(m_sftp));
@@ -119,7 +204,7 @@ bool SftpSession::Open(const Endpoint &endpoint)
     Close();
     m_endpoint = endpoint;
     m_untrusted.reset();
-    m_missing = m_localFile = false;
+    m_missing = m_localFile = m_needsPassphrase = false;
     m_ssh = ssh_new();
     if (!m_ssh)
         return fail(QStringLiteral("cannot create an SSH session"), true);
@@ -131,7 +216,9 @@ bool SftpSession::Open(const Endpoint &endpoint)
     const QByteArray sshFolder = QFile::encodeName(QDir::homePath() + QStringLiteral("/.ssh"));
     const QByteArray knownHosts = QFile::encodeName(KnownHosts::UserFile());
     const unsigned int port = unsigned(endpoint.port);
-    const long timeout = TimeoutSeconds;
+    // After a cancel, what is still to be sent gets the settle time, not a silent server's.
+    const std::atomic<uint8_t> *flag = m_cancel.load();
+    const long timeout = flag && flag->load() ? (SettleMilliseconds + 999) / 1000 : TimeoutSeconds;
     const bool processConfig = false;
     // Each block of a transfer waits for the server's reply: without this, Nagle's delay and
     // the peer's delayed ACK cost some 40 ms per block.
@@ -151,6 +238,7 @@ bool SftpSession::Open(const Endpoint &endpoint)
         return fail(QStringLiteral("cannot connect to %1: %2").arg(KnownHosts::HostName(endpoint.host, endpoint.port), why),
                     true);
     }
+    const Waiting waiting(*this, false);
     if (!checkHostKey() || !logIn()) {
         Close();
         return false;
@@ -233,12 +321,8 @@ bool SftpSession::logIn()
         if (!info.isFile() || !info.isReadable())
             return fail(QStringLiteral("cannot read the key file %1").arg(m_endpoint.keyFile), true);
         ssh_key key = nullptr;
-        if (ssh_pki_import_privkey_file(QFile::encodeName(m_endpoint.keyFile).constData(), nullptr, nullptr, nullptr,
-                                        &key)
-            != SSH_OK)
-            return fail(QStringLiteral("cannot use the key file %1: it needs a passphrase, or holds no private key")
-                            .arg(m_endpoint.keyFile),
-                        true);
+        if (!importKey(&key))
+            return false;
         const int rc = ssh_userauth_publickey(s, nullptr, key);
         ssh_key_free(key);
         if (rc == SSH_AUTH_SUCCESS)
@@ -257,6 +341,37 @@ bool SftpSession::logIn()
     return fail(refused, true);
 }
 
+namespace {
+
+// libssh asks for a passphrase only when the key is locked: noting the question tells a
+// locked key from a file that holds no key.
+int notePassphraseAsked(const char *, char *, size_t, int, int, void *asked)
+{
+    *static_cast<bool *>(asked) = true;
+    return SSH_ERROR;
+}
+
+}  // namespace
+
+bool SftpSession::importKey(ssh_key_struct **key)
+{
+    const QByteArray file = QFile::encodeName(m_endpoint.keyFile);
+    bool locked = false;
+    if (ssh_pki_import_privkey_file(file.constData(), nullptr, notePassphraseAsked, &locked, key) == SSH_OK)
+        return true;
+    if (!locked)
+        return fail(QStringLiteral("cannot use the key file %1: it holds no private key").arg(m_endpoint.keyFile), true);
+    m_needsPassphrase = true;
+    if (m_endpoint.passphrase.isEmpty())
+        return fail(QStringLiteral("the key file %1 needs a passphrase, and none was given").arg(m_endpoint.keyFile),
+                    true);
+    if (ssh_pki_import_privkey_file(file.constData(), m_endpoint.passphrase.toUtf8().constData(), nullptr, nullptr, key)
+        != SSH_OK)
+        return fail(QStringLiteral("the passphrase given for the key file %1 is wrong").arg(m_endpoint.keyFile), true);
+    m_needsPassphrase = false;
+    return true;
+}
+
 bool SftpSession::List(const QString &folder, QList<FtpEntry> &entries)
 {
     entries.clear();
@@ -264,6 +379,7 @@ bool SftpSession::List(const QString &folder, QList<FtpEntry> &entries)
         return fail(QStringLiteral("not connected"), true);
     if (cancelled())
         return false;
+    const Waiting waiting(*this, true);
     const QByteArray path = folder.toUtf8();
     sftp_dir dir = sftp_opendir(sftp(m_sftp), path.constData());
     if (!dir)
@@ -292,6 +408,7 @@ std::optional<FtpEntry> SftpSession::Probe(const QString &path)
         fail(QStringLiteral("not connected"), true);
         return std::nullopt;
     }
+    const Waiting waiting(*this, false);
     Attributes a{sftp_stat(sftp(m_sftp), path.toUtf8().constData())};
     if (!a) {
         failRemote(QStringLiteral("read"), path);
@@ -304,6 +421,7 @@ bool SftpSession::Download(const QString &remotePath, const QString &localPath, 
 {
     if (!IsOpen())
         return fail(QStringLiteral("not connected"), true);
+    const Waiting waiting(*this, true);
     RemoteFile in{sftp_open(sftp(m_sftp), remotePath.toUtf8().constData(), O_RDONLY, 0)};
     if (!in)
         return failRemote(QStringLiteral("read"), remotePath);
@@ -341,6 +459,7 @@ bool SftpSession::Upload(const QString &localPath, const QString &remotePath)
 {
     if (!IsOpen())
         return fail(QStringLiteral("not connected"), true);
+    const Waiting waiting(*this, true);
     QFile in(localPath);
     if (!in.open(QIODevice::ReadOnly)) {
         m_localFile = true;
@@ -373,6 +492,7 @@ bool SftpSession::Rename(const QString &from, const QString &to)
 {
     if (!IsOpen())
         return fail(QStringLiteral("not connected"), true);
+    const Waiting waiting(*this, false);
     return sftp_rename(sftp(m_sftp), from.toUtf8().constData(), to.toUtf8().constData()) == 0
            || failRemote(QStringLiteral("rename %1 to").arg(from), to);
 }
@@ -381,6 +501,7 @@ bool SftpSession::Delete(const QString &path)
 {
     if (!IsOpen())
         return fail(QStringLiteral("not connected"), true);
+    const Waiting waiting(*this, false);
     return sftp_unlink(sftp(m_sftp), path.toUtf8().constData()) == 0 || failRemote(QStringLiteral("delete"), path);
 }
 
@@ -388,6 +509,7 @@ bool SftpSession::MakeDirectory(const QString &path)
 {
     if (!IsOpen())
         return fail(QStringLiteral("not connected"), true);
+    const Waiting waiting(*this, false);
     return sftp_mkdir(sftp(m_sftp), path.toUtf8().constData(), 0755) == 0 || failRemote(QStringLiteral("create"), path);
 }
 
@@ -395,5 +517,6 @@ bool SftpSession::RemoveDirectory(const QString &path)
 {
     if (!IsOpen())
         return fail(QStringLiteral("not connected"), true);
+    const Waiting waiting(*this, false);
     return sftp_rmdir(sftp(m_sftp), path.toUtf8().constData()) == 0 || failRemote(QStringLiteral("remove"), path);
 }

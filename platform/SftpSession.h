@@ -5,8 +5,13 @@
 #include <QList>
 #include <QString>
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
 #include <optional>
+#include <thread>
+
+struct ssh_key_struct;
 
 // One SFTP login on libssh: an SSH connection whose host key is checked against the user's
 // known_hosts, and its SFTP channel. Paths are absolute on the server ("/home/me/a.txt"),
@@ -19,7 +24,8 @@ public:
         int port = 22;
         QString user;
         QString password;
-        QString keyFile;  // a private key file without a passphrase; empty for none
+        QString keyFile;  // a private key file; empty for none
+        QString passphrase;  // the key file's, when it is locked; never stored
         bool operator==(const Endpoint &) const = default;
     };
 
@@ -58,16 +64,29 @@ public:
     bool LocalFileFailed() const { return m_localFile; }
     // The connection is gone (dropped, refused, timed out, login refused).
     bool ConnectionLost() const { return m_lost; }
+    // After Open failed because the key file is locked and no passphrase, or a wrong one, was given.
+    bool NeedsPassphrase() const { return m_needsPassphrase; }
     // After Open failed for a host key that known_hosts does not hold yet.
     std::optional<ServerTrust> UntrustedServer() const { return m_untrusted; }
 
-    // While set, transfers and listings of this session end once *flag is non-zero (between
-    // two blocks of a transfer); the call fails with the reason "cancelled".
+    // While set, transfers and listings of this session end once *flag is non-zero, also
+    // while they wait on a server that stopped answering; the call fails with the reason
+    // "cancelled". Any other call gets SettleMilliseconds from the cancel before the connection
+    // is cut.
     void WatchCancel(const std::atomic<uint8_t> *flag) { m_cancel = flag; }
+    // As the FTP session's: a window's Close must end the program within two seconds.
+    static constexpr int SettleMilliseconds = 1500;
 
 private:
+    class Waiting;
+    // Cuts the connection under a call that a cancel ends (see WatchCancel); its own thread.
+    void watch();
+    void stopWatching();
+
     bool checkHostKey();
     bool logIn();
+    // The key file's private key into *key, unlocked with the passphrase given.
+    bool importKey(ssh_key_struct **key);
     bool fail(const QString &reason, bool lost = false);
     bool failRemote(const QString &what, const QString &path);
     bool cancelled();
@@ -79,6 +98,15 @@ private:
     bool m_missing = false;
     bool m_localFile = false;
     bool m_lost = false;
+    bool m_needsPassphrase = false;
     std::optional<ServerTrust> m_untrusted;
-    const std::atomic<uint8_t> *m_cancel = nullptr;
+    std::atomic<const std::atomic<uint8_t> *> m_cancel{nullptr};
+    // What the watcher sees of the call under way, under m_waitMutex.
+    std::mutex m_waitMutex;
+    std::condition_variable m_waitChanged;
+    int m_waitFd = -1;  // the connection's socket while a call waits on it
+    bool m_cuttable = false;
+    bool m_cut = false;  // the watcher cut the connection under the last call
+    bool m_stopWatching = false;
+    std::thread m_watcher;
 };

@@ -4,6 +4,7 @@
 #include "platform/CertificateProbe.h"
 #include "platform/KnownHosts.h"
 #include "platform/Registry.h"
+#include "tests/support/ScriptServer.h"
 #include "tests/support/SshServerFixture.h"
 #include "tests/support/TempConfigHome.h"
 #include "tests/support/TestFiles.h"
@@ -70,6 +71,8 @@ private Q_SLOTS:
         QTest::newRow("another certificate than the pinned one") << "pin new" << 2 << "is not the one accepted";
         QTest::newRow("server without TLS") << "clear" << 2 << "does not offer TLS";
         QTest::newRow("wrong password, pinned") << "pin wrong" << 2 << "530";
+        QTest::newRow("connection dropped at AUTH TLS") << "drop auth" << 2 << "Can't connect the right folder";
+        QTest::newRow("connection dropped in the TLS handshake") << "drop handshake" << 2 << "Can't connect the right folder";
     }
     void ftps()
     {
@@ -95,6 +98,12 @@ private Q_SLOTS:
         }
         if (setup.contains("wrong"))
             right.PWD = "not the password";
+        ScriptServer dropping;
+        if (setup.startsWith("drop")) {
+            const int port = dropping.start("tlsdropserver.py", {"--at", setup.section(' ', 1)});
+            QVERIFY(port > 0);
+            right.FolerAllName = QStringLiteral("ftps://127.0.0.1:%1/pub").arg(port);
+        }
 
         const auto [status, out] = Sync(right);
         QVERIFY2(status == exit, qPrintable(out));

@@ -3,29 +3,23 @@
 #include "engine/RowTree.h"
 #include "engine/Synchronisation.h"
 #include "model/Job.h"
+#include "tests/support/ChangesRows.h"
 #include "tests/support/RecordingListener.h"
 #include "tests/support/SshServerFixture.h"
 #include "tests/support/TempConfigHome.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/TlsFtpServerFixture.h"
 
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <thread>
 
 namespace {
 
 constexpr int64_t Old = 1500000000;
-
-void DumpRows(const Row &node, const QString &prefix, QStringList &out)
-{
-    for (int i = 0; i < node.ChildCount(); ++i) {
-        const Row &c = *node.Child(i);
-        if (c.Data.Kind == 1)
-            DumpRows(c, prefix + c.Data.Name + "/", out);
-        else
-            out << QStringLiteral("%1%2 %3 %4").arg(prefix, c.Data.Name).arg(c.Data.Action).arg(c.Data.Direction);
-    }
-}
+// A server that stopped answering held a cancelled SFTP run for its 20 s time-out.
+constexpr int CancelBoundMs = 5000;
 
 }  // namespace
 
@@ -49,18 +43,7 @@ class TestEncryptedSides : public QObject {
         return root + "/pub" + (rel.isEmpty() ? "" : "/" + rel);
     }
 
-    QStringList Analyse(RecordingListener &listener)
-    {
-        m_job->CancelFlag = 0;
-        m_result = std::make_unique<AnalysisResult>();
-        Analysis(*m_job, listener, *m_result).Execute();
-        m_rows = std::make_unique<RowTree>(*m_job);
-        m_rows->BuildView(*m_result->ResultRoot, RowTree::ModeChanges);
-        QStringList rows;
-        DumpRows(*m_rows->RootNode(), QString(), rows);
-        rows.sort();
-        return rows;
-    }
+    QStringList Analyse(RecordingListener &listener) { return AnalyseChanges(*m_job, listener, m_result, m_rows); }
 
 private Q_SLOTS:
     void initTestCase_data()
@@ -155,6 +138,95 @@ private Q_SLOTS:
         QCOMPARE(listener.Events("C"), QStringList{"C 2"});
         QCOMPARE(TestFiles::FilesBelow(Right()), QStringList());
         QCOMPARE(TestFiles::FilesBelow(Left()), QStringList{"a.txt"});
+    }
+
+    // Cancel during an upload to an SFTP server whose connection has gone silent: the run
+    // ends within the short time a cancel gives, and the file is not in place on the server.
+    void cancelWhileServerSilent()
+    {
+        QFETCH_GLOBAL(QString, transport);
+        if (transport != "sftp key")
+            QSKIP("the silent connection is an sshd process");
+        QVERIFY(m_ssh->trustHostKey());
+        QVERIFY(TestFiles::Write(Left("big.bin"), QByteArray(256 << 20, 'x'), Old));
+        RecordingListener listener;
+        QCOMPARE(Analyse(listener), QStringList{"big.bin 1 2"});
+
+        RecordingListener sync;
+        std::atomic<bool> uploading{false};
+        sync.onEvent = [&](const QString &event) {
+            if (event.startsWith("I 2 "))
+                uploading = true;
+        };
+        Synchronisation run(*m_rows, *m_result, m_dir.filePath("program"), sync, *m_job);
+        std::atomic<bool> ended{false};
+        std::thread worker([&] {
+            run.Execute();
+            ended = true;
+        });
+        QVERIFY(QTest::qWaitFor([&] { return uploading.load(); }, 20000));
+        m_ssh->silenceConnections(true);
+        QTest::qWait(500);
+        QVERIFY(!ended);
+        QElapsedTimer clock;
+        clock.start();
+        m_job->CancelFlag = 1;
+        const bool endedInTime = QTest::qWaitFor([&] { return ended.load(); }, 30000);
+        const qint64 elapsed = clock.elapsed();
+        m_ssh->silenceConnections(false);
+        worker.join();
+        QVERIFY(endedInTime);
+        QVERIFY2(elapsed < CancelBoundMs, qPrintable(QString::number(elapsed)));
+        QVERIFY(!QFile::exists(Right("big.bin")));
+        QCOMPARE(TestFiles::Read(Left("big.bin")).size(), 256 << 20);
+    }
+
+    // A key file locked with a passphrase: the passphrase is asked for (again when wrong, three
+    // times at most), used for the run and the synchronisation after it, and never written to
+    // the job; without one the job stays unreached and nothing is written on either side.
+    void lockedKeyFile_data()
+    {
+        QTest::addColumn<QStringList>("answers");
+        QTest::addColumn<int>("asked");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("right passphrase") << QStringList{SshServerFixture::lockedKeyPassphrase()} << 1 << "";
+        QTest::newRow("wrong, then right") << QStringList{"wrong", SshServerFixture::lockedKeyPassphrase()} << 2 << "";
+        QTest::newRow("cancelled") << QStringList{} << 1 << "needs a passphrase, and none was given";
+        QTest::newRow("wrong three times") << QStringList{"a", "b", "c", "d"} << 3 << "passphrase given for the key file";
+    }
+    void lockedKeyFile()
+    {
+        QFETCH_GLOBAL(QString, transport);
+        QFETCH(QStringList, answers);
+        QFETCH(int, asked);
+        QFETCH(QString, reason);
+        if (transport != "sftp key")
+            QSKIP("a key file belongs to SFTP");
+        m_job->RFolder.PrivateKey = m_ssh->lockedKey();
+        const JobSide stored = m_job->RFolder;
+        QVERIFY(m_ssh->trustHostKey());
+        QVERIFY(TestFiles::Write(Left("a.txt"), "left", Old));
+
+        RecordingListener listener;
+        listener.passphrases = answers;
+        const QStringList rows = Analyse(listener);
+        QCOMPARE(listener.Events("K"), QStringList(asked, "K " + m_ssh->lockedKey()));
+        QCOMPARE(m_job->RFolder, stored);
+        if (!reason.isEmpty()) {
+            QVERIFY(!m_result->Reached);
+            QVERIFY2(m_result->FailureReason.contains(reason), qPrintable(m_result->FailureReason));
+            QCOMPARE(listener.Events("C"), QStringList{"C 2"});
+            QCOMPARE(TestFiles::FilesBelow(Right()), QStringList());
+            QCOMPARE(TestFiles::FilesBelow(Left()), QStringList{"a.txt"});
+            return;
+        }
+        QCOMPARE(rows, QStringList{"a.txt 1 2"});
+        RecordingListener sync;
+        Synchronisation run(*m_rows, *m_result, m_dir.filePath("program"), sync, *m_job);
+        run.Execute();
+        QCOMPARE(run.ErrorCount(), 0);
+        QVERIFY(sync.Events("K").isEmpty());
+        QCOMPARE(TestFiles::Read(Right("a.txt")), QByteArray("left"));
     }
 };
 

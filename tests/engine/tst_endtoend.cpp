@@ -9,6 +9,7 @@
 #include "model/Job.h"
 #include "platform/FtpSessionPool.h"
 #include "tests/support/FtpServerFixture.h"
+#include "tests/support/ChangesRows.h"
 #include "tests/support/RecordingListener.h"
 #include "tests/support/TestFiles.h"
 
@@ -20,17 +21,6 @@ namespace {
 constexpr int64_t Old = 1500000000;  // even seconds: packed times keep two-second steps
 constexpr int64_t Newer = 1600000000;
 constexpr int64_t Newest = 1700000000;
-
-void DumpRows(const Row &node, const QString &prefix, QStringList &out)
-{
-    for (int i = 0; i < node.ChildCount(); ++i) {
-        const Row &c = *node.Child(i);
-        if (c.Data.Kind == 1)
-            DumpRows(c, prefix + c.Data.Name + "/", out);
-        else
-            out << QStringLiteral("%1%2 %3 %4").arg(prefix, c.Data.Name).arg(c.Data.Action).arg(c.Data.Direction);
-    }
-}
 
 }  // namespace
 
@@ -76,16 +66,8 @@ class TestEndToEnd : public QObject {
     // Changes view rows as "path action direction", sorted: folders list in the platform's order.
     QStringList Analyse()
     {
-        m_job->CancelFlag = 0;
-        m_result = std::make_unique<AnalysisResult>();
         RecordingListener listener;
-        Analysis(*m_job, listener, *m_result).Execute();
-        m_rows = std::make_unique<RowTree>(*m_job);
-        m_rows->BuildView(*m_result->ResultRoot, RowTree::ModeChanges);
-        QStringList rows;
-        DumpRows(*m_rows->RootNode(), QString(), rows);
-        rows.sort();
-        return rows;
+        return AnalyseChanges(*m_job, listener, m_result, m_rows);
     }
 
     QStringList Sync(RecordingListener &listener, int *errors = nullptr, AnalysisResult *result = nullptr)
@@ -277,10 +259,7 @@ private Q_SLOTS:
             QVERIFY(notRun.Reached);
             QVERIFY(!notRun.Completed);
             m_job->CancelFlag = 0;  // the fill of the rows stops at a cancel too
-            m_rows = std::make_unique<RowTree>(*m_job);
-            m_rows->BuildView(*notRun.ResultRoot, RowTree::ModeChanges);
-            QStringList partial;
-            DumpRows(*m_rows->RootNode(), QString(), partial);
+            const QStringList partial = ChangesRows(*m_job, notRun, m_rows);
             QVERIFY2(partial.contains("a/new.txt 1 2"), qPrintable(partial.join(",")));
         }
         RecordingListener listener;

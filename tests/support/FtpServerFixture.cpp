@@ -2,7 +2,7 @@
 
 #include <QFile>
 
-FtpServerFixture::FtpServerFixture() = default;
+FtpServerFixture::FtpServerFixture() : FtpServerBase(QStringLiteral("ftp")) {}
 
 FtpServerFixture::~FtpServerFixture()
 {
@@ -39,31 +39,6 @@ bool FtpServerFixture::start(bool mlsd, int idleTimeout)
         args << QStringLiteral("--perm") << p.first + QLatin1Char('=') + p.second;
     m_port = m_server.start(QStringLiteral("ftpserver.py"), args);
     return m_port > 0;
-}
-
-void FtpServerFixture::stop()
-{
-    m_server.stop();
-}
-
-bool FtpServerFixture::isRunning() const
-{
-    return m_server.isRunning();
-}
-
-QString FtpServerFixture::url(const QString &path) const
-{
-    return QStringLiteral("ftp://127.0.0.1:%1").arg(m_port) + path;
-}
-
-JobSide FtpServerFixture::source(const QString &path) const
-{
-    JobSide side;
-    side.DeviceType = 3;
-    side.FolerAllName = url(path);
-    side.UserName = user();
-    side.PWD = password();
-    return side;
 }
 
 QString FtpServerFixture::commandLogPath() const

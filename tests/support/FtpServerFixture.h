@@ -1,22 +1,17 @@
 #pragma once
-#include "model/JobSide.h"
-#include "tests/support/ScriptServer.h"
+#include "tests/support/FtpServerBase.h"
 
 #include <QList>
 #include <QPair>
-#include <QString>
 #include <QStringList>
-#include <QTemporaryDir>
 
 // A real FTP server (tests/support/ftpserver.py on pyftpdlib) on 127.0.0.1 and a free port,
 // serving a fresh temporary folder read/write for one user. Stopped by stop() or on
 // destruction; the script also ends when this process goes away (its stdin closes).
-class FtpServerFixture {
+class FtpServerFixture : public FtpServerBase {
 public:
     FtpServerFixture();
     ~FtpServerFixture();
-    FtpServerFixture(const FtpServerFixture &) = delete;
-    FtpServerFixture &operator=(const FtpServerFixture &) = delete;
 
     // Server permission letters (pyftpdlib's "elradfmwMT") for a folder that exists below
     // root() when start() runs; "" denies everything, entering included.
@@ -47,26 +42,11 @@ public:
     // mlsd false: the server refuses MLSD/MLST, so clients list with LIST. idleTimeout > 0:
     // the server drops a control connection idle for that many seconds.
     bool start(bool mlsd = true, int idleTimeout = 0);
-    void stop();
-    bool isRunning() const;
-
-    int port() const { return m_port; }
-    QString root() const { return m_root.path(); }
-    // "ftp://127.0.0.1:<port>" + path
-    QString url(const QString &path = {}) const;
-    QString user() const { return QStringLiteral("tester"); }
-    // A colon and a blank, so that nothing on the way may split or trim it.
-    QString password() const { return QStringLiteral("pa:ss word"); }
-    // A job side for folder path on this server, with its login.
-    JobSide source(const QString &path = QStringLiteral("/pub")) const;
 
 private:
     QString commandLogPath() const;
 
-    QTemporaryDir m_root;
-    ScriptServer m_server;
     QList<QPair<QString, QString>> m_permissions;
-    int m_port = 0;
     int m_throttle = 0;
     int m_maxConnections = 0;
     bool m_commandLog = false;

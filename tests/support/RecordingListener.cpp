@@ -41,6 +41,14 @@ bool RecordingListener::AcceptServer(const ServerTrust &trust)
     return acceptServers;
 }
 
+std::optional<QString> RecordingListener::AskPassphrase(const QString &keyFile)
+{
+    Add(QStringLiteral("K ") + keyFile);
+    if (passphrases.isEmpty())
+        return std::nullopt;
+    return passphrases.takeFirst();
+}
+
 QStringList RecordingListener::Events() const
 {
     std::lock_guard lock(m_mutex);

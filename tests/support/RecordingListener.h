@@ -19,6 +19,8 @@ public:
     void Notice(const QString &line) override;
     // Recorded as "T fingerprint"; answered with acceptServers.
     bool AcceptServer(const ServerTrust &trust) override;
+    // Recorded as "K keyFile"; answered with the first of passphrases not used yet, or nullopt.
+    std::optional<QString> AskPassphrase(const QString &keyFile) override;
 
     QStringList Events() const;
     // Only the events that start with prefix.
@@ -26,6 +28,7 @@ public:
 
     std::function<void(const QString &event)> onEvent;
     bool acceptServers = false;
+    QStringList passphrases;
 
 private:
     void Add(const QString &event);

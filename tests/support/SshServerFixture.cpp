@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QSet>
+#include <csignal>
 #include <unistd.h>
 
 namespace {
@@ -44,8 +46,14 @@ SshServerFixture::SshServerFixture()
                                              | QFileDevice::ReadOther | QFileDevice::ExeOther);
     makeKey(userKey());
     makeKey(strangerKey());
-    makeKey(lockedKey(), QStringLiteral("secret phrase"));
-    QFile::copy(userKey() + QStringLiteral(".pub"), m_work.filePath(QStringLiteral("authorized_keys")));
+    makeKey(lockedKey(), lockedKeyPassphrase());
+    QFile authorized(m_work.filePath(QStringLiteral("authorized_keys")));
+    for (const QString &key : {userKey(), lockedKey()}) {
+        QFile pub(key + QStringLiteral(".pub"));
+        if (pub.open(QIODevice::ReadOnly) && authorized.open(QIODevice::Append))
+            authorized.write(pub.readAll());
+        authorized.close();
+    }
     newHostKey();
 }
 
@@ -55,6 +63,38 @@ SshServerFixture::~SshServerFixture()
     if (!m_passwordUser.isEmpty())
         run(QStringLiteral("userdel"), {m_passwordUser});
     qputenv("HOME", m_oldHome);
+}
+
+void SshServerFixture::stop()
+{
+    silenceConnections(false);
+    m_server.stop();
+}
+
+void SshServerFixture::silenceConnections(bool silent)
+{
+    QFile pidFile(m_work.filePath(QStringLiteral("sshd.pid")));
+    if (!pidFile.open(QIODevice::ReadOnly))
+        return;
+    const qint64 listener = pidFile.readAll().trimmed().toLongLong();
+    QSet<qint64> tree{listener};
+    // Parents are listed before their children often enough; repeat until nothing is added.
+    for (qsizetype before = 0; before != tree.size();) {
+        before = tree.size();
+        for (const QString &entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+            QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
+            if (!stat.open(QIODevice::ReadOnly))
+                continue;
+            // "pid (name) state ppid ...": the name may hold blanks, the rest follows its ")".
+            const QByteArray text = stat.readAll();
+            const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+            if (fields.size() > 1 && tree.contains(fields[1].toLongLong()))
+                tree.insert(entry.toLongLong());
+        }
+    }
+    tree.remove(listener);
+    for (const qint64 pid : tree)
+        ::kill(pid_t(pid), silent ? SIGSTOP : SIGCONT);
 }
 
 bool SshServerFixture::newHostKey() { return makeKey(m_work.filePath(QStringLiteral("hostkey"))); }

@@ -19,7 +19,10 @@ public:
     // A new host key for the next start(): the same server, another identity.
     bool newHostKey();
     bool start();
-    void stop() { m_server.stop(); }
+    void stop();
+    // Stops (SIGSTOP) or resumes the server's processes of the connections open now, so that
+    // they go silent while the server still takes new connections.
+    void silenceConnections(bool silent);
 
     int port() const { return m_port; }
     QString root() const { return m_root.path(); }
@@ -28,11 +31,12 @@ public:
     QString url(const QString &path = {}) const;
     // A job side logging in as the test's own user with the authorised key.
     JobSide keySource(const QString &path = QStringLiteral("/pub")) const;
-    // A private key file the server accepts, one it does not know, and one locked with a
-    // passphrase.
+    // A private key file the server accepts, one it does not know, and one locked with
+    // lockedKeyPassphrase() that it accepts too.
     QString userKey() const { return m_work.filePath(QStringLiteral("userkey")); }
     QString strangerKey() const { return m_work.filePath(QStringLiteral("strangerkey")); }
     QString lockedKey() const { return m_work.filePath(QStringLiteral("lockedkey")); }
+    static QString lockedKeyPassphrase() { return QStringLiteral("secret phrase"); }
     // The host key's type and SHA256 fingerprint as ssh prints them ("ED25519",
     // "SHA256:...").
     QString hostKeyFingerprint() const;

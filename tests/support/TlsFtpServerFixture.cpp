@@ -18,7 +18,7 @@ bool runOpenssl(const QStringList &args, QByteArray *out = nullptr)
 
 }  // namespace
 
-TlsFtpServerFixture::TlsFtpServerFixture()
+TlsFtpServerFixture::TlsFtpServerFixture() : FtpServerBase(QStringLiteral("ftps"))
 {
     // The server's own user reaches its home through these.
     QFile::setPermissions(m_root.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
@@ -56,19 +56,4 @@ bool TlsFtpServerFixture::start(bool tls)
     args << QStringLiteral("--port") << QString::number(port);
     m_port = m_server.start(QStringLiteral("tlsftpserver.py"), args);
     return m_port > 0;
-}
-
-QString TlsFtpServerFixture::url(const QString &path) const
-{
-    return QStringLiteral("ftps://127.0.0.1:%1").arg(m_port) + path;
-}
-
-JobSide TlsFtpServerFixture::source(const QString &path) const
-{
-    JobSide side;
-    side.DeviceType = 3;
-    side.FolerAllName = url(path);
-    side.UserName = user();
-    side.PWD = password();
-    return side;
 }

@@ -7,16 +7,8 @@ Usage: sshserver.py --work DIR --host-key FILE --authorized-keys FILE
 
 import argparse
 import os
-import socket
-import subprocess
-import sys
-import time
 
-
-def free_port():
-    with socket.socket() as s:
-        s.bind(("127.0.0.1", 0))
-        return s.getsockname()[1]
+from script_server import free_port, run_daemon
 
 
 def main():
@@ -34,30 +26,7 @@ def main():
             "PidFile %s/sshd.pid" % a.work, "AuthorizedKeysFile %s" % a.authorized_keys,
             "StrictModes no", "PasswordAuthentication yes", "KbdInteractiveAuthentication no",
             "PermitRootLogin yes", "UsePAM no", "Subsystem sftp internal-sftp", "LogLevel VERBOSE", ""]))
-    proc = subprocess.Popen(["/usr/sbin/sshd", "-D", "-f", conf, "-E", os.path.join(a.work, "sshd.log")],
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    for _ in range(100):
-        try:
-            socket.create_connection(("127.0.0.1", port), timeout=1).close()
-            break
-        except OSError:
-            if proc.poll() is not None:
-                sys.exit("sshserver: sshd ended at start, see " + a.work)
-            time.sleep(0.05)
-    else:
-        sys.exit("sshserver: sshd did not start")
-    sys.stdout.write("PORT %d\n" % port)
-    sys.stdout.flush()
-    try:
-        while sys.stdin.buffer.read(4096):
-            pass
-    except (OSError, ValueError):
-        pass
-    proc.terminate()
-    try:
-        proc.wait(timeout=5)
-    except subprocess.TimeoutExpired:
-        proc.kill()
+    run_daemon(["/usr/sbin/sshd", "-D", "-f", conf, "-E", os.path.join(a.work, "sshd.log")], port, "sshd", a.work)
 
 
 if __name__ == "__main__":

@@ -8,16 +8,9 @@ Usage: tlsftpserver.py --root DIR --user U --password P --work DIR --cert PEM --
 
 import argparse
 import os
-import socket
 import subprocess
-import sys
-import time
 
-
-def free_port():
-    with socket.socket() as s:
-        s.bind(("127.0.0.1", 0))
-        return s.getsockname()[1]
+from script_server import free_port, run_daemon
 
 
 def main():
@@ -52,35 +45,7 @@ def main():
     conf = os.path.join(a.work, "proftpd.conf")
     with open(conf, "w") as f:
         f.write("\n".join(lines) + "\n")
-    proc = subprocess.Popen(["/usr/sbin/proftpd", "-n", "-q", "-c", conf],
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    for _ in range(100):
-        try:
-            socket.create_connection(("127.0.0.1", port), timeout=1).close()
-            break
-        except OSError:
-            if proc.poll() is not None:
-                sys.exit("tlsftpserver: ProFTPD ended at start, see " + a.work)
-            time.sleep(0.05)
-    else:
-        sys.exit("tlsftpserver: ProFTPD did not start")
-
-    def stop():
-        proc.terminate()
-        try:
-            proc.wait(timeout=5)
-        except subprocess.TimeoutExpired:
-            proc.kill()
-
-    # Not script_server.announce: its end of stdin would leave ProFTPD running.
-    sys.stdout.write("PORT %d\n" % port)
-    sys.stdout.flush()
-    try:
-        while sys.stdin.buffer.read(4096):
-            pass
-    except (OSError, ValueError):
-        pass
-    stop()
+    run_daemon(["/usr/sbin/proftpd", "-n", "-q", "-c", conf], port, "ProFTPD", a.work)
 
 
 if __name__ == "__main__":

@@ -14,6 +14,7 @@
 #include "model/JobList.h"
 #include "platform/gui/Power.h"
 #include "ui/config/ConfigMessages.h"
+#include "ui/config/KeyPassphraseQuestion.h"
 #include "ui/config/ServerTrustQuestion.h"
 #include "ui/config/SideFolderChooser.h"
 #include "ui/widgets/ImageButton.h"
@@ -428,6 +429,8 @@ void JobPage::Notice(const QString &line)
 
 // The worker waits for the answer; the run goes on with the server trusted or ends refused.
 bool JobPage::AcceptServer(const ServerTrust &trust) { return AskServerTrust(this, trust); }
+
+std::optional<QString> JobPage::AskPassphrase(const QString &keyFile) { return AskKeyPassphrase(this, keyFile); }
 
 // ---- job ----------------------------------------------------------------------------------
 

@@ -87,6 +87,7 @@ private:
     void CopyRecovered(const QString &line) override;
     void Notice(const QString &line) override;
     bool AcceptServer(const ServerTrust &trust) override;
+    std::optional<QString> AskPassphrase(const QString &keyFile) override;
 
     void BuildForm();
     // Tab order, focus and the window's menus kept up to date with the run buttons.

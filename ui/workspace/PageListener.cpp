@@ -57,6 +57,13 @@ void PageListener::SyncItem(int32_t kind, int32_t action, const EngineTexts &tex
     Deliver([this, kind, action, texts] { m_target.SyncItem(kind, action, texts); });
 }
 
+std::optional<QString> PageListener::AskPassphrase(const QString &keyFile)
+{
+    auto answer = std::make_shared<std::optional<QString>>();
+    Deliver([this, keyFile, answer] { *answer = m_target.AskPassphrase(keyFile); });
+    return *answer;
+}
+
 bool PageListener::AcceptServer(const ServerTrust &trust)
 {
     auto accepted = std::make_shared<std::atomic<bool>>(false);

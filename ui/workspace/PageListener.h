@@ -25,6 +25,7 @@ public:
     void Notice(const QString &line) override;
     // No, while detached: nobody is there to answer.
     bool AcceptServer(const ServerTrust &trust) override;
+    std::optional<QString> AskPassphrase(const QString &keyFile) override;
 
 private:
     void Deliver(std::function<void()> report);
