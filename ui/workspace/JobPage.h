@@ -30,6 +30,7 @@ class ResultModel;
 class ResultView;
 class FindBar;
 class GridStatus;
+class RunEndNotifier;
 struct Row;
 class RowTree;
 class Job;
@@ -124,6 +125,9 @@ private:
     void ShowDirection();
     void ScrollLogToEnd();
     void ShutDownComputer();
+    // A run the page started by itself ended: word to a user who is not looking.
+    void NoticeRunEnd(const QString &text, bool failed);
+    QString SyncFailure() const;
 
     JobList &m_jobs;
     Power &m_power;
@@ -138,6 +142,8 @@ private:
     int32_t m_periodTicks = 0;  // the period timer's minute counter
     bool PendingPeriodSync = false;
     bool AnalysisOk = false;
+    // The run under way (with the sync that follows it) was started by the page itself.
+    bool m_unattended = false;
 
     Run m_running = Run::None;
     Run m_waiting = Run::None;
@@ -169,6 +175,7 @@ private:
     ItemCommands *m_commands = nullptr;
     FindBar *m_find = nullptr;
     GridStatus *m_gridStatus = nullptr;
+    RunEndNotifier *m_runEnd = nullptr;
     std::vector<std::pair<Row *, int32_t>> m_heldBack;  // rows and their directions
     QGroupBox *GroupBox_ResultsFilter = nullptr;
     QRadioButton *rb_all = nullptr;
