@@ -3,6 +3,7 @@
 #include "folders/FileEntry.h"
 #include "folders/FileFilter.h"
 #include "folders/FtpFolder.h"
+#include "folders/ListingProgress.h"
 
 #include <memory>
 #include <optional>
@@ -92,6 +93,7 @@ void FtpTreeWalk::list(FtpSession &session, const Folder &folder)
         return;
     }
     std::vector<Folder> below;
+    int64_t files = 0;
     for (const FtpEntry &e : entries) {
         if (FtpFolder::SkippedName(e.name))
             continue;
@@ -105,6 +107,7 @@ void FtpTreeWalk::list(FtpSession &session, const Folder &folder)
         added->FileTime = time;
         added->FileSize = e.size;
         added->IsFolder = e.isFolder ? 1 : 0;
+        files += e.isFolder ? 0 : 1;
         if (e.isFolder) {
             QList<QByteArray> ancestors = folder.Ancestors;
             if (!e.unique.isEmpty())
@@ -112,6 +115,8 @@ void FtpTreeWalk::list(FtpSession &session, const Folder &folder)
             below.push_back({added, folder.Path + e.name + QLatin1Char('/'), ancestors});
         }
     }
+    if (m_progress)
+        m_progress->FolderListed(files);
     std::lock_guard lock(m_mutex);
     for (Folder &f : below)
         m_queue.push_back(std::move(f));

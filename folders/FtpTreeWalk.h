@@ -8,6 +8,7 @@
 #include <deque>
 #include <mutex>
 
+struct ListingProgress;
 class FileEntry;
 class FileFilter;
 
@@ -19,6 +20,8 @@ class FtpTreeWalk {
 public:
     FtpTreeWalk(const FtpSession::Endpoint &endpoint, const FileFilter &filter)
         : m_endpoint(endpoint), m_filter(filter) {}
+    // Counts each folder read (not owned; may be null).
+    void SetProgress(ListingProgress *progress) { m_progress = progress; }
 
     // Fills root from the folder at path; root.FileCount and every folder's FileCount are the
     // files below it. primary is open for the endpoint and used on the calling thread; each
@@ -48,6 +51,7 @@ private:
     void list(FtpSession &session, const Folder &folder);
 
     FtpSession::Endpoint m_endpoint;
+    ListingProgress *m_progress = nullptr;
     const FileFilter &m_filter;
     std::mutex m_mutex;
     std::condition_variable m_changed;

@@ -4,6 +4,7 @@
 #include "folders/FileFilter.h"
 #include "folders/FtpFolder.h"
 #include "folders/KeepAside.h"
+#include "folders/ListingProgress.h"
 #include "folders/LocalSide.h"
 #include "folders/SafeCopy.h"
 #include "folders/SftpFolder.h"
@@ -68,6 +69,7 @@ bool SftpSide::List(FileEntry &root, const FileFilter &filter, QString &failedFo
             failedFolder = folder.Path;
             return false;
         }
+        int64_t files = 0;
         for (const FtpEntry &e : entries) {
             if (FtpFolder::SkippedName(e.name))
                 continue;
@@ -83,7 +85,11 @@ bool SftpSide::List(FileEntry &root, const FileFilter &filter, QString &failedFo
             FileEntry *added = folder.Node->AddChild(std::move(child));
             if (e.isFolder)
                 queue.push_back({added, folder.Path + e.name + QLatin1Char('/')});
+            else
+                ++files;
         }
+        if (m_listingProgress)
+            m_listingProgress->FolderListed(files);
     }
     std::function<int32_t(FileEntry &)> count = [&](FileEntry &node) {
         int32_t files = 0;

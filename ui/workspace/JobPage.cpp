@@ -628,6 +628,8 @@ void JobPage::StartAnalysis()
     m_resultLeft = m_job->LFolder;
     m_resultRight = m_job->RFolder;
     auto analysis = std::make_shared<Analysis>(*m_job, m_listener, m_result);
+    m_analysis = analysis;
+    m_gridStatus->ListingStarted(analysis->Listing());
     StartWorker(Run::Analyze, [analysis] { analysis->Execute(); });
 }
 
@@ -783,6 +785,8 @@ void JobPage::CancelAndWait()
 
 void JobPage::AnalysisFinished()
 {
+    m_gridStatus->ListingEnded();
+    m_analysis.reset();
     MakeRootNode();
     // A fresh result supersedes an activation or filter choice made during the run.
     m_deferredView = View::None;

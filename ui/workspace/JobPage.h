@@ -23,6 +23,7 @@ class Power;
 class JobList;
 class EngineWorker;
 class Synchronisation;
+class Analysis;
 class ImageControl;
 class ImageButton;
 class ItemCommands;
@@ -161,6 +162,7 @@ private:
     std::unique_ptr<RowTree> m_rows;
     std::unique_ptr<EngineWorker> m_worker;
     std::unique_ptr<Synchronisation> m_sync;
+    std::shared_ptr<Analysis> m_analysis;  // the running one, shared with its worker
     RunLog m_log;
     PageListener m_listener;
 
