@@ -398,6 +398,11 @@ void JobPage::ScrollLogToEnd()
 void JobPage::SyncProgress(int32_t wParam, int32_t lParam)
 {
     m_log.SyncProgress(wParam, lParam);
+    // The taskbar shows only what is counted against a known total.
+    if (wParam != 0)
+        m_progressTotal = wParam;
+    else if (m_progressTotal > 0)
+        m_launcher.Show(double(lParam) / m_progressTotal);
     if (wParam != 0)
         ScrollLogToEnd();
     // Pending events need no extra run here: this handler is itself called from the
@@ -647,7 +652,8 @@ void JobPage::StartSync()
     ShowBusy(true);
     SetButtons(false, false, true);
     const Row *root = m_rows->RootNode();
-    m_log.SyncStarted(root ? root->Data.ToLeftCount + root->Data.ToRightCount : 0);
+    m_progressTotal = root ? root->Data.ToLeftCount + root->Data.ToRightCount : 0;
+    m_log.SyncStarted(m_progressTotal);
     m_job->CancelFlag = 0;
     VST1->SetClicksAllowed(false);
     // Without a completed analysis the engine copies nothing and writes no state file.
@@ -720,6 +726,8 @@ void JobPage::RunEnded(Run run, int generation)
     if (generation != m_generation || m_running != run)
         return;
     m_running = Run::None;
+    m_progressTotal = 0;
+    m_launcher.Hide();
     if (run == Run::Analyze)
         AnalysisFinished();
     else

@@ -3,6 +3,7 @@
 #include "engine/EngineListener.h"
 #include "engine/RunLog.h"
 #include "model/JobSide.h"
+#include "platform/gui/LauncherProgress.h"
 #include "ui/workspace/AbstractJobPage.h"
 #include "ui/workspace/IconCache.h"
 #include "ui/workspace/PageListener.h"
@@ -165,6 +166,8 @@ private:
     std::shared_ptr<Analysis> m_analysis;  // the running one, shared with its worker
     RunLog m_log;
     PageListener m_listener;
+    LauncherProgress m_launcher;
+    int32_t m_progressTotal = 0;  // of the run's counted step, from its start event
 
     // Controls.
     QLineEdit *Edit_LFolder = nullptr;

@@ -64,6 +64,33 @@ private:
     QDBusConnection m_bus;
 };
 
+// What a dock or panel that follows the Unity launcher API hears of the program.
+class LauncherListener : public QObject {
+    Q_OBJECT
+
+public:
+    LauncherListener() : m_bus(QDBusConnection::connectToBus(QDBusConnection::SessionBus, "launcher")) {}
+    ~LauncherListener() override { QDBusConnection::disconnectFromBus("launcher"); }
+    bool Start()
+    {
+        return m_bus.connect(QString(), QString(), "com.canonical.Unity.LauncherEntry", "Update", this,
+                             SLOT(Update(QString, QVariantMap)));
+    }
+
+    QStringList AppUris;
+    QList<QVariantMap> Updates;
+
+public Q_SLOTS:
+    void Update(const QString &appUri, const QVariantMap &properties)
+    {
+        AppUris << appUri;
+        Updates << properties;
+    }
+
+private:
+    QDBusConnection m_bus;
+};
+
 }  // namespace
 
 // Runs that start by themselves while the window is minimised end with a desktop notification,
@@ -190,6 +217,32 @@ private Q_SLOTS:
         QVERIFY2(QRegularExpression(said).match(m_notifications->Summaries.first()).hasMatch(),
                  qPrintable(m_notifications->Summaries.first()));
         QVERIFY(m_notifications->Actions.contains("default"));
+    }
+
+    // The taskbar entry shows how far a sync has come and nothing once it ended.
+    void taskbarFollowsTheSync()
+    {
+        LauncherListener launcher;
+        QVERIFY(launcher.Start());
+        AddJob("Docs to FTP", true);
+        for (const char *file : {"a.txt", "b.txt", "c.txt", "d/e.txt"})
+            QVERIFY(TestFiles::Write(Left("Docs to FTP", file), "left", Old));
+        Open(false);
+        QTRY_COMPARE_WITH_TIMEOUT(Pages().size(), qsizetype(1), Wait);
+        QTRY_COMPARE_WITH_TIMEOUT(Status(Pages().first()), QString("Sync Done!"), Wait);
+        QTRY_VERIFY_WITH_TIMEOUT(!launcher.Updates.isEmpty() && !launcher.Updates.last().value("progress-visible").toBool(), Wait);
+        QCOMPARE(launcher.AppUris.first(), QString("application://Corvane.desktop"));
+        double last = -1;
+        int shown = 0;
+        for (const QVariantMap &update : launcher.Updates.mid(0, launcher.Updates.size() - 1)) {
+            QVERIFY(update.value("progress-visible").toBool());
+            const double progress = update.value("progress").toDouble();
+            QVERIFY2(progress >= 0 && progress <= 1, qPrintable(QString::number(progress)));
+            ++shown;
+            last = progress;
+        }
+        QVERIFY(shown > 0);
+        QCOMPARE(last, 1.0);
     }
 
     // A click on the notification brings the window back with the page of the job that ran.
