@@ -9,7 +9,7 @@ else
 BUILD ?= build
 endif
 JOBS ?= $(shell nproc)
-PACKAGES = cmake ninja-build g++ pkg-config qt6-base-dev libcurl4-openssl-dev libssh-dev python3-pyftpdlib fonts-dejavu-core systemd \
+PACKAGES = cmake ninja-build g++ pkg-config qt6-base-dev libcurl4-openssl-dev libssh-dev python3-pyftpdlib fonts-dejavu-core systemd dbus-daemon \
            proftpd-core proftpd-mod-crypto openssl openssh-server
 FUZZ_PACKAGES = clang libclang-rt-14-dev
 BENCH_PACKAGES = time

@@ -26,6 +26,7 @@ QString StringOrDefault(RegistryKey &key, const QString &name, const QString &fa
 
 constexpr uint32_t DefaultFtpConnections = 4;
 const QString FtpConnectionsName = QStringLiteral("FtpConnections");
+const QString RunEndNoticeName = QStringLiteral("RunEndNotice");
 
 }  // namespace
 
@@ -50,4 +51,20 @@ int32_t ReadFtpConnections()
     if (!key.Open(RegistryHive::CurrentUser, QString::fromLatin1(ProductInfo::SettingsKey), false))
         return int32_t(DefaultFtpConnections);
     return int32_t(key.ReadDword(FtpConnectionsName).value_or(DefaultFtpConnections));
+}
+
+RunEndNotice ReadRunEndNotice()
+{
+    RegistryKey key;
+    if (!key.Open(RegistryHive::CurrentUser, QString::fromLatin1(ProductInfo::SettingsKey), false))
+        return RunEndNotice::Always;
+    const uint32_t stored = key.ReadDword(RunEndNoticeName).value_or(0);
+    return stored <= uint32_t(RunEndNotice::Off) ? RunEndNotice(stored) : RunEndNotice::Always;
+}
+
+bool WriteRunEndNotice(RunEndNotice choice)
+{
+    RegistryKey key;
+    return key.Open(RegistryHive::CurrentUser, QString::fromLatin1(ProductInfo::SettingsKey), true)
+           && key.WriteDword(RunEndNoticeName, uint32_t(choice));
 }

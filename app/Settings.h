@@ -20,3 +20,10 @@ void LoadSettings(Settings &info);
 // The "FtpConnections" value alone, read without creating or writing anything (for
 // corvane-cli, which leaves the settings as they are); its default when missing.
 int32_t ReadFtpConnections();
+
+// Which runs that started on their own (a schedule, start-up, a period timer) and ended
+// while the window was out of sight say so with a desktop notification ("RunEndNotice").
+enum class RunEndNotice : uint32_t { Always = 0, FailuresOnly = 1, Off = 2 };
+RunEndNotice ReadRunEndNotice();
+// False when the settings could not be written.
+bool WriteRunEndNotice(RunEndNotice choice);

@@ -56,6 +56,7 @@ bool Analysis::ListSides(SidePair &sides)
         if (!side || m_job.Cancelled())
             continue;
         QString failedFolder;
+        side->SetListingProgress(&m_listing);
         if (!side->List(*list, filter, failedFolder) && !m_job.Cancelled()) {
             // Half a listing would offer to copy back everything it missed.
             m_result.FailedFolder = failedFolder;

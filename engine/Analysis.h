@@ -1,4 +1,5 @@
 #pragma once
+#include "folders/ListingProgress.h"
 
 class Job;
 class EngineListener;
@@ -15,6 +16,8 @@ public:
         : m_job(job), m_listener(listener), m_result(result) {}
 
     void Execute();
+    // Folders read and files kept so far on both sides; read from any thread while it runs.
+    const ListingProgress &Listing() const { return m_listing; }
 
 private:
     // 0 both sides reached, 1 the left side failed, 2 the right side (or both) failed.
@@ -26,4 +29,5 @@ private:
     Job &m_job;
     EngineListener &m_listener;
     AnalysisResult &m_result;
+    ListingProgress m_listing;
 };

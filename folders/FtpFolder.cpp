@@ -124,7 +124,7 @@ bool FtpFolder::SkippedName(const QString &name)
 }
 
 bool FtpFolder::ListFolder(const JobSide &src, FileEntry &root, const FileFilter &filter, QString *failedFolder,
-                           QString *failureReason, QString *notice)
+                           QString *failureReason, QString *notice, ListingProgress *progress)
 {
     QMutexLocker lock(&session().Mutex());
     QString path = RemoteBasePath(src.FolerAllName).trimmed();
@@ -141,6 +141,7 @@ bool FtpFolder::ListFolder(const JobSide &src, FileEntry &root, const FileFilter
     if (const std::optional<FtpEntry> base = session().Probe(path); base && !base->unique.isEmpty())
         ancestors.append(base->unique);
     FtpTreeWalk walk(endpointOf(src), filter);
+    walk.SetProgress(progress);
     const QList<FtpSession *> extra = FtpSessionPool::Global().Extra();
     const bool listed = walk.Run(path, root, ancestors, session(), extra);
     if (failedFolder)

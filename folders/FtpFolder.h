@@ -7,6 +7,7 @@
 struct JobSide;
 class FileEntry;
 class FileFilter;
+struct ListingProgress;
 class FtpSession;
 class TransferJournal;
 struct SideEntry;
@@ -34,7 +35,7 @@ public:
     // accepted fewer.
     static bool ListFolder(const JobSide &src, FileEntry &root, const FileFilter &filter,
                            QString *failedFolder = nullptr, QString *failureReason = nullptr,
-                           QString *notice = nullptr);
+                           QString *notice = nullptr, ListingProgress *progress = nullptr);
     // ".", "..", and the folders the program keeps its own files in: never listed as content.
     static bool SkippedName(const QString &name);
     static void FillFolderTree(const JobSide &src, FtpNodeSink &sink, void *parentNode);

@@ -66,7 +66,7 @@ bool FtpSide::Trust(const ServerTrust &trust)
 bool FtpSide::List(FileEntry &root, const FileFilter &filter, QString &failedFolder)
 {
     m_listFailure.clear();
-    return FtpFolder::ListFolder(m_side, root, filter, &failedFolder, &m_listFailure, &m_notice);
+    return FtpFolder::ListFolder(m_side, root, filter, &failedFolder, &m_listFailure, &m_notice, m_listingProgress);
 }
 
 // A listing may have failed on another connection than the session's own.

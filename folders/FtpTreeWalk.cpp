@@ -3,6 +3,7 @@
 #include "folders/FileEntry.h"
 #include "folders/FileFilter.h"
 #include "folders/FtpFolder.h"
+#include "folders/ListingProgress.h"
 
 #include <QStringBuilder>
 #include <memory>
@@ -93,7 +94,7 @@ void FtpTreeWalk::list(FtpSession &session, const Folder &folder)
         return;
     }
     std::vector<Folder> below;
-    for (const auto &[added, e] : AddListed(*folder.Node, folder.Path, entries, m_filter, folder.Ancestors)) {
+    for (const auto &[added, e] : AddListed(*folder.Node, folder.Path, entries, m_filter, folder.Ancestors, m_progress)) {
         QList<QByteArray> ancestors = folder.Ancestors;
         if (!e->unique.isEmpty())
             ancestors.append(e->unique);
@@ -107,7 +108,8 @@ void FtpTreeWalk::list(FtpSession &session, const Folder &folder)
 std::vector<std::pair<FileEntry *, const FtpEntry *>> FtpTreeWalk::AddListed(FileEntry &node, const QString &path,
                                                                             const QList<FtpEntry> &entries,
                                                                             const FileFilter &filter,
-                                                                            const QList<QByteArray> &ancestors)
+                                                                            const QList<QByteArray> &ancestors,
+                                                                            ListingProgress *progress)
 {
     // Filtered first, so that the level makes room for exactly the entries it keeps.
     struct Kept {
@@ -137,5 +139,7 @@ std::vector<std::pair<FileEntry *, const FtpEntry *>> FtpTreeWalk::AddListed(Fil
         if (e->isFolder)
             folders.emplace_back(added, e);
     }
+    if (progress)
+        progress->FolderListed(int64_t(kept.size() - folders.size()));
     return folders;
 }

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+struct ListingProgress;
 class FileEntry;
 class FileFilter;
 
@@ -21,6 +22,8 @@ class FtpTreeWalk {
 public:
     FtpTreeWalk(const FtpSession::Endpoint &endpoint, const FileFilter &filter)
         : m_endpoint(endpoint), m_filter(filter) {}
+    // Counts each folder read (not owned; may be null).
+    void SetProgress(ListingProgress *progress) { m_progress = progress; }
 
     // Fills root from the folder at path; root.FileCount and every folder's FileCount are the
     // files below it. primary is open for the endpoint and used on the calling thread; each
@@ -41,11 +44,12 @@ public:
 
     // Adds the entries of node's listing (the folder at path, ending in "/") that the filter
     // keeps, and returns the folders added with their listing entries. A folder whose unique
-    // fact is one of ancestors is left out.
+    // fact is one of ancestors is left out. The folder and its files count in progress.
     static std::vector<std::pair<FileEntry *, const FtpEntry *>> AddListed(FileEntry &node, const QString &path,
                                                                            const QList<FtpEntry> &entries,
                                                                            const FileFilter &filter,
-                                                                           const QList<QByteArray> &ancestors);
+                                                                           const QList<QByteArray> &ancestors,
+                                                                           ListingProgress *progress);
 
 private:
     struct Folder {
@@ -58,6 +62,7 @@ private:
     void list(FtpSession &session, const Folder &folder);
 
     FtpSession::Endpoint m_endpoint;
+    ListingProgress *m_progress = nullptr;
     const FileFilter &m_filter;
     std::mutex m_mutex;
     std::condition_variable m_changed;

@@ -3,6 +3,7 @@
 #include "app/DosDateTime.h"
 #include "folders/FileEntry.h"
 #include "folders/FileFilter.h"
+#include "folders/ListingProgress.h"
 #include "folders/Side.h"
 #include "folders/StateFile.h"
 #include "model/JobSide.h"
@@ -98,7 +99,7 @@ void ReadLevel(int fd, std::vector<RawEntry> &raw, QByteArray &names)
 // Lists the folder open at fd into parent and returns its file count. ancestors holds the
 // folders above (and including) this one, so a symbolic link back up the tree is not followed.
 int32_t ListInto(int fd, const QByteArray &nativePath, const QString &path, FileEntry &parent,
-                 const FileFilter &filter, std::vector<FolderId> &ancestors)
+                 const FileFilter &filter, std::vector<FolderId> &ancestors, ListingProgress *progress)
 {
     parent.FileCount = 0;
     std::vector<RawEntry> raw;
@@ -128,6 +129,8 @@ int32_t ListInto(int fd, const QByteArray &nativePath, const QString &path, File
     }
     raw = {};
     parent.ReserveChildren(int(kept.size()));
+    if (progress)
+        progress->FolderListed(std::count_if(kept.begin(), kept.end(), [](const Kept &k) { return !S_ISDIR(k.raw.mode); }));
 
     for (const Kept &k : kept) {
         const RawEntry &r = k.raw;
@@ -168,7 +171,7 @@ int32_t ListInto(int fd, const QByteArray &nativePath, const QString &path, File
         if (childFd < 0)
             continue;
         ancestors.push_back({opened.st_dev, opened.st_ino});
-        parent.FileCount += ListInto(childFd, childNative, entry->FilePath + u'/', *entry, filter, ancestors);
+        parent.FileCount += ListInto(childFd, childNative, entry->FilePath + u'/', *entry, filter, ancestors, progress);
         ancestors.pop_back();
     }
     if (fd >= 0)
@@ -186,7 +189,7 @@ int32_t LocalFolder::CheckFolder(const JobSide &side)
     return S_ISDIR(st.st_mode) ? 0 : 1;
 }
 
-void LocalFolder::ListFolder(const JobSide &side, FileEntry &root, const FileFilter &filter)
+void LocalFolder::ListFolder(const JobSide &side, FileEntry &root, const FileFilter &filter, ListingProgress *progress)
 {
     QString path = side.FolerAllName.trimmed();
     if (!path.endsWith(u'/'))
@@ -202,7 +205,7 @@ void LocalFolder::ListFolder(const JobSide &side, FileEntry &root, const FileFil
         return;
     }
     std::vector<FolderId> ancestors{{st.st_dev, st.st_ino}};
-    root.FileCount = ListInto(fd, native, path, root, filter, ancestors);
+    root.FileCount = ListInto(fd, native, path, root, filter, ancestors, progress);
 }
 
 QString LocalFolder::ForceFolders(const QString &relativePath, const QString &baseFolder)

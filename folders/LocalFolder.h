@@ -6,6 +6,7 @@ struct JobSide;
 struct SideEntry;
 class FileEntry;
 class FileFilter;
+struct ListingProgress;
 
 // The engine's access to a local folder side: reachability, listing through the filter,
 // folder creation for copies, and the side's state file. No fields; every call works on
@@ -15,7 +16,8 @@ public:
     // 0 when side.FolerAllName names an existing folder, else 1.
     static int32_t CheckFolder(const JobSide &side);
     // Fills root (empty on entry) and sets root.FileCount.
-    static void ListFolder(const JobSide &side, FileEntry &root, const FileFilter &filter);
+    static void ListFolder(const JobSide &side, FileEntry &root, const FileFilter &filter,
+                           ListingProgress *progress = nullptr);
     // Creates the missing folders of relativePath's folder part below baseFolder (not the
     // last component). Failures are ignored. Returns the highest folder made, or empty.
     static QString ForceFolders(const QString &relativePath, const QString &baseFolder);

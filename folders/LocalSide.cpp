@@ -38,7 +38,7 @@ bool LocalSide::List(FileEntry &root, const FileFilter &filter, QString &)
     // A local folder that cannot be read lists as empty, as it always has.
     JobSide side;
     side.FolerAllName = m_folder;
-    LocalFolder::ListFolder(side, root, filter);
+    LocalFolder::ListFolder(side, root, filter, m_listingProgress);
     return true;
 }
 

@@ -5,6 +5,7 @@
 #include "folders/FtpFolder.h"
 #include "folders/FtpTreeWalk.h"
 #include "folders/KeepAside.h"
+#include "folders/ListingProgress.h"
 #include "folders/LocalSide.h"
 #include "folders/SafeCopy.h"
 #include "folders/SftpFolder.h"
@@ -60,7 +61,7 @@ bool SftpSide::List(FileEntry &root, const FileFilter &filter, QString &failedFo
             failedFolder = folder.Path;
             return false;
         }
-        for (const auto &[added, e] : FtpTreeWalk::AddListed(*folder.Node, folder.Path, entries, filter, {}))
+        for (const auto &[added, e] : FtpTreeWalk::AddListed(*folder.Node, folder.Path, entries, filter, {}, m_listingProgress))
             queue.push_back({added, folder.Path + e->name + QLatin1Char('/')});
     }
     std::function<int32_t(FileEntry &)> count = [&](FileEntry &node) {

@@ -11,6 +11,7 @@ class FileEntry;
 class FileFilter;
 class FtpSession;
 class TransferJournal;
+struct ListingProgress;
 
 // What a side shows at one path.
 struct SideEntry {
@@ -53,6 +54,8 @@ public:
     // connection, a refused login, an error reply, a cancel): failedFolder then names it and
     // FailureReason() says why. What was read stays in root.
     virtual bool List(FileEntry &root, const FileFilter &filter, QString &failedFolder) = 0;
+    // Where List counts the folders it read and the files it kept (not owned; may be null).
+    void SetListingProgress(ListingProgress *progress) { m_listingProgress = progress; }
     // A line for the run's log about how the last List went about its work (a server that
     // took fewer connections than asked), once; empty when there is nothing to say.
     virtual QString TakeNotice() { return {}; }
@@ -113,4 +116,7 @@ public:
     // Whether the right side's siblings talk over the process's FTP connections, so that
     // a run may copy on several of them at once.
     virtual bool CopiesOnFtpConnections() const { return false; }
+
+protected:
+    ListingProgress *m_listingProgress = nullptr;
 };

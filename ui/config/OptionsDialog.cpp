@@ -11,6 +11,7 @@
 #include "ui/widgets/ResourcePictures.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QGroupBox>
@@ -98,6 +99,17 @@ OptionsDialog::OptionsDialog(QWidget *parent, Settings &settings, std::function<
     LabelVer->setObjectName(QStringLiteral("LabelVer"));
     LabelVer->setGeometry(150, 68, 280, 20);
 
+    auto *noticeGroup = new QGroupBox(QStringLiteral("When a background run ends"), m_generalPage);
+    noticeGroup->setGeometry(8, 204, pageRect.width() - 16, 54);
+    auto *noticeLabel = new QLabel(QStringLiteral("Desktop notification:"), noticeGroup);
+    noticeLabel->setGeometry(16, 22, 140, 22);
+    cbRunEndNotice = new QComboBox(noticeGroup);
+    cbRunEndNotice->setObjectName(QStringLiteral("cbRunEndNotice"));
+    // In the order of the stored values.
+    cbRunEndNotice->addItems({QStringLiteral("Always"), QStringLiteral("Failures only"), QStringLiteral("Off")});
+    cbRunEndNotice->setGeometry(160, 22, 160, 24);
+    noticeLabel->setBuddy(cbRunEndNotice);
+
     // Scheduling
     m_schedulingPage = new QWidget(this);
     m_schedulingPage->setGeometry(pageRect);
@@ -182,6 +194,7 @@ void OptionsDialog::LoadOptions()
             version = stored;
     }
     LabelVer->setText(QStringLiteral("Version: ") + version);
+    cbRunEndNotice->setCurrentIndex(int(ReadRunEndNotice()));
 }
 
 void OptionsDialog::WriteRunAtLogon(bool on)
@@ -206,6 +219,7 @@ void OptionsDialog::ApplyBtnClick()
 {
     WriteRunAtLogon(ChkRun->isChecked());
     WriteCheckUpdate();
+    WriteRunEndNotice(RunEndNotice(cbRunEndNotice->currentIndex()));
     accept();
 }
 

@@ -5,6 +5,7 @@
 #include <functional>
 
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QTreeWidget;
 class ImageButton;
@@ -12,7 +13,7 @@ struct Settings;
 
 // The program-wide options: start at logon, the automatic update check (page "General
 // Settings") and the program's scheduled starts (page "Scheduling"). Apply stores the
-// general settings and closes; schedules change at once.
+// general settings (with the notice of background runs) and closes; schedules change at once.
 class OptionsDialog : public SkinnedWindow {
     Q_OBJECT
 public:
@@ -29,6 +30,8 @@ public:
     // Controls, named as the form names them.
     QCheckBox *ChkRun;
     QCheckBox *cbCheckUpdate;
+    // Always, failures only, off: the word a run that started on its own gives when it ends.
+    QComboBox *cbRunEndNotice;
     QLabel *LabelVer;
     QTreeWidget *ScheduleListView;
     ImageButton *GeneralPageBtn;

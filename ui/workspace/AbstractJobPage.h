@@ -34,6 +34,8 @@ public:
     // Called when the page changed its job itself (a side's folder chosen): the window
     // saves the jobs, as after any other change.
     void SetJobChanged(std::function<void()> changed) { m_jobChanged = std::move(changed); }
+    // Called when the user asked to see this page from outside the window (a notification).
+    void SetShowRequested(std::function<void()> show) { m_showRequested = std::move(show); }
 
 protected:
     void CommandsChanged()
@@ -46,10 +48,16 @@ protected:
         if (m_jobChanged)
             m_jobChanged();
     }
+    void ShowRequested()
+    {
+        if (m_showRequested)
+            m_showRequested();
+    }
 
 private:
     std::function<void()> m_commandsChanged;
     std::function<void()> m_jobChanged;
+    std::function<void()> m_showRequested;
 };
 
 // Makes the page of a job (the window then calls SetJob). The window owns the page.

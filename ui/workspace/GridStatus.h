@@ -8,6 +8,7 @@ class QLabel;
 class QTimer;
 class ResultModel;
 class ResultView;
+struct ListingProgress;
 
 // The lines under a job page's grid: why the current row goes where it goes, what the rows
 // amount to (files and bytes each way, conflicts, exclusions; after a run, what was done),
@@ -24,6 +25,11 @@ public:
     // A synchronisation of the rows as they stand starts, or has ended.
     void SyncStarted();
     void SyncEnded();
+    // An analysis lists its sides: folders read and files seen so far, a few times a second.
+    // listing belongs to the analysis and outlives ListingEnded.
+    void ListingStarted(const ListingProgress &listing);
+    void ListingEnded();
+    QString ProgressLine() const;
 
 private:
     void ShowReason();
@@ -39,4 +45,6 @@ private:
     TimeLeft m_timeLeft;
     // Many changes in one pass of the event loop (a bulk change, a batch of copies) are counted once.
     QTimer *m_recount;
+    const ListingProgress *m_listing = nullptr;
+    QTimer *m_listingClock;
 };

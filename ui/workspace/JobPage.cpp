@@ -26,6 +26,7 @@
 #include "ui/workspace/ResultModel.h"
 #include "ui/workspace/ResultView.h"
 #include "ui/workspace/RowImages.h"
+#include "ui/workspace/RunEndNotifier.h"
 
 #include <QCoreApplication>
 #include <QGroupBox>
@@ -295,6 +296,8 @@ void JobPage::BuildForm()
     m_commands->SetCanSync([this] { return BitBtn_Sync->isEnabled(); });
     connect(m_commands, &ItemCommands::SyncSelectedRequested, this, &JobPage::SyncSelected);
     connect(VST1, &ResultView::MenuRequested, m_commands, &ItemCommands::Popup);
+    m_runEnd = new RunEndNotifier(this);
+    connect(m_runEnd, &RunEndNotifier::Clicked, this, [this] { ShowRequested(); });
     connect(m_model, &ResultModel::RowsRepainted, VST1, [this](const QModelIndex &row) {
         if (row.isValid())
             VST1->scrollTo(row);
@@ -396,6 +399,11 @@ void JobPage::ScrollLogToEnd()
 void JobPage::SyncProgress(int32_t wParam, int32_t lParam)
 {
     m_log.SyncProgress(wParam, lParam);
+    // The taskbar shows only what is counted against a known total.
+    if (wParam != 0)
+        m_progressTotal = wParam;
+    else if (m_progressTotal > 0)
+        m_launcher.Show(double(lParam) / m_progressTotal);
     if (wParam != 0)
         ScrollLogToEnd();
     // Pending events need no extra run here: this handler is itself called from the
@@ -465,8 +473,10 @@ void JobPage::SetJob(int index)
     Edit_LFolder->setText(m_job->LFolder.FolerAllName);
     Edit_RFolder->setText(m_job->RFolder.FolerAllName);
     ShowDirection();
-    if (m_job->StartAnalyze == 1)
+    if (m_job->StartAnalyze == 1) {
+        m_unattended = true;
         RequestRun(Run::Analyze);
+    }
     if (m_job->StartSync == 1)
         PendingStartSync = true;
     PendingPeriodSync = false;
@@ -591,11 +601,13 @@ void JobPage::ShowBusy(bool busy)
 
 void JobPage::BitBtn_AnalyzeClick()
 {
+    m_unattended = false;
     RequestRun(Run::Analyze);
 }
 
 void JobPage::BitBtn_SyncClick()
 {
+    m_unattended = false;
     RequestRun(Run::Sync);
 }
 
@@ -624,6 +636,8 @@ void JobPage::StartAnalysis()
     m_resultLeft = m_job->LFolder;
     m_resultRight = m_job->RFolder;
     auto analysis = std::make_shared<Analysis>(*m_job, m_listener, m_result);
+    m_analysis = analysis;
+    m_gridStatus->ListingStarted(analysis->Listing());
     StartWorker(Run::Analyze, [analysis] { analysis->Execute(); });
 }
 
@@ -641,7 +655,8 @@ void JobPage::StartSync()
     ShowBusy(true);
     SetButtons(false, false, true);
     const Row *root = m_rows->RootNode();
-    m_log.SyncStarted(root ? root->Data.ToLeftCount + root->Data.ToRightCount : 0);
+    m_progressTotal = root ? root->Data.ToLeftCount + root->Data.ToRightCount : 0;
+    m_log.SyncStarted(m_progressTotal);
     m_job->CancelFlag = 0;
     VST1->SetClicksAllowed(false);
     // Without a completed analysis the engine copies nothing and writes no state file.
@@ -656,6 +671,7 @@ void JobPage::SyncSelected()
 {
     if (!BitBtn_Sync->isEnabled() || Busy())
         return;
+    m_unattended = false;
     // A selected folder row has selected the rows below it that are in view.
     QSet<const Row *> chosen;
     for (const QModelIndex &index : VST1->SelectedRowIndexes())
@@ -713,6 +729,8 @@ void JobPage::RunEnded(Run run, int generation)
     if (generation != m_generation || m_running != run)
         return;
     m_running = Run::None;
+    m_progressTotal = 0;
+    m_launcher.Hide();
     if (run == Run::Analyze)
         AnalysisFinished();
     else
@@ -778,19 +796,30 @@ void JobPage::CancelAndWait()
 
 void JobPage::AnalysisFinished()
 {
+    m_gridStatus->ListingEnded();
+    m_analysis.reset();
     MakeRootNode();
     // A fresh result supersedes an activation or filter choice made during the run.
     m_deferredView = View::None;
     if (m_result.Cancelled || m_result.Failed() || !m_result.Reached || !AnalysisOk) {
         // Nothing is offered from a run that did not read everything.
-        if (m_result.Cancelled)
+        QString failure;
+        if (m_result.Cancelled) {
             m_log.AnalysisCancelled();
-        else if (m_result.RunningElsewhere)
+        } else if (m_result.RunningElsewhere) {
             m_log.RunningElsewhere(m_job->SyncName);
-        else if (m_result.Failed())
+            failure = QStringLiteral("the job is running in another program");
+        } else if (m_result.Failed()) {
             m_log.AnalysisFailed(m_result.FailedFolder, m_result.FailureReason);
-        else
+            failure = QStringLiteral("reading the folder %1 failed: %2").arg(m_result.FailedFolder, m_result.FailureReason);
+        } else {
             m_log.AnalysisConnectFailedEnded(m_result.FailureReason);
+            failure = m_result.FailureReason.isEmpty() ? QStringLiteral("a folder could not be reached") : m_result.FailureReason;
+        }
+        PendingStartSync = PendingPeriodSync = false;
+        if (!failure.isEmpty())
+            NoticeRunEnd(RunEndNotifier::FailedText(m_job->SyncName, failure), true);
+        m_unattended = false;
         ScrollLogToEnd();
         SetButtons(true, false, false);
         ShowBusy(false);
@@ -818,7 +847,9 @@ void JobPage::AnalysisFinished()
     if (PendingStartSync || PendingPeriodSync) {
         PendingStartSync = PendingPeriodSync = false;
         RequestRun(Run::Sync);
+        return;
     }
+    NoticeRunEnd(RunEndNotifier::AnalysedText(m_job->SyncName, root.ToLeftCount + root.ToRightCount), false);
 }
 
 void JobPage::SyncFinished()
@@ -832,8 +863,41 @@ void JobPage::SyncFinished()
     ScrollLogToEnd();
     ShowBusy(false);
     VST1->SetClicksAllowed(true);
+    if (m_sync->Ended() != Synchronisation::Outcome::Cancelled) {
+        const QString failure = SyncFailure();
+        NoticeRunEnd(failure.isEmpty() ? RunEndNotifier::SynchronisedText(m_job->SyncName, m_sync->SyncedCount())
+                                       : RunEndNotifier::FailedText(m_job->SyncName, failure),
+                     !failure.isEmpty());
+    }
+    m_unattended = false;
     if (m_job->LogoffSync == 1)
         ShutDownComputer();
+}
+
+QString JobPage::SyncFailure() const
+{
+    if (m_sync->RunningElsewhere())
+        return QStringLiteral("the job is running in another program");
+    if (m_sync->Ended() == Synchronisation::Outcome::Stopped)
+        return QStringLiteral("connection lost: ") + m_sync->StopReason();
+    if (m_sync->ErrorCount() > 0)
+        return m_sync->ErrorCount() == 1 ? QStringLiteral("1 file could not be copied")
+                                         : QStringLiteral("%1 files could not be copied").arg(m_sync->ErrorCount());
+    const auto unsaved = m_sync->UnsavedStates();
+    if (!unsaved.isEmpty())
+        return RunLog::StateNotSavedText(unsaved.first().first, unsaved.first().second);
+    return {};
+}
+
+void JobPage::NoticeRunEnd(const QString &text, bool failed)
+{
+    if (!std::exchange(m_unattended, false))
+        return;
+    // Someone looking at the window sees the end in the log.
+    const QWidget *shown = window();
+    if (shown->isVisible() && !shown->isMinimized())
+        return;
+    m_runEnd->RunEnded(text, failed);
 }
 
 void JobPage::ShutDownComputer()
@@ -927,6 +991,7 @@ void JobPage::PeriodTimerTimer()
 {
     if (m_periodTicks == PeriodMinutes) {
         m_periodTicks = 0;
+        m_unattended = true;
         RequestRun(Run::Analyze);
         if (m_job && m_job->PeriodSync == 1)
             PendingPeriodSync = true;

@@ -3,6 +3,7 @@
 #include "engine/EngineListener.h"
 #include "engine/RunLog.h"
 #include "model/JobSide.h"
+#include "platform/gui/LauncherProgress.h"
 #include "ui/workspace/AbstractJobPage.h"
 #include "ui/workspace/IconCache.h"
 #include "ui/workspace/PageListener.h"
@@ -23,6 +24,7 @@ class Power;
 class JobList;
 class EngineWorker;
 class Synchronisation;
+class Analysis;
 class ImageControl;
 class ImageButton;
 class ItemCommands;
@@ -30,6 +32,7 @@ class ResultModel;
 class ResultView;
 class FindBar;
 class GridStatus;
+class RunEndNotifier;
 struct Row;
 class RowTree;
 class Job;
@@ -125,6 +128,9 @@ private:
     void ShowDirection();
     void ScrollLogToEnd();
     void ShutDownComputer();
+    // A run the page started by itself ended: word to a user who is not looking.
+    void NoticeRunEnd(const QString &text, bool failed);
+    QString SyncFailure() const;
 
     JobList &m_jobs;
     Power &m_power;
@@ -139,6 +145,8 @@ private:
     int32_t m_periodTicks = 0;  // the period timer's minute counter
     bool PendingPeriodSync = false;
     bool AnalysisOk = false;
+    // The run under way (with the sync that follows it) was started by the page itself.
+    bool m_unattended = false;
 
     Run m_running = Run::None;
     Run m_waiting = Run::None;
@@ -156,8 +164,11 @@ private:
     std::unique_ptr<RowTree> m_rows;
     std::unique_ptr<EngineWorker> m_worker;
     std::unique_ptr<Synchronisation> m_sync;
+    std::shared_ptr<Analysis> m_analysis;  // the running one, shared with its worker
     RunLog m_log;
     PageListener m_listener;
+    LauncherProgress m_launcher;
+    int32_t m_progressTotal = 0;  // of the run's counted step, from its start event
 
     // Controls.
     QLineEdit *Edit_LFolder = nullptr;
@@ -170,6 +181,7 @@ private:
     ItemCommands *m_commands = nullptr;
     FindBar *m_find = nullptr;
     GridStatus *m_gridStatus = nullptr;
+    RunEndNotifier *m_runEnd = nullptr;
     std::vector<std::pair<Row *, int32_t>> m_heldBack;  // rows and their directions
     QGroupBox *GroupBox_ResultsFilter = nullptr;
     QRadioButton *rb_all = nullptr;

@@ -466,6 +466,15 @@ void MainWindow::MakeJobPage(int index)
     layout->addWidget(page);
     page->SetCommandsChanged([this] { UpdateCommands(); });
     page->SetJobChanged([this] { SaveJobs(); });
+    page->SetShowRequested([this, page] {
+        if (isMinimized() || !isVisible())
+            showNormal();
+        raise();
+        activateWindow();
+        for (size_t i = 0; i < JobPages.size() && i < Tabs.size(); ++i)
+            if (JobPages[i].Page == page && !Tabs[i].Deleted)
+                TabClick(int(i));
+    });
     JobPages.push_back({name, page});
     page->SetJob(index);
     page->show();

@@ -638,6 +638,32 @@ private Q_SLOTS:
         QCOMPARE(TestFiles::Read(Left("b.txt")), QByteArray("b"));
     }
 
+    // While the sides are listed the page counts folders read and files seen, says that the
+    // total is not known yet, and still takes the Cancel.
+    void analysisShowsListingProgress()
+    {
+        QFETCH_GLOBAL(bool, ftp);
+        if (!ftp)
+            QSKIP("a server that stalls");
+        for (const char *file : {"a/x.txt", "a/y.txt", "b/z.txt", "w.txt"})
+            QVERIFY(TestFiles::Write(Left(file), "l", Old));
+        for (const char *file : {"r1.txt", "d1/a.txt"})
+            QVERIFY(TestFiles::Write(Right(file), "r", Old));
+        m_server->setStallAt("MLSD", 2);
+        QVERIFY(m_server->start());
+        AddJob("Job").RFolder = m_server->source();
+        m_page = MakePage(0);
+        auto *line = Child<QLabel>("Label_Progress");
+        Click("BitBtn_Analyze");
+        // The left side's three folders and four files, the right side's top folder and its file.
+        QTRY_COMPARE_WITH_TIMEOUT(line->text(), QString("Listing: 4 folders read, 5 files seen so far (the total is not known until both sides are listed)"), Wait);
+        QVERIFY(line->isVisible());
+        QVERIFY(Child<QProgressBar>("pb_action")->value() <= 0);
+        Click("BitBtn_cancel");
+        QTRY_COMPARE_WITH_TIMEOUT(Status(), QString("Analysis cancelled"), Wait);
+        QVERIFY(!line->isVisible());
+    }
+
     // Cancel ends a run at once also inside a listing the server stalls or a transfer under
     // way; closing (the owner's cancel and wait) keeps the window's events running meanwhile.
     void cancelActsAtOnce_data()
