@@ -41,6 +41,26 @@ bool RowTree::Failed(const FileEntry &entry) const
     return false;
 }
 
+bool RowTree::Conflicting(const FileEntry &entry)
+{
+    if (entry.PairIsFolder == 0)
+        return RowReason::Of(entry).Conflict();
+    for (int i = 0; i < entry.ChildCount; ++i)
+        if (Conflicting(*entry.Child(i)))
+            return true;
+    return false;
+}
+
+int32_t RowTree::ConflictCount(const FileEntry &root)
+{
+    int32_t count = 0;
+    for (int i = 0; i < root.ChildCount; ++i) {
+        const FileEntry &child = *root.Child(i);
+        count += child.PairIsFolder != 0 ? ConflictCount(child) : RowReason::Of(child).Conflict() ? 1 : 0;
+    }
+    return count;
+}
+
 QSet<QString> RowTree::FailedPaths() const
 {
     QSet<QString> paths;
@@ -64,6 +84,8 @@ bool RowTree::IsListed(const FileEntry &entry, int32_t mode) const
 {
     if (mode == ModeErrors)
         return !m_failedPaths.isEmpty() && Failed(entry);
+    if (mode == ModeConflicts)
+        return Conflicting(entry);
     const bool folder = entry.PairIsFolder != 0;
     const int32_t direction = m_job.SyncDirection;
     if (!folder)

@@ -24,6 +24,8 @@ public:
     static constexpr int32_t ModeChanges = 0;
     // The files whose copy failed in the last synchronisation (see SetFailedPaths).
     static constexpr int32_t ModeErrors = -2;
+    // The files changed on both sides since the last synchronisation.
+    static constexpr int32_t ModeConflicts = -3;
 
     // Image index of a file's type icon; without a lookup every file gets the document image.
     using IconLookup = std::function<int32_t(const QString &name)>;
@@ -38,6 +40,8 @@ public:
     void SetProgressStep(ProgressStep step) { m_progressStep = std::move(step); }
     // The left or right paths of the files the Errors view lists.
     void SetFailedPaths(QSet<QString> paths) { m_failedPaths = std::move(paths); }
+    // The files of the result below root that changed on both sides.
+    static int32_t ConflictCount(const FileEntry &root);
     // The paths of the file rows marked CopyFailed now.
     QSet<QString> FailedPaths() const;
 
@@ -63,4 +67,5 @@ private:
     QSet<QString> m_failedPaths;
 
     bool Failed(const FileEntry &entry) const;
+    static bool Conflicting(const FileEntry &entry);
 };

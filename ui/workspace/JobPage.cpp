@@ -226,6 +226,7 @@ void JobPage::BuildForm()
     GroupBox_ResultsFilter->setEnabled(false);
     connect(rb_all, &QRadioButton::toggled, this, [this](bool on) { if (on) rb_allClick(); });
     connect(rb_changed, &QRadioButton::toggled, this, [this](bool on) { if (on) rb_changedClick(); });
+    connect(rb_conflicts, &QRadioButton::toggled, this, [this](bool on) { if (on) rb_conflictsClick(); });
     connect(rb_errors, &QRadioButton::toggled, this, [this](bool on) { if (on) rb_errorsClick(); });
     groups->addWidget(GroupBox_ResultsFilter, 1);
 
@@ -835,6 +836,7 @@ void JobPage::AnalysisFinished()
     GroupBox_ResultsFilter->setEnabled(true);
     rb_all->setText(QStringLiteral("All(%1)").arg(root.FileCount));
     rb_changed->setText(QStringLiteral("Changes(%1)").arg(root.ToLeftCount + root.ToRightCount));
+    rb_conflicts->setText(QStringLiteral("conflicts(%1)").arg(RowTree::ConflictCount(root)));
     m_log.ResultFilled(root, Label_lasttime->text());
     ScrollLogToEnd();
     SetButtons(true, m_result.Completed, false);
@@ -948,7 +950,10 @@ void JobPage::RebuildView(View view)
     Status(QStringLiteral("The file is loading:"));
     ProgressRange(root.ToLeftCount + root.ToRightCount);
     pb_action->setValue(0);
-    FillView(view == View::All ? RowTree::ModeAll : view == View::Errors ? RowTree::ModeErrors : RowTree::ModeChanges);
+    FillView(view == View::All         ? RowTree::ModeAll
+             : view == View::Errors    ? RowTree::ModeErrors
+             : view == View::Conflicts ? RowTree::ModeConflicts
+                                       : RowTree::ModeChanges);
     Status(QStringLiteral("File loading done:"));
 }
 
@@ -972,6 +977,11 @@ void JobPage::rb_allClick()
 void JobPage::rb_changedClick()
 {
     ShowView(View::Changes);
+}
+
+void JobPage::rb_conflictsClick()
+{
+    ShowView(View::Conflicts);
 }
 
 void JobPage::rb_errorsClick()

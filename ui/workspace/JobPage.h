@@ -72,11 +72,12 @@ public Q_SLOTS:
     void rb_allClick();
     void rb_changedClick();
     // The files whose copy failed in the last synchronisation.
+    void rb_conflictsClick();
     void rb_errorsClick();
 
 private:
     enum class Run { None, Analyze, Sync };
-    enum class View { None, RootOnly, All, Changes, Errors };
+    enum class View { None, RootOnly, All, Changes, Conflicts, Errors };
 
     // RunLogSink
     void Status(const QString &text) override;

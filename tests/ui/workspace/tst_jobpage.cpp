@@ -1123,6 +1123,17 @@ private Q_SLOTS:
         QVERIFY(IndexOf("n.txt").data(Qt::ToolTipRole).toString().endsWith("the later right copy wins \u2192 copy to left"));
         QTRY_COMPARE(totals(), QString("To left: 2 files (15 bytes) \u00b7 To right: 0 files (0 bytes) \u00b7 Conflicts: 1 "
                                        "\u00b7 Excluded: 0"));
+        // The conflicts view lists only that file, and the find box works on top of it.
+        auto *conflicts = Child<QRadioButton>("rb_conflicts");
+        QCOMPARE(conflicts->text(), QString("conflicts(1)"));
+        QTest::mouseClick(conflicts, Qt::LeftButton, {}, QPoint(6, conflicts->height() / 2));
+        QCOMPARE(Rows(), QStringList{"n.txt 3 1"});
+        auto *find = Child<QLineEdit>("Edit_Find");
+        QTest::keyClicks(find, "old");
+        QCOMPARE(Rows(), QStringList{});
+        find->clear();
+        QTest::keyClicks(find, "n.");
+        QCOMPARE(Rows(), QStringList{"n.txt 3 1"});
     }
 
     // Many rows at once: Ctrl+A, a folder row taking the rows below it, one key or menu
