@@ -954,6 +954,8 @@ void JobPage::RebuildView(View view)
              : view == View::Errors    ? RowTree::ModeErrors
              : view == View::Conflicts ? RowTree::ModeConflicts
                                        : RowTree::ModeChanges);
+    // A view of fewer rows than travel (conflicts, errors) is still loaded whole.
+    pb_action->setValue(pb_action->maximum());
     Status(QStringLiteral("File loading done:"));
 }
 

@@ -1128,6 +1128,8 @@ private Q_SLOTS:
         QCOMPARE(conflicts->text(), QString("conflicts(1)"));
         QTest::mouseClick(conflicts, Qt::LeftButton, {}, QPoint(6, conflicts->height() / 2));
         QCOMPARE(Rows(), QStringList{"n.txt 3 1"});
+        auto *gauge = Child<QProgressBar>("pb_action");
+        QCOMPARE(gauge->value(), gauge->maximum());
         auto *find = Child<QLineEdit>("Edit_Find");
         QTest::keyClicks(find, "old");
         QCOMPARE(Rows(), QStringList{});
