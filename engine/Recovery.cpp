@@ -26,6 +26,7 @@ void Run(const Job &job, SidePair &sides, EngineListener &listener)
 {
     TransferJournal journal;
     Run(job, sides, listener, journal);
+    journal.Close();
 }
 
 }  // namespace Recovery

@@ -292,6 +292,7 @@ void Synchronisation::Execute()
     // No copy runs any more: folders made for nothing go.
     m_madeFolders.RemoveEmpty(*m_left, *m_right);
     SaveStateTrees();
+    m_journal.Close();
     ShowRecordedValues();
     m_left = m_right = nullptr;
 }

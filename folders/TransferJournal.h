@@ -6,9 +6,9 @@
 
 // The copies of one job that may have left something behind, written down before they
 // can: a run that is killed at any point leaves its journal, and the next run of the job
-// finishes or undoes what it names (SafeCopy::Recover). The file is replaced atomically
-// on each change and removed when no entry is open. Copies running on several threads at
-// once share one journal: each change is written whole, and changes made while another
+// finishes or undoes what it names (SafeCopy::Recover). Each change reaches the file in
+// one step (see write()); the file is removed by Close when no entry is open. Copies
+// running on several threads at once share one journal: each change is written whole, and changes made while another
 // thread writes are written together by the next write (one write per waiting batch, not
 // per change, so the copies do not queue behind each other's writes). Format: see the
 // implementation.
@@ -27,8 +27,10 @@ public:
 
     // path empty: a journal kept in memory only (nothing survives the process).
     explicit TransferJournal(const QString &path = {});
+    // A copy starts with no file of its own open.
     TransferJournal(const TransferJournal &other);
     TransferJournal &operator=(const TransferJournal &other);
+    ~TransferJournal();
 
     QString Path() const { return m_path; }
     // Reads the file; a missing file is an empty journal. False when the file exists but
@@ -43,11 +45,16 @@ public:
     bool Add(const Entry &entry);
     bool Replace(const Entry &before, const Entry &after);
     bool Remove(const Entry &entry);
+    // At the end of a run: lets the file go, and removes it when this journal wrote or read
+    // it and no entry is open any more (an unreadable journal stays as it is).
+    void Close();
 
 private:
     // Returns once the file holds change (the number of the change) or a later state.
     bool Save(uint64_t change);
-    bool write(const QList<Entry> &entries) const;
+    bool write(const QList<Entry> &entries);
+    bool writeInPlace(const QByteArray &data);
+    void closeFile();
 
     mutable std::mutex m_lock;  // m_entries, m_changes
     QString m_path;
@@ -56,4 +63,7 @@ private:
     std::mutex m_writing;  // the file, m_written, m_writtenOk
     uint64_t m_written = 0;
     bool m_writtenOk = true;
+    int m_fd = -1;          // the file, kept open between writes in place
+    qint64 m_fileSize = 0;  // what a write in place must cover
+    bool m_wroteFile = false;
 };

@@ -68,7 +68,9 @@ private Q_SLOTS:
                         ++missing;
                     if (!journal.Remove(swapping))
                         ++failed;
-                    if (OnDisk(path).contains(swapping))
+                    // Written over a longer state, the file must still read, without it.
+                    const QList<Entry> after = OnDisk(path);
+                    if (after.contains(swapping) || (!after.isEmpty() && after.first().Folder == "unreadable"))
                         ++missing;
                 }
             });
@@ -77,7 +79,50 @@ private Q_SLOTS:
         QCOMPARE(failed.load(), 0);
         QCOMPARE(missing.load(), 0);
         QVERIFY(journal.Entries().isEmpty());
+        QCOMPARE(OnDisk(path), QList<Entry>{});
+        journal.Close();
         QVERIFY(!QFile::exists(path));
+    }
+
+    // The end of a run removes the journal it wrote once nothing is open, but never one it
+    // could not read: that one waits, untouched, for someone to look at it.
+    void closingRemovesOnlyAFinishedJournal_data()
+    {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<bool>("leaveOneOpen");
+        QTest::addColumn<bool>("gone");
+        QTest::newRow("written, all done") << QByteArray() << false << true;
+        QTest::newRow("written, one open") << QByteArray() << true << false;
+        QTest::newRow("read, all done") << QByteArray(R"({"entries":[],"format":1}    )") << false << true;
+        QTest::newRow("unreadable, nothing written") << QByteArray("{\"entries\":[{") << false << false;
+    }
+    void closingRemovesOnlyAFinishedJournal()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(bool, leaveOneOpen);
+        QFETCH(bool, gone);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("Job.journal"));
+        if (!before.isEmpty()) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(before);
+        }
+        {
+            TransferJournal journal(path);
+            journal.Load();
+            if (before.isEmpty()) {
+                QVERIFY(journal.Add(EntryOf(0, 0, false)));
+                QVERIFY(journal.Add(EntryOf(0, 1, true)));
+                QVERIFY(journal.Remove(EntryOf(0, 1, true)));
+                if (!leaveOneOpen)
+                    QVERIFY(journal.Remove(EntryOf(0, 0, false)));
+            }
+            journal.Close();
+        }
+        QCOMPARE(!QFile::exists(path), gone);
+        if (leaveOneOpen)
+            QCOMPARE(OnDisk(path), QList<Entry>{EntryOf(0, 0, false)});
     }
 
     // A write that fails fails every change it carried: none of them may be taken as noted.
