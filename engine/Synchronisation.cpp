@@ -275,6 +275,12 @@ void Synchronisation::Execute()
     if (root) {
         if (const std::unique_ptr<TransferWorkers> workers = MakeWorkers(travelling)) {
             walked = WalkParallel(*root, *workers);
+            // The written files' times are read one listing per folder: on every connection.
+            if (walked)
+                workers->OnEveryConnection([](Side &left, Side &right) {
+                    left.RecordWrittenNow();
+                    right.RecordWrittenNow();
+                });
         } else {
             cancelWatch.emplace(FtpSession::Global(), m_job.CancelFlag);
             walked = Walk(*root);

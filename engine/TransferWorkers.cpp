@@ -69,15 +69,30 @@ std::optional<TransferWorkers::Done> TransferWorkers::Next()
     return done;
 }
 
+void TransferWorkers::OnEveryConnection(const std::function<void(Side &left, Side &right)> &chore)
+{
+    std::unique_lock lock(m_mutex);
+    m_chore = chore;
+    ++m_choreNumber;
+    m_choresRunning = m_working;
+    m_changed.notify_all();
+    m_changed.wait(lock, [this] { return m_choresRunning <= 0; });
+    m_chore = nullptr;
+}
+
 void TransferWorkers::work(size_t index, Sides &sides)
 {
     const FtpSession::CancelWatch watch(*sides.Session, m_cancel);
     const std::unique_ptr<Side> &left = sides.Left, &right = sides.Right;
+    uint64_t choreSeen = 0;
     // The first connection is the run's own, open already; a refused extra one is not used.
     if (!left || !right || (index > 0 && right->Reach() != 0)) {
         {
             std::lock_guard lock(m_mutex);
             --m_working;
+            // A chore given meanwhile counted this thread.
+            if (m_choreNumber != 0)
+                --m_choresRunning;
         }
         m_changed.notify_all();
         return;
@@ -85,9 +100,19 @@ void TransferWorkers::work(size_t index, Sides &sides)
     const std::unique_ptr<FileTransfer> transfer = m_make(*left, *right);
     std::unique_lock lock(m_mutex);
     for (;;) {
-        m_changed.wait(lock, [this] { return m_quit || !m_queue.empty(); });
+        m_changed.wait(lock, [&] { return m_quit || !m_queue.empty() || m_choreNumber != choreSeen; });
         if (m_quit)
             return;
+        if (m_choreNumber != choreSeen) {
+            choreSeen = m_choreNumber;
+            const std::function<void(Side &, Side &)> chore = m_chore;
+            lock.unlock();
+            chore(*left, *right);
+            lock.lock();
+            --m_choresRunning;
+            m_changed.notify_all();
+            continue;
+        }
         if (m_cancel.load() != 0) {
             // Nothing starts after a Cancel; the run drops the rest.
             m_changed.notify_all();

@@ -40,6 +40,9 @@ public:
     std::optional<Done> Next();
     // Copies not yet begun are not made.
     void Drop();
+    // Once no copy is queued or under way: runs chore on every thread's sides at once, and
+    // returns when each has run it.
+    void OnEveryConnection(const std::function<void(Side &left, Side &right)> &chore);
 
 private:
     struct Sides {
@@ -60,6 +63,9 @@ private:
     int m_busy = 0;
     int m_working = 0;  // threads that can take work
     bool m_quit = false;
+    std::function<void(Side &, Side &)> m_chore;
+    uint64_t m_choreNumber = 0;
+    int m_choresRunning = 0;
     std::vector<Sides> m_sides;
     std::vector<std::thread> m_threads;
 };

@@ -125,6 +125,15 @@ void FtpSide::settle(const QString &path)
             recordPending(folder);
 }
 
+namespace {
+
+QString asFolder(const QString &folder)
+{
+    return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+}
+
+}  // namespace
+
 void FtpSide::recordPending(const QString &folder)
 {
     const QList<PendingRecord> pending = m_shared->Pending.take(folder);
@@ -132,15 +141,42 @@ void FtpSide::recordPending(const QString &folder)
     // size the server put on all the files written there; what the next listing shows is
     // what the state records.
     QList<FtpEntry> entries;
-    const bool listed = m_session.List(folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/'), entries);
-    if (listed)
-        m_shared->View.Listed(folder, entries);
+    const bool listed = m_session.List(asFolder(folder), entries);
+    recordListed(folder, pending, listed ? &entries : nullptr);
+}
+
+void FtpSide::RecordWrittenNow()
+{
+    for (;;) {
+        Lock lock(*this);
+        if (m_shared->Pending.isEmpty())
+            return;
+        const QString folder = m_shared->Pending.cbegin().key();
+        const QList<PendingRecord> pending = m_shared->Pending.take(folder);
+        lock.Release();
+        QList<FtpEntry> entries;
+        const bool listed = travel([&] { return m_session.List(asFolder(folder), entries); });
+        lock.Retake();
+        if (!listed) {
+            // Left for the state's own pass, which knows how long a cancelled run may take.
+            m_shared->Pending[folder] += pending;
+            return;
+        }
+        recordListed(folder, pending, &entries);
+    }
+}
+
+void FtpSide::recordListed(const QString &folder, const QList<PendingRecord> &pending, const QList<FtpEntry> *entries)
+{
+    if (entries)
+        m_shared->View.Listed(folder, *entries);
     for (const PendingRecord &p : pending) {
         const QString name = KnownRemoteFolders::NameOf(p.Path);
         std::optional<FtpEntry> found;
-        for (const FtpEntry &e : entries)
-            if (e.name == name)
-                found = e;
+        if (entries)
+            for (const FtpEntry &e : *entries)
+                if (e.name == name)
+                    found = e;
         if (!found)
             found = m_session.Probe(p.Path);
         // Gone meanwhile: not recorded, as the next listing will not show it either.

@@ -35,6 +35,7 @@ public:
     QString FreeTemporaryName(const QString &path) override;
     void Record(const QString &path, const SideEntry &seen, FileEntry &stateRoot) override;
     void RecordWritten(const QString &path, FileEntry &stateRoot) override;
+    void RecordWrittenNow() override;
     void LoadState(const QString &syncName, FileEntry &root) override;
     bool SaveState(const QString &syncName, FileEntry &root, TransferJournal *journal) override;
     QString FailureReason() const override;
@@ -90,6 +91,8 @@ private:
     // Before work at path: the files written in other folders are recorded first.
     void settle(const QString &path);
     void recordPending(const QString &folder);
+    // Records pending's files from the folder's listing (null: the listing failed).
+    void recordListed(const QString &folder, const QList<PendingRecord> &pending, const QList<FtpEntry> *entries);
     void changed(const QString &path) { m_shared->Changed.insert(path); }
 
     JobSide m_side;

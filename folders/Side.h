@@ -89,6 +89,9 @@ public:
     // Records the file just written at path as the side shows it now. A side may read the
     // time and size later, for several files at once, but before its next SaveState.
     virtual void RecordWritten(const QString &path, FileEntry &stateRoot) { Record(path, Probe(path), stateRoot); }
+    // Reads now, on this access's own connection, what RecordWritten left for later; the
+    // sibling accesses of a side may do it at the same time, each taking other folders.
+    virtual void RecordWrittenNow() {}
     // The side's state file of the job; a missing, damaged or unkept one leaves root empty.
     virtual void LoadState(const QString &syncName, FileEntry &root) = 0;
     // Sets root's Title to the side's folder and writes it, through journal where the write
