@@ -1,7 +1,8 @@
 # Corvane: make deps | build | test | demo | bench [BENCH_MILLION=1] | bench-ui | bench-ftp | fuzz
 # make test SANITIZE=1: the whole suite under ASan and UBSan, in build-sanitize (by hand).
-# make fuzz [FUZZ_RUNS=n] [FUZZ_SECONDS=s] [FUZZ_TARGETS="statefile ..."]: libFuzzer over
-# every parser, in build-fuzz, one target after another.
+# make fuzz [FUZZ_RUNS=n] [FUZZ_SECONDS=s] [FUZZ_TIMEOUT=s] [FUZZ_TARGETS="statefile ..."]:
+# libFuzzer over every parser, in build-fuzz, one target after another (FUZZ_TIMEOUT: seconds
+# an input may take before it counts as a hang, 1 unless the machine is loaded).
 ifeq ($(SANITIZE),1)
 BUILD ?= build-sanitize
 CMAKE_FLAGS = -DCORVANE_SANITIZE=ON
@@ -16,6 +17,7 @@ BENCH_PACKAGES = time
 FUZZ_BUILD ?= build-fuzz
 FUZZ_RUNS ?= 1000000
 FUZZ_SECONDS ?= 0
+FUZZ_TIMEOUT ?= 1
 FUZZ_TARGETS ?= tasklist statefile mlsdline listline transferjournal updateini installname
 
 .PHONY: deps build test demo bench bench-ui bench-ftp install clean fuzz
@@ -75,7 +77,7 @@ fuzz: deps
 	@[ -f $(FUZZ_BUILD)/build.ninja ] || cmake -S . -B $(FUZZ_BUILD) -G Ninja \
 	  -DCMAKE_CXX_COMPILER=clang++ -DCORVANE_FUZZ=ON
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $(addprefix fuzz_,$(FUZZ_TARGETS))
-	bash tests/fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_RUNS) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
+	bash tests/fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_RUNS) $(FUZZ_SECONDS) $(FUZZ_TIMEOUT) $(FUZZ_TARGETS)
 
 clean:
 	rm -rf $(BUILD)

@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # Runs each fuzz target in turn, one process at a time, and prints its figures.
-# usage: run.sh BUILD RUNS SECONDS TARGET...   (SECONDS 0: no time limit)
+# usage: run.sh BUILD RUNS SECONDS TIMEOUT TARGET...   (SECONDS 0: no time limit)
+# TIMEOUT: the seconds one input may take before it counts as a hang. On a loaded machine
+# the wall clock runs away from the work: raise it there, and an input slower than one second
+# is still named ("slow inputs").
 set -u
-build=$1 runs=$2 seconds=$3
-shift 3
+build=$1 runs=$2 seconds=$3 timeout=$4
+shift 4
 here=$(cd "$(dirname "$0")" && pwd)
 failed=0
 summary=""
@@ -16,7 +19,7 @@ for t in "$@"; do
   limit=""; [ "$seconds" != 0 ] && limit=", at most $seconds s"
   echo "== fuzz_$t: $runs runs$limit"
   # New inputs go to the build folder's corpus; the kept seeds are only read.
-  "$build/tests/fuzz/fuzz_$t" -runs="$runs" -max_total_time="$seconds" -timeout=1 -rss_limit_mb=2048 \
+  "$build/tests/fuzz/fuzz_$t" -runs="$runs" -max_total_time="$seconds" -timeout="$timeout" -report_slow_units=1 -rss_limit_mb=2048 \
     -print_final_stats=1 -artifact_prefix="$crashes/" "${dict[@]}" "$work" "$here/corpus/$t" >"$log" 2>&1
   rc=$?
   executed=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
@@ -26,7 +29,8 @@ for t in "$@"; do
   rss=$(sed -n 's/^stat::peak_rss_mb: *//p' "$log" | tail -1)
   added=$(sed -n 's/^stat::new_units_added: *//p' "$log" | tail -1)
   found=$(find "$crashes" -type f | sort)
-  line="fuzz_$t: runs ${executed:-?}, coverage ${cov:-?} edges (${ft:-?} features), ${secs:-?} runs/s, peak RSS ${rss:-?} MB, ${added:-?} inputs added, exit $rc"
+  slow=$(grep -c '^Slowest unit' "$log")
+  line="fuzz_$t: runs ${executed:-?}, coverage ${cov:-?} edges (${ft:-?} features), ${secs:-?} runs/s, peak RSS ${rss:-?} MB, ${added:-?} inputs added, $slow slow inputs (over 1 s), exit $rc"
   if [ $rc -ne 0 ] || [ -n "$found" ]; then
     failed=1
     line="$line, FAULT (log $log)"
