@@ -1,4 +1,4 @@
-# Corvane: make deps | build | test | demo | bench [BENCH_MILLION=1] | bench-ui | bench-ftp | fuzz
+# Corvane: make deps | build | test | demo | bench [BENCH_MILLION=1] [BENCH_COMPARE=other-build] | bench-ui | bench-ftp | fuzz
 # make test SANITIZE=1: the whole suite under ASan and UBSan, in build-sanitize (by hand).
 # make fuzz [FUZZ_RUNS=n] [FUZZ_SECONDS=s] [FUZZ_TIMEOUT=s] [FUZZ_TARGETS="statefile ..."]:
 # libFuzzer over every parser, in build-fuzz, one target after another (FUZZ_TIMEOUT: seconds

@@ -8,9 +8,11 @@ file in 50 on the left and removes one in 97 on the right. Prints, medians of 3 
          same two trees in the same rounds, and the analysis's peak memory per file;
   ftp    the analysis of a job whose right side is the copy served by pyftpdlib
          (tests/support/ftpserver.py), its time and peak memory per file.
-A file is one file of the left tree (each side holds about as many).
+A file is one file of the left tree (each side holds about as many). With --compare, the
+corvane-cli of another build (an earlier version) is measured in the same rounds, so that a
+change is judged on the same load.
 
-Usage: analysis_scale.py BUILD_FOLDER [--files N[,N...]] [--keep]
+Usage: analysis_scale.py BUILD_FOLDER [--files N[,N...]] [--compare OTHER_BUILD] [--keep]
 """
 
 import argparse
@@ -76,7 +78,23 @@ def find_walk(trees):
     return time.monotonic() - start
 
 
-def measure(build, work, files, rounds):
+def report(label, walk, local, ftp, files):
+    local_time = statistics.median(t for t, _ in local)
+    local_peak = statistics.median(p for _, p in local)
+    ftp_time = statistics.median(t for t, _ in ftp)
+    ftp_peak = statistics.median(p for _, p in ftp)
+    if label:
+        print("  %s" % label)
+    print("  analysis, local right side    %7.2f s   %5.2f x find (target: at most 1.10)" % (
+        local_time, local_time / walk))
+    print("  peak, local right side        %7.1f MB  %5.0f bytes per file (target: at most 500)" % (
+        local_peak / 1024, local_peak * 1024 / files))
+    print("  analysis, FTP right side      %7.2f s" % ftp_time)
+    print("  peak, FTP right side          %7.1f MB  %5.0f bytes per file (target: at most 500)" % (
+        ftp_peak / 1024, ftp_peak * 1024 / files))
+
+
+def measure(build, work, files, rounds, other=None):
     left, right = os.path.join(work, "left"), os.path.join(work, "right")
     start = time.monotonic()
     folders = make_tree(left, files)
@@ -98,29 +116,24 @@ def measure(build, work, files, rounds):
                            + [os.path.join(folder, name) for folder in states], env=env, check=True)
         change_trees(left, right, files)
 
-        cli = [os.path.join(build, "corvane-cli"), "--tasklist", tasklist, "analyze"]
-        timed_run(cli + ["Local"], env)  # the page cache holds both trees from here on
-        walks, local, ftp = [], [], []
+        clis = [[os.path.join(b, "corvane-cli"), "--tasklist", tasklist, "analyze"] for b in [build] + ([other] if other else [])]
+        timed_run(clis[0] + ["Local"], env)  # the page cache holds both trees from here on
+        walks = []
+        local = [[] for _ in clis]
+        ftp = [[] for _ in clis]
         for _ in range(rounds):
             walks.append(find_walk([left, right]))
-            local.append(timed_run(cli + ["Local"], env))
-            ftp.append(timed_run(cli + ["Ftp"], env))
+            for n, cli in enumerate(clis):
+                local[n].append(timed_run(cli + ["Local"], env))
+                ftp[n].append(timed_run(cli + ["Ftp"], env))
     finally:
         server.stop()
 
     walk = statistics.median(walks)
-    local_time = statistics.median(t for t, _ in local)
-    local_peak = statistics.median(p for _, p in local)
-    ftp_time = statistics.median(t for t, _ in ftp)
-    ftp_peak = statistics.median(p for _, p in ftp)
     print("  find -printf, both trees      %7.2f s" % walk)
-    print("  analysis, local right side    %7.2f s   %5.2f x find (target: at most 1.10)" % (
-        local_time, local_time / walk))
-    print("  peak, local right side        %7.1f MB  %5.0f bytes per file (target: at most 500)" % (
-        local_peak / 1024, local_peak * 1024 / files))
-    print("  analysis, FTP right side      %7.2f s" % ftp_time)
-    print("  peak, FTP right side          %7.1f MB  %5.0f bytes per file (target: at most 500)" % (
-        ftp_peak / 1024, ftp_peak * 1024 / files))
+    report(build if other else None, walk, local[0], ftp[0], files)
+    if other:
+        report(other, walk, local[1], ftp[1], files)
 
 
 def main():
@@ -129,15 +142,19 @@ def main():
     p.add_argument("--files", default="100000", help="tree sizes, comma-separated")
     p.add_argument("--rounds", type=int, default=3)
     p.add_argument("--keep", action="store_true", help="keep the scratch folders and name them")
+    p.add_argument("--compare", help="another build folder whose corvane-cli runs in the same rounds")
     args = p.parse_args()
     build = os.path.abspath(args.build)
+    other = os.path.abspath(args.compare) if args.compare else None
+    if other and not os.access(os.path.join(other, "corvane-cli"), os.X_OK):
+        sys.exit("bench: corvane-cli is missing in %s" % other)
     for needed in ("corvane-cli", "bench/bench_analysis"):
         if not os.access(os.path.join(build, needed), os.X_OK):
             sys.exit("bench: %s is missing in %s; build it first" % (needed, build))
     for files in (int(n) for n in args.files.split(",")):
         work = tempfile.mkdtemp(prefix="corvane-bench.")
         try:
-            measure(build, work, files, args.rounds)
+            measure(build, work, files, args.rounds, other)
         finally:
             if args.keep:
                 print("scratch folder kept:", work)

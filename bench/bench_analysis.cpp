@@ -41,7 +41,7 @@ void RecordState(const FileEntry &listing, FileEntry &state, const QString &rela
 bool WriteState(const FileEntry &listing, const QString &title, const QString &path)
 {
     FileEntry state;
-    state.Title = title;
+    state.SetTitle(title);
     RecordState(listing, state, QStringLiteral("/"));
     QString why;
     if (!StateFile::WriteFile(path, state, &why)) {

@@ -4,6 +4,7 @@
 // a change of direction of every selected row, its undo, the totals line and the find box.
 // Usage: bench_ui_jobpage WORKDIR [FOLDERS FILES_PER_FOLDER]   (QT_QPA_PLATFORM=offscreen)
 #include "engine/RowTree.h"
+#include "engine/ResultEntry.h"
 #include "folders/FileEntry.h"
 #include "model/JobList.h"
 #include "platform/gui/Power.h"
@@ -166,10 +167,10 @@ int main(int argc, char **argv)
     timed("find \"file12\" (rows found and their folders shown, expanded)", [&] { find->setText(QStringLiteral("file12")); });
     timed("find \"file123\"", [&] { find->setText(QStringLiteral("file123")); });
     timed("find cleared (every row shown again)", [&] { find->clear(); });
-    // The reason: a code, its flags, one recorded time and size. Entries keep the recorded
-    // size beside the time (8 more bytes, the rest sits in padding); a row record, 16 more.
-    std::printf("memory: %zu bytes per entry of a listing, state or result tree (256 without the reason), "
-                "%zu per row record (152 without)\n",
-                sizeof(FileEntry), sizeof(RowRecord));
+    // The reason: a result record keeps its code and flags (the recorded time and size are
+    // the listing entry's, which marking needs anyway); a row record, 16 bytes more.
+    std::printf("memory: %zu bytes per entry of a listing or state tree, %zu per result record, "
+                "%zu per row record (152 without the reason)\n",
+                sizeof(FileEntry), sizeof(ResultEntry), sizeof(RowRecord));
     return 0;
 }

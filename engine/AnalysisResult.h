@@ -1,4 +1,5 @@
 #pragma once
+#include "engine/ResultEntry.h"
 #include "folders/FileEntry.h"
 
 #include <memory>
@@ -8,7 +9,8 @@
 struct AnalysisResult {
     std::unique_ptr<FileEntry> LeftList;
     std::unique_ptr<FileEntry> RightList;
-    std::unique_ptr<FileEntry> ResultRoot;
+    // Points into the two listings.
+    std::unique_ptr<ResultEntry> ResultRoot;
     std::unique_ptr<FileEntry> LeftState;
     std::unique_ptr<FileEntry> RightState;
     // Both sides were reached (no connect failure was reported).
@@ -29,9 +31,9 @@ struct AnalysisResult {
 
     void Reset()
     {
+        ResultRoot = std::make_unique<ResultEntry>();
         LeftList = std::make_unique<FileEntry>();
         RightList = std::make_unique<FileEntry>();
-        ResultRoot = std::make_unique<FileEntry>();
         LeftState = std::make_unique<FileEntry>();
         RightState = std::make_unique<FileEntry>();
         Reached = false;

@@ -1,5 +1,6 @@
 #include "engine/DecisionRules.h"
 
+#include "engine/ResultEntry.h"
 #include "folders/FileEntry.h"
 
 void MarkChanges(FileEntry &listingLevel, const FileEntry &stateLevel)
@@ -92,7 +93,7 @@ RowReason OneSidedReason(const FileEntry &entry, bool left)
     }
 }
 
-void CountFile(FileEntry &target, int32_t action)
+void CountFile(ResultEntry &target, int32_t action)
 {
     target.FileCount += 1;
     if (TravelsToLeft(action))

@@ -3,6 +3,7 @@
 #include "engine/SyncAction.h"
 
 class FileEntry;
+class ResultEntry;
 
 // Marks the files of a listing level (and, recursively, of its folders) against the
 // state-tree level at the same place.
@@ -17,4 +18,4 @@ SyncAction DecideAction(const FileEntry &left, const FileEntry &right);
 // Why an entry found on one side only (left or right) travels to the other.
 RowReason OneSidedReason(const FileEntry &entry, bool left);
 // Counts one compared file in target's FileCount and ToLeftCount/ToRightCount.
-void CountFile(FileEntry &target, int32_t action);
+void CountFile(ResultEntry &target, int32_t action);

@@ -2,6 +2,7 @@
 
 #include "engine/DecisionRules.h"
 #include "engine/EngineListener.h"
+#include "engine/ResultEntry.h"
 #include "folders/FileEntry.h"
 #include "folders/TrimmedName.h"
 #include "model/Job.h"
@@ -19,23 +20,7 @@ struct NameBucket {
     size_t Next = 0;
 };
 
-void TakeLeftValues(FileEntry &record, const FileEntry &entry)
-{
-    record.LeftTime = entry.FileTime;
-    record.LeftSize = entry.FileSize;
-    record.LeftAttr = entry.FileAttr;
-    record.LeftPath = entry.FilePath;
-}
-
-void TakeRightValues(FileEntry &record, const FileEntry &entry)
-{
-    record.RightTime = entry.FileTime;
-    record.RightSize = entry.FileSize;
-    record.RightAttr = entry.FileAttr;
-    record.RightPath = entry.FilePath;
-}
-
-void AddFolderCounts(FileEntry &target, const FileEntry &folder)
+void AddFolderCounts(ResultEntry &target, const ResultEntry &folder)
 {
     target.ToLeftCount += folder.ToLeftCount;
     target.ToRightCount += folder.ToRightCount;
@@ -44,51 +29,31 @@ void AddFolderCounts(FileEntry &target, const FileEntry &folder)
 
 }  // namespace
 
-void Pairing::CountInto(FileEntry &target, int32_t action)
+void Pairing::CountInto(ResultEntry &target, int32_t action)
 {
     ++m_compared;
     CountFile(target, action);
 }
 
-bool Pairing::AddLeftOnly(FileEntry &entry, FileEntry &target)
+bool Pairing::AddOneSided(FileEntry &entry, bool left, ResultEntry &target)
 {
-    FileEntry *record = target.AddChild(QString());
-    record->ActionCode = saLeftOnly;
-    OneSidedReason(entry, true).StoreIn(*record);
-    record->PairIsFolder = entry.IsFolder;
-    record->Title = entry.FileName;
-    TakeLeftValues(*record, entry);
-    bool complete = true;
-    if (entry.IsFolder) {
-        FileEntry nothing;
-        complete = PairLevel(entry, nothing, *record);
-        AddFolderCounts(target, *record);
-    } else {
-        CountInto(target, saLeftOnly);
+    ResultEntry *record = target.AddChild();
+    const int32_t action = left ? saLeftOnly : saRightOnly;
+    record->ActionCode = int8_t(action);
+    OneSidedReason(entry, left).StoreIn(*record);
+    record->PairIsFolder = uint8_t(entry.IsFolder);
+    (left ? record->Left : record->Right) = &entry;
+    if (!entry.IsFolder) {
+        CountInto(target, action);
+        return true;
     }
+    FileEntry nothing;
+    const bool complete = left ? PairLevel(entry, nothing, *record) : PairLevel(nothing, entry, *record);
+    AddFolderCounts(target, *record);
     return complete;
 }
 
-bool Pairing::AddRightOnly(FileEntry &entry, FileEntry &target)
-{
-    FileEntry *record = target.AddChild(QString());
-    record->ActionCode = saRightOnly;
-    OneSidedReason(entry, false).StoreIn(*record);
-    record->PairIsFolder = entry.IsFolder;
-    record->Title = entry.FileName;
-    TakeRightValues(*record, entry);
-    bool complete = true;
-    if (entry.IsFolder) {
-        FileEntry nothing;
-        complete = PairLevel(nothing, entry, *record);
-        AddFolderCounts(target, *record);
-    } else {
-        CountInto(target, saRightOnly);
-    }
-    return complete;
-}
-
-bool Pairing::PairLevel(FileEntry &left, FileEntry &right, FileEntry &target)
+bool Pairing::PairLevel(FileEntry &left, FileEntry &right, ResultEntry &target)
 {
     target.FileCount = 0;
     target.ToLeftCount = 0;
@@ -100,11 +65,10 @@ bool Pairing::PairLevel(FileEntry &left, FileEntry &right, FileEntry &target)
         for (int i = 0; i < side.ChildCount; ++i) {
             if (m_job.Cancelled())
                 return false;
-            const bool complete = (&side == &left) ? AddLeftOnly(*side.Child(i), target)
-                                                   : AddRightOnly(*side.Child(i), target);
-            if (!complete)
+            if (!AddOneSided(*side.Child(i), &side == &left, target))
                 return false;
         }
+        target.FitChildren();
         return true;
     }
 
@@ -127,19 +91,18 @@ bool Pairing::PairLevel(FileEntry &left, FileEntry &right, FileEntry &target)
                 r = right.Child(b.Indices[b.Next++]);
         }
         if (!r) {
-            if (!AddLeftOnly(l, target))
+            if (!AddOneSided(l, true, target))
                 return false;
             continue;
         }
         r->Matched = 1;
-        FileEntry *record = target.AddChild(QString());
+        ResultEntry *record = target.AddChild();
         const Decision decision = Decide(l, *r);
-        record->ActionCode = decision.Action;
+        record->ActionCode = int8_t(decision.Action);
         decision.Reason.StoreIn(*record);
-        record->PairIsFolder = l.IsFolder;
-        record->Title = l.FileName;
-        TakeLeftValues(*record, l);
-        TakeRightValues(*record, *r);
+        record->PairIsFolder = uint8_t(l.IsFolder);
+        record->Left = &l;
+        record->Right = r;
         bool complete = true;
         if (l.IsFolder) {
             // Paired whatever the right entry's kind: a right file has no entries, which
@@ -159,9 +122,10 @@ bool Pairing::PairLevel(FileEntry &left, FileEntry &right, FileEntry &target)
         FileEntry &r = *right.Child(i);
         if (r.Matched)
             continue;
-        if (!AddRightOnly(r, target))
+        if (!AddOneSided(r, false, target))
             return false;
     }
+    target.FitChildren();
     m_listener.SyncProgress(0, m_compared);
     return true;
 }

@@ -2,6 +2,7 @@
 #include <cstdint>
 
 class FileEntry;
+class ResultEntry;
 class Job;
 class EngineListener;
 
@@ -14,13 +15,12 @@ public:
     Pairing(const Job &job, EngineListener &listener) : m_job(job), m_listener(listener) {}
 
     // Fills target from the two levels. False when the job's cancel flag stopped it.
-    bool PairLevel(FileEntry &left, FileEntry &right, FileEntry &target);
+    bool PairLevel(FileEntry &left, FileEntry &right, ResultEntry &target);
     int32_t ComparedCount() const { return m_compared; }
 
 private:
-    bool AddLeftOnly(FileEntry &entry, FileEntry &target);
-    bool AddRightOnly(FileEntry &entry, FileEntry &target);
-    void CountInto(FileEntry &target, int32_t action);
+    bool AddOneSided(FileEntry &entry, bool left, ResultEntry &target);
+    void CountInto(ResultEntry &target, int32_t action);
 
     const Job &m_job;
     EngineListener &m_listener;

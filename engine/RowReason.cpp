@@ -3,6 +3,7 @@
 #include "app/DosDateTime.h"
 #include "engine/RowRecord.h"
 #include "engine/SyncAction.h"
+#include "engine/ResultEntry.h"
 #include "folders/FileEntry.h"
 
 #include <QLocale>
@@ -96,20 +97,30 @@ QString Rule(const RowRecord &row)
 
 }  // namespace
 
-RowReason RowReason::Of(const FileEntry &record)
+RowReason RowReason::Of(const ResultEntry &record)
 {
     RowReason reason;
-    reason.RecordedSize = record.StateSize;
-    reason.RecordedTime = record.StateTime;
     reason.Why = record.ReasonCode;
     reason.Flags = record.ReasonFlags;
+    const FileEntry *changed = nullptr;
+    switch (reason.Why) {
+    case MissingRightLeftUnchanged:
+    case MissingRightLeftChanged:
+    case LeftChanged: changed = record.Left; break;
+    case MissingLeftRightUnchanged:
+    case MissingLeftRightChanged:
+    case RightChanged: changed = record.Right; break;
+    default: break;
+    }
+    if (changed) {
+        reason.RecordedSize = changed->StateSize;
+        reason.RecordedTime = changed->StateTime;
+    }
     return reason;
 }
 
-void RowReason::StoreIn(FileEntry &record) const
+void RowReason::StoreIn(ResultEntry &record) const
 {
-    record.StateSize = RecordedSize;
-    record.StateTime = RecordedTime;
     record.ReasonCode = Why;
     record.ReasonFlags = Flags;
 }

@@ -2,7 +2,7 @@
 #include <QString>
 #include <cstdint>
 
-class FileEntry;
+class ResultEntry;
 struct RowRecord;
 
 // Which rule decided a file's action, with the one value the window cannot see in the row:
@@ -35,9 +35,10 @@ struct RowReason {
 
     bool Conflict() const { return Why == BothChanged; }
 
-    // The reason a result record carries, and storing one in it.
-    static RowReason Of(const FileEntry &record);
-    void StoreIn(FileEntry &record) const;
+    // The reason a result record carries, and storing one in it (the code and flags: the
+    // recorded values are those of the listing entry the code names as changed).
+    static RowReason Of(const ResultEntry &record);
+    void StoreIn(ResultEntry &record) const;
 };
 
 // What a person reads for a file row: the rule with the compared values, what the rules

@@ -1,7 +1,7 @@
 #include "engine/RowTree.h"
 
 #include "engine/SyncAction.h"
-#include "folders/FileEntry.h"
+#include "engine/ResultEntry.h"
 #include "model/Job.h"
 
 namespace {
@@ -31,31 +31,31 @@ Row *RowTree::MakeRootNode()
     return m_root.get();
 }
 
-bool RowTree::Failed(const FileEntry &entry) const
+bool RowTree::Failed(const ResultEntry &entry) const
 {
     if (entry.PairIsFolder == 0)
-        return m_failedPaths.contains(entry.LeftPath) || m_failedPaths.contains(entry.RightPath);
-    for (int i = 0; i < entry.ChildCount; ++i)
+        return m_failedPaths.contains(entry.LeftPath()) || m_failedPaths.contains(entry.RightPath());
+    for (int i = 0; i < entry.ChildCount(); ++i)
         if (Failed(*entry.Child(i)))
             return true;
     return false;
 }
 
-bool RowTree::Conflicting(const FileEntry &entry)
+bool RowTree::Conflicting(const ResultEntry &entry)
 {
     if (entry.PairIsFolder == 0)
         return RowReason::Of(entry).Conflict();
-    for (int i = 0; i < entry.ChildCount; ++i)
+    for (int i = 0; i < entry.ChildCount(); ++i)
         if (Conflicting(*entry.Child(i)))
             return true;
     return false;
 }
 
-int32_t RowTree::ConflictCount(const FileEntry &root)
+int32_t RowTree::ConflictCount(const ResultEntry &root)
 {
     int32_t count = 0;
-    for (int i = 0; i < root.ChildCount; ++i) {
-        const FileEntry &child = *root.Child(i);
+    for (int i = 0; i < root.ChildCount(); ++i) {
+        const ResultEntry &child = *root.Child(i);
         count += child.PairIsFolder != 0 ? ConflictCount(child) : RowReason::Of(child).Conflict() ? 1 : 0;
     }
     return count;
@@ -80,7 +80,7 @@ QSet<QString> RowTree::FailedPaths() const
     return paths;
 }
 
-bool RowTree::IsListed(const FileEntry &entry, int32_t mode) const
+bool RowTree::IsListed(const ResultEntry &entry, int32_t mode) const
 {
     if (mode == ModeErrors)
         return !m_failedPaths.isEmpty() && Failed(entry);
@@ -107,39 +107,39 @@ bool RowTree::IsListed(const FileEntry &entry, int32_t mode) const
     return travelling > 0;
 }
 
-void RowTree::FillTree(Row *parent, const FileEntry &entry, int32_t mode)
+void RowTree::FillTree(Row *parent, const ResultEntry &entry, int32_t mode)
 {
     if (!parent)
         return;
-    for (int i = 0; i < entry.ChildCount; ++i) {
+    for (int i = 0; i < entry.ChildCount(); ++i) {
         if (m_job.Cancelled())
             return;
-        const FileEntry &child = *entry.Child(i);
+        const ResultEntry &child = *entry.Child(i);
         if (!IsListed(child, mode))
             continue;
         if (child.PairIsFolder != 0) {
             Row *row;
             {
                 std::lock_guard lock(m_mutex);
-                row = parent->AddChild(RowValues::FolderRow(child.Title, child.ToLeftCount, child.ToRightCount));
+                row = parent->AddChild(RowValues::FolderRow(child.Title(), child.ToLeftCount, child.ToRightCount));
             }
             FillTree(row, child, mode);
             continue;
         }
         RowRecord data;
         data.Kind = 0;
-        data.Name = child.Title;
-        data.IconIndex = m_iconLookup ? m_iconLookup(child.Title) : RowImage::Document;
+        data.Name = child.Title();
+        data.IconIndex = m_iconLookup ? m_iconLookup(data.Name) : RowImage::Document;
         data.Action = child.ActionCode;
         data.Reason = RowReason::Of(child);
-        data.LeftSize = child.LeftSize;
-        data.LeftTime = child.LeftTime;
-        data.LeftAttr = child.LeftAttr;
-        data.LeftPath = child.LeftPath;
-        data.RightSize = child.RightSize;
-        data.RightTime = child.RightTime;
-        data.RightAttr = child.RightAttr;
-        data.RightPath = child.RightPath;
+        data.LeftSize = child.LeftSize();
+        data.LeftTime = child.LeftTime();
+        data.LeftAttr = child.LeftAttr();
+        data.LeftPath = child.LeftPath();
+        data.RightSize = child.RightSize();
+        data.RightTime = child.RightTime();
+        data.RightAttr = child.RightAttr();
+        data.RightPath = child.RightPath();
         RowValues::ApplyProposal(data, child.ActionCode);
         data.CopyFailed = mode == ModeErrors;
         {
@@ -151,7 +151,7 @@ void RowTree::FillTree(Row *parent, const FileEntry &entry, int32_t mode)
     }
 }
 
-void RowTree::BuildView(const FileEntry &resultRoot, int32_t mode)
+void RowTree::BuildView(const ResultEntry &resultRoot, int32_t mode)
 {
     if (m_job.SyncName.isEmpty())
         return;

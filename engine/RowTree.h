@@ -8,7 +8,7 @@
 #include <memory>
 #include <mutex>
 
-class FileEntry;
+class ResultEntry;
 class Job;
 
 // The rows of one job's result: what the job page shows and what the synchronisation
@@ -41,7 +41,7 @@ public:
     // The left or right paths of the files the Errors view lists.
     void SetFailedPaths(QSet<QString> paths) { m_failedPaths = std::move(paths); }
     // The files of the result below root that changed on both sides.
-    static int32_t ConflictCount(const FileEntry &root);
+    static int32_t ConflictCount(const ResultEntry &root);
     // The paths of the file rows marked CopyFailed now.
     QSet<QString> FailedPaths() const;
 
@@ -51,12 +51,12 @@ public:
     // Drops every row and adds the job's root row. Does nothing for a job without a name.
     Row *MakeRootNode();
     // Adds rows below parent for the children of a result entry, in the given mode.
-    void FillTree(Row *parent, const FileEntry &entry, int32_t mode);
+    void FillTree(Row *parent, const ResultEntry &entry, int32_t mode);
     // MakeRootNode, the root row's counts from the result root, then FillTree.
-    void BuildView(const FileEntry &resultRoot, int32_t mode);
+    void BuildView(const ResultEntry &resultRoot, int32_t mode);
 
     // Whether a result entry gets a row in the mode, by the job's direction.
-    bool IsListed(const FileEntry &entry, int32_t mode) const;
+    bool IsListed(const ResultEntry &entry, int32_t mode) const;
 
 private:
     const Job &m_job;
@@ -66,6 +66,6 @@ private:
     ProgressStep m_progressStep;
     QSet<QString> m_failedPaths;
 
-    bool Failed(const FileEntry &entry) const;
-    static bool Conflicting(const FileEntry &entry);
+    bool Failed(const ResultEntry &entry) const;
+    static bool Conflicting(const ResultEntry &entry);
 };

@@ -3,7 +3,7 @@
 #include "engine/JobLock.h"
 #include "engine/SyncAction.h"
 #include "engine/Synchronisation.h"
-#include "folders/FileEntry.h"
+#include "engine/ResultEntry.h"
 
 void RunLog::SetRange(int32_t maximum)
 {
@@ -89,20 +89,20 @@ void RunLog::SyncStarted(int32_t fileCount)
     SetRange(fileCount);
 }
 
-void RunLog::AnalysisEnded(const FileEntry &resultRoot, const QString &elapsed)
+void RunLog::AnalysisEnded(const ResultEntry &resultRoot, const QString &elapsed)
 {
     ResultFillStarts(resultRoot);
     ResultFilled(resultRoot, elapsed);
 }
 
-void RunLog::ResultFillStarts(const FileEntry &resultRoot)
+void RunLog::ResultFillStarts(const ResultEntry &resultRoot)
 {
     m_sink.Status(QStringLiteral("Loading Files......"));
     SetRange(resultRoot.ToLeftCount + resultRoot.ToRightCount);
     m_sink.ProgressPosition(0);
 }
 
-void RunLog::ResultFilled(const FileEntry &resultRoot, const QString &elapsed)
+void RunLog::ResultFilled(const ResultEntry &resultRoot, const QString &elapsed)
 {
     m_sink.Status(QStringLiteral("Files loading done"));
     m_sink.Log(QStringLiteral("Files loading done , used time : ") + elapsed, false);

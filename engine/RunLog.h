@@ -5,7 +5,7 @@
 #include <QString>
 #include <cstdint>
 
-class FileEntry;
+class ResultEntry;
 class Synchronisation;
 
 // Where a run's texts go: the job page's status label, log pane and progress bar, or the
@@ -41,10 +41,10 @@ public:
     void SyncStarted(int32_t fileCount);
     // End of an analysis that ran: view captions are the caller's; these are the lines.
     // Same as ResultFillStarts followed by ResultFilled, for a caller that fills no view.
-    void AnalysisEnded(const FileEntry &resultRoot, const QString &elapsed);
+    void AnalysisEnded(const ResultEntry &resultRoot, const QString &elapsed);
     // The two halves, for a page that builds its rows in between.
-    void ResultFillStarts(const FileEntry &resultRoot);
-    void ResultFilled(const FileEntry &resultRoot, const QString &elapsed);
+    void ResultFillStarts(const ResultEntry &resultRoot);
+    void ResultFilled(const ResultEntry &resultRoot, const QString &elapsed);
     // A side could not be reached: the reason follows the engine's connect failure line.
     void AnalysisConnectFailedEnded(const QString &reason = {});
     // A folder could not be read (the analysis offers nothing), or a Cancel ended the analysis.

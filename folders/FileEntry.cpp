@@ -17,18 +17,89 @@ struct FileEntry::Children {
     std::vector<Block> Blocks;
     int32_t Reserved = 0;
     std::unique_ptr<QHash<QString, std::vector<int>>> NameIndex;
+    QString Title;
 };
 
 FileEntry::FileEntry() = default;
 FileEntry::~FileEntry() = default;
-FileEntry::FileEntry(FileEntry &&) noexcept = default;
-FileEntry &FileEntry::operator=(FileEntry &&) noexcept = default;
 
-FileEntry *FileEntry::AddChild(const QString &name)
+FileEntry::FileEntry(FileEntry &&other) noexcept
+{
+    *this = std::move(other);
+}
+
+FileEntry &FileEntry::operator=(FileEntry &&other) noexcept
+{
+    FileName = std::move(other.FileName);
+    FilePath = std::move(other.FilePath);
+    FileSize = other.FileSize;
+    StateSize = other.StateSize;
+    FileTime = other.FileTime;
+    FileAttr = other.FileAttr;
+    IsFolder = other.IsFolder;
+    StateMark = other.StateMark;
+    StateTime = other.StateTime;
+    FileCount = other.FileCount;
+    ChildCount = std::exchange(other.ChildCount, 0);
+    Matched = other.Matched;
+    m_children = std::move(other.m_children);
+    adoptChildren();
+    return *this;
+}
+
+void FileEntry::adoptChildren()
+{
+    if (!m_children)
+        return;
+    for (Children::Block &block : m_children->Blocks)
+        for (int32_t i = 0; i < block.Capacity && block.First + i < ChildCount; ++i)
+            block.Entries[size_t(i)].Parent = this;
+}
+
+FileEntry::Children &FileEntry::children()
 {
     if (!m_children)
         m_children = std::make_unique<Children>();
-    std::vector<Children::Block> &blocks = m_children->Blocks;
+    return *m_children;
+}
+
+QString FileEntry::Path() const
+{
+    if (!Parent)
+        return FilePath;
+    std::vector<const FileEntry *> chain;
+    qsizetype size = 0;
+    const FileEntry *e = this;
+    for (; e->Parent; e = e->Parent) {
+        chain.push_back(e);
+        size += e->FileName.size() + 1;
+    }
+    QString path;
+    path.reserve(e->FilePath.size() + size - 1);
+    path += e->FilePath;
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+        if (it != chain.rbegin())
+            path += u'/';
+        path += (*it)->FileName;
+    }
+    return path;
+}
+
+QString FileEntry::Title() const
+{
+    return m_children ? m_children->Title : QString();
+}
+
+void FileEntry::SetTitle(const QString &title)
+{
+    if (title.isEmpty() && !m_children)
+        return;
+    children().Title = title;
+}
+
+FileEntry *FileEntry::AddChild(const QString &name)
+{
+    std::vector<Children::Block> &blocks = children().Blocks;
     if (blocks.empty() || ChildCount == blocks.back().First + blocks.back().Capacity) {
         // Growing by half the level keeps the unused room small without many blocks.
         const int32_t capacity = m_children->Reserved > 0 ? m_children->Reserved : std::max(SmallestBlock, ChildCount / 2);
@@ -38,6 +109,7 @@ FileEntry *FileEntry::AddChild(const QString &name)
     Children::Block &block = blocks.back();
     FileEntry *added = &block.Entries[size_t(ChildCount - block.First)];
     added->FileName = name;
+    added->Parent = this;
     ++ChildCount;
     if (m_children->NameIndex)
         (*m_children->NameIndex)[added->FileName].push_back(ChildCount - 1);
@@ -62,22 +134,24 @@ FileEntry *FileEntry::Child(int i) const
 
 void FileEntry::ReserveChildren(int count)
 {
-    if (!m_children)
-        m_children = std::make_unique<Children>();
-    const std::vector<Children::Block> &blocks = m_children->Blocks;
+    const std::vector<Children::Block> &blocks = children().Blocks;
     const int32_t free = blocks.empty() ? 0 : blocks.back().First + blocks.back().Capacity - ChildCount;
     m_children->Reserved = count > free ? count - free : 0;
 }
 
 void FileEntry::ClearChildren()
 {
-    m_children.reset();
+    if (m_children) {
+        m_children->Blocks.clear();
+        m_children->Reserved = 0;
+        m_children->NameIndex.reset();
+    }
     ChildCount = 0;
 }
 
 const std::vector<int> *FileEntry::ChildrenNamed(const QString &name) const
 {
-    if (!m_children)
+    if (!m_children || ChildCount == 0)
         return nullptr;
     auto &index = m_children->NameIndex;
     if (!index) {

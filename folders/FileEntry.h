@@ -5,50 +5,45 @@
 #include <memory>
 #include <vector>
 
-// The one record of every listing tree, state tree and comparison tree.
-// A parent owns its children; entries are only appended, never removed or moved.
-// A million-file tree holds several of these per file, so the fields are ordered to leave
-// no padding, and a level's entries live in a few blocks instead of one allocation each.
+// The record of every listing tree and state tree (the result of an analysis has its own,
+// see ResultEntry). A parent owns its children; entries are only appended, never removed
+// or moved. A million-file tree holds several of these per file: only what a listing or a
+// state file needs is here, and a level's entries live in a few blocks instead of one
+// allocation each.
 class FileEntry {
 public:
     FileEntry();
     ~FileEntry();
     FileEntry(const FileEntry &) = delete;
     FileEntry &operator=(const FileEntry &) = delete;
-    // Takes the values and the children (which stay where they are).
+    // Takes the values and the children (which stay where they are), not the place in a tree.
     FileEntry(FileEntry &&) noexcept;
     FileEntry &operator=(FileEntry &&) noexcept;
 
-    QString Title;
-    QString RightPath;
-    QString LeftPath;
     QString FileName;
+    // State entries: the path the state file records. A listing's root: its folder, ending
+    // in "/"; the other entries of a listing leave it empty and give their path by Path().
     QString FilePath;
-    int64_t RightSize = 0;
-    int64_t LeftSize = 0;
+    // The entry this one is a child of; nullptr for a root.
+    FileEntry *Parent = nullptr;
     int64_t FileSize = 0;
     int64_t StateSize = 0;  // goes with StateTime
-    int32_t PairIsFolder = 0;
-    int32_t StateMark = 0;
-    int32_t ActionCode = -1;
-    int32_t FileCount = 0;
-    int32_t RightTime = -1;
-    int32_t RightAttr = -1;
-    int32_t ToLeftCount = 0;
-    int32_t LeftTime = -1;
-    int32_t LeftAttr = -1;
-    int32_t ToRightCount = 0;
-    int32_t IsFolder = 0;
     int32_t FileTime = 0;
     int32_t FileAttr = 0;
-    int32_t ChildCount = 0;
+    int32_t IsFolder = 0;
+    int32_t StateMark = 0;
     // Listing entries: what the state tree recorded for the entry (set with StateMark).
-    // Result records: the value of the side whose change decided (see RowReason).
     int32_t StateTime = 0;
+    int32_t FileCount = 0;
+    int32_t ChildCount = 0;
     uint8_t Matched = 0;
-    // Result records: the rule that decided the action (RowReason's code and flags).
-    uint8_t ReasonCode = 0;
-    uint8_t ReasonFlags = 0;
+
+    // A listing entry's full path: the root's FilePath, then the names down to this entry
+    // joined with "/".
+    QString Path() const;
+    // A state tree's header: the side's folder or address. Only a root has one.
+    QString Title() const;
+    void SetTitle(const QString &title);
 
     // Appends a child of that name, otherwise empty, and returns it.
     FileEntry *AddChild(const QString &name);
@@ -70,5 +65,9 @@ public:
 
 private:
     struct Children;
-    std::unique_ptr<Children> m_children;  // only a level that ever had a child has one
+    Children &children();
+    void adoptChildren();
+
+    // Only a level that ever had a child, or a root with a title, has one.
+    std::unique_ptr<Children> m_children;
 };

@@ -470,6 +470,6 @@ bool FtpSide::SaveState(const QString &syncName, FileEntry &root, TransferJourna
                 recordPending(folder);
         m_shared->Pending.clear();
     }
-    root.Title = m_side.FolerAllName;
+    root.SetTitle(m_side.FolerAllName);
     return FtpFolder::SaveStateFile(syncName, m_side, root, journal);
 }

@@ -5,7 +5,6 @@
 #include "folders/FtpFolder.h"
 #include "folders/ListingProgress.h"
 
-#include <QStringBuilder>
 #include <memory>
 #include <optional>
 #include <thread>
@@ -34,7 +33,8 @@ bool FtpTreeWalk::Run(const QString &path, FileEntry &root, const QList<QByteArr
 {
     const std::atomic<uint8_t> *cancel = primary.WatchedCancelFlag();
     // Not trimmed: a blank at the end of a folder's name is part of the name.
-    m_queue.push_back({&root, path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/'), ancestors});
+    root.FilePath = path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/');
+    m_queue.push_back({&root, root.FilePath, ancestors});
     std::vector<std::thread> threads;
     for (FtpSession *session : extra)
         threads.emplace_back([this, session, cancel] {
@@ -94,7 +94,7 @@ void FtpTreeWalk::list(FtpSession &session, const Folder &folder)
         return;
     }
     std::vector<Folder> below;
-    for (const auto &[added, e] : AddListed(*folder.Node, folder.Path, entries, m_filter, folder.Ancestors, m_progress)) {
+    for (const auto &[added, e] : AddListed(*folder.Node, entries, m_filter, folder.Ancestors, m_progress)) {
         QList<QByteArray> ancestors = folder.Ancestors;
         if (!e->unique.isEmpty())
             ancestors.append(e->unique);
@@ -105,7 +105,7 @@ void FtpTreeWalk::list(FtpSession &session, const Folder &folder)
         m_queue.push_back(std::move(f));
 }
 
-std::vector<std::pair<FileEntry *, const FtpEntry *>> FtpTreeWalk::AddListed(FileEntry &node, const QString &path,
+std::vector<std::pair<FileEntry *, const FtpEntry *>> FtpTreeWalk::AddListed(FileEntry &node,
                                                                             const QList<FtpEntry> &entries,
                                                                             const FileFilter &filter,
                                                                             const QList<QByteArray> &ancestors,
@@ -132,7 +132,6 @@ std::vector<std::pair<FileEntry *, const FtpEntry *>> FtpTreeWalk::AddListed(Fil
     std::vector<std::pair<FileEntry *, const FtpEntry *>> folders;
     for (const auto &[e, time] : kept) {
         FileEntry *added = node.AddChild(e->name);
-        added->FilePath = QStringView(path) % QStringView(e->name);  // exact size, no room to grow
         added->FileTime = time;
         added->FileSize = e->size;
         added->IsFolder = e->isFolder ? 1 : 0;

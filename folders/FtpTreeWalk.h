@@ -42,10 +42,10 @@ public:
     QString FailedFolder() const { return m_failedFolder; }
     QString FailureReason() const { return m_failureReason; }
 
-    // Adds the entries of node's listing (the folder at path, ending in "/") that the filter
-    // keeps, and returns the folders added with their listing entries. A folder whose unique
-    // fact is one of ancestors is left out. The folder and its files count in progress.
-    static std::vector<std::pair<FileEntry *, const FtpEntry *>> AddListed(FileEntry &node, const QString &path,
+    // Adds the entries of node's listing that the filter keeps, and returns the folders added
+    // with their listing entries. A folder whose unique fact is one of ancestors is left out.
+    // The folder and its files count in progress.
+    static std::vector<std::pair<FileEntry *, const FtpEntry *>> AddListed(FileEntry &node,
                                                                            const QList<FtpEntry> &entries,
                                                                            const FileFilter &filter,
                                                                            const QList<QByteArray> &ancestors,

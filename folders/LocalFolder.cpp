@@ -10,7 +10,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QStringBuilder>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -98,8 +97,8 @@ void ReadLevel(int fd, std::vector<RawEntry> &raw, QByteArray &names)
 
 // Lists the folder open at fd into parent and returns its file count. ancestors holds the
 // folders above (and including) this one, so a symbolic link back up the tree is not followed.
-int32_t ListInto(int fd, const QByteArray &nativePath, const QString &path, FileEntry &parent,
-                 const FileFilter &filter, std::vector<FolderId> &ancestors, ListingProgress *progress)
+int32_t ListInto(int fd, const QByteArray &nativePath, FileEntry &parent, const FileFilter &filter,
+                 std::vector<FolderId> &ancestors, ListingProgress *progress)
 {
     parent.FileCount = 0;
     std::vector<RawEntry> raw;
@@ -140,9 +139,6 @@ int32_t ListInto(int fd, const QByteArray &nativePath, const QString &path, File
         const int64_t size = isFolder ? 0 : r.size;
         const auto add = [&] {
             FileEntry *entry = parent.AddChild(name);
-            // Built at its exact size: an appended string keeps room to grow, which
-            // would double what every path of a big tree weighs.
-            entry->FilePath = QStringView(path) % QStringView(name);
             entry->FileTime = k.time;
             entry->FileSize = size;
             entry->FileAttr = k.attr;
@@ -171,7 +167,7 @@ int32_t ListInto(int fd, const QByteArray &nativePath, const QString &path, File
         if (childFd < 0)
             continue;
         ancestors.push_back({opened.st_dev, opened.st_ino});
-        parent.FileCount += ListInto(childFd, childNative, entry->FilePath + u'/', *entry, filter, ancestors, progress);
+        parent.FileCount += ListInto(childFd, childNative, *entry, filter, ancestors, progress);
         ancestors.pop_back();
     }
     if (fd >= 0)
@@ -196,6 +192,7 @@ void LocalFolder::ListFolder(const JobSide &side, FileEntry &root, const FileFil
         path += u'/';
     const QByteArray native = QFile::encodeName(path);
     root.FileCount = 0;
+    root.FilePath = path;
     const int fd = open(native.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     struct stat st {};
     if (fd < 0)
@@ -205,7 +202,7 @@ void LocalFolder::ListFolder(const JobSide &side, FileEntry &root, const FileFil
         return;
     }
     std::vector<FolderId> ancestors{{st.st_dev, st.st_ino}};
-    root.FileCount = ListInto(fd, native, path, root, filter, ancestors, progress);
+    root.FileCount = ListInto(fd, native, root, filter, ancestors, progress);
 }
 
 QString LocalFolder::ForceFolders(const QString &relativePath, const QString &baseFolder)

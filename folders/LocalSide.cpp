@@ -106,6 +106,6 @@ bool LocalSide::SaveState(const QString &syncName, FileEntry &root, TransferJour
     // Replaced in one step (QSaveFile): nothing to journal.
     if (!m_keepsStateFile)
         return false;
-    root.Title = m_folder;
+    root.SetTitle(m_folder);
     return LocalFolder::SaveStateFile(LocalFolder::StateFilePath(m_base, syncName), m_base, root, &m_failure);
 }

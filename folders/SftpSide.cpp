@@ -50,6 +50,7 @@ bool SftpSide::List(FileEntry &root, const FileFilter &filter, QString &failedFo
         return false;
     }
     // Breadth first, one reading per folder; a folder gone meanwhile adds nothing.
+    root.FilePath = top;
     std::deque<Folder> queue{{&root, top}};
     while (!queue.empty()) {
         const Folder folder = queue.front();
@@ -61,7 +62,7 @@ bool SftpSide::List(FileEntry &root, const FileFilter &filter, QString &failedFo
             failedFolder = folder.Path;
             return false;
         }
-        for (const auto &[added, e] : FtpTreeWalk::AddListed(*folder.Node, folder.Path, entries, filter, {}, m_listingProgress))
+        for (const auto &[added, e] : FtpTreeWalk::AddListed(*folder.Node, entries, filter, {}, m_listingProgress))
             queue.push_back({added, folder.Path + e->name + QLatin1Char('/')});
     }
     std::function<int32_t(FileEntry &)> count = [&](FileEntry &node) {
@@ -175,7 +176,7 @@ void SftpSide::LoadState(const QString &syncName, FileEntry &root)
 
 bool SftpSide::SaveState(const QString &syncName, FileEntry &root, TransferJournal *journal)
 {
-    root.Title = m_side.FolerAllName;
+    root.SetTitle(m_side.FolerAllName);
     SftpSession *s = session();
     QTemporaryDir dir;
     if (!s || !dir.isValid() || syncName.contains(QLatin1Char('/')))

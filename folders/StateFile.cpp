@@ -156,7 +156,7 @@ bool ParseEntries(const QList<QByteArray> &lines, qsizetype lineCount, FileEntry
 void Clear(FileEntry &root)
 {
     root.ClearChildren();
-    root.Title.clear();
+    root.SetTitle(QString());
 }
 
 }  // namespace
@@ -168,7 +168,7 @@ QByteArray Serialize(const FileEntry &root)
     QByteArray out;
     // The header is split at its last "::" (the count has none), so only CR, LF and "*"
     // need escaping there and a Windows path or an FTP address keeps its exact text.
-    AppendEscaped(out, root.Title, false);
+    AppendEscaped(out, root.Title(), false);
     out += "::";
     AppendNumber(out, root.ChildCount);
     out += "\r\n";
@@ -199,7 +199,7 @@ bool Parse(const QByteArray &text, FileEntry &root)
         Clear(root);
         return false;
     }
-    root.Title = title;
+    root.SetTitle(title);
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include "engine/AnalysisResult.h"
 #include "engine/CheckFolders.h"
 #include "engine/Pairing.h"
+#include "engine/ResultEntry.h"
 #include "folders/FileEntry.h"
 #include "model/Job.h"
 #include "platform/FtpSessionPool.h"
@@ -37,32 +38,32 @@ void AddPath(FileEntry &root, const QString &entry)
     }
     auto file = std::make_unique<FileEntry>();
     file->FileName = parts.last();
-    file->FilePath = entry.left(at);
     file->FileTime = entry.mid(at + 1).toInt();
     level->AddChild(std::move(file));
 }
 
-void Dump(const FileEntry &level, const QString &indent, QStringList &out)
+void Dump(const ResultEntry &level, const QString &indent, QStringList &out)
 {
-    for (int i = 0; i < level.ChildCount; ++i) {
-        const FileEntry &r = *level.Child(i);
+    for (int i = 0; i < level.ChildCount(); ++i) {
+        const ResultEntry &r = *level.Child(i);
         if (r.PairIsFolder) {
-            out << QStringLiteral("%1%2/ %3 L%4 R%5 F%6").arg(indent, r.Title).arg(r.ActionCode)
+            out << QStringLiteral("%1%2/ %3 L%4 R%5 F%6").arg(indent, r.Title()).arg(int(r.ActionCode))
                        .arg(r.ToLeftCount).arg(r.ToRightCount).arg(r.FileCount);
             Dump(r, indent + QStringLiteral("  "), out);
         } else {
-            out << QStringLiteral("%1%2 %3").arg(indent, r.Title).arg(r.ActionCode);
+            out << QStringLiteral("%1%2 %3").arg(indent, r.Title()).arg(int(r.ActionCode));
         }
     }
 }
 
-QString Counts(const FileEntry &r)
+QString Counts(const ResultEntry &r)
 {
     return QStringLiteral("L%1 R%2 F%3").arg(r.ToLeftCount).arg(r.ToRightCount).arg(r.FileCount);
 }
 
 struct Paired {
-    FileEntry left, right, result;
+    FileEntry left, right;
+    ResultEntry result;
     bool complete = false;
 };
 
@@ -154,7 +155,7 @@ private Q_SLOTS:
         RecordingListener quiet;
         Pair(before, {"a@1"}, {"a@1"}, job, quiet);
         QVERIFY(!before.complete);
-        QCOMPARE(before.result.ChildCount, 0);
+        QCOMPARE(before.result.ChildCount(), 0);
         QVERIFY(quiet.Events().isEmpty());
     }
 
@@ -315,24 +316,24 @@ private Q_SLOTS:
         Analysis(job, listener, result).Execute();
         QVERIFY(result.Completed);
 
-        const FileEntry *record = result.ResultRoot.get();
+        const ResultEntry *record = result.ResultRoot.get();
         for (const QString &part : name.split('/')) {
-            const FileEntry *next = nullptr;
-            for (int i = 0; i < record->ChildCount && !next; ++i)
-                if (record->Child(i)->Title == part)
+            const ResultEntry *next = nullptr;
+            for (int i = 0; i < record->ChildCount() && !next; ++i)
+                if (record->Child(i)->Title() == part)
                     next = record->Child(i);
             QVERIFY2(next, qPrintable(part));
             record = next;
         }
-        QTEST(record->ActionCode, "action");
-        QCOMPARE(record->LeftPath, onLeft ? dir.filePath("left/" + name) : QString());
-        QCOMPARE(record->LeftSize, onLeft ? 9 : 0);
-        QCOMPARE(record->LeftTime, onLeft ? DosDateTime::FromEpochSeconds(LeftTime) : -1);
-        QCOMPARE(record->RightPath, onRight ? dir.filePath("right/" + name) : QString());
-        QCOMPARE(record->RightSize, onRight ? 14 : 0);
-        QCOMPARE(record->RightTime, onRight ? DosDateTime::FromEpochSeconds(RightTime) : -1);
-        QCOMPARE(record->LeftAttr == -1, !onLeft);
-        QCOMPARE(record->RightAttr == -1, !onRight);
+        QTEST(int(record->ActionCode), "action");
+        QCOMPARE(record->LeftPath(), onLeft ? dir.filePath("left/" + name) : QString());
+        QCOMPARE(record->LeftSize(), onLeft ? 9 : 0);
+        QCOMPARE(record->LeftTime(), onLeft ? DosDateTime::FromEpochSeconds(LeftTime) : -1);
+        QCOMPARE(record->RightPath(), onRight ? dir.filePath("right/" + name) : QString());
+        QCOMPARE(record->RightSize(), onRight ? 14 : 0);
+        QCOMPARE(record->RightTime(), onRight ? DosDateTime::FromEpochSeconds(RightTime) : -1);
+        QCOMPARE(record->LeftAttr() == -1, !onLeft);
+        QCOMPARE(record->RightAttr() == -1, !onRight);
     }
 };
 

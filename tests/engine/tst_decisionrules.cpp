@@ -1,4 +1,5 @@
 #include "engine/DecisionRules.h"
+#include "engine/ResultEntry.h"
 #include "folders/FileEntry.h"
 #include "folders/StateFile.h"
 
@@ -167,7 +168,7 @@ private Q_SLOTS:
         QFETCH(int, action);
         QFETCH(int, toLeft);
         QFETCH(int, toRight);
-        FileEntry target;
+        ResultEntry target;
         target.FileCount = 4;
         target.ToLeftCount = 2;
         target.ToRightCount = 3;

@@ -283,7 +283,7 @@ private Q_SLOTS:
 
         FileEntry left;
         StateFile::ReadFile(Left("__FileSync__/Job"), left);
-        QCOMPARE(left.Title, Left());
+        QCOMPARE(left.Title(), Left());
         FileEntry right;
         if (m_server)
             StateFile::ReadFile(Right("__FileSync__/Job"), right);

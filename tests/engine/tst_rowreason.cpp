@@ -1,6 +1,7 @@
 #include "app/DosDateTime.h"
 #include "engine/DecisionRules.h"
 #include "engine/Pairing.h"
+#include "engine/ResultEntry.h"
 #include "engine/RowReason.h"
 #include "engine/RowTree.h"
 #include "folders/FileEntry.h"
@@ -26,7 +27,7 @@ void Add(FileEntry &level, const Copy &copy)
     if (copy.Size == -1)
         return;
     auto entry = std::make_unique<FileEntry>();
-    entry->FileName = entry->FilePath = QStringLiteral("f");
+    entry->FileName = QStringLiteral("f");
     entry->FileTime = copy.Time;
     if (copy.Size == -2) {
         entry->IsFolder = 1;
@@ -137,7 +138,8 @@ private Q_SLOTS:
         QFETCH(int, action);
         QFETCH(QString, text);
 
-        FileEntry leftList, rightList, leftState, rightState, result;
+        FileEntry leftList, rightList, leftState, rightState;
+        ResultEntry result;
         Add(leftList, left);
         Add(rightList, right);
         Add(leftState, leftRecorded);

@@ -1,48 +1,37 @@
 #include "engine/RowTree.h"
 #include "engine/SyncAction.h"
-#include "folders/FileEntry.h"
 #include "model/Job.h"
+#include "tests/support/HandMadeResult.h"
 
 #include <QtTest>
 
 namespace {
 
-FileEntry *Add(FileEntry &parent, const QString &title, int32_t action, bool folder = false)
-{
-    auto r = std::make_unique<FileEntry>();
-    r->Title = title;
-    r->ActionCode = action;
-    r->PairIsFolder = folder ? 1 : 0;
-    r->LeftPath = "/l/" + title;
-    return parent.AddChild(std::move(r));
-}
-
-FileEntry *Folder(FileEntry &parent, const QString &title, int32_t action, int32_t toLeft, int32_t toRight,
-                  int32_t files)
-{
-    FileEntry *f = Add(parent, title, action, true);
-    f->ToLeftCount = toLeft;
-    f->ToRightCount = toRight;
-    f->FileCount = files;
-    return f;
-}
-
 // Every action, a pair of folders with equal times holding a change, one-sided folders,
 // an empty folder and a folder pair whose right folder is newer.
-void MakeResult(FileEntry &root)
+void MakeResult(HandMadeResult &made)
 {
-    Add(root, "same", saSame);
-    Add(root, "new", saLeftOnly);
-    Add(root, "old", saRightOnly);
-    Add(root, "upLeft", saUpdateLeft);
-    Add(root, "upRight", saUpdateRight);
-    FileEntry *eq = Folder(root, "eq", saSame, 1, 0, 2);
-    Add(*eq, "changed", saUpdateLeft);
-    Add(*eq, "same2", saSame);
-    Add(*Folder(root, "onlyL", saLeftOnly, 0, 1, 1), "a", saLeftOnly);
-    Add(*Folder(root, "onlyR", saRightOnly, 1, 0, 1), "b", saRightOnly);
-    Folder(root, "empty", saSame, 0, 0, 0);
-    Add(*Folder(root, "rNewer", saUpdateLeft, 0, 1, 1), "c", saUpdateRight);
+    const auto folder = [&](ResultEntry &parent, const QString &title, int32_t action, int32_t toLeft,
+                            int32_t toRight, int32_t files) {
+        ResultEntry *f = made.Add(parent, title, action, true);
+        f->ToLeftCount = toLeft;
+        f->ToRightCount = toRight;
+        f->FileCount = files;
+        return f;
+    };
+    ResultEntry &root = made.Root;
+    made.Add(root, "same", saSame);
+    made.Add(root, "new", saLeftOnly);
+    made.Add(root, "old", saRightOnly);
+    made.Add(root, "upLeft", saUpdateLeft);
+    made.Add(root, "upRight", saUpdateRight);
+    ResultEntry *eq = folder(root, "eq", saSame, 1, 0, 2);
+    made.Add(*eq, "changed", saUpdateLeft);
+    made.Add(*eq, "same2", saSame);
+    made.Add(*folder(root, "onlyL", saLeftOnly, 0, 1, 1), "a", saLeftOnly);
+    made.Add(*folder(root, "onlyR", saRightOnly, 1, 0, 1), "b", saRightOnly);
+    folder(root, "empty", saSame, 0, 0, 0);
+    made.Add(*folder(root, "rNewer", saUpdateLeft, 0, 1, 1), "c", saUpdateRight);
     root.ToLeftCount = 4;
     root.ToRightCount = 4;
     root.FileCount = 10;
@@ -95,8 +84,9 @@ private Q_SLOTS:
         Job job;
         job.SyncName = "Daily";
         job.SyncDirection = direction;
-        FileEntry result;
-        MakeResult(result);
+        HandMadeResult made;
+        MakeResult(made);
+        const ResultEntry &result = made.Root;
         RowTree tree(job);
         int steps = 0;
         tree.SetProgressStep([&] { ++steps; });
@@ -114,8 +104,9 @@ private Q_SLOTS:
     {
         Job job;
         job.SyncName = "Daily";
-        FileEntry result;
-        MakeResult(result);
+        HandMadeResult made;
+        MakeResult(made);
+        const ResultEntry &result = made.Root;
         RowTree tree(job);
         tree.BuildView(result, RowTree::ModeAll);
         QVERIFY(tree.RootNode()->ChildCount() > 0);

@@ -1,5 +1,5 @@
 #include "engine/RunLog.h"
-#include "folders/FileEntry.h"
+#include "engine/ResultEntry.h"
 
 #include <QtTest>
 
@@ -35,7 +35,7 @@ void Play(RunLog &log, const QString &call)
     } else if (w[0] == "precheck") {
         log.PreCheckResult(n(1));
     } else if (w[0] == "analyzed") {
-        FileEntry root;
+        ResultEntry root;
         root.FileCount = 9;
         root.ToLeftCount = n(1);
         root.ToRightCount = n(2);

@@ -92,11 +92,16 @@ private Q_SLOTS:
         FileEntry *inner = folder->AddChild(QStringLiteral("f"));
         inner->FileSize = 42;
         FileEntry root;
+        root.FilePath = QStringLiteral("/base/");
         root.AddChild(Entry("a"));
         FileEntry *d = root.AddChild(std::move(folder));
         QCOMPARE(d->FileName, QStringLiteral("d"));
         QCOMPARE(d->ChildCount, 1);
         QCOMPARE(d->Child(0), inner);
+        // The path runs through the tree the entry joined, not the one it was built in.
+        QCOMPARE(inner->Parent, d);
+        QCOMPARE(inner->Path(), QStringLiteral("/base/d/f"));
+        QCOMPARE(d->Path(), QStringLiteral("/base/d"));
         QCOMPARE(Named(*d, "f"), std::vector<int>({0}));
         QCOMPARE(Named(root, "d"), std::vector<int>({1}));
     }

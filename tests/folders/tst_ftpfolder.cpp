@@ -60,7 +60,7 @@ QStringList treeLines(const FileEntry &folder)
     QStringList lines;
     for (int i = 0; i < folder.ChildCount; ++i) {
         const FileEntry *c = folder.Child(i);
-        lines << QStringLiteral("%1 %2 %3 %4 %5").arg(c->FilePath).arg(c->IsFolder).arg(c->FileTime).arg(c->FileSize)
+        lines << QStringLiteral("%1 %2 %3 %4 %5").arg(c->Path()).arg(c->IsFolder).arg(c->FileTime).arg(c->FileSize)
                      .arg(c->FileCount);
         lines << treeLines(*c);
     }
@@ -208,9 +208,9 @@ private Q_SLOTS:
                                                 QStringLiteral("sub")}));
         QCOMPARE(root.FileCount, 6);  // a.txt, big.bin, sp ace, b.txt, c.txt, e.txt
         const FileEntry *a = childNamed(root, QStringLiteral("a.txt"));
-        QCOMPARE(a->FilePath, QStringLiteral("/pub/a.txt"));
-        // Room to grow in every path would double what a big listing weighs.
-        QCOMPARE(a->FilePath.capacity(), a->FilePath.size());
+        QCOMPARE(a->Path(), QStringLiteral("/pub/a.txt"));
+        // A listing holds names only: a path per entry would double what a big listing weighs.
+        QVERIFY(a->FilePath.isNull());
         QCOMPARE(a->FileSize, 4);
         // The same instant packs the same way as a local file's time does.
         QCOMPARE(a->FileTime, DosDateTime::FromEpochSeconds(recent.toSecsSinceEpoch()));
@@ -224,18 +224,18 @@ private Q_SLOTS:
         QCOMPARE(childNames(*sub), (QStringList{QStringLiteral("deep"), QStringLiteral("deep "),
                                                 QString::fromUtf8("\xc3\xbc dir")}));
         QCOMPARE(childNames(*childNamed(*sub, QStringLiteral("deep "))), QStringList{QStringLiteral("e.txt")});
-        QCOMPARE(childNamed(*childNamed(*sub, QStringLiteral("deep ")), QStringLiteral("e.txt"))->FilePath,
+        QCOMPARE(childNamed(*childNamed(*sub, QStringLiteral("deep ")), QStringLiteral("e.txt"))->Path(),
                  QStringLiteral("/pub/sub/deep /e.txt"));
         const FileEntry *uDir = childNamed(*sub, QString::fromUtf8("\xc3\xbc dir"));
         QCOMPARE(childNames(*uDir), QStringList{QStringLiteral("c.txt")});
         const FileEntry *c = childNamed(*uDir, QStringLiteral("c.txt"));
-        QCOMPARE(c->FilePath, QString::fromUtf8("/pub/sub/\xc3\xbc dir/c.txt"));
+        QCOMPARE(c->Path(), QString::fromUtf8("/pub/sub/\xc3\xbc dir/c.txt"));
         QCOMPARE(FtpSession::Global().UsesList(), !mlsd);
 
         FileEntry whole;
         FtpFolder::ListFolder(server.source(QString()), whole, filter);
         QCOMPARE(childNames(whole), QStringList{QStringLiteral("pub")});
-        QCOMPARE(whole.Child(0)->FilePath, QStringLiteral("/pub"));
+        QCOMPARE(whole.Child(0)->Path(), QStringLiteral("/pub"));
         QCOMPARE(whole.FileCount, 6);
 
         // What a download records must equal what the listing shows, or the file would look
@@ -244,9 +244,9 @@ private Q_SLOTS:
         for (const QString &name : {QStringLiteral("a.txt"), QString::fromUtf8("sp ace \xc3\xbc.txt")}) {
             FileEntry state;
             const FileEntry *listed = childNamed(root, name);
-            QVERIFY(FtpFolder::GetRemoteFile(listed->FilePath, local.filePath(name), state, src));
+            QVERIFY(FtpFolder::GetRemoteFile(listed->Path(), local.filePath(name), state, src));
             const FileEntry *recorded = FtpFolder::FindStateEntry(QLatin1Char('/') + name, state);
-            QCOMPARE(recorded->FilePath, listed->FilePath);
+            QCOMPARE(recorded->FilePath, listed->Path());
             QCOMPARE(recorded->FileTime, listed->FileTime);
             QCOMPARE(recorded->FileSize, listed->FileSize);
             QCOMPARE(readFile(local.filePath(name)), readFile(pub + QLatin1Char('/') + name));
@@ -501,7 +501,7 @@ private Q_SLOTS:
         QCOMPARE(missing.ChildCount, 0);
 
         FileEntry root;
-        root.Title = src.FolerAllName;
+        root.SetTitle(src.FolerAllName);
         FileEntry *big = FtpFolder::FindStateEntry(QStringLiteral("/docs/big.bin"), root);
         big->FilePath = QStringLiteral("/pub/docs/big.bin");
         big->FileSize = 3000000000LL;
@@ -514,7 +514,7 @@ private Q_SLOTS:
 
         FileEntry loaded;
         FtpFolder::LoadStateFile(QStringLiteral("/pub/__FileSync__/"), src, loaded, syncName);
-        QCOMPARE(loaded.Title, src.FolerAllName);
+        QCOMPARE(loaded.Title(), src.FolerAllName);
         QCOMPARE(StateFile::Serialize(loaded), StateFile::Serialize(root));
         QCOMPARE(FtpFolder::FindStateEntry(QStringLiteral("/docs/big.bin"), loaded)->FileSize, 3000000000LL);
         QVERIFY(!QFileInfo::exists(programFile));

@@ -244,9 +244,9 @@ private Q_SLOTS:
         QCOMPARE(root.ChildCount, 1);
         const FileEntry &e = *root.Child(0);
         QCOMPARE(e.FileName, name);
-        QCOMPARE(e.FilePath, path);
-        // Room to grow in every path would double what a big listing weighs.
-        QCOMPARE(e.FilePath.capacity(), e.FilePath.size());
+        QCOMPARE(e.Path(), path);
+        // A listing holds names only: a path per entry would double what a big listing weighs.
+        QVERIFY(e.FilePath.isNull());
         QCOMPARE(e.IsFolder, folder ? 1 : 0);
         QCOMPARE(e.FileAttr, attr);
         QCOMPARE(e.FileTime, DosDateTime::FromEpochSeconds(when));
@@ -329,7 +329,7 @@ private Q_SLOTS:
         QCOMPARE(e->FileTime, DosDateTime::FromEpochSeconds(1'400'000'000));
         QCOMPARE(e->FileAttr, isFolder ? 16 : 32);
         QCOMPARE(e->ChildCount, childCount);
-        QCOMPARE(e->FilePath, r + "/" + name);
+        QCOMPARE(e->Path(), r + "/" + name);
     }
 
     // A folder the walk may not open lists as an empty folder; its neighbours are listed.
@@ -527,7 +527,7 @@ private Q_SLOTS:
         QTemporaryDir tmp;
         const QString base = tmp.path();
         FileEntry state;
-        state.Title = base;
+        state.SetTitle(base);
         const QString statePath = base + "/__FileSync__/Job";
         QVERIFY(LocalFolder::SaveStateFile(statePath, base + baseSuffix, state));
         QVERIFY(QFileInfo(statePath).isFile());
@@ -540,7 +540,7 @@ private Q_SLOTS:
         const QString base = tmp.path();
         MakeFile(base + "/docs/a:1.txt", "aa");
         FileEntry state;
-        state.Title = base;
+        state.SetTitle(base);
         LocalFolder::RecordFile(base + "/docs/a:1.txt", base, state);
         const QString statePath = base + "/__FileSync__/Job";
         QVERIFY(LocalFolder::SaveStateFile(statePath, base, state));
@@ -553,7 +553,7 @@ private Q_SLOTS:
 
         FileEntry loaded;
         LocalFolder::LoadStateFile(statePath, loaded);
-        QCOMPARE(loaded.Title, base);
+        QCOMPARE(loaded.Title(), base);
         QCOMPARE(loaded.Child(0)->Child(0)->FileName, QStringLiteral("a:1.txt"));
         QCOMPARE(loaded.Child(0)->Child(0)->FileTime, state.Child(0)->Child(0)->FileTime);
         QCOMPARE(LocalFolder::FindStateEntry("/docs/a:1.txt", loaded), loaded.Child(0)->Child(0));
@@ -562,9 +562,9 @@ private Q_SLOTS:
         QCOMPARE(List(base, job), (QStringList{"docs/(1)", "  a:1.txt"}));
 
         FileEntry missing;
-        missing.Title = "stale";
+        missing.SetTitle("stale");
         LocalFolder::LoadStateFile(base + "/__FileSync__/Other", missing);
-        QVERIFY(missing.Title.isEmpty());
+        QVERIFY(missing.Title().isEmpty());
         QCOMPARE(missing.ChildCount, 0);
     }
 };

@@ -52,7 +52,7 @@ private Q_SLOTS:
     void serializesKnownTreeExactly()
     {
         FileEntry root;
-        root.Title = QStringLiteral("C:\\Users\\ann\\data");
+        root.SetTitle(QStringLiteral("C:\\Users\\ann\\data"));
         AddFile(root, "/a/b/c.txt", 0x38A16000, 12, 32);
         AddFile(root, "/top.txt", 0x38A16001, 5'000'000'000LL, 33);
         AddFile(root, "/a/d.txt", -5, 0, 34);
@@ -67,7 +67,7 @@ private Q_SLOTS:
         QCOMPARE(StateFile::Serialize(root), expected);
 
         FileEntry empty;
-        empty.Title = "ftp://host:2121/pub";
+        empty.SetTitle("ftp://host:2121/pub");
         QCOMPARE(StateFile::Serialize(empty), QByteArray("ftp://host:2121/pub::0\r\n"));
     }
 
@@ -89,7 +89,7 @@ private Q_SLOTS:
         QFETCH(QString, title);
         QTemporaryDir dir;
         FileEntry written;
-        written.Title = title;
+        written.SetTitle(title);
         AddFile(written, "/" + name, 100, 1, 32);
         AddFile(written, "/" + name + "/" + name + "/inner", 200, 4'294'967'296LL, 33);
         AddFile(written, "/z/deep/" + name, -1, 0, 0);
@@ -98,7 +98,7 @@ private Q_SLOTS:
 
         FileEntry read;
         StateFile::ReadFile(path, read);
-        QCOMPARE(read.Title, title);
+        QCOMPARE(read.Title(), title);
         CompareTrees(written, read);
         QCOMPARE(read.Child(1)->IsFolder, 1);
     }
@@ -106,7 +106,7 @@ private Q_SLOTS:
     void namesWithSeparatorsKeepLineStructure()
     {
         FileEntry root;
-        root.Title = "/r";
+        root.SetTitle("/r");
         AddFile(root, "/a:b\r\nc", 1, 2, 3);
         const QByteArray text = StateFile::Serialize(root);
         QCOMPARE(text, QByteArray("/r::1\r\na*3Ab*0D*0Ac:0:/a*3Ab*0D*0Ac:1:2:3\r\n"));
@@ -149,11 +149,11 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, text);
         FileEntry root;
-        root.Title = "previous";
+        root.SetTitle("previous");
         AddFile(root, "/old", 1, 1, 1);
         QVERIFY(!StateFile::Parse(text, root));
         QCOMPARE(root.ChildCount, 0);
-        QVERIFY(root.Title.isEmpty());
+        QVERIFY(root.Title().isEmpty());
 
         QTemporaryDir dir;
         const QString path = dir.filePath("Job");
@@ -162,7 +162,7 @@ private Q_SLOTS:
         AddFile(fromFile, "/old", 1, 1, 1);
         StateFile::ReadFile(path, fromFile);
         QCOMPARE(fromFile.ChildCount, 0);
-        QVERIFY(fromFile.Title.isEmpty());
+        QVERIFY(fromFile.Title().isEmpty());
 
         AddFile(fromFile, "/old", 1, 1, 1);
         StateFile::ReadFile(dir.filePath("missing"), fromFile);
@@ -186,7 +186,7 @@ private Q_SLOTS:
         QFETCH(int, topLevel);
         FileEntry root;
         QVERIFY(StateFile::Parse(text, root));
-        QCOMPARE(root.Title, QStringLiteral("T"));
+        QCOMPARE(root.Title(), QStringLiteral("T"));
         QCOMPARE(root.ChildCount, topLevel);
     }
 
@@ -194,7 +194,7 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         FileEntry root;
-        root.Title = "t";
+        root.SetTitle("t");
         QVERIFY(!StateFile::WriteFile(dir.filePath("no/such/folder/Job"), root));
 
         // A folder in the file's place cannot be replaced: reported, and left as it was.

@@ -121,7 +121,7 @@ QString StateFile(const QByteArray &input)
 {
     FileEntry root;
     if (!StateFile::Parse(input, root)) {
-        if (root.ChildCount != 0 || !root.Title.isEmpty())
+        if (root.ChildCount != 0 || !root.Title().isEmpty())
             return QStringLiteral("a refused file left a tree behind");
         return {};
     }
@@ -129,8 +129,8 @@ QString StateFile(const QByteArray &input)
     FileEntry again;
     if (!StateFile::Parse(text, again))
         return QStringLiteral("a written tree was refused");
-    if (again.Title != root.Title)
-        return QStringLiteral("the title \"%1\" read back as \"%2\"").arg(root.Title, again.Title);
+    if (again.Title() != root.Title())
+        return QStringLiteral("the title \"%1\" read back as \"%2\"").arg(root.Title(), again.Title());
     const QString fault = SameTree(root, again);
     if (!fault.isEmpty())
         return fault;

@@ -1,6 +1,6 @@
 #include "app/Settings.h"
 #include "engine/RunLog.h"
-#include "folders/FileEntry.h"
+#include "engine/ResultEntry.h"
 #include "model/JobList.h"
 #include "tests/ui/RealJobPages.h"
 #include "scheduling/ScheduledStarts.h"
@@ -148,7 +148,7 @@ private Q_SLOTS:
         texts.CurrentRightPath = QStringLiteral("/r/a.txt");
         for (int kind = EngineListener::ItemReadFailed; kind <= EngineListener::ItemSucceeded; ++kind)
             log.SyncItem(kind, 1, texts);
-        FileEntry root;
+        ResultEntry root;
         log.AnalysisEnded(root, QStringLiteral("00:00:01"));
         log.AnalysisConnectFailedEnded();
         log.RunningElsewhere(QStringLiteral("Job"));

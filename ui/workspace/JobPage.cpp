@@ -826,7 +826,7 @@ void JobPage::AnalysisFinished()
         ShowBusy(false);
         return;
     }
-    const FileEntry &root = *m_result.ResultRoot;
+    const ResultEntry &root = *m_result.ResultRoot;
     {
         const QSignalBlocker block(rb_changed);
         rb_changed->setChecked(true);
@@ -944,7 +944,7 @@ void JobPage::FillView(int32_t mode)
 
 void JobPage::RebuildView(View view)
 {
-    const FileEntry &root = *m_result.ResultRoot;
+    const ResultEntry &root = *m_result.ResultRoot;
     // A cancel of an earlier run must not leave a later view empty.
     m_job->CancelFlag = 0;
     Status(QStringLiteral("The file is loading:"));

@@ -1,8 +1,8 @@
 #include "engine/Row.h"
 #include "engine/RowTree.h"
 #include "engine/SyncAction.h"
-#include "folders/FileEntry.h"
 #include "model/Job.h"
+#include "tests/support/HandMadeResult.h"
 #include "tests/support/ModalGuard.h"
 #include "ui/workspace/IconCache.h"
 #include "ui/workspace/ResultModel.h"
@@ -15,41 +15,38 @@ namespace {
 
 using M = ResultModel;
 
-FileEntry *Add(FileEntry &parent, const QString &title, int32_t action, bool folder = false)
+ResultEntry *Add(HandMadeResult &made, ResultEntry &parent, const QString &title, int32_t action,
+                 bool folder = false)
 {
-    auto r = std::make_unique<FileEntry>();
-    r->Title = title;
-    r->ActionCode = action;
-    r->PairIsFolder = folder ? 1 : 0;
-    if (!folder) {
-        if (action != saRightOnly) {
-            r->LeftPath = "/l/" + title;
-            r->LeftTime = 0x5A4B3C2D;
-            r->LeftSize = 1234567;
-        }
-        if (action != saLeftOnly) {
-            r->RightPath = "/r/" + title;
-            r->RightTime = 0x5A4B0000;  // midnight
-            r->RightSize = 0;
-        }
+    ResultEntry *r = made.Add(parent, title, action, folder);
+    if (folder)
+        return r;
+    if (FileEntry *left = HandMadeResult::LeftOf(*r)) {
+        left->FileTime = 0x5A4B3C2D;
+        left->FileSize = 1234567;
     }
-    return parent.AddChild(std::move(r));
+    if (FileEntry *right = HandMadeResult::RightOf(*r)) {
+        right->FileTime = 0x5A4B0000;  // midnight
+        right->FileSize = 0;
+    }
+    return r;
 }
 
 // root: a (left only), b (right only), same, up (update left), sub/ { c (update right), d (same), e (left only) }
-void MakeResult(FileEntry &root)
+void MakeResult(HandMadeResult &made)
 {
-    Add(root, "a.txt", saLeftOnly);
-    Add(root, "b.txt", saRightOnly);
-    Add(root, "same.txt", saSame);
-    Add(root, "up.txt", saUpdateLeft);
-    FileEntry *sub = Add(root, "sub", saSame, true);
+    ResultEntry &root = made.Root;
+    Add(made, root, "a.txt", saLeftOnly);
+    Add(made, root, "b.txt", saRightOnly);
+    Add(made, root, "same.txt", saSame);
+    Add(made, root, "up.txt", saUpdateLeft);
+    ResultEntry *sub = Add(made, root, "sub", saSame, true);
     sub->ToLeftCount = 0;
     sub->ToRightCount = 2;
     sub->FileCount = 3;
-    Add(*sub, "c.txt", saUpdateRight);
-    Add(*sub, "d.txt", saSame);
-    Add(*sub, "e.txt", saLeftOnly);
+    Add(made, *sub, "c.txt", saUpdateRight);
+    Add(made, *sub, "d.txt", saSame);
+    Add(made, *sub, "e.txt", saLeftOnly);
     root.ToLeftCount = 2;
     root.ToRightCount = 3;
     root.FileCount = 7;
@@ -61,7 +58,7 @@ class TestResultModel : public QObject {
     Q_OBJECT
 
     Job m_job;
-    FileEntry m_result;
+    std::unique_ptr<HandMadeResult> m_result;
     std::unique_ptr<RowTree> m_rows;
     std::unique_ptr<IconCache> m_icons;
     std::unique_ptr<ResultModel> m_model;
@@ -96,8 +93,8 @@ private Q_SLOTS:
     void init()
     {
         m_job.SyncName = "Daily";
-        m_result.ClearChildren();
-        MakeResult(m_result);
+        m_result = std::make_unique<HandMadeResult>();
+        MakeResult(*m_result);
         m_rows = std::make_unique<RowTree>(m_job);
         m_icons = std::make_unique<IconCache>([](const QString &) { return QIcon(); });
         m_model = std::make_unique<ResultModel>(*m_icons);
@@ -105,7 +102,7 @@ private Q_SLOTS:
                                      m_model.get());
         m_model->SetRows(m_rows.get());
         m_model->Detach();
-        m_rows->BuildView(m_result, RowTree::ModeAll);
+        m_rows->BuildView(m_result->Root, RowTree::ModeAll);
         m_model->Attach();
     }
 
