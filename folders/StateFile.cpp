@@ -91,7 +91,7 @@ void SerializeChildren(QByteArray &out, const FileEntry &parent)
         out += ':';
         AppendNumber(out, e.ChildCount);
         out += ':';
-        AppendEscaped(out, e.FilePath, true);
+        AppendEscaped(out, StateFile::RecordedPath(e), true);
         out += ':';
         AppendNumber(out, e.FileTime);
         out += ':';
@@ -103,6 +103,39 @@ void SerializeChildren(QByteArray &out, const FileEntry &parent)
         if (e.IsFolder)
             SerializeChildren(out, e);
     }
+}
+
+// The names of the folders between the root and entry, each followed by "/".
+QString FoldersAbove(const FileEntry &entry)
+{
+    std::vector<const FileEntry *> chain;
+    for (const FileEntry *p = entry.Parent; p && p->Parent; p = p->Parent)
+        chain.push_back(p);
+    QString path;
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it)
+        path += (*it)->FileName + u'/';
+    return path;
+}
+
+// A path per entry would weigh more than the rest of a big tree: one that the entry's place
+// gives is dropped. The first file fixes the tree's prefix for good, so that no dropped path
+// can come to read differently.
+void DropDerivablePath(FileEntry &entry, FileEntry &root)
+{
+    // An empty field is a path too, unlike none at all.
+    if (entry.FilePath.isNull())
+        entry.FilePath = QStringLiteral("");
+    if (entry.IsFolder) {
+        if (entry.FilePath == u'/' + FoldersAbove(entry))
+            entry.FilePath = QString();
+        return;
+    }
+    if (root.FilePath.isNull()) {
+        const QString below = u'/' + FoldersAbove(entry) + entry.FileName;
+        root.FilePath = entry.FilePath.endsWith(below) ? entry.FilePath.chopped(below.size() - 1) : QStringLiteral("");
+    }
+    if (entry.FilePath == entry.Path())
+        entry.FilePath = QString();
 }
 
 // Deeper than any real path could be; a file claiming more is damaged, and refusing it
@@ -140,10 +173,11 @@ bool ParseEntries(const QList<QByteArray> &lines, qsizetype lineCount, FileEntry
         if (!ParseInteger(f[1], count) || !Unescape(f[2], e->FilePath) || !ParseInteger(f[3], e->FileTime)
             || !ParseInteger(f[4], e->FileSize) || !ParseInteger(f[5], e->FileAttr))
             return false;
-        if (e->FileSize == -1) {
+        e->IsFolder = e->FileSize == -1 ? 1 : 0;
+        DropDerivablePath(*e, root);
+        if (e->IsFolder) {
             if (count < 0 || int(stack.size()) >= MaxDepth)
                 return false;
-            e->IsFolder = 1;
             // A damaged count must not reserve more than the lines left could fill.
             e->ReserveChildren(int(std::min<qsizetype>(count, lineCount - cursor)));
             stack.push_back({e, count});  // invalidates top
@@ -157,6 +191,7 @@ void Clear(FileEntry &root)
 {
     root.ClearChildren();
     root.SetTitle(QString());
+    root.FilePath = QString();
 }
 
 }  // namespace
@@ -275,6 +310,13 @@ FileEntry *WalkTo(const QString &relativePath, FileEntry &root, bool add)
 }
 
 }  // namespace
+
+QString RecordedPath(const FileEntry &entry)
+{
+    if (!entry.FilePath.isNull() || !entry.Parent)
+        return entry.FilePath;
+    return entry.IsFolder ? u'/' + FoldersAbove(entry) : entry.Path();
+}
 
 FileEntry *FindEntry(const QString &relativePath, FileEntry &root)
 {

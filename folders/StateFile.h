@@ -20,5 +20,10 @@ bool WriteFile(const QString &path, const FileEntry &root, QString *why = nullpt
 FileEntry *FindEntry(const QString &relativePath, FileEntry &root);
 // The file entry recorded for relativePath, or nullptr; nothing is added.
 const FileEntry *RecordedEntry(const QString &relativePath, const FileEntry &root);
+// The path an entry of a state tree records. A tree read from a file keeps no path that its
+// place in the tree gives: a file's is the tree's prefix (the root's FilePath, learnt from
+// the first file) and the names down to it, a folder's the names of the folders above it,
+// each between "/".
+QString RecordedPath(const FileEntry &entry);
 
 }  // namespace StateFile

@@ -290,13 +290,13 @@ private Q_SLOTS:
         for (const QString rel : {"up.txt", "docs/down.txt"}) {
             const FileEntry *entry = StateFile::FindEntry("/" + rel, left);
             const QFileInfo onDisk(Left(rel));
-            QCOMPARE(entry->FilePath, "/" + rel);
+            QCOMPARE(StateFile::RecordedPath(*entry), "/" + rel);
             QCOMPARE(entry->FileSize, onDisk.size());
             QCOMPARE(entry->FileTime, DosDateTime::FromEpochSeconds(onDisk.lastModified().toSecsSinceEpoch()));
             if (!m_server)
                 continue;
             const FileEntry *remote = StateFile::FindEntry("/" + rel, right);
-            QCOMPARE(remote->FilePath, "/pub/" + rel);
+            QCOMPARE(StateFile::RecordedPath(*remote), "/pub/" + rel);
             QCOMPARE(remote->FileSize, QFileInfo(Right(rel)).size());
             QCOMPARE(remote->FileTime,
                      DosDateTime::FromEpochSeconds(QFileInfo(Right(rel)).lastModified().toSecsSinceEpoch()));

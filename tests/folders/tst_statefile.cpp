@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <functional>
+
 namespace {
 
 FileEntry *AddFile(FileEntry &root, const QString &path, int32_t time, int64_t size, int32_t attr)
@@ -25,7 +27,7 @@ void CompareTrees(const FileEntry &a, const FileEntry &b)
         const FileEntry &x = *a.Child(i);
         const FileEntry &y = *b.Child(i);
         QCOMPARE(y.FileName, x.FileName);
-        QCOMPARE(y.FilePath, x.FilePath);
+        QCOMPARE(StateFile::RecordedPath(y), StateFile::RecordedPath(x));
         QCOMPARE(y.IsFolder, x.IsFolder);
         QCOMPARE(y.FileTime, x.FileTime);
         QCOMPARE(y.FileSize, x.FileSize);
@@ -188,6 +190,45 @@ private Q_SLOTS:
         QVERIFY(StateFile::Parse(text, root));
         QCOMPARE(root.Title(), QStringLiteral("T"));
         QCOMPARE(root.ChildCount, topLevel);
+    }
+
+    // A tree read from a file holds no path its place gives, yet writes every path back as
+    // it was read: those of the usual shape, and any other.
+    void readThenWrittenKeepsEveryPath_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<int>("pathsHeld");
+        QTest::newRow("local side") << QByteArray("T::2\r\na:2:/:0:-1:16\r\nb:1:/a/:0:-1:16\r\nc.txt:0:/a/b/c.txt:1:2:32\r\n"
+                                                  "d.txt:0:/a/d.txt:1:2:32\r\ne.txt:0:/e.txt:1:2:32\r\n") << 0;
+        QTest::newRow("server side, base path first") << QByteArray("ftp://h/pub::2\r\na:1:/:0:-1:-1\r\nc.txt:0:/pub/a/c.txt:1:2:0\r\n"
+                                                                     "e.txt:0:/pub/e.txt:1:2:0\r\n") << 0;
+        QTest::newRow("a path of another shape") << QByteArray("T::3\r\na.txt:0:/a.txt:1:2:32\r\nb.txt:0:/elsewhere/b.txt:1:2:32\r\n"
+                                                                "d:0:/x/:0:-1:16\r\n") << 2;
+        QTest::newRow("first file of no shape: nothing learnt from it") << QByteArray("T::2\r\nf:0::1:2:3\r\ng:0:/g:1:2:3\r\n") << 2;
+        QTest::newRow("first file with a path of its own name only") << QByteArray("T::2\r\nf:0:f:1:2:3\r\ng:0:g:1:2:3\r\n") << 0;
+        QTest::newRow("escaped names") << QByteArray("T::1\r\na*3Ab:1:/:0:-1:16\r\nc*2A:0:/a*3Ab/c*2A:1:2:32\r\n") << 0;
+        QTest::newRow("a name with a blank at its end") << QByteArray("T::1\r\nd :1:/:0:-1:16\r\nf :0:/d /f :1:2:32\r\n") << 0;
+    }
+
+    void readThenWrittenKeepsEveryPath()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(int, pathsHeld);
+        FileEntry root;
+        QVERIFY(StateFile::Parse(text, root));
+        QCOMPARE(StateFile::Serialize(root), text);
+        int held = 0;
+        const std::function<void(const FileEntry &)> count = [&](const FileEntry &level) {
+            for (int i = 0; i < level.ChildCount; ++i) {
+                held += level.Child(i)->FilePath.isNull() ? 0 : 1;
+                count(*level.Child(i));
+            }
+        };
+        count(root);
+        QCOMPARE(held, pathsHeld);
+        // A file recorded later brings its own path along.
+        StateFile::FindEntry(QStringLiteral("/new.txt"), root)->FilePath = QStringLiteral("/somewhere/new.txt");
+        QVERIFY(StateFile::Serialize(root).contains(":/somewhere/new.txt:"));
     }
 
     void failedWriteKeepsPreviousFile()

@@ -36,7 +36,7 @@ QString SameTree(const FileEntry &a, const FileEntry &b)
     for (int i = 0; i < a.ChildCount; ++i) {
         const FileEntry &x = *a.Child(i);
         const FileEntry &y = *b.Child(i);
-        if (x.FileName != y.FileName || x.FilePath != y.FilePath || x.IsFolder != y.IsFolder
+        if (x.FileName != y.FileName || StateFile::RecordedPath(x) != StateFile::RecordedPath(y) || x.IsFolder != y.IsFolder
             || x.FileTime != y.FileTime || x.FileSize != y.FileSize || x.FileAttr != y.FileAttr)
             return QStringLiteral("entry \"%1\" read back as \"%2\"").arg(x.FileName, y.FileName);
         const QString deeper = SameTree(x, y);
