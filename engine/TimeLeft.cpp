@@ -28,7 +28,7 @@ void TimeLeft::Update(int32_t filesDone, int64_t bytesDone, int64_t elapsedMs)
     m_bt += b * t;
 }
 
-int64_t TimeLeft::RemainingMs() const
+int64_t TimeLeft::RemainingMs(int64_t nowMs) const
 {
     if (m_last.Files == 0)
         return -1;
@@ -47,7 +47,8 @@ int64_t TimeLeft::RemainingMs() const
         perFile = byBytes ? 0 : m_ft / m_ff;
         perByte = byBytes ? m_bt / m_bb : 0;
     }
-    return std::llround(std::max(0.0, perFile * files + perByte * bytes));
+    const double since = nowMs > m_last.Ms ? double(nowMs - m_last.Ms) : 0;
+    return std::llround(std::max(0.0, perFile * files + perByte * bytes - since));
 }
 
 double TimeLeft::BytesPerSecond() const
@@ -59,7 +60,7 @@ double TimeLeft::BytesPerSecond() const
     return ms > 0 ? double(last.Bytes - first.Bytes) * 1000.0 / double(ms) : 0;
 }
 
-QString TimeLeft::Text() const
+QString TimeLeft::Text(int64_t nowMs) const
 {
     const QLocale locale;
     QStringList parts;
@@ -68,8 +69,10 @@ QString TimeLeft::Text() const
                                             locale.formattedDataSize(m_totalBytes, 1, QLocale::DataSizeTraditionalFormat));
     if (const double rate = BytesPerSecond(); rate > 0)
         parts << locale.formattedDataSize(qint64(rate), 1, QLocale::DataSizeTraditionalFormat) + QStringLiteral("/s");
-    const int64_t left = RemainingMs();
-    if (left >= 0) {
+    const int64_t left = RemainingMs(nowMs);
+    if (left == 0 && m_last.Files < m_totalFiles) {
+        parts << QStringLiteral("almost done");
+    } else if (left >= 0) {
         const int64_t seconds = (left + 999) / 1000;
         parts << QStringLiteral("about %1:%2 left").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
     } else {

@@ -14,12 +14,14 @@ public:
     // Progress at elapsedMs since Start: files finished (copied or failed) and their bytes.
     void Update(int32_t filesDone, int64_t bytesDone, int64_t elapsedMs);
 
-    // -1 until enough is known (a file finished).
-    int64_t RemainingMs() const;
+    // -1 until enough is known (a file finished). At nowMs (since Start) the time since the
+    // last finished file is taken off: with several connections files finish in bursts, and
+    // the time left must not stand still between them.
+    int64_t RemainingMs(int64_t nowMs = -1) const;
     // Bytes per second over the last RollingMs; 0 before two samples.
     double BytesPerSecond() const;
-    // "12 of 40 files · 3.1 MB of 10.4 MB · 1.2 MB/s · about 0:42 left".
-    QString Text() const;
+    // "12 of 40 files · 3.1 MB of 10.4 MB · 1.2 MB/s · about 0:42 left", at nowMs.
+    QString Text(int64_t nowMs = -1) const;
 
     static constexpr int64_t RollingMs = 5000;
 

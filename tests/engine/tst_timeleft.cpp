@@ -63,6 +63,28 @@ private Q_SLOTS:
         QCOMPARE(estimate.RemainingMs(), qint64(0));
     }
 
+    // Four connections finish four files at a time: between the bursts the time left counts
+    // down instead of standing at what it was when the last file finished.
+    void countsDownBetweenFinishedFiles_data()
+    {
+        QTest::addColumn<qint64>("now");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("as the fourth file finished") << qint64(7000) << "about 0:10 left";
+        QTest::newRow("three seconds later") << qint64(10000) << "about 0:07 left";
+        QTest::newRow("past the estimate, files still to come") << qint64(30000) << "almost done";
+    }
+    void countsDownBetweenFinishedFiles()
+    {
+        QFETCH(qint64, now);
+        QFETCH(QString, shown);
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
+        TimeLeft estimate;
+        estimate.Start(8, 8 * 400'000);
+        for (int i = 1; i <= 4; ++i)
+            estimate.Update(i, i * 400'000, 7000);
+        QVERIFY2(estimate.Text(now).endsWith(shown), qPrintable(estimate.Text(now)));
+    }
+
     void text()
     {
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <vector>
 
 struct Row;
@@ -22,11 +23,16 @@ public:
     void Clear() { m_steps.clear(); }
 
 private:
+    // Directions and image indices are small numbers: a byte each.
     struct Saved {
         Row *Node;
-        int32_t Direction, LeftImage, RightImage, DirectImage;
+        uint8_t Direction, LeftImage, RightImage, DirectImage;
     };
     static constexpr size_t MaxSteps = 50;
-    std::vector<std::vector<Saved>> m_steps;
+    // Fifty changes of 100,000 rows would hold 80 MB: older steps go first beyond 16 MB.
+    static constexpr size_t MaxRows = 1'000'000;
+    // A step over 100,000 rows grows in blocks: a vector's regrowth copies it and touches
+    // twice the memory, which costs more than the change itself.
+    std::vector<std::deque<Saved>> m_steps;
     bool m_open = false;
 };

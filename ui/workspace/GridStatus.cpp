@@ -14,7 +14,7 @@
 
 GridStatus::GridStatus(ResultModel &model, ResultView &view, QWidget *parent)
     : QWidget(parent), m_model(model), m_view(view), m_reason(new QLabel(this)), m_totals(new QLabel(this)),
-      m_progress(new QLabel(this)), m_recount(new QTimer(this)), m_listingClock(new QTimer(this))
+      m_progress(new QLabel(this)), m_recount(new QTimer(this)), m_progressClock(new QTimer(this))
 {
     auto *lines = new QVBoxLayout(this);
     lines->setContentsMargins(2, 0, 2, 0);
@@ -30,6 +30,9 @@ GridStatus::GridStatus(ResultModel &model, ResultView &view, QWidget *parent)
         label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
         lines->addWidget(label);
     }
+    // While a run lasts, or after a stopped one, the totals name what was copied and what is
+    // still to copy: wider than the window's first size, and every part of it counts.
+    m_totals->setWordWrap(true);
     m_recount->setSingleShot(true);
     m_recount->setInterval(0);
     connect(m_recount, &QTimer::timeout, this, [this] {
@@ -37,8 +40,10 @@ GridStatus::GridStatus(ResultModel &model, ResultView &view, QWidget *parent)
         ShowReason();
     });
     // Four times a second follows a fast local listing closely enough and costs nothing.
-    m_listingClock->setInterval(250);
-    connect(m_listingClock, &QTimer::timeout, this, [this] {
+    m_progressClock->setInterval(250);
+    connect(m_progressClock, &QTimer::timeout, this, [this] {
+        if (m_syncing)
+            m_progress->setText(m_timeLeft.Text(m_clock.elapsed()));
         if (!m_listing)
             return;
         const QLocale locale;
@@ -75,6 +80,7 @@ void GridStatus::SyncStarted()
     m_syncing = true;
     m_progress->setText(m_timeLeft.Text());
     m_progress->show();
+    m_progressClock->start();
 }
 
 void GridStatus::ListingStarted(const ListingProgress &listing)
@@ -82,12 +88,12 @@ void GridStatus::ListingStarted(const ListingProgress &listing)
     m_listing = &listing;
     m_progress->setText(QStringLiteral("Listing: starting (the total is not known until both sides are listed)"));
     m_progress->show();
-    m_listingClock->start();
+    m_progressClock->start();
 }
 
 void GridStatus::ListingEnded()
 {
-    m_listingClock->stop();
+    m_progressClock->stop();
     m_listing = nullptr;
     m_progress->hide();
 }
@@ -100,6 +106,7 @@ QString GridStatus::ProgressLine() const
 void GridStatus::SyncEnded()
 {
     m_syncing = false;
+    m_progressClock->stop();
     m_progress->hide();
 }
 
@@ -130,6 +137,6 @@ void GridStatus::ShowTotals()
         // A failed copy took its time too; its bytes did not arrive.
         m_timeLeft.Update(totals.CopiedToLeft.Count + totals.CopiedToRight.Count + totals.Failed,
                           totals.CopiedToLeft.Bytes + totals.CopiedToRight.Bytes, m_clock.elapsed());
-        m_progress->setText(m_timeLeft.Text());
+        m_progress->setText(m_timeLeft.Text(m_clock.elapsed()));
     }
 }

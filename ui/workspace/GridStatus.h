@@ -46,5 +46,6 @@ private:
     // Many changes in one pass of the event loop (a bulk change, a batch of copies) are counted once.
     QTimer *m_recount;
     const ListingProgress *m_listing = nullptr;
-    QTimer *m_listingClock;
+    // Refreshes the listing's counts, or the time left between finished files.
+    QTimer *m_progressClock;
 };

@@ -120,13 +120,13 @@ void ItemCommands::SetDirection(Item item)
     const int click = item == CopyToLeft    ? ResultModel::ClickOf(ResultModel::ColLeftImage)
                       : item == CopyToRight ? ResultModel::ClickOf(ResultModel::ColRightImage)
                                             : ResultModel::ClickDontMove;
-    m_model.ApplyToRows(m_tree.SelectedRowIndexes(), click);
+    m_model.ApplyToRows(m_tree.selectionModel()->selection(), click);
 }
 
 void ItemCommands::BackToProposalClick()
 {
     if (CanSetDirection())
-        m_model.ApplyToRows(m_tree.SelectedRowIndexes(), ResultModel::ClickProposal);
+        m_model.ApplyToRows(m_tree.selectionModel()->selection(), ResultModel::ClickProposal);
 }
 
 void ItemCommands::UndoDirectionsClick()

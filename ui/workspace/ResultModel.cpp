@@ -539,12 +539,11 @@ bool ResultModel::DirectionClick(const QModelIndex &index)
 
 bool ResultModel::ApplyDirection(const QModelIndex &index, int click)
 {
-    return ApplyToRows({index}, click);
+    return ApplyToRows(QItemSelection(index, index), click);
 }
 
 bool ResultModel::ChangeRow(Row *node, int click)
 {
-    std::lock_guard lock(m_rows->Mutex());
     if (node->Data.Action == saSame)
         return false;  // never travels: nothing to note
     m_undo.Note(node);
@@ -567,42 +566,60 @@ void ResultModel::ChangeBelow(Row *row, int click, std::vector<Row *> &parents)
         parents.push_back(row);
 }
 
-void ResultModel::ApplyToChildren(Row *row, int click)
-{
-    if (!row || !m_rows)
-        return;
-    std::vector<Row *> parents;
-    m_undo.Begin();
-    ChangeBelow(row, click, parents);
-    m_undo.End();
-    RepaintParents(parents);
-}
-
-bool ResultModel::ApplyToRows(const QModelIndexList &rows, int click)
+bool ResultModel::ApplyToRows(const QItemSelection &rows, int click)
 {
     if (click == 0 || !HasRows())
         return false;
-    std::vector<Row *> parents;
-    std::vector<Row *> files;
-    // A row whose folder is in the list too is reached through the folder, once.
-    std::unordered_set<const Row *> listed;
-    for (const QModelIndex &index : rows)
-        listed.insert(NodeAt(index));
-    m_undo.Begin();
-    for (const QModelIndex &index : rows) {
-        Row *node = NodeAt(index);
-        if (!node || (node->Parent && listed.count(node->Parent)))
-            continue;
-        if (node->Data.Kind == 1)
-            ChangeBelow(node, click, parents);
-        else if (ChangeRow(node, click))
-            files.push_back(node);
+    // The rows of a range share their folder (none above the job's row).
+    const auto folderOf = [this](const QItemSelectionRange &range) { return NodeAt(range.parent()); };
+    const auto rowAt = [this](const Row *folder, int place) {
+        return folder ? m_find.VisibleChild(folder, place) : (place == 0 ? m_rows->RootNode() : nullptr);
+    };
+    // Folders are few: a range whose folder, or a folder above it, is selected too is
+    // reached through that folder, once, and skipped whole.
+    std::unordered_set<const Row *> folders;
+    for (const QItemSelectionRange &range : rows) {
+        const Row *folder = folderOf(range);
+        for (int place = range.top(); place <= range.bottom(); ++place)
+            if (const Row *node = rowAt(folder, place); node && node->Data.Kind == 1)
+                folders.insert(node);
     }
-    m_undo.End();
-    if (files.size() == 1 && m_hoverNode == files.front())
+    const auto reachedThroughFolder = [&folders](const Row *folder) {
+        for (const Row *above = folder; above; above = above->Parent)
+            if (folders.count(above))
+                return true;
+        return false;
+    };
+    std::vector<Row *> parents;
+    size_t files = 0;
+    Row *lastFile = nullptr;
+    {
+        std::lock_guard lock(m_rows->Mutex());
+        m_undo.Begin();
+        for (const QItemSelectionRange &range : rows) {
+            Row *folder = folderOf(range);
+            if (reachedThroughFolder(folder))
+                continue;
+            const size_t filesBefore = files;
+            for (int place = range.top(); place <= range.bottom(); ++place) {
+                Row *node = rowAt(folder, place);
+                if (!node)
+                    break;
+                if (node->Data.Kind == 1) {
+                    ChangeBelow(node, click, parents);
+                } else if (ChangeRow(node, click)) {
+                    ++files;
+                    lastFile = node;
+                }
+            }
+            if (files > filesBefore)
+                parents.push_back(lastFile->Parent);
+        }
+        m_undo.End();
+    }
+    // A clicked cell shows its new picture, not the highlighted one.
+    if (files == 1 && lastFile == m_hoverNode)
         SetHover({});
-    for (Row *file : files)
-        parents.push_back(file->Parent);
     return RepaintParents(parents);
 }
 
@@ -613,10 +630,9 @@ bool ResultModel::RepaintParents(std::vector<Row *> &parents)
     std::sort(parents.begin(), parents.end());
     parents.erase(std::unique(parents.begin(), parents.end()), parents.end());
     // A tree view looks up each range's rows one range at a time: over many folders that
-    // costs more than painting the whole view once, which a range over the job's row asks for.
+    // costs more than painting the whole view once.
     if (parents.size() > ManyFolders && !m_detached) {
-        Row *root = m_rows->RootNode();
-        Q_EMIT dataChanged(IndexOf(root), IndexOf(root, ColumnCount - 1));
+        Q_EMIT ManyRowsChanged();
     } else {
         for (Row *parent : parents)
             RepaintChildren(parent);
@@ -636,7 +652,8 @@ bool ResultModel::UndoDirections()
     }
     std::vector<Row *> parents;
     for (Row *row : rows)
-        parents.push_back(row->Parent);
+        if (parents.empty() || parents.back() != row->Parent)
+            parents.push_back(row->Parent);
     return RepaintParents(parents);
 }
 

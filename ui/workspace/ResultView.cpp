@@ -7,7 +7,6 @@
 #include <QMouseEvent>
 #include <QStyle>
 #include <algorithm>
-#include <functional>
 #include <unordered_set>
 
 ResultView::ResultView(QWidget *parent) : QTreeView(parent)
@@ -61,6 +60,7 @@ void ResultView::SetResultModel(ResultModel *model)
     header()->setSectionResizeMode(ResultModel::ColItem, QHeaderView::Stretch);
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this](const QItemSelection &selected) { SelectBelow(selected); });
+    connect(model, &ResultModel::ManyRowsChanged, viewport(), qOverload<>(&QWidget::update));
 }
 
 QModelIndexList ResultView::SelectedRowIndexes() const
@@ -78,40 +78,71 @@ QModelIndexList ResultView::SelectedRowIndexes() const
     return rows;
 }
 
+void ResultView::selectAll()
+{
+    if (!m_model || !selectionModel() || selectionMode() != ExtendedSelection) {
+        QTreeView::selectAll();
+        return;
+    }
+    QItemSelection all;
+    std::unordered_set<const void *> done;
+    AddRowsBelow(QModelIndex(), all, {}, done);
+    m_selectingBelow = true;
+    // The ranges span every column: no Rows flag, whose widening costs the square of the ranges.
+    selectionModel()->select(all, QItemSelectionModel::ClearAndSelect);
+    m_selectingBelow = false;
+}
+
+void ResultView::AddRowsBelow(const QModelIndex &folder, QItemSelection &into,
+                              const std::unordered_set<const void *> &whole, std::unordered_set<const void *> &done) const
+{
+    if (!done.insert(folder.internalPointer()).second)
+        return;
+    const int count = m_model->rowCount(folder);
+    if (count == 0)
+        return;
+    if (!whole.count(folder.internalPointer()))
+        into.append(QItemSelectionRange(m_model->index(0, 0, folder),
+                                        m_model->index(count - 1, ResultModel::ColumnCount - 1, folder)));
+    for (int i = 0; i < count; ++i) {
+        const QModelIndex child = m_model->index(i, 0, folder);
+        if (m_model->rowCount(child) > 0)
+            AddRowsBelow(child, into, whole, done);
+    }
+}
+
 void ResultView::SelectBelow(const QItemSelection &selected)
 {
     if (m_selectingBelow || !m_model)
         return;
+    // Folders whose rows this change selected already (a Shift-click over open folders).
+    std::unordered_set<const void *> whole;
+    for (const QItemSelectionRange &range : selected)
+        if (range.top() == 0 && range.bottom() == m_model->rowCount(range.parent()) - 1)
+            whole.insert(range.parent().internalPointer());
     QItemSelection below;
-    std::function<void(const QModelIndex &)> add = [&](const QModelIndex &folder) {
-        const int count = m_model->rowCount(folder);
-        if (count == 0)
-            return;
-        // Ctrl+A has selected them already.
-        const QModelIndex first = m_model->index(0, 0, folder), last = m_model->index(count - 1, 0, folder);
-        if (!selectionModel()->isSelected(first) || !selectionModel()->isSelected(last))
-            below.select(m_model->index(0, 0, folder), m_model->index(count - 1, ResultModel::ColumnCount - 1, folder));
-        for (int i = 0; i < count; ++i) {
-            const QModelIndex child = m_model->index(i, 0, folder);
-            if (m_model->rowCount(child) > 0)
-                add(child);
-        }
-    };
+    std::unordered_set<const void *> done;
     for (const QItemSelectionRange &range : selected)
         for (int row = range.top(); row <= range.bottom(); ++row)
-            add(m_model->index(row, 0, range.parent()));
+            if (const QModelIndex index = m_model->index(row, 0, range.parent()); m_model->rowCount(index) > 0)
+                AddRowsBelow(index, below, whole, done);
     if (below.isEmpty())
         return;
     m_selectingBelow = true;
-    selectionModel()->select(below, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    selectionModel()->select(below, QItemSelectionModel::Select);
     m_selectingBelow = false;
 }
 
 // The stated widths suit a smaller font than this platform's: a column is made wide enough
-// for its header and for the dates and fixed texts of its cells.
+// for its header and for the dates and fixed texts of its cells. The header's own size hint
+// keeps room for the sort arrow in every column; the narrow ones (counts, pictures) give that
+// room to the names, which at the window's first size would otherwise show a few letters.
 int ResultView::ReadableWidth(int column) const
 {
-    int width = std::max(ResultModel::ColumnWidth(column), header()->sectionSizeHint(column));
+    const int headerMargins = 2 * style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header()) + 2;
+    int width = ResultModel::ColumnWidth(column);
+    for (const QString &line : m_model->headerData(column, Qt::Horizontal).toString().split(QLatin1Char('\n')))
+        width = std::max(width, header()->fontMetrics().horizontalAdvance(line) + headerMargins);
     const int margins = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1);
     for (const QString &text : ResultModel::WidthTexts(column))
         width = std::max(width, fontMetrics().horizontalAdvance(text) + margins);

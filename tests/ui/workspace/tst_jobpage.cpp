@@ -225,6 +225,17 @@ class TestJobPage : public QObject {
         tree->setFocus();
         return tree;
     }
+    // Every line of a column's header fits its section (while not sorted by it).
+    static bool HeaderShowsWhole(const ResultView *tree, int column)
+    {
+        const QHeaderView *header = tree->header();
+        const int margins = 2 * header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+        for (const QString &line : header->model()->headerData(column, Qt::Horizontal).toString().split('\n'))
+            if (header->fontMetrics().horizontalAdvance(line) + margins > header->sectionSize(column))
+                return false;
+        return true;
+    }
+
     void Select(ResultView *tree, const QString &path, bool add = false)
     {
         tree->selectionModel()->select(IndexOf(path), (add ? QItemSelectionModel::Select : QItemSelectionModel::ClearAndSelect)
@@ -293,7 +304,7 @@ private Q_SLOTS:
             QCOMPARE(tree->fontMetrics().elidedText(text, Qt::ElideRight, tree->columnWidth(column) - margins), text);
         }
         for (int column = 0; column < M::ColumnCount; ++column)
-            QVERIFY(tree->header()->sectionSize(column) >= tree->header()->sectionSizeHint(column));
+            QVERIFY2(HeaderShowsWhole(tree, column), qPrintable(QString::number(column)));
 
         // The user keeps old.txt where it is and turns n.txt around, then synchronises.
         ClickCell("old.txt", M::ColDirectImage);
@@ -921,6 +932,7 @@ private Q_SLOTS:
         QVERIFY(TestFiles::Write(Left("empty.txt"), "", Old));
         QVERIFY(TestFiles::Write(Left("full.txt"), "12345", Old));
         QVERIFY(TestFiles::Write(Right("back.txt"), "abc", Old));
+        QVERIFY(TestFiles::Write(Left("docs/quarterly-report.txt"), "q", Old));
         AddJob("Job");
         m_page = MakePage(0);
         m_page->resize(892 - 2 * 23, 759 - 145 - 27);  // the notebook of the window's first size
@@ -930,8 +942,14 @@ private Q_SLOTS:
             QVERIFY2(tree->header()->sectionViewportPosition(column) + tree->header()->sectionSize(column)
                          <= tree->viewport()->width(),
                      qPrintable(QString::number(column)));
-            QVERIFY(tree->header()->sectionSize(column) >= tree->header()->sectionSizeHint(column));
+            QVERIFY2(HeaderShowsWhole(tree, column), qPrintable(QString::number(column)));
         }
+        // A name of twenty letters shows whole in a folder at the first size, beside the others.
+        const QString name = "quarterly-report.txt";
+        const int margins = 2 * (tree->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, tree) + 1);
+        QVERIFY2(tree->fontMetrics().horizontalAdvance(name) + tree->iconSize().width() + 2 * margins
+                     <= tree->visualRect(IndexOf("docs/" + name)).width(),
+                 qPrintable(QString::number(tree->visualRect(IndexOf("docs/" + name)).width())));
         QCOMPARE(IndexOf("empty.txt", M::ColLeftSize).data().toString(), QLocale().toString(0));
         QCOMPARE(IndexOf("empty.txt", M::ColRightSize).data().toString(), QString("not present"));
 

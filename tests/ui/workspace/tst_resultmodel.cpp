@@ -6,9 +6,11 @@
 #include "tests/support/ModalGuard.h"
 #include "ui/workspace/IconCache.h"
 #include "ui/workspace/ResultModel.h"
+#include "ui/workspace/ResultView.h"
 
 #include <QAbstractItemModelTester>
 #include <QImage>
+#include <QScreen>
 #include <QtTest>
 
 namespace {
@@ -192,6 +194,58 @@ private Q_SLOTS:
         QCOMPARE(State("b.txt"), QString("0 0/18/0"));
         m_model->SetHover({});
         QCOMPARE(State("b.txt"), QString("0 0/18/0"));
+    }
+
+    // A change of many rows at once, and its undo, reach every row in view: over many
+    // folders the model sends one signal for the job's row instead of one per folder.
+    void bulkChangeRepaintsEveryRowInView_data()
+    {
+        QTest::addColumn<int>("folders");
+        QTest::newRow("a few folders") << 3;
+        QTest::newRow("more folders than are repainted one by one") << 40;
+    }
+    void bulkChangeRepaintsEveryRowInView()
+    {
+        QFETCH(int, folders);
+        m_result.ClearChildren();
+        for (int f = 0; f < folders; ++f) {
+            FileEntry *folder = Add(m_result, QStringLiteral("folder%1").arg(f), saSame, true);
+            Add(*folder, "x.txt", saUpdateRight);
+            Add(*folder, "y.txt", saLeftOnly);
+            folder->ToRightCount = folder->FileCount = 2;
+        }
+        m_result.ToRightCount = m_result.FileCount = 2 * folders;
+        m_model->Detach();
+        m_rows->BuildView(m_result, RowTree::ModeAll);
+        m_model->Attach();
+        ResultView view;
+        view.SetResultModel(m_model.get());
+        view.resize(700, 400);
+        view.expandAll();
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        // What the window shows now, against the same rows painted afresh.
+        const auto shown = [&] {
+            QCoreApplication::processEvents();
+            QCoreApplication::processEvents();
+            const QPoint at = view.viewport()->mapTo(&view, QPoint());
+            return view.screen()
+                ->grabWindow(view.winId(), at.x(), at.y(), view.viewport()->width(), view.viewport()->height())
+                .toImage();
+        };
+        const auto painted = [&] { return view.viewport()->grab().toImage(); };
+        QTest::keyClick(&view, Qt::Key_A, Qt::ControlModifier);
+        const QImage proposal = shown();
+        QCOMPARE(proposal, painted());
+
+        QVERIFY(m_model->ApplyToRows(view.selectionModel()->selection(), M::ClickDontMove));
+        QCOMPARE(State(QStringLiteral("folder%1/x.txt").arg(folders - 1)), QString("0 0/18/0"));
+        const QImage changed = shown();
+        QVERIFY(changed != proposal);
+        QCOMPARE(changed, painted());
+
+        QVERIFY(m_model->UndoDirections());
+        QCOMPARE(shown(), proposal);
     }
 
     void updatesFromAnotherThreadAreBatched()
