@@ -2,6 +2,7 @@
 
 #include <QLocale>
 #include <QStringList>
+#include <algorithm>
 #include <cmath>
 
 void TimeLeft::Start(int32_t totalFiles, int64_t totalBytes)
@@ -18,7 +19,7 @@ void TimeLeft::Update(int32_t filesDone, int64_t bytesDone, int64_t elapsedMs)
         return;  // nothing finished since: no new measurement
     m_last = {filesDone, bytesDone, elapsedMs};
     m_recent.push_back(m_last);
-    while (m_recent.size() > 2 && m_recent.front().Ms < elapsedMs - RollingMs)
+    while (m_recent.size() > 2 && m_recent[1].Ms <= elapsedMs - RollingMs)
         m_recent.pop_front();
     const double f = filesDone, b = double(bytesDone), t = double(elapsedMs);
     m_ff += f * f;
@@ -51,13 +52,19 @@ int64_t TimeLeft::RemainingMs(int64_t nowMs) const
     return std::llround(std::max(0.0, perFile * files + perByte * bytes - since));
 }
 
-double TimeLeft::BytesPerSecond() const
+double TimeLeft::BytesPerSecond(int64_t nowMs) const
 {
     if (m_recent.size() < 2)
         return 0;
-    const Sample &first = m_recent.front(), &last = m_recent.back();
-    const int64_t ms = last.Ms - first.Ms;
-    return ms > 0 ? double(last.Bytes - first.Bytes) * 1000.0 / double(ms) : 0;
+    const Sample &last = m_recent.back();
+    const int64_t now = std::max(nowMs, last.Ms);
+    // The newest progress at or before the window's start.
+    const Sample *first = &m_recent.front();
+    for (const Sample &sample : m_recent)
+        if (sample.Ms <= now - RollingMs)
+            first = &sample;
+    const int64_t ms = now - first->Ms;
+    return ms > 0 ? double(last.Bytes - first->Bytes) * 1000.0 / double(ms) : 0;
 }
 
 QString TimeLeft::Text(int64_t nowMs) const
@@ -67,7 +74,7 @@ QString TimeLeft::Text(int64_t nowMs) const
     parts << QStringLiteral("%1 of %2 files").arg(m_last.Files).arg(m_totalFiles)
           << QStringLiteral("%1 of %2").arg(locale.formattedDataSize(m_last.Bytes, 1, QLocale::DataSizeTraditionalFormat),
                                             locale.formattedDataSize(m_totalBytes, 1, QLocale::DataSizeTraditionalFormat));
-    if (const double rate = BytesPerSecond(); rate > 0)
+    if (const double rate = BytesPerSecond(nowMs); rate > 0)
         parts << locale.formattedDataSize(qint64(rate), 1, QLocale::DataSizeTraditionalFormat) + QStringLiteral("/s");
     const int64_t left = RemainingMs(nowMs);
     if (left == 0 && m_last.Files < m_totalFiles) {

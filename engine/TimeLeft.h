@@ -18,8 +18,11 @@ public:
     // last finished file is taken off: with several connections files finish in bursts, and
     // the time left must not stand still between them.
     int64_t RemainingMs(int64_t nowMs = -1) const;
-    // Bytes per second over the last RollingMs; 0 before two samples.
-    double BytesPerSecond() const;
+    // Bytes of finished files per second over the last RollingMs up to nowMs (by default the
+    // last finished file); 0 before a file finished. Measured from the last progress before
+    // the window, so that files finishing together on several connections are not taken for
+    // a burst of speed.
+    double BytesPerSecond(int64_t nowMs = -1) const;
     // "12 of 40 files · 3.1 MB of 10.4 MB · 1.2 MB/s · about 0:42 left", at nowMs.
     QString Text(int64_t nowMs = -1) const;
 

@@ -64,13 +64,14 @@ private Q_SLOTS:
     }
 
     // Four connections finish four files at a time: between the bursts the time left counts
-    // down instead of standing at what it was when the last file finished.
+    // down instead of standing at what it was when the last file finished, and the speed is
+    // that of the connections together, not of the moment the four files ended.
     void countsDownBetweenFinishedFiles_data()
     {
         QTest::addColumn<qint64>("now");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("as the fourth file finished") << qint64(7000) << "about 0:10 left";
-        QTest::newRow("three seconds later") << qint64(10000) << "about 0:07 left";
+        QTest::newRow("as the fourth file finished") << qint64(7000) << "223.2 kB/s \u00b7 about 0:10 left";
+        QTest::newRow("three seconds later") << qint64(10000) << "156.3 kB/s \u00b7 about 0:07 left";
         QTest::newRow("past the estimate, files still to come") << qint64(30000) << "almost done";
     }
     void countsDownBetweenFinishedFiles()

@@ -25,14 +25,18 @@ GridStatus::GridStatus(ResultModel &model, ResultView &view, QWidget *parent)
     m_progress->hide();
     for (QLabel *label : {m_reason, m_totals, m_progress}) {
         label->setTextFormat(Qt::PlainText);
-        // A long reason must not widen the window.
+        // A long line must not widen the window.
         label->setMinimumWidth(1);
         label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
         lines->addWidget(label);
     }
-    // While a run lasts, or after a stopped one, the totals name what was copied and what is
-    // still to copy: wider than the window's first size, and every part of it counts.
-    m_totals->setWordWrap(true);
+    // A reason ends with what happens to the file, and the totals of a run under way name
+    // what was copied and what is still to copy: at the window's first size either may be
+    // wider than the grid, and their ends count most. The reason keeps two lines, so that the
+    // grid does not jump as the current row changes.
+    for (QLabel *label : {m_reason, m_totals})
+        label->setWordWrap(true);
+    m_reason->setMinimumHeight(2 * m_reason->fontMetrics().lineSpacing());
     m_recount->setSingleShot(true);
     m_recount->setInterval(0);
     connect(m_recount, &QTimer::timeout, this, [this] {

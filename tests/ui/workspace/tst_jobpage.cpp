@@ -1139,6 +1139,15 @@ private Q_SLOTS:
                      "Conflict: changed on both sides since the last sync"),
                  qPrintable(IndexOf("n.txt").data(Qt::ToolTipRole).toString()));
         QVERIFY(IndexOf("n.txt").data(Qt::ToolTipRole).toString().endsWith("the later right copy wins \u2192 copy to left"));
+        // At the window's first size the line under the grid shows the reason to its end.
+        m_page->resize(892 - 2 * 23, 759 - 145 - 27);
+        tree->setCurrentIndex(IndexOf("n.txt"));
+        auto *why = Child<QLabel>("Label_RowReason");
+        QTRY_COMPARE(why->text(), IndexOf("n.txt").data(Qt::ToolTipRole).toString());
+        QVERIFY(why->fontMetrics().horizontalAdvance(why->text()) > why->contentsRect().width());
+        QVERIFY(why->wordWrap());
+        QTRY_VERIFY(why->fontMetrics().boundingRect(why->contentsRect(), Qt::TextWordWrap, why->text()).height()
+                    <= why->contentsRect().height());
         QTRY_COMPARE(totals(), QString("To left: 2 files (15 bytes) \u00b7 To right: 0 files (0 bytes) \u00b7 Conflicts: 1 "
                                        "\u00b7 Excluded: 0"));
         // The conflicts view lists only that file, and the find box works on top of it.
