@@ -197,7 +197,7 @@ private Q_SLOTS:
     }
 
     // A change of many rows at once, and its undo, reach every row in view: over many
-    // folders the model sends one signal for the job's row instead of one per folder.
+    // folders the model asks the views to repaint at once instead of a signal per folder.
     void bulkChangeRepaintsEveryRowInView_data()
     {
         QTest::addColumn<int>("folders");
@@ -207,16 +207,17 @@ private Q_SLOTS:
     void bulkChangeRepaintsEveryRowInView()
     {
         QFETCH(int, folders);
-        m_result.ClearChildren();
+        m_model->Detach();
+        m_result = std::make_unique<HandMadeResult>();
+        ResultEntry &root = m_result->Root;
         for (int f = 0; f < folders; ++f) {
-            FileEntry *folder = Add(m_result, QStringLiteral("folder%1").arg(f), saSame, true);
-            Add(*folder, "x.txt", saUpdateRight);
-            Add(*folder, "y.txt", saLeftOnly);
+            ResultEntry *folder = Add(*m_result, root, QStringLiteral("folder%1").arg(f), saSame, true);
+            Add(*m_result, *folder, "x.txt", saUpdateRight);
+            Add(*m_result, *folder, "y.txt", saLeftOnly);
             folder->ToRightCount = folder->FileCount = 2;
         }
-        m_result.ToRightCount = m_result.FileCount = 2 * folders;
-        m_model->Detach();
-        m_rows->BuildView(m_result, RowTree::ModeAll);
+        root.ToRightCount = root.FileCount = 2 * folders;
+        m_rows->BuildView(root, RowTree::ModeAll);
         m_model->Attach();
         ResultView view;
         view.SetResultModel(m_model.get());
