@@ -85,8 +85,11 @@ void RunLog::PreCheckResult(int32_t code)
 
 void RunLog::SyncStarted(int32_t fileCount)
 {
-    // The position stays where the analysis left it.
+    // The gauge counts the files of this run from none: left where the analysis ended, it
+    // showed a run half done that had copied nothing yet.
     SetRange(fileCount);
+    m_sink.ProgressPosition(0);
+    m_sink.Status(QStringLiteral("Starting the sync\u2026"));
 }
 
 void RunLog::AnalysisEnded(const ResultEntry &resultRoot, const QString &elapsed)

@@ -122,7 +122,8 @@ private Q_SLOTS:
                                                       "status: Analyzing Done!"};
         QTest::newRow("sync ends at the maximum")
             << QStringList{"syncstart 4", "progress 0 3", "synced 1 3 00:00:09"}
-            << QStringList{"range:4", "pos:3", "pos:4", "log:Sync Done , used time : 00:00:09",
+            << QStringList{"range:4", "pos:0", "status:Starting the sync\u2026", "pos:3", "pos:4",
+                           "log:Sync Done , used time : 00:00:09",
                            "log:Total numbers of error files : 1; Total numbers of synced files : 3",
                            "status:Sync Done!"};
         QTest::newRow("every copy failed") << QStringList{"synced 2 0 00:00:00"}
