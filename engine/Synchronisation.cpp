@@ -268,9 +268,7 @@ void Synchronisation::Execute()
             travelling = Travelling(*root);
     }
     bool walked = true;
-    // A Cancel also ends the transfers under way. The state of the files copied is written
-    // after them, also after a cancel, unless the server leaves it unanswered for longer than
-    // the short time a cancelled run is given.
+    // A Cancel also ends the transfers under way, on an FTP or an SFTP side.
     std::optional<FtpSession::CancelWatch> cancelWatch;
     if (root) {
         if (const std::unique_ptr<TransferWorkers> workers = MakeWorkers(travelling)) {

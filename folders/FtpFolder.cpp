@@ -220,6 +220,17 @@ FileEntry *FtpFolder::FindStateEntry(const QString &relativePath, FileEntry &roo
     return StateFile::FindEntry(relativePath, root);
 }
 
+void FtpFolder::RecordEntry(const QString &remotePath, const SideEntry &seen, const JobSide &src, FileEntry &root)
+{
+    if (seen.Type == SideEntry::Missing)
+        return;
+    FileEntry *entry = FindStateEntry(RelativePath(remotePath, src), root);
+    entry->FilePath = remotePath;
+    entry->FileTime = seen.FileTime;
+    entry->FileSize = seen.FileSize;
+    entry->IsFolder = 0;
+}
+
 bool FtpFolder::GetRemoteFile(const QString &remotePath, const QString &localPath, FileEntry &rightState,
                              const JobSide &src)
 {

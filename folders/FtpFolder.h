@@ -60,6 +60,8 @@ public:
 
     // The file entry for relativePath ("/docs/a.txt"), found or added with its folders.
     static FileEntry *FindStateEntry(const QString &relativePath, FileEntry &root);
+    // The remote file at remotePath, as seen, into the state tree root; nothing when it is missing.
+    static void RecordEntry(const QString &remotePath, const SideEntry &seen, const JobSide &src, FileEntry &root);
     static bool GetRemoteFile(const QString &remotePath, const QString &localPath,
                               FileEntry &rightState, const JobSide &src);
     // Download with the local copy set aside as localPath + ".p" and put back on failure; the

@@ -10,13 +10,13 @@
 #include <algorithm>
 
 FtpSide::FtpSide(const JobSide &side)
-    : m_side(side), m_base(FtpFolder::RemoteBasePath(side.FolerAllName)), m_session(FtpSession::Global()),
+    : Side(false, FtpFolder::RemoteBasePath(side.FolerAllName)), m_side(side), m_session(FtpSession::Global()),
       m_shared(std::make_shared<Shared>())
 {
 }
 
 FtpSide::FtpSide(const FtpSide &first, FtpSession &connection)
-    : m_side(first.m_side), m_base(first.m_base), m_session(connection), m_shared(first.m_shared)
+    : Side(false, first.Base()), m_side(first.m_side), m_session(connection), m_shared(first.m_shared)
 {
 }
 
@@ -195,7 +195,7 @@ bool FtpSide::knownFolder(const QString &path)
     // A folder below the base that its parent's listing does not show is not there: no
     // listing of it, and any file in it is missing. One listing of the parent serves all
     // such folders.
-    const QString base = KnownRemoteFolders::FolderOf(m_base + QStringLiteral("/x"));
+    const QString base = KnownRemoteFolders::FolderOf(Base() + QStringLiteral("/x"));
     const bool belowBase = folder != base && folder.startsWith(base == QLatin1String("/") ? base : base + '/');
     if (belowBase && knownFolder(folder)) {
         const std::optional<KnownRemoteFolders::Known> self = m_shared->View.Find(folder);
@@ -282,10 +282,10 @@ QString FtpSide::MakeFolders(const QString &relativePath)
     if (!open())
         return {};
     QString made;
-    settle(m_base + relativePath);
+    settle(Base() + relativePath);
     for (qsizetype i = relativePath.indexOf(QLatin1Char('/'), 1); i >= 0;
          i = relativePath.indexOf(QLatin1Char('/'), i + 1)) {
-        const QString folder = m_base + relativePath.left(i);
+        const QString folder = Base() + relativePath.left(i);
         if (m_shared->View.FolderExists(folder))
             continue;
         // One command either way: a folder that is there already refuses it, and the copy
@@ -394,21 +394,14 @@ QString FtpSide::FreeAsideName(const QString &path)
     return KeepAside::FirstFreeName(path, taken, KeepAside::LastRemoteNumber);
 }
 
-QString FtpSide::FreeTemporaryName(const QString &path)
+bool FtpSide::Taken(const QString &path)
 {
     const Lock lock(*this);
     if (!open())
-        return {};
+        return true;
     settle(path);
-    const bool listed = knownFolder(path);
-    // Random names: a second try is for the rare server that refuses the probe itself.
-    for (int attempt = 0; attempt < 4; ++attempt) {
-        const QString candidate = KeepAside::TemporaryCandidate(path);
-        const std::optional<KnownRemoteFolders::Known> k = listed ? m_shared->View.Find(candidate) : std::nullopt;
-        if (k ? k->Type == KnownRemoteFolders::Known::Missing : !m_session.Probe(candidate))
-            return candidate;
-    }
-    return {};
+    const std::optional<KnownRemoteFolders::Known> k = knownFolder(path) ? m_shared->View.Find(path) : std::nullopt;
+    return k ? k->Type != KnownRemoteFolders::Known::Missing : m_session.Probe(path).has_value();
 }
 
 bool FtpSide::RemoveEmptyFolder(const QString &path)
@@ -436,14 +429,8 @@ bool FtpSide::travel(const std::function<bool()> &call)
 
 void FtpSide::Record(const QString &path, const SideEntry &seen, FileEntry &stateRoot)
 {
-    if (seen.Type == SideEntry::Missing)
-        return;
     const Lock lock(*this);
-    FileEntry *entry = FtpFolder::FindStateEntry(FtpFolder::RelativePath(path, m_side), stateRoot);
-    entry->FilePath = path;
-    entry->FileTime = seen.FileTime;
-    entry->FileSize = seen.FileSize;
-    entry->IsFolder = 0;
+    FtpFolder::RecordEntry(path, seen, m_side, stateRoot);
 }
 
 void FtpSide::RecordWritten(const QString &path, FileEntry &stateRoot)
@@ -458,7 +445,7 @@ void FtpSide::RecordWritten(const QString &path, FileEntry &stateRoot)
 
 void FtpSide::LoadState(const QString &syncName, FileEntry &root)
 {
-    FtpFolder::LoadStateFile(m_base + QStringLiteral("/__FileSync__/"), m_side, root, syncName);
+    FtpFolder::LoadStateFile(Base() + QStringLiteral("/__FileSync__/"), m_side, root, syncName);
 }
 
 bool FtpSide::SaveState(const QString &syncName, FileEntry &root, TransferJournal *journal)

@@ -16,8 +16,6 @@ class FtpSide : public Side {
 public:
     explicit FtpSide(const JobSide &side);
 
-    bool IsLocal() const override { return false; }
-    QString Base() const override { return m_base; }
     int32_t Reach() override;
     std::optional<ServerTrust> Untrusted() const override;
     bool Trust(const ServerTrust &trust) override;
@@ -32,7 +30,6 @@ public:
     bool Rename(const QString &from, const QString &to) override;
     bool Delete(const QString &path) override;
     QString FreeAsideName(const QString &path) override;
-    QString FreeTemporaryName(const QString &path) override;
     void Record(const QString &path, const SideEntry &seen, FileEntry &stateRoot) override;
     void RecordWritten(const QString &path, FileEntry &stateRoot) override;
     void RecordWrittenNow() override;
@@ -44,6 +41,10 @@ public:
     bool RemoveEmptyFolder(const QString &path) override;
     std::unique_ptr<Side> Sibling(FtpSession &connection) override;
     bool CopiesOnFtpConnections() const override { return true; }
+
+protected:
+    // From the kept listings where they know the folder, else by a probe.
+    bool Taken(const QString &path) override;
 
 private:
     struct PendingRecord {
@@ -96,7 +97,6 @@ private:
     void changed(const QString &path) { m_shared->Changed.insert(path); }
 
     JobSide m_side;
-    QString m_base;
     QString m_notice;
     QString m_listFailure;
     FtpSession &m_session;

@@ -10,11 +10,22 @@
 #include <QDir>
 #include <QFile>
 
-LocalSide::LocalSide(const QString &folder, bool keepsStateFile)
-    : m_folder(folder), m_base(TrimmedName(folder)), m_keepsStateFile(keepsStateFile)
+namespace {
+
+// folder without blanks around it or a final "/".
+QString BaseOf(const QString &folder)
 {
-    while (m_base.endsWith(u'/'))
-        m_base.chop(1);
+    QString base = TrimmedName(folder);
+    while (base.endsWith(u'/'))
+        base.chop(1);
+    return base;
+}
+
+}  // namespace
+
+LocalSide::LocalSide(const QString &folder, bool keepsStateFile)
+    : Side(true, BaseOf(folder)), m_folder(folder), m_keepsStateFile(keepsStateFile)
+{
 }
 
 bool LocalSide::failed(const QString &reason)
@@ -44,7 +55,7 @@ bool LocalSide::List(FileEntry &root, const FileFilter &filter, QString &)
 
 SideEntry LocalSide::Probe(const QString &path) { return LocalFolder::Probe(path); }
 
-QString LocalSide::MakeFolders(const QString &relativePath) { return LocalFolder::ForceFolders(relativePath, m_base); }
+QString LocalSide::MakeFolders(const QString &relativePath) { return LocalFolder::ForceFolders(relativePath, Base()); }
 
 bool LocalSide::ReadTo(const QString &path, const QString &localTarget)
 {
@@ -79,26 +90,17 @@ bool LocalSide::RemoveEmptyFolder(const QString &path) { return QDir().rmdir(pat
 
 std::unique_ptr<Side> LocalSide::Sibling(FtpSession &) { return std::make_unique<LocalSide>(m_folder, m_keepsStateFile); }
 
-QString LocalSide::FreeAsideName(const QString &path) { return KeepAside::FreeLocalName(path); }
-
-QString LocalSide::FreeTemporaryName(const QString &path)
-{
-    for (;;) {
-        const QString candidate = KeepAside::TemporaryCandidate(path);
-        if (!KeepAside::LocalExists(candidate))
-            return candidate;
-    }
-}
+bool LocalSide::Taken(const QString &path) { return KeepAside::LocalExists(path); }
 
 void LocalSide::Record(const QString &path, const SideEntry &seen, FileEntry &stateRoot)
 {
-    LocalFolder::RecordEntry(path, seen, m_base, stateRoot);
+    LocalFolder::RecordEntry(path, seen, Base(), stateRoot);
 }
 
 void LocalSide::LoadState(const QString &syncName, FileEntry &root)
 {
     if (m_keepsStateFile)
-        LocalFolder::LoadStateFile(LocalFolder::StateFilePath(m_base, syncName), root);
+        LocalFolder::LoadStateFile(LocalFolder::StateFilePath(Base(), syncName), root);
 }
 
 bool LocalSide::SaveState(const QString &syncName, FileEntry &root, TransferJournal *)
@@ -107,5 +109,5 @@ bool LocalSide::SaveState(const QString &syncName, FileEntry &root, TransferJour
     if (!m_keepsStateFile)
         return false;
     root.SetTitle(m_folder);
-    return LocalFolder::SaveStateFile(LocalFolder::StateFilePath(m_base, syncName), m_base, root, &m_failure);
+    return LocalFolder::SaveStateFile(LocalFolder::StateFilePath(Base(), syncName), Base(), root, &m_failure);
 }

@@ -7,8 +7,6 @@ public:
     // folder as configured (blanks around it and a final "/" are not part of the path).
     LocalSide(const QString &folder, bool keepsStateFile);
 
-    bool IsLocal() const override { return true; }
-    QString Base() const override { return m_base; }
     int32_t Reach() override;
     bool List(FileEntry &root, const FileFilter &filter, QString &failedFolder) override;
     SideEntry Probe(const QString &path) override;
@@ -17,8 +15,6 @@ public:
     bool WriteFrom(const QString &localSource, const QString &path) override;
     bool Rename(const QString &from, const QString &to) override;
     bool Delete(const QString &path) override;
-    QString FreeAsideName(const QString &path) override;
-    QString FreeTemporaryName(const QString &path) override;
     void Record(const QString &path, const SideEntry &seen, FileEntry &stateRoot) override;
     void LoadState(const QString &syncName, FileEntry &root) override;
     bool SaveState(const QString &syncName, FileEntry &root, TransferJournal *journal) override;
@@ -28,12 +24,14 @@ public:
     // Another LocalSide of the folder: local files need no connection.
     std::unique_ptr<Side> Sibling(FtpSession &) override;
 
+protected:
+    bool Taken(const QString &path) override;
+
 private:
     bool failed(const QString &reason);
 
     QString m_failure;
     bool m_failedAtGiven = false;
     QString m_folder;
-    QString m_base;
     bool m_keepsStateFile;
 };

@@ -4,7 +4,6 @@
 #include "folders/FileFilter.h"
 #include "folders/FtpFolder.h"
 #include "folders/FtpTreeWalk.h"
-#include "folders/KeepAside.h"
 #include "folders/ListingProgress.h"
 #include "folders/LocalSide.h"
 #include "folders/SafeCopy.h"
@@ -17,12 +16,13 @@
 #include <deque>
 #include <functional>
 
-SftpSide::SftpSide(const JobSide &side) : m_side(side), m_base(FtpFolder::RemoteBasePath(side.FolerAllName)) {}
+SftpSide::SftpSide(const JobSide &side) : Side(false, FtpFolder::RemoteBasePath(side.FolerAllName)), m_side(side) {}
 
 SftpSession *SftpSide::session()
 {
-    // The run's Cancel is watched on the process's FTP session for the run's thread.
-    m_session.WatchCancel(FtpSession::Global().WatchedCancelFlag());
+    // The run's Cancel, and its settle step, are watched on the process's FTP session for
+    // the run's thread.
+    m_session.WatchCancel(FtpSession::Global().WatchedCancel());
     SftpSession::Endpoint endpoint = SftpFolder::EndpointOf(m_side);
     endpoint.passphrase = m_passphrase;
     return m_session.EnsureOpen(endpoint) ? &m_session : nullptr;
@@ -43,7 +43,7 @@ bool SftpSide::List(FileEntry &root, const FileFilter &filter, QString &failedFo
         FileEntry *Node;
         QString Path;
     };
-    const QString top = m_base.isEmpty() ? QStringLiteral("/") : m_base + QLatin1Char('/');
+    const QString top = Base().isEmpty() ? QStringLiteral("/") : Base() + QLatin1Char('/');
     SftpSession *s = session();
     if (!s) {
         failedFolder = top;
@@ -84,10 +84,9 @@ SideEntry SftpSide::Probe(const QString &path)
     return found ? FtpFolder::EntryOf(*found) : SideEntry();
 }
 
-bool SftpSide::exists(const QString &path)
+bool SftpSide::Taken(const QString &path)
 {
     SftpSession *s = session();
-    // Unreadable counts as taken: a name is only used when the server says it is free.
     return !s || s->Probe(path) || !s->Missing();
 }
 
@@ -98,7 +97,7 @@ QString SftpSide::MakeFolders(const QString &relativePath)
         return {};
     QString made;
     for (qsizetype i = relativePath.indexOf(QLatin1Char('/'), 1); i >= 0; i = relativePath.indexOf(QLatin1Char('/'), i + 1)) {
-        const QString folder = m_base + relativePath.left(i);
+        const QString folder = Base() + relativePath.left(i);
         if (!s->Probe(folder) && s->Missing() && s->MakeDirectory(folder) && made.isEmpty())
             made = folder;
     }
@@ -135,31 +134,9 @@ bool SftpSide::RemoveEmptyFolder(const QString &path)
     return s && s->RemoveDirectory(path);
 }
 
-QString SftpSide::FreeAsideName(const QString &path)
-{
-    return KeepAside::FirstFreeName(path, [this](const QString &name) { return exists(name); },
-                                    KeepAside::LastRemoteNumber);
-}
-
-QString SftpSide::FreeTemporaryName(const QString &path)
-{
-    for (int attempt = 0; attempt < 4; ++attempt) {
-        const QString candidate = KeepAside::TemporaryCandidate(path);
-        if (!exists(candidate))
-            return candidate;
-    }
-    return {};
-}
-
 void SftpSide::Record(const QString &path, const SideEntry &seen, FileEntry &stateRoot)
 {
-    if (seen.Type == SideEntry::Missing)
-        return;
-    FileEntry *entry = FtpFolder::FindStateEntry(FtpFolder::RelativePath(path, m_side), stateRoot);
-    entry->FilePath = path;
-    entry->FileTime = seen.FileTime;
-    entry->FileSize = seen.FileSize;
-    entry->IsFolder = 0;
+    FtpFolder::RecordEntry(path, seen, m_side, stateRoot);
 }
 
 void SftpSide::LoadState(const QString &syncName, FileEntry &root)

@@ -10,8 +10,6 @@ class SftpSide : public Side {
 public:
     explicit SftpSide(const JobSide &side);
 
-    bool IsLocal() const override { return false; }
-    QString Base() const override { return m_base; }
     int32_t Reach() override;
     std::optional<ServerTrust> Untrusted() const override { return m_session.UntrustedServer(); }
     bool Trust(const ServerTrust &trust) override;
@@ -24,8 +22,6 @@ public:
     bool WriteFrom(const QString &localSource, const QString &path) override;
     bool Rename(const QString &from, const QString &to) override;
     bool Delete(const QString &path) override;
-    QString FreeAsideName(const QString &path) override;
-    QString FreeTemporaryName(const QString &path) override;
     void Record(const QString &path, const SideEntry &seen, FileEntry &stateRoot) override;
     void LoadState(const QString &syncName, FileEntry &root) override;
     bool SaveState(const QString &syncName, FileEntry &root, TransferJournal *journal) override;
@@ -34,15 +30,16 @@ public:
     bool Lost() const override { return m_session.ConnectionLost(); }
     bool RemoveEmptyFolder(const QString &path) override;
 
+protected:
+    bool Taken(const QString &path) override;
+
 private:
     // The session, open for this side and watching the calling thread's Cancel; null when
     // the server cannot be reached.
     SftpSession *session();
-    bool exists(const QString &path);
-    QString stateFolder() const { return m_base + QStringLiteral("/__FileSync__"); }
+    QString stateFolder() const { return Base() + QStringLiteral("/__FileSync__"); }
 
     JobSide m_side;
-    QString m_base;
     QString m_passphrase;
     SftpSession m_session;
 };

@@ -1,6 +1,7 @@
 #include "folders/Side.h"
 
 #include "folders/FtpSide.h"
+#include "folders/KeepAside.h"
 #include "folders/LocalSide.h"
 #include "folders/SftpSide.h"
 #include "model/JobSide.h"
@@ -18,4 +19,21 @@ std::unique_ptr<Side> Side::For(const JobSide &side, bool keepsStateFile)
     default:
         return nullptr;
     }
+}
+
+QString Side::FreeAsideName(const QString &path)
+{
+    return KeepAside::FirstFreeName(path, [this](const QString &name) { return Taken(name); },
+                                    m_local ? 0 : KeepAside::LastRemoteNumber);
+}
+
+QString Side::FreeTemporaryName(const QString &path)
+{
+    // Random names: a second try is for the rare side that cannot tell at the first.
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        const QString candidate = KeepAside::TemporaryCandidate(path);
+        if (!Taken(candidate))
+            return candidate;
+    }
+    return {};
 }

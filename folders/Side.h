@@ -35,10 +35,10 @@ public:
     // keepsStateFile false: a side without a state file (a job's local right side).
     static std::unique_ptr<Side> For(const JobSide &side, bool keepsStateFile);
 
-    virtual bool IsLocal() const = 0;
+    bool IsLocal() const { return m_local; }
     // The folder every path of the side begins with: a local folder without a final "/",
     // or the remote base path ("" for the server's root).
-    virtual QString Base() const = 0;
+    QString Base() const { return m_base; }
     // 0 when the side can be used (the folder exists, the server took the login).
     virtual int32_t Reach() = 0;
     // After a failed Reach: what the server showed to prove who it is, when nothing the user
@@ -79,10 +79,12 @@ public:
     // Fails when to exists already.
     virtual bool Rename(const QString &from, const QString &to) = 0;
     virtual bool Delete(const QString &path) = 0;
-    // path + ".p", or the first free path + ".p" + n; empty when no free name is found.
-    virtual QString FreeAsideName(const QString &path) = 0;
-    // A name beside path that nothing bears yet, for a copy under way.
-    virtual QString FreeTemporaryName(const QString &path) = 0;
+    // path + ".p", or the first free path + ".p" + n (on a server, n up to 99); empty when
+    // no free name is found.
+    virtual QString FreeAsideName(const QString &path);
+    // A name beside path that nothing bears yet, for a copy under way; empty when none is
+    // found.
+    virtual QString FreeTemporaryName(const QString &path);
 
     // Records the file at path, as seen, in the side's state tree.
     virtual void Record(const QString &path, const SideEntry &seen, FileEntry &stateRoot) = 0;
@@ -121,5 +123,14 @@ public:
     virtual bool CopiesOnFtpConnections() const { return false; }
 
 protected:
+    Side(bool local, const QString &base) : m_local(local), m_base(base) {}
+    // Whether anything bears path on the side, as the free names ask; a side that cannot
+    // tell says yes, so that a name is used only when the side says it is free.
+    virtual bool Taken(const QString &path) = 0;
+
     ListingProgress *m_listingProgress = nullptr;
+
+private:
+    bool m_local;
+    QString m_base;
 };

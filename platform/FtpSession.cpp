@@ -8,7 +8,6 @@
 #include <QSaveFile>
 #include <QUrl>
 #include <cerrno>
-#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <curl/curl.h>
@@ -266,41 +265,31 @@ bool FtpSession::ConnectionLost() const
 
 FtpSession::CancelWatch::CancelWatch(FtpSession &session, const std::atomic<uint8_t> &flag) : m_session(session)
 {
-    m_session.m_cancelSeen = 0;
-    m_session.m_settling = false;
     m_session.m_cancelThread = std::this_thread::get_id();
-    m_session.m_cancelFlag = &flag;
+    m_session.m_cancel.Watch(&flag);
 }
 
 FtpSession::CancelWatch::~CancelWatch()
 {
-    m_session.m_cancelFlag = nullptr;
+    m_session.m_cancel.Watch(nullptr);
     m_session.m_cancelThread = std::thread::id();
-    m_session.m_settling = false;
 }
 
-void FtpSession::CancelWatch::Settle() { m_session.m_settling = true; }
+void FtpSession::CancelWatch::Settle() { m_session.m_cancel.Settle(); }
 
-int64_t FtpSession::settleLeft()
+RunCancel *FtpSession::WatchedCancel()
 {
-    const int64_t now = std::chrono::duration_cast<std::chrono::milliseconds>(
-                            std::chrono::steady_clock::now().time_since_epoch())
-                            .count();
-    int64_t seen = 0;
-    if (m_cancelSeen.compare_exchange_strong(seen, now))
-        seen = now;
-    return seen + SettleMilliseconds - now;
+    return m_cancelThread.load() == std::this_thread::get_id() && m_cancel.Flag() ? &m_cancel : nullptr;
 }
 
 const std::atomic<uint8_t> *FtpSession::WatchedCancelFlag() const
 {
-    return m_cancelThread.load() == std::this_thread::get_id() ? m_cancelFlag.load() : nullptr;
+    return m_cancelThread.load() == std::this_thread::get_id() ? m_cancel.Flag() : nullptr;
 }
 
 bool FtpSession::CancelRequested() const
 {
-    const std::atomic<uint8_t> *flag = m_cancelFlag.load();
-    return flag && m_cancelThread.load() == std::this_thread::get_id() && flag->load() != 0;
+    return m_cancelThread.load() == std::this_thread::get_id() && m_cancel.Requested();
 }
 
 static_assert(std::is_same_v<curl_off_t, int64_t>);
@@ -312,8 +301,8 @@ int FtpSession::progressCheck(void *session, int64_t, int64_t, int64_t, int64_t)
     auto *s = static_cast<FtpSession *>(session);
     if (!s->CancelRequested())
         return 0;
-    const int64_t left = s->settleLeft();
-    if (s->m_cuttable && !s->m_settling)
+    const int64_t left = s->m_cancel.SettleLeft();
+    if (s->m_cancel.EndsAtOnce(s->m_cuttable))
         return 1;
     if (left > 0)
         return 0;
@@ -351,7 +340,7 @@ void FtpSession::noteTransportFailure(int rc, const Transcript &transcript)
     if (m_settleOver || (rc == CURLE_OPERATION_TIMEDOUT && CancelRequested())) {
         m_lastReply = 0;
         m_lost = true;
-        m_lastReason = QStringLiteral("no answer within %1 s of the cancel").arg(SettleMilliseconds / 1000.0);
+        m_lastReason = RunCancel::SettleOverReason();
         return;
     }
     if (rc == CURLE_ABORTED_BY_CALLBACK) {
@@ -373,6 +362,13 @@ void FtpSession::noteTransportFailure(int rc, const Transcript &transcript)
         return;
     }
     m_lost = true;
+    // Hung up on instead of an answer to AUTH: the socket's own error says nothing of why.
+    if (m_endpoint.tls && !transcript.sent.isEmpty() && transcript.sent.last().startsWith("AUTH ")
+        && transcript.replyTo("AUTH") == 0) {
+        m_lastReason = QStringLiteral("the server closed the connection when asked for TLS (%1); nothing was sent in clear")
+                           .arg(QString::fromUtf8(transcript.sent.last()));
+        return;
+    }
     switch (rc) {
     case CURLE_COULDNT_CONNECT: {
         long osError = 0;
@@ -415,6 +411,8 @@ void FtpSession::setTls(void *curl)
 {
     CURL *h = handle(curl);
     curl_easy_setopt(h, CURLOPT_USE_SSL, long(CURLUSESSL_ALL));
+    // AUTH TLS first, as servers expect today (libcurl asks AUTH SSL first unless told).
+    curl_easy_setopt(h, CURLOPT_FTPSSLAUTH, long(CURLFTPAUTH_TLS));
     // A pinned key stands in for the trust store: checked in the handshake, before the
     // password goes out.
     if (!m_endpoint.pinnedKey.isEmpty()) {
@@ -500,8 +498,8 @@ int FtpSession::perform(const std::function<void(Transcript &)> &setup, Transcri
     setup(transcript);
     // What a cancel does not cut off still ends by the settle time.
     bool settleOver = false;
-    if (CancelRequested() && (!m_cuttable || m_settling)) {
-        const int64_t left = settleLeft();
+    if (CancelRequested() && !m_cancel.EndsAtOnce(m_cuttable)) {
+        const int64_t left = m_cancel.SettleLeft();
         settleOver = left <= 0;
         if (!settleOver)
             curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, long(left));

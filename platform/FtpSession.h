@@ -1,5 +1,6 @@
 #pragma once
 #include "platform/FtpListParser.h"
+#include "platform/RunCancel.h"
 #include "platform/ServerTrust.h"
 
 #include <QByteArray>
@@ -91,12 +92,9 @@ public:
     // connection (lost, refused, timed out, login refused) after its one retry.
     bool ConnectionLost() const;
 
-    // While one exists, every transfer and listing that the creating thread runs on the
-    // session ends within a tenth of a second once flag is set (a job's Cancel); the call then
-    // fails with the reason "cancelled". The short commands that put things back after a
-    // cancelled copy are not cut off, but get no more than SettleMilliseconds from the
-    // moment the cancel was seen, so a server that stopped answering cannot hold up the
-    // end of a run. Other threads' calls are not affected.
+    // While one exists, the calls that the creating thread runs on the session follow flag
+    // (a job's Cancel) as RunCancel says: a transfer or a listing ends within a tenth of a
+    // second and fails with the reason "cancelled". Other threads' calls are not affected.
     class CancelWatch {
     public:
         CancelWatch(FtpSession &session, const std::atomic<uint8_t> &flag);
@@ -104,19 +102,19 @@ public:
         CancelWatch(const CancelWatch &) = delete;
         CancelWatch &operator=(const CancelWatch &) = delete;
         // From now on a cancel cuts nothing off at once: what a cancelled run still has to
-        // write (the state of the files it copied) goes ahead within the same time.
+        // write (the state of the files it copied) goes ahead within the settle time, on
+        // this session and on an SFTP session that follows the same watch.
         void Settle();
 
     private:
         FtpSession &m_session;
     };
-    // Closing a window must end the program within two seconds of the click, a cancel
-    // taking up to a poll interval to be seen.
-    static constexpr int SettleMilliseconds = 1500;
     // Whether the calling thread's watched cancel flag is set.
     bool CancelRequested() const;
-    // The flag a CancelWatch of the calling thread watches on this session, or null: work
-    // handed to other sessions on other threads watches the same flag.
+    // The cancel a CancelWatch of the calling thread watches on this session, or null: an
+    // SFTP side's session of the same run follows it too.
+    RunCancel *WatchedCancel();
+    // Its flag, or null: work handed to other sessions on other threads watches the same flag.
     const std::atomic<uint8_t> *WatchedCancelFlag() const;
     // Local port of the control connection used last (the same port: the same connection).
     long LocalPort() const;
@@ -142,9 +140,6 @@ private:
     // libcurl's progress callback: a set cancel flag of the watching thread ends the call.
     void watchCancel(void *curl);
     static int progressCheck(void *session, int64_t, int64_t, int64_t, int64_t);
-    // Milliseconds left of the time a cancelled run is given to settle; the first call
-    // after the cancel starts it.
-    int64_t settleLeft();
     void noteTransportFailure(int rc, const Transcript &transcript);
     void setTls(void *curl);
     void noteCertificateFailure(int rc);
@@ -163,10 +158,8 @@ private:
     QString m_lastReason;
     bool m_lost = false;
     std::optional<ServerTrust> m_untrusted;
-    std::atomic<const std::atomic<uint8_t> *> m_cancelFlag{nullptr};
+    RunCancel m_cancel;
     std::atomic<std::thread::id> m_cancelThread{};
-    std::atomic<int64_t> m_cancelSeen{0};  // steady clock, ms; 0 until a cancel was seen
-    std::atomic<bool> m_settling{false};
     // Of the exchange under way: whether a cancel ends it at once, and whether it ran out
     // of the settle time.
     bool m_cuttable = true;

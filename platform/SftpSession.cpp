@@ -74,7 +74,7 @@ public:
     Waiting(SftpSession &session, bool cuttable) : m_session(session)
     {
         const std::lock_guard lock(session.m_waitMutex);
-        session.m_cut = false;
+        session.m_cut = Cut::None;
         if (!session.m_cancel.load() || !session.m_ssh)
             return;
         if (!session.m_watcher.joinable())
@@ -96,24 +96,21 @@ private:
 
 void SftpSession::watch()
 {
-    using Clock = std::chrono::steady_clock;
-    std::optional<Clock::time_point> cancelSeen;
     std::unique_lock lock(m_waitMutex);
     while (!m_stopWatching) {
         // A cancel is seen within a poll interval.
         m_waitChanged.wait_for(lock, std::chrono::milliseconds(50));
-        const std::atomic<uint8_t> *flag = m_cancel.load();
-        if (!flag || !flag->load()) {
-            cancelSeen.reset();
+        RunCancel *cancel = m_cancel.load();
+        if (!cancel || !cancel->Requested())
             continue;
-        }
-        if (!cancelSeen)
-            cancelSeen = Clock::now();
-        if (m_waitFd < 0 || (!m_cuttable && Clock::now() - *cancelSeen < std::chrono::milliseconds(SettleMilliseconds)))
+        // Seen: the settle time runs from now, also when no call waits yet.
+        const int64_t left = cancel->SettleLeft();
+        const bool atOnce = cancel->EndsAtOnce(m_cuttable);
+        if (m_waitFd < 0 || (!atOnce && left > 0))
             continue;
         // libssh waits in poll() on this socket: a shut-down socket ends the wait at once.
         ::shutdown(m_waitFd, SHUT_RDWR);
-        m_cut = true;
+        m_cut = atOnce ? Cut::AtOnce : Cut::AfterSettle;
         m_waitFd = -1;
     }
 }
@@ -161,8 +158,8 @@ bool SftpSession::fail(const QString &reason, bool lost)
 
 bool SftpSession::cancelled()
 {
-    const std::atomic<uint8_t> *flag = m_cancel.load();
-    if (!flag || !flag->load())
+    RunCancel *cancel = m_cancel.load();
+    if (!cancel || !cancel->EndsAtOnce(true))
         return false;
     m_missing = false;
     m_localFile = false;
@@ -174,17 +171,13 @@ bool SftpSession::failRemote(const QString &what, const QString &path)
 {
     m_missing = false;
     m_localFile = false;
-    bool cut = false;
-    bool cuttable = false;
+    Cut cut = Cut::None;
     {
         const std::lock_guard lock(m_waitMutex);
-        cut = std::exchange(m_cut, false);
-        cuttable = m_cuttable;
+        cut = std::exchange(m_cut, Cut::None);
     }
-    if (cut)
-        return fail(cuttable ? QStringLiteral("cancelled")
-                             : QStringLiteral("no answer within %1 s of the cancel").arg(SettleMilliseconds / 1000.0),
-                    true);
+    if (cut != Cut::None)
+        return fail(cut == Cut::AtOnce ? QStringLiteral("cancelled") : RunCancel::SettleOverReason(), true);
     if (!m_ssh || !ssh_is_connected(ssh(m_ssh)))
         return fail(QStringLiteral("connection lost (%1)").arg(QString::fromUtf8(ssh_get_error(m_ssh))), true);
     const int code = sftp_get_error(sftp(m_sftp));
@@ -216,9 +209,17 @@ bool SftpSession::Open(const Endpoint &endpoint)
     const QByteArray sshFolder = QFile::encodeName(QDir::homePath() + QStringLiteral("/.ssh"));
     const QByteArray knownHosts = QFile::encodeName(KnownHosts::UserFile());
     const unsigned int port = unsigned(endpoint.port);
-    // After a cancel, what is still to be sent gets the settle time, not a silent server's.
-    const std::atomic<uint8_t> *flag = m_cancel.load();
-    const long timeout = flag && flag->load() ? (SettleMilliseconds + 999) / 1000 : TimeoutSeconds;
+    // After a cancel, what is still to be sent gets what is left of the settle time, not a
+    // silent server's.
+    RunCancel *cancel = m_cancel.load();
+    const bool cancelled = cancel && cancel->Requested();
+    const int64_t settleLeft = cancelled ? cancel->SettleLeft() : 0;
+    if (cancelled && settleLeft <= 0) {
+        Close();
+        return fail(RunCancel::SettleOverReason(), true);
+    }
+    const long timeout = cancelled ? long(settleLeft / 1000) : TimeoutSeconds;
+    const long timeoutMicroseconds = cancelled ? long(settleLeft % 1000) * 1000 : 0;
     const bool processConfig = false;
     // Each block of a transfer waits for the server's reply: without this, Nagle's delay and
     // the peer's delayed ACK cost some 40 ms per block.
@@ -231,6 +232,7 @@ bool SftpSession::Open(const Endpoint &endpoint)
     ssh_options_set(s, SSH_OPTIONS_SSH_DIR, sshFolder.constData());
     ssh_options_set(s, SSH_OPTIONS_KNOWNHOSTS, knownHosts.constData());
     ssh_options_set(s, SSH_OPTIONS_TIMEOUT, &timeout);
+    ssh_options_set(s, SSH_OPTIONS_TIMEOUT_USEC, &timeoutMicroseconds);
     ssh_options_set(s, SSH_OPTIONS_NODELAY, &noDelay);
     if (ssh_connect(s) != SSH_OK) {
         const QString why = QString::fromUtf8(ssh_get_error(s));

@@ -1,5 +1,6 @@
 #pragma once
 #include "platform/FtpListParser.h"
+#include "platform/RunCancel.h"
 #include "platform/ServerTrust.h"
 
 #include <QList>
@@ -69,13 +70,11 @@ public:
     // After Open failed for a host key that known_hosts does not hold yet.
     std::optional<ServerTrust> UntrustedServer() const { return m_untrusted; }
 
-    // While set, transfers and listings of this session end once *flag is non-zero, also
-    // while they wait on a server that stopped answering; the call fails with the reason
-    // "cancelled". Any other call gets SettleMilliseconds from the cancel before the connection
-    // is cut.
-    void WatchCancel(const std::atomic<uint8_t> *flag) { m_cancel = flag; }
-    // As the FTP session's: a window's Close must end the program within two seconds.
-    static constexpr int SettleMilliseconds = 1500;
+    // While set, the calls of this session follow the run's cancel as RunCancel says, also
+    // while they wait on a server that stopped answering: a transfer or a listing cut off
+    // fails with the reason "cancelled". cancel (not owned) outlives the session or is
+    // replaced first; null: none.
+    void WatchCancel(RunCancel *cancel) { m_cancel = cancel; }
 
 private:
     class Waiting;
@@ -100,13 +99,15 @@ private:
     bool m_lost = false;
     bool m_needsPassphrase = false;
     std::optional<ServerTrust> m_untrusted;
-    std::atomic<const std::atomic<uint8_t> *> m_cancel{nullptr};
+    std::atomic<RunCancel *> m_cancel{nullptr};
     // What the watcher sees of the call under way, under m_waitMutex.
     std::mutex m_waitMutex;
     std::condition_variable m_waitChanged;
     int m_waitFd = -1;  // the connection's socket while a call waits on it
     bool m_cuttable = false;
-    bool m_cut = false;  // the watcher cut the connection under the last call
+    // How the watcher cut the connection under the last call, if it did.
+    enum class Cut { None, AtOnce, AfterSettle };
+    Cut m_cut = Cut::None;
     bool m_stopWatching = false;
     std::thread m_watcher;
 };

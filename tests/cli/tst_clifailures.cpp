@@ -1,6 +1,7 @@
-#include "model/JobList.h"
+#include "model/JobSide.h"
 #include "tests/support/FtpServerFixture.h"
 #include "tests/support/ScriptServer.h"
+#include "tests/support/TaskListFiles.h"
 #include "tests/support/TempConfigHome.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/TestSettings.h"
@@ -64,19 +65,11 @@ class TestCliFailures : public QObject {
     QString Left(const QString &rel = {}) const { return m_dir.filePath("left") + (rel.isEmpty() ? "" : "/" + rel); }
     QString Right(const QString &rel = {}) const { return m_server->root() + "/pub" + (rel.isEmpty() ? "" : "/" + rel); }
 
-    // One job "Job" between left/ and right, with the server's login unless password is given.
+    // One job "Job" between left/ and right.
     void WriteTaskList(const JobSide &right)
     {
-        JobList list;
-        auto job = std::make_unique<Job>();
-        job->SyncName = job->SyncID = "Job";
-        job->LFolder.DeviceType = 1;
-        job->LFolder.FolerAllName = Left();
-        job->RFolder = right;
-        job->IncludeFilter = job->ExcludeFilter = FilterBounds();
-        list.AddJob(std::move(job));
         m_taskListPath = m_dir.filePath("tasks.tkl");
-        QVERIFY(list.SaveTaskList(m_taskListPath));
+        QVERIFY(TaskListFiles::WriteOneJob(m_taskListPath, Left(), right));
     }
     QStringList Args(const QStringList &rest) const { return QStringList{"--tasklist", m_taskListPath} + rest; }
     Outcome Run(const QStringList &rest)

@@ -1,7 +1,8 @@
 #include "engine/JobLock.h"
 #include "folders/SafeCopy.h"
-#include "model/JobList.h"
+#include "model/JobSide.h"
 #include "tests/support/FtpServerFixture.h"
+#include "tests/support/TaskListFiles.h"
 #include "tests/support/TempConfigHome.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/TestSettings.h"
@@ -107,21 +108,15 @@ class TestCrashSafety : public QObject {
     // One job "Job" between left/ and the server's /pub (or right/).
     void WriteTaskList()
     {
-        JobList list;
-        auto job = std::make_unique<Job>();
-        job->SyncName = job->SyncID = "Job";
-        job->LFolder.DeviceType = 1;
-        job->LFolder.FolerAllName = Left();
+        JobSide right;
         if (m_server) {
-            job->RFolder = m_server->source();
+            right = m_server->source();
         } else {
-            job->RFolder.DeviceType = 1;
-            job->RFolder.FolerAllName = Right();
+            right.DeviceType = 1;
+            right.FolerAllName = Right();
         }
-        job->IncludeFilter = job->ExcludeFilter = FilterBounds();
-        list.AddJob(std::move(job));
         m_taskListPath = m_dir.filePath("tasks.tkl");
-        QVERIFY(list.SaveTaskList(m_taskListPath));
+        QVERIFY(TaskListFiles::WriteOneJob(m_taskListPath, Left(), right));
     }
 
     // A server that sends and takes bytesPerSecond at the most (0: no limit), same files.

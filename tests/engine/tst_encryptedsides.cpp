@@ -2,6 +2,8 @@
 #include "engine/AnalysisResult.h"
 #include "engine/RowTree.h"
 #include "engine/Synchronisation.h"
+#include "folders/FileEntry.h"
+#include "folders/StateFile.h"
 #include "model/Job.h"
 #include "tests/support/ChangesRows.h"
 #include "tests/support/RecordingListener.h"
@@ -138,6 +140,50 @@ private Q_SLOTS:
         QCOMPARE(listener.Events("C"), QStringList{"C 2"});
         QCOMPARE(TestFiles::FilesBelow(Right()), QStringList());
         QCOMPARE(TestFiles::FilesBelow(Left()), QStringList{"a.txt"});
+    }
+
+    // Cancel once the first copies are done: the server's state file records exactly those,
+    // so the next analysis proposes only the files not copied.
+    void cancelKeepsTheCopiesDone()
+    {
+        const QStringList names{"a.txt", "b.txt", "c.txt", "d.txt"};
+        for (const QString &name : names)
+            QVERIFY(TestFiles::Write(Left(name), name.toUtf8(), Old));
+        if (m_ssh && !m_job->RFolder.PWD.isEmpty())
+            m_job->RFolder = m_ssh->passwordSource();
+        RecordingListener first;
+        first.acceptServers = true;
+        QCOMPARE(Analyse(first).size(), names.size());
+
+        RecordingListener sync;
+        sync.onEvent = [&](const QString &e) {
+            if (e.startsWith("I 4"))
+                m_job->CancelFlag = 1;
+        };
+        Synchronisation run(*m_rows, *m_result, m_dir.filePath("program"), sync, *m_job);
+        run.Execute();
+        QCOMPARE(run.Ended(), Synchronisation::Outcome::Cancelled);
+        QVERIFY2(run.UnsavedStates().isEmpty(), qPrintable(run.UnsavedStates().value(0).second));
+        QStringList copied;
+        for (const QString &e : sync.Events("I 4"))
+            copied << e.section(' ', 3).section('/', -1);
+        QVERIFY2(!copied.isEmpty() && copied.size() < names.size(), qPrintable(copied.join('|')));
+
+        FileEntry state;
+        QVERIFY(StateFile::Parse(TestFiles::Read(Right("__FileSync__/Job")), state));
+        QStringList recorded;
+        for (const QString &name : names)
+            if (StateFile::RecordedEntry("/" + name, state))
+                recorded << name;
+        copied.sort();
+        QCOMPARE(recorded, copied);
+
+        QStringList rest;
+        for (const QString &name : names)
+            if (!copied.contains(name))
+                rest << name + " 1 2";
+        RecordingListener again;
+        QCOMPARE(Analyse(again), rest);
     }
 
     // Cancel during an upload to an SFTP server whose connection has gone silent: the run

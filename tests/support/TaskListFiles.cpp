@@ -17,6 +17,19 @@ bool TaskListFiles::Write(const QString &path, const QStringList &names)
     return list.SaveTaskList(path);
 }
 
+bool TaskListFiles::WriteOneJob(const QString &path, const QString &left, const JobSide &right)
+{
+    JobList list;
+    auto job = std::make_unique<Job>();
+    job->SyncName = job->SyncID = QStringLiteral("Job");
+    job->LFolder.DeviceType = 1;
+    job->LFolder.FolerAllName = left;
+    job->RFolder = right;
+    job->IncludeFilter = job->ExcludeFilter = FilterBounds();
+    list.AddJob(std::move(job));
+    return list.SaveTaskList(path);
+}
+
 QStringList TaskListFiles::Names(const QString &path)
 {
     JobList list;

@@ -613,7 +613,8 @@ private Q_SLOTS:
     }
 
     // A remote kind is the address's scheme: host and path stay when only the transport
-    // changes, and the key file is asked for SFTP alone.
+    // changes, the example shows that scheme, and the key file (with a Browse button) is
+    // asked for SFTP alone.
     void rightSideTransport_data()
     {
         QTest::addColumn<int>("kind");  // index in the menu
@@ -639,18 +640,26 @@ private Q_SLOTS:
             },
             true);
         QString shown;
+        QString example;
         bool keyRowShown = false;
+        bool browseShown = false;
+        const QImage browse = e.get<ImageButton>("bt_rbrowse")->PicNormal().toImage();
         WhenShown<FtpFolderChooser>([&](FtpFolderChooser *chooser) {
             shown = control<QLineEdit>(*chooser, "Edit_ftpip")->text();
+            example = control<QLabel>(*chooser, "lb_ftpexample")->text();
             keyRowShown = control<QLineEdit>(*chooser, "Edit_keyfile")->isVisible()
                           && control<ImageButton>(*chooser, "bt_keyfile")->isVisible();
+            // The key file's button looks like every other Browse button.
+            browseShown = control<ImageButton>(*chooser, "bt_keyfile")->PicNormal().toImage() == browse;
             if (keyRowShown)
                 control<QLineEdit>(*chooser, "Edit_keyfile")->setText(QStringLiteral("/home/me/.ssh/id_ed25519"));
             click(control<ImageButton>(*chooser, "OkButton"));
         });
         click(e.get<ImageButton>("bt_rbrowse"));
         QCOMPARE(shown, address);
+        QVERIFY2(example.startsWith("For example " + address.section(':', 0, 0) + "://"), qPrintable(example));
         QCOMPARE(keyRowShown, keyFile);
+        QVERIFY(browseShown);
         QCOMPARE(e.get<QLineEdit>("edit_rfolder")->text(), address);
         e.ok();
         QVERIFY(e.form.Result());

@@ -13,6 +13,7 @@ namespace ConfigSkin {
 // Sizes of the skin's button pictures.
 inline constexpr QSize DialogButtonSize{80, 28};  // Ok, Cancel, apply
 inline constexpr QSize CloseBoxSize{22, 17};      // SMCLoseBtn
+inline constexpr QSize BrowseButtonSize{84, 28};  // Browse
 
 // An image button showing pictureBase + "1", pictureBase + "2" under the mouse and
 // pictureBase + "Disabled" while disabled. Sized to its pictures, so that it can be clicked

@@ -58,16 +58,17 @@ FtpFolderChooser::FtpFolderChooser(QWidget *parent) : SkinnedWindow(parent), m_c
     Edit_ftppwd = field(2, QStringLiteral("lb_ftppwd"), QStringLiteral("Password"), QStringLiteral("Edit_ftppwd"));
     Edit_keyfile = field(3, QStringLiteral("lb_keyfile"), QStringLiteral("Key file"), QStringLiteral("Edit_keyfile"));
     lb_keyfile = findChild<QLabel *>(QStringLiteral("lb_keyfile"));
-    Edit_keyfile->setPlaceholderText(QStringLiteral("A private key file without a passphrase; empty: the ssh-agent or the password"));
-    bt_keyfile = ConfigSkin::Button(this, QStringLiteral("bt_keyfile"), QStringLiteral("fptconnectButton"), QSize(96, 28),
-                                    QStringLiteral("Browse"));
+    Edit_keyfile->setPlaceholderText(
+        QStringLiteral("A private key file (a locked one's passphrase is asked for); empty: the ssh-agent or the password"));
+    bt_keyfile = ConfigSkin::Button(this, QStringLiteral("bt_keyfile"), QStringLiteral("Browse"),
+                                    ConfigSkin::BrowseButtonSize, QStringLiteral("Browse for the key file"));
     connect(bt_keyfile, &ImageControl::clicked, this, &FtpFolderChooser::browseKeyFile);
     fields->addWidget(bt_keyfile, 3, 2);
     Edit_ftpip->setPlaceholderText(QStringLiteral("ftp://host:port/folder, ftps://... or sftp://host/absolute/folder"));
-    auto *example = new QLabel(QStringLiteral("For example ftp://ftp.example.com:21/pub, or just ftp.example.com"), this);
-    example->setObjectName(QStringLiteral("lb_ftpexample"));
-    example->setStyleSheet(QStringLiteral("color: grey;"));
-    fields->addWidget(example, 4, 1);
+    lb_ftpexample = new QLabel(this);
+    lb_ftpexample->setObjectName(QStringLiteral("lb_ftpexample"));
+    lb_ftpexample->setStyleSheet(QStringLiteral("color: grey;"));
+    fields->addWidget(lb_ftpexample, 4, 1);
     connect(Edit_ftpip, &QLineEdit::textChanged, this, &FtpFolderChooser::showKeyFileRow);
     Edit_ftppwd->setEchoMode(QLineEdit::Password);
     auto *stars = new StarPasswordStyle;
@@ -138,10 +139,16 @@ QString FtpFolderChooser::typedAddress() const
     return RemoteAddress::Normalize(Edit_ftpip->text(), scheme);
 }
 
-// The key file is an SFTP login's alone.
+// The key file is an SFTP login's alone; the example is of the scheme typed.
 void FtpFolderChooser::showKeyFileRow()
 {
-    const bool sftp = RemoteAddress::Parse(typedAddress()).scheme == RemoteAddress::Scheme::Sftp;
+    const RemoteAddress::Scheme scheme = RemoteAddress::Parse(typedAddress()).scheme;
+    const bool sftp = scheme == RemoteAddress::Scheme::Sftp;
+    lb_ftpexample->setText(
+        sftp ? QStringLiteral("For example sftp://host.example.com/home/me/site: the folder's full path on the server")
+        : scheme == RemoteAddress::Scheme::Ftps
+            ? QStringLiteral("For example ftps://ftp.example.com/pub: port 21 unless given, TLS required")
+            : QStringLiteral("For example ftp://ftp.example.com:21/pub, or just ftp.example.com"));
     lb_keyfile->setVisible(sftp);
     Edit_keyfile->setVisible(sftp);
     bt_keyfile->setVisible(sftp);

@@ -56,6 +56,7 @@ private:
     QLineEdit *Edit_ftpuser = nullptr;
     QLineEdit *Edit_ftppwd = nullptr;
     QLabel *lb_keyfile = nullptr;
+    QLabel *lb_ftpexample = nullptr;  // an address of the scheme typed
     QLineEdit *Edit_keyfile = nullptr;
     ImageButton *bt_keyfile = nullptr;
     ImageButton *fptconnectButton = nullptr;

@@ -36,7 +36,6 @@ namespace {
 constexpr int DialogWidth = 570;
 constexpr int DialogHeight = 550;
 constexpr QSize PageButtonSize(125, 28);
-constexpr QSize BrowseSize(84, 28);
 constexpr QSize ListButtonSize(22, 22);
 const QColor ActivePageColour(38, 87, 136);
 
@@ -167,7 +166,7 @@ QWidget *JobEditor::buildGeneral()
         auto *edit = new QLineEdit(page);
         edit->setObjectName(QStringLiteral("edit_%1folder").arg(side));
         ImageButton *button = makeButton(QStringLiteral("bt_%1browse").arg(side), QStringLiteral("Browse"),
-                                         BrowseSize, QStringLiteral("Browse for the ") + caption.toLower());
+                                         ConfigSkin::BrowseButtonSize, QStringLiteral("Browse for the ") + caption.toLower());
         connect(button, &ImageControl::clicked, this, browse);
         grid->addWidget(new QLabel(caption, page), row, 0);
         grid->addWidget(edit, row, 1);
