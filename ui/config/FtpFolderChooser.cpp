@@ -145,9 +145,9 @@ void FtpFolderChooser::showKeyFileRow()
     const RemoteAddress::Scheme scheme = RemoteAddress::Parse(typedAddress()).scheme;
     const bool sftp = scheme == RemoteAddress::Scheme::Sftp;
     lb_ftpexample->setText(
-        sftp ? QStringLiteral("For example sftp://host.example.com/home/me/site: the folder's full path on the server")
+        sftp ? QStringLiteral("For example sftp://example.com/home/me/site, the full path")
         : scheme == RemoteAddress::Scheme::Ftps
-            ? QStringLiteral("For example ftps://ftp.example.com/pub: port 21 unless given, TLS required")
+            ? QStringLiteral("For example ftps://ftp.example.com/pub (port 21 unless given)")
             : QStringLiteral("For example ftp://ftp.example.com:21/pub, or just ftp.example.com"));
     lb_keyfile->setVisible(sftp);
     Edit_keyfile->setVisible(sftp);
