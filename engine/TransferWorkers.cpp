@@ -126,6 +126,10 @@ void TransferWorkers::work(size_t index, Sides &sides)
         FileTransfer::Outcome outcome = transfer->Run(task);
         lock.lock();
         --m_busy;
+        // A lost connection stops the run: no copy starts after it, and the rest stay not
+        // done, not failed one after another before the run's thread hears of it.
+        if (outcome.Lost)
+            m_queue.clear();
         m_done.push_back({std::move(task), std::move(outcome)});
         m_changed.notify_all();
     }

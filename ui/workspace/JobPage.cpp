@@ -473,6 +473,9 @@ void JobPage::SetJob(int index)
     PendingStartSync = false;
     Edit_LFolder->setText(m_job->LFolder.FolerAllName);
     Edit_RFolder->setText(m_job->RFolder.FolerAllName);
+    // A long address shows its start: the scheme says which kind of server it is.
+    Edit_LFolder->setCursorPosition(0);
+    Edit_RFolder->setCursorPosition(0);
     ShowDirection();
     if (m_job->StartAnalyze == 1) {
         m_unattended = true;

@@ -142,7 +142,7 @@ void MainWindow::MakeControls()
     Notebook1->addWidget(defaultPage);
     // Without a job the page says what the program is for and how to begin.
     auto *empty = new QVBoxLayout(defaultPage);
-    auto *hint = new QLabel(tr("Corvane keeps a folder on this computer and a folder on an FTP server in step. "
+    auto *hint = new QLabel(tr("Corvane keeps a folder on this computer and a folder on a server (FTP, FTP over TLS or SFTP) in step. "
                                "Add a job to choose the two folders."),
                             defaultPage);
     hint->setObjectName(QStringLiteral("EmptyHint"));
