@@ -289,7 +289,8 @@ private Q_SLOTS:
         server.setMaxConnections(accepted);
         QVERIFY(server.start(mlsd));
         const JobSide src = server.source();
-        const FileFilter filter{Job()};
+        const Job job;
+        const FileFilter filter{job};
         QCOMPARE(FtpFolder::ConnectFtp(src), 0);
 
         FtpSessionPool::Global().SetConnections(1);
