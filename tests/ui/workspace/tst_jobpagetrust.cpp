@@ -4,6 +4,7 @@
 #include "tests/support/ModalAnswer.h"
 #include "tests/support/SshServerFixture.h"
 #include "tests/support/TestFiles.h"
+#include "tests/ui/RealJobPages.h"
 #include "ui/widgets/ImageButton.h"
 #include "ui/workspace/JobPage.h"
 
@@ -16,15 +17,6 @@
 #include <QTemporaryDir>
 #include <QTextEdit>
 #include <QtTest>
-
-namespace {
-
-class NoPower : public Power {
-public:
-    void shutDown() override {}
-};
-
-}  // namespace
 
 // The job page asks about an SFTP server's unknown host key while the analysis waits, on
 // the interface thread, and goes on or stops as the user answers.
