@@ -1,8 +1,9 @@
 #!/usr/bin/python3
 """FTP work of corvane-cli beside lftp and rclone, on servers that wait before every reply.
 
-For each server (pyftpdlib's tests/support/ftpserver.py, and ProFTPD when `proftpd` is
-installed) and each delay per reply (default 0 and 10 ms), on two shapes of tree:
+For each server (pyftpdlib's tests/support/ftpserver.py: pyftpdlib's default server, one
+process for every client, with a thread per client when it waits before replies; and ProFTPD
+when `proftpd` is installed) and each delay per reply (default 0 and 10 ms), on two shapes of tree:
   tree   a site of 331 folders with 3 small files each, analysed (corvane-cli with one and
          with four connections), beside `lftp find -l` and `rclone lsl`;
   flat   N new small files in FOLDERS folders: corvane upload (analysis and sync, four
@@ -47,7 +48,7 @@ class Pyftpdlib:
         self.log = log
         self.proc = subprocess.Popen(
             ["/usr/bin/python3", SERVER, "--root", root, "--user", USER, "--password", PASSWORD,
-             "--port", "0", "--threaded", "--delay", str(delay), "--command-log", log]
+             "--port", "0", "--delay", str(delay), "--command-log", log]
             + ([] if mlsd else ["--no-mlsd"]),
             stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
         line = self.proc.stdout.readline()
@@ -278,7 +279,10 @@ def time_wait_count():
 def settle(args):
     """On loopback a connection to a port that a closed connection still holds (TIME_WAIT)
     can wait a second for its SYN to be sent again; clients differ in how often that hits
-    them, so every step starts after the previous step's connections have cleared."""
+    them, so every step starts after the previous step's connections have cleared.
+    ProFTPD's master process also stops accepting for up to half a second after one of its
+    sessions ends, which a run started on the heels of another client's would pay for."""
+    time.sleep(1.0)
     if args.no_wait:
         return
     waited = 0

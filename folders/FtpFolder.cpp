@@ -177,7 +177,11 @@ bool FtpFolder::OpenSession(const JobSide &src) { return ensureSession(src); }
 
 bool FtpFolder::OpenSession(const JobSide &src, FtpSession &other) { return other.EnsureOpen(endpointOf(src)); }
 
-int32_t FtpFolder::PackedTime(const QDateTime &serverUtc) { return DosDateTime::Pack(FileTimeToDateTime(serverUtc)); }
+int32_t FtpFolder::PackedTime(const QDateTime &serverUtc)
+{
+    // Not through QDateTime's local time: Qt reads the zone file again for every entry.
+    return serverUtc.isValid() ? DosDateTime::FromEpochSeconds(serverUtc.toSecsSinceEpoch()) : 0;
+}
 
 SideEntry FtpFolder::EntryOf(const FtpEntry &found)
 {
