@@ -255,7 +255,12 @@ void Synchronisation::Execute()
     SidePair sides(m_job);
     m_left = sides.Left.get();
     m_right = sides.Right.get();
-    Recovery::Run(m_job, sides, m_listener, m_journal);
+    {
+        // What an earlier run left is put right first; a server that stalls meanwhile
+        // must not keep a Cancel waiting.
+        const FtpSession::CancelWatch recoveryWatch(FtpSession::Global(), m_job.CancelFlag);
+        Recovery::Run(m_job, sides, m_listener, m_journal);
+    }
     // The walk goes folder by folder: one reading of a folder serves all its files.
     m_left->KeepFolderListings(m_result.LeftList.get());
     m_right->KeepFolderListings(m_result.RightList.get());

@@ -1,5 +1,7 @@
 #include "engine/RunGate.h"
+#include "engine/SidePaths.h"
 #include "engine/SyncAction.h"
+#include "folders/TransferJournal.h"
 #include "model/JobList.h"
 #include "platform/FtpSessionPool.h"
 #include "platform/gui/Power.h"
@@ -683,6 +685,7 @@ private Q_SLOTS:
         QTest::newRow("stalled listing") << "listing";
         QTest::newRow("transfer under way") << "transfer";
         QTest::newRow("close during a stalled listing") << "close";
+        QTest::newRow("stalled clean-up of an earlier run at the start of a sync") << "recovery";
     }
     void cancelActsAtOnce()
     {
@@ -694,14 +697,26 @@ private Q_SLOTS:
         if (where == "transfer") {
             QVERIFY(TestFiles::Write(Right("big.bin"), big, Old));
             m_server->setThrottle(64 << 10);
+        } else if (where == "recovery") {
+            QVERIFY(TestFiles::Write(Right("d1/a.txt"), "r", Old));
+            m_server->setStallAt("DELE", 1);
         } else {
             QVERIFY(TestFiles::Write(Right("d1/a.txt"), "r", Old));
             m_server->setStallAt("MLSD", 2);
         }
         QVERIFY(m_server->start());
-        AddJob("Job").RFolder = m_server->source();
+        Job &job = AddJob("Job");
+        job.RFolder = m_server->source();
         m_page = MakePage(0);
-        if (where == "transfer") {
+        if (where == "recovery") {
+            // Between the analysis and the sync another run was killed amid an upload.
+            QVERIFY(Analyse());
+            QVERIFY(TestFiles::Write(Right("x.txt.part"), "half", Old));
+            TransferJournal journal(SidePaths::JournalFile(job));
+            QVERIFY(journal.Add({job.RFolder.FolerAllName, "/pub/x.txt", "/pub/x.txt.part", {}, false}));
+            Click("BitBtn_Sync");
+            QTest::qWait(1500);
+        } else if (where == "transfer") {
             QVERIFY(Analyse());
             Click("BitBtn_Sync");
             QTRY_VERIFY_WITH_TIMEOUT(!TestFiles::FilesBelow(Left()).filter(".cvtmp").isEmpty(), Wait);
@@ -720,12 +735,15 @@ private Q_SLOTS:
             QCOMPARE(Status(), QString("Analysis cancelled"));
         } else {
             Click("BitBtn_cancel");
-            const QString cancelled = where == "transfer" ? "Sync cancelled" : "Analysis cancelled";
+            const QString cancelled = where == "transfer" || where == "recovery" ? "Sync cancelled" : "Analysis cancelled";
             QTRY_COMPARE_WITH_TIMEOUT(Status(), cancelled, Wait);
         }
         QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed())));
         QVERIFY(!Enabled("BitBtn_Sync"));
-        if (where == "transfer") {
+        if (where == "recovery") {
+            // Not undone: the next run tries again.
+            QVERIFY(QFile::exists(Right("x.txt.part")));
+        } else if (where == "transfer") {
             QVERIFY(LogLines().contains("Files copied : 0; files not copied : 1"));
             QCOMPARE(TestFiles::FilesBelow(Left()).filter(QRegularExpression("^big")), QStringList());
         } else {
