@@ -12,6 +12,8 @@
 #include "model/Job.h"
 #include "platform/FtpSession.h"
 
+#include <thread>
+
 int Analysis::CheckSides(SidePair &sides)
 {
     const bool leftOk = !sides.Left || sides.Left->Reach() == 0;
@@ -50,22 +52,39 @@ void Analysis::LoadStateTrees(SidePair &sides)
 
 bool Analysis::ListSides(SidePair &sides)
 {
-    const FileFilter filter(m_job);
-    for (auto [side, list] : {std::pair{sides.Left.get(), m_result.LeftList.get()},
-                              std::pair{sides.Right.get(), m_result.RightList.get()}}) {
-        if (!side || m_job.Cancelled())
-            continue;
+    struct Listing {
+        Side *side;
+        FileEntry *root;
+        FileFilter filter;  // one each: the two walks run at once
+        bool listed = true;
         QString failedFolder;
-        side->SetListingProgress(&m_listing);
-        if (!side->List(*list, filter, failedFolder) && !m_job.Cancelled()) {
+    };
+    Listing left{sides.Left.get(), m_result.LeftList.get(), FileFilter(m_job), true, {}};
+    Listing right{sides.Right.get(), m_result.RightList.get(), FileFilter(m_job), true, {}};
+    const auto list = [this](Listing &l) {
+        if (!l.side || m_job.Cancelled())
+            return;
+        l.side->SetListingProgress(&m_listing);
+        l.listed = l.side->List(*l.root, l.filter, l.failedFolder);
+    };
+    // The local folder is walked while the server answers: the analysis waits for the
+    // slower side, not for both in turn. The right side stays on this thread, which
+    // holds the run's cancel watch.
+    std::thread leftWalk(list, std::ref(left));
+    list(right);
+    leftWalk.join();
+    for (const Listing *l : {&left, &right}) {
+        if (!l->listed && !m_job.Cancelled()) {
             // Half a listing would offer to copy back everything it missed.
-            m_result.FailedFolder = failedFolder;
-            m_result.FailureReason = side->FailureReason();
+            m_result.FailedFolder = l->failedFolder;
+            m_result.FailureReason = l->side->FailureReason();
             return false;
         }
-        if (const QString notice = side->TakeNotice(); !notice.isEmpty())
-            m_listener.Notice(notice);
     }
+    for (const Listing *l : {&left, &right})
+        if (l->side)
+            if (const QString notice = l->side->TakeNotice(); !notice.isEmpty())
+                m_listener.Notice(notice);
     return !m_job.Cancelled();
 }
 
