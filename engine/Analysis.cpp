@@ -11,6 +11,7 @@
 #include "folders/FileFilter.h"
 #include "model/Job.h"
 #include "platform/FtpSession.h"
+#include "platform/FtpSessionPool.h"
 
 #include <thread>
 
@@ -111,6 +112,14 @@ void Analysis::Execute()
         return;
     }
     m_result.Reached = true;
+    // The other connections log in while the state files are read and the local folder
+    // walked; whatever ends the analysis, their logins end before the job's cancel flag
+    // they watch may go.
+    struct JoinLogins {
+        ~JoinLogins() { FtpSessionPool::Global().JoinOpening(); }
+    } joinLogins;
+    if (sides.Right)
+        sides.Right->OpenConnectionsAhead();
 
     // Before anything is read: a listing must not show what an interrupted copy left.
     Recovery::Run(m_job, sides, m_listener);

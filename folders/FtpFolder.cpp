@@ -177,6 +177,11 @@ bool FtpFolder::OpenSession(const JobSide &src) { return ensureSession(src); }
 
 bool FtpFolder::OpenSession(const JobSide &src, FtpSession &other) { return other.EnsureOpen(endpointOf(src)); }
 
+void FtpFolder::OpenConnectionsAhead(const JobSide &src)
+{
+    FtpSessionPool::Global().OpenExtraAhead(endpointOf(src), session().WatchedCancelFlag());
+}
+
 int32_t FtpFolder::PackedTime(const QDateTime &serverUtc)
 {
     // Not through QDateTime's local time: Qt reads the zone file again for every entry.

@@ -48,6 +48,8 @@ public:
     static bool OpenSession(const JobSide &src);
     // The same on another session of the pool (one a second thread works on).
     static bool OpenSession(const JobSide &src, FtpSession &other);
+    // The pool's extra sessions log in to this source's server on threads of their own.
+    static void OpenConnectionsAhead(const JobSide &src);
     // A server time as the packed local date-time the listings give.
     static int32_t PackedTime(const QDateTime &serverUtc);
     // A remote entry as a side shows it.

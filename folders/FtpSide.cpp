@@ -56,6 +56,12 @@ int32_t FtpSide::Reach()
     return open() ? 0 : m_session.LastError() != 0 ? m_session.LastError() : -1;
 }
 
+void FtpSide::OpenConnectionsAhead()
+{
+    if (&m_session == &FtpSession::Global())
+        FtpFolder::OpenConnectionsAhead(m_side);
+}
+
 std::optional<ServerTrust> FtpSide::Untrusted() const { return m_session.UntrustedServer(); }
 
 bool FtpSide::Trust(const ServerTrust &trust)

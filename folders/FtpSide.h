@@ -20,6 +20,7 @@ public:
     std::optional<ServerTrust> Untrusted() const override;
     bool Trust(const ServerTrust &trust) override;
     bool List(FileEntry &root, const FileFilter &filter, QString &failedFolder) override;
+    void OpenConnectionsAhead() override;
     QString TakeNotice() override { return std::exchange(m_notice, QString()); }
     SideEntry Probe(const QString &path) override;
     SideEntry ListedEntry(const QString &path) override;

@@ -54,6 +54,10 @@ public:
     // connection, a refused login, an error reply, a cancel): failedFolder then names it and
     // FailureReason() says why. What was read stays in root.
     virtual bool List(FileEntry &root, const FileFilter &filter, QString &failedFolder) = 0;
+    // Once reached: the side's other connections to its server log in meanwhile, ready for
+    // the listing. Whoever calls it calls FtpSessionPool::JoinOpening before its cancel
+    // flag goes.
+    virtual void OpenConnectionsAhead() {}
     // Where List counts the folders it read and the files it kept (not owned; may be null).
     void SetListingProgress(ListingProgress *progress) { m_listingProgress = progress; }
     // A line for the run's log about how the last List went about its work (a server that

@@ -2,6 +2,7 @@
 
 #include <QMutexLocker>
 #include <algorithm>
+#include <optional>
 #include <thread>
 
 namespace {
@@ -17,6 +18,7 @@ FtpSessionPool &FtpSessionPool::Global()
 
 FtpSessionPool::~FtpSessionPool()
 {
+    JoinOpening();
     // Each log-out may wait a moment for the server's reply: all at once, not one by one.
     std::vector<std::thread> closing;
     for (const auto &s : m_extra)
@@ -33,6 +35,7 @@ void FtpSessionPool::SetConnections(int count)
 
 QList<FtpSession *> FtpSessionPool::Extra()
 {
+    JoinOpening();
     QMutexLocker lock(&m_primary.Mutex());
     const size_t wanted = size_t(m_connections - 1);
     while (m_extra.size() < wanted)
@@ -43,4 +46,25 @@ QList<FtpSession *> FtpSessionPool::Extra()
     for (const auto &s : m_extra)
         sessions.append(s.get());
     return sessions;
+}
+
+void FtpSessionPool::OpenExtraAhead(const FtpSession::Endpoint &endpoint, const std::atomic<uint8_t> *cancel)
+{
+    const QList<FtpSession *> sessions = Extra();
+    std::lock_guard lock(m_openingLock);
+    for (FtpSession *session : sessions)
+        m_opening.emplace_back([session, endpoint, cancel] {
+            std::optional<FtpSession::CancelWatch> watch;
+            if (cancel)
+                watch.emplace(*session, *cancel);
+            session->EnsureOpen(endpoint);
+        });
+}
+
+void FtpSessionPool::JoinOpening()
+{
+    std::lock_guard lock(m_openingLock);
+    for (std::thread &t : m_opening)
+        t.join();
+    m_opening.clear();
 }

@@ -4,6 +4,8 @@
 #include <QList>
 #include <atomic>
 #include <memory>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 // The FTP sessions of the process: the primary one that every FTP call goes through, and the
@@ -21,10 +23,19 @@ public:
     int Connections() const { return m_connections; }
     // Connections() - 1 sessions beside the primary, not necessarily open; a caller opens each
     // for its server, so that a session left open for another server is replaced.
+    // Waits for the logins OpenExtraAhead started: no one else uses the sessions returned.
     QList<FtpSession *> Extra();
+    // Logs the extra sessions in to endpoint on threads of their own while the primary
+    // session goes on, so that they are ready when a listing needs them; a Cancel of the flag
+    // ends the logins. Only for a server that has just accepted the primary's login.
+    void OpenExtraAhead(const FtpSession::Endpoint &endpoint, const std::atomic<uint8_t> *cancel);
+    // Returns once those logins have ended; before the cancel flag they watch goes.
+    void JoinOpening();
 
 private:
     FtpSession m_primary;
     std::vector<std::unique_ptr<FtpSession>> m_extra;
     std::atomic<int> m_connections{4};
+    std::mutex m_openingLock;  // m_opening
+    std::vector<std::thread> m_opening;
 };

@@ -282,6 +282,48 @@ private Q_SLOTS:
                  qPrintable(notices[0]));
     }
 
+    // The other connections log in while the state file is read, not after the listing has
+    // begun on one connection; and not at all when the first login is refused, which would
+    // hand a server that locks out repeated failures four of them.
+    void otherConnectionsLogInAheadOnlyAfterTheFirst_data()
+    {
+        QTest::addColumn<bool>("rightPassword");
+        QTest::newRow("accepted") << true;
+        QTest::newRow("refused") << false;
+    }
+    void otherConnectionsLogInAheadOnlyAfterTheFirst()
+    {
+        QFETCH(bool, rightPassword);
+        QTemporaryDir dir;
+        FtpServerFixture server;
+        for (int i = 0; i < 3; ++i)
+            QVERIFY(TestFiles::Write(server.root() + QStringLiteral("/pub/d%1/a.txt").arg(i), "a", 1600000000));
+        server.setCommandLog(true);
+        QVERIFY(server.start());
+        FtpSessionPool::Global().SetConnections(4);
+        Job job;
+        job.SyncName = "Job";
+        job.LFolder.DeviceType = 1;
+        job.LFolder.FolerAllName = dir.path();
+        job.RFolder = server.source();
+        if (!rightPassword)
+            job.RFolder.PWD = QStringLiteral("wrong");
+        RecordingListener listener;
+        AnalysisResult result;
+        Analysis(job, listener, result).Execute();
+        QCOMPARE(result.Completed, rightPassword);
+        const QStringList commands = server.commands();
+        QCOMPARE(commands.filter(QRegularExpression("^USER ")).size(), rightPassword ? 4 : 1);
+        if (rightPassword) {
+            const qsizetype firstListing = commands.indexOf(QRegularExpression("MLSD .*"));
+            qsizetype lastLogin = -1;
+            for (qsizetype i = 0; i < commands.size(); ++i)
+                if (commands[i].startsWith("PASS "))
+                    lastLogin = i;
+            QVERIFY2(lastLogin >= 0 && firstListing > lastLogin, qPrintable(commands.join(" | ")));
+        }
+    }
+
     // Each record carries each side's own time, size and path: swapped or copied-over values
     // would show the user the wrong copy and send the sync to the wrong file.
     void recordsCarryEachSidesValues_data()
