@@ -77,6 +77,23 @@ void Pair(Paired &p, const QStringList &left, const QStringList &right, Job &job
     p.complete = pairing.PairLevel(p.left, p.right, p.result);
 }
 
+// job: an empty local folder and folders d0.. on the server, started, which the analysis
+// lists on four connections.
+bool FoldersOnFourConnections(Job &job, const QTemporaryDir &dir, FtpServerFixture &server, int folders)
+{
+    for (int i = 0; i < folders; ++i)
+        if (!TestFiles::Write(server.root() + QStringLiteral("/pub/d%1/a.txt").arg(i), "a", 1600000000))
+            return false;
+    if (!server.start())
+        return false;
+    FtpSessionPool::Global().SetConnections(4);
+    job.SyncName = "Job";
+    job.LFolder.DeviceType = 1;
+    job.LFolder.FolerAllName = dir.path();
+    job.RFolder = server.source();
+    return true;
+}
+
 }  // namespace
 
 class TestAnalysis : public QObject {
@@ -260,16 +277,9 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         FtpServerFixture server;
-        for (int i = 0; i < 5; ++i)
-            QVERIFY(TestFiles::Write(server.root() + QStringLiteral("/pub/d%1/a.txt").arg(i), "a", 1600000000));
         server.setMaxConnections(1);
-        QVERIFY(server.start());
-        FtpSessionPool::Global().SetConnections(4);
         Job job;
-        job.SyncName = "Job";
-        job.LFolder.DeviceType = 1;
-        job.LFolder.FolerAllName = dir.path();
-        job.RFolder = server.source();
+        QVERIFY(FoldersOnFourConnections(job, dir, server, 5));
         RecordingListener listener;
         AnalysisResult result;
         Analysis(job, listener, result).Execute();
@@ -296,16 +306,9 @@ private Q_SLOTS:
         QFETCH(bool, rightPassword);
         QTemporaryDir dir;
         FtpServerFixture server;
-        for (int i = 0; i < 3; ++i)
-            QVERIFY(TestFiles::Write(server.root() + QStringLiteral("/pub/d%1/a.txt").arg(i), "a", 1600000000));
         server.setCommandLog(true);
-        QVERIFY(server.start());
-        FtpSessionPool::Global().SetConnections(4);
         Job job;
-        job.SyncName = "Job";
-        job.LFolder.DeviceType = 1;
-        job.LFolder.FolerAllName = dir.path();
-        job.RFolder = server.source();
+        QVERIFY(FoldersOnFourConnections(job, dir, server, 3));
         if (!rightPassword)
             job.RFolder.PWD = QStringLiteral("wrong");
         RecordingListener listener;
