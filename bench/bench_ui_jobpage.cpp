@@ -1,9 +1,9 @@
 // Times the job page's Changes view after an analysis that proposes copying every file of
 // a large left folder: from the end of the analysis until the filled tree is painted, how
 // long the window went without handling events meanwhile, and repaints while scrolling; then
-// a change of direction of every selected row, its undo, the totals line and the find box.
+// a Shift-click over every row, a change of direction of every selected row, its undo, the
+// totals line and the find box.
 // Usage: bench_ui_jobpage WORKDIR [FOLDERS FILES_PER_FOLDER]   (QT_QPA_PLATFORM=offscreen)
-#include "engine/RowTree.h"
 #include "engine/ResultEntry.h"
 #include "folders/FileEntry.h"
 #include "model/JobList.h"
@@ -11,7 +11,7 @@
 #include "ui/workspace/ItemCommands.h"
 #include "ui/workspace/JobPage.h"
 #include "ui/workspace/ResultModel.h"
-#include "ui/workspace/RowTotals.h"
+#include "ui/workspace/ResultView.h"
 
 #include <QApplication>
 #include <QDir>
@@ -160,17 +160,28 @@ int main(int argc, char **argv)
                     static_cast<long long>(cpuMs() - cpuBefore));
     };
     tree->setFocus();
+    // A click on the first file, then Shift and a click on the last: every line between,
+    // over every open folder.
+    QAbstractItemModel &model = *tree->model();
+    const QModelIndex firstFolder = model.index(0, 0, root), lastFolder = model.index(model.rowCount(root) - 1, 0, root);
+    const QModelIndex firstFile = model.index(0, 0, firstFolder);
+    const QModelIndex lastFile = model.index(model.rowCount(lastFolder) - 1, 0, lastFolder);
+    const auto clickRow = [&](const QModelIndex &row, Qt::KeyboardModifiers keys) {
+        tree->scrollTo(row);
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, keys, tree->visualRect(row).center());
+    };
+    timed("click on the first file", [&] { clickRow(firstFile, {}); });
+    timed("Shift-click on the last file (every row between selected)", [&] { clickRow(lastFile, Qt::ShiftModifier); });
+    std::printf("  %lld rows selected\n", static_cast<long long>(page.findChild<ResultView *>()->SelectedRowIndexes().size()));
     timed("select all rows (Ctrl+A)", [&] { QTest::keyClick(tree, Qt::Key_A, Qt::ControlModifier); });
     timed("don't copy, for every selected row (Space)", [&] { QTest::keyClick(tree, Qt::Key_Space); });
     timed("undo of that change (Ctrl+Z)", [&] { QTest::keyClick(tree, Qt::Key_Z, Qt::ControlModifier); });
     timed("back to the proposal, for every selected row", [&] {
         QTest::keyClick(tree, Qt::Key_Backspace);
     });
-    timed("totals of every row", [&] {
-        const RowTree &rows = *page.Model().Rows();
-        std::lock_guard lock(rows.Mutex());
-        const RowTotals totals = RowTotals::Count(*rows.RootNode());
-        std::printf("  %s\n", qPrintable(totals.Text()));
+    timed("totals of every row, with every folder's counts", [&] {
+        page.Model().Recount();
+        std::printf("  %s\n", qPrintable(page.Model().Totals().Text()));
     });
     auto *find = page.findChild<QLineEdit *>(QStringLiteral("Edit_Find"));
     timed("find \"file12\" (rows found and their folders shown, expanded)", [&] { find->setText(QStringLiteral("file12")); });

@@ -30,6 +30,8 @@ bool FtpServerFixture::start(bool mlsd, int idleTimeout)
         args << QStringLiteral("--idle-timeout") << QString::number(idleTimeout);
     if (m_throttle > 0)
         args << QStringLiteral("--throttle") << QString::number(m_throttle);
+    if (m_delay > 0)
+        args << QStringLiteral("--delay") << QString::number(m_delay);
     if (m_maxConnections > 0)
         args << QStringLiteral("--max-connections") << QString::number(m_maxConnections);
     if (m_commandLog)

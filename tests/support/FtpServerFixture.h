@@ -19,6 +19,9 @@ public:
     // Limits every data transfer, both ways, to this many bytes per second from the next
     // start() on (0: no limit), so that a test can act while a transfer is under way.
     void setThrottle(int bytesPerSecond) { m_throttle = bytesPerSecond; }
+    // From the next start() on, the server waits this long before it answers each command,
+    // as a distant server does (0: at once).
+    void setCommandDelay(double seconds) { m_delay = seconds; }
     // From the next start() on, the whole server ends (every connection dropped) when the
     // n-th command `command` ("MLSD", "RETR") arrives, or afterSeconds later (in the middle of
     // its transfer with a throttle); as a server that goes away does.
@@ -48,6 +51,7 @@ private:
 
     QList<QPair<QString, QString>> m_permissions;
     int m_throttle = 0;
+    double m_delay = 0;
     int m_maxConnections = 0;
     bool m_commandLog = false;
     QStringList m_failures;

@@ -1,11 +1,8 @@
-#include "app/Settings.h"
 #include "engine/RunGate.h"
-#include "model/JobList.h"
 #include "tests/support/ModalAnswer.h"
-#include "tests/support/TempConfigHome.h"
 #include "tests/support/TestFiles.h"
 #include "tests/ui/DriveWidgets.h"
-#include "tests/ui/RealJobPages.h"
+#include "tests/ui/MainWindowUnderTest.h"
 #include "ui/config/FtpFolderChooser.h"
 #include "ui/config/JobEditor.h"
 #include "ui/config/LocalFolderChooser.h"
@@ -13,19 +10,14 @@
 #include "ui/config/ScheduleDialog.h"
 #include "ui/widgets/ImageButton.h"
 #include "ui/workspace/JobEditorCommands.h"
-#include "ui/workspace/JobPage.h"
-#include "ui/workspace/MainWindow.h"
 #include "ui/workspace/ResultModel.h"
 #include "ui/workspace/ResultView.h"
 
 #include <QAction>
 #include <QDesktopServices>
-#include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QShortcut>
-#include <QStackedWidget>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
@@ -46,15 +38,10 @@ public Q_SLOTS:
     void OpenUrl(const QUrl &url) { m_opened << url; }
 
 private:
-    std::unique_ptr<TempConfigHome> m_config;
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<JobList> m_jobs;
-    Settings m_settings;
-    NoPower m_power;
-    std::unique_ptr<MainWindow> m_window;
+    std::unique_ptr<MainWindowUnderTest> m_ui;
     QList<QUrl> m_opened;
 
-    QString Path(const QString &rel) const { return m_dir->filePath(rel); }
+    QString Path(const QString &rel) const { return m_ui->Path(rel); }
     void AddJob(const QString &name)
     {
         auto job = std::make_unique<Job>();
@@ -65,35 +52,28 @@ private:
         job->RFolder.FolerAllName = Path(name + "/right");
         QDir().mkpath(job->LFolder.FolerAllName);
         QDir().mkpath(job->RFolder.FolerAllName);
-        m_jobs->AddJob(std::move(job));
+        m_ui->Jobs.AddJob(std::move(job));
     }
     void Open()
     {
-        m_window = std::make_unique<MainWindow>(*m_jobs, m_settings, Path("program") + "/",
-                                                RealJobPages(*m_jobs, m_power, Path("program")));
-        UseJobEditor(*m_window, *m_jobs);
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-        m_window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        UseJobEditor(m_ui->Make(), m_ui->Jobs);
+        QVERIFY(m_ui->Show());
+        m_ui->Window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_ui->Window.get()));
     }
-    template <class T> T *Find(const char *name) const
-    {
-        T *found = m_window->findChild<T *>(QString::fromLatin1(name));
-        Q_ASSERT(found);
-        return found;
-    }
+    template <class T> T *Find(const char *name) const { return m_ui->Find<T>(name); }
     QAction *Action(const char *name) const { return Find<QAction>(name); }
     // The key goes where the keyboard is: the focused control of the active window. A window
     // a dialog covered is made active again, as the window system does once the dialog is gone.
     void Press(QKeySequence keys)
     {
-        if (!QApplication::activeModalWidget() && m_window && m_window->isVisible()
-            && QApplication::activeWindow() != m_window.get()) {
+        QWidget *window = m_ui->Window.get();
+        if (!QApplication::activeModalWidget() && window && window->isVisible()
+            && QApplication::activeWindow() != window) {
             // The offscreen platform does not hand the activation back by itself after a
             // popup or dialog closes, as a window system does.
-            QApplication::setActiveWindow(m_window.get());
-            QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+            QApplication::setActiveWindow(window);
+            QVERIFY(QTest::qWaitForWindowActive(window));
         }
         // A popup that was just closed may still hold the focus for a moment; a key must not
         // reach it (its letters would choose its items).
@@ -106,31 +86,18 @@ private:
         const QKeyCombination combination = keys[0];
         QTest::keyClick(target, combination.key(), combination.keyboardModifiers());
     }
-    JobPage *Shown() const
-    {
-        QWidget *page = Find<QStackedWidget>("Notebook1")->currentWidget();
-        return page->findChild<JobPage *>();
-    }
-    QString Status() const { return Shown()->findChild<QLabel *>("Label_ActionStatus")->text(); }
+    JobPage *Shown() const { return m_ui->Shown(); }
+    QString Status() const { return m_ui->Status(); }
 
 private Q_SLOTS:
     void initTestCase() { QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "OpenUrl"); }
     void cleanupTestCase() { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }
     void init()
     {
-        m_config = std::make_unique<TempConfigHome>();
-        m_dir = std::make_unique<QTemporaryDir>();
-        QDir().mkpath(Path("program"));
-        m_jobs = std::make_unique<JobList>();
+        m_ui = std::make_unique<MainWindowUnderTest>();
         m_opened.clear();
     }
-    void cleanup()
-    {
-        if (m_window)
-            m_window->close();
-        m_window.reset();
-        m_jobs.reset();
-    }
+    void cleanup() { m_ui.reset(); }
 
     // No job: the page says what to do and offers the one command that makes sense; the
     // commands that need a job are off rather than silently doing nothing.
@@ -156,7 +123,7 @@ private Q_SLOTS:
         });
         QTest::keyClick(add, Qt::Key_Return);
         QVERIFY(opened);
-        QCOMPARE(m_jobs->Count(), 0);
+        QCOMPARE(m_ui->Jobs.Count(), 0);
     }
 
     // Every shortcut runs its command; the menus name them.
@@ -241,7 +208,7 @@ private Q_SLOTS:
 
         // Ctrl+Q ends the program as the close box does.
         Press(QKeySequence(Qt::CTRL | Qt::Key_Q));
-        QTRY_VERIFY(!m_window->isVisible());
+        QTRY_VERIFY(!m_ui->Window->isVisible());
     }
 
     // From the folders, Analyze is four Tabs away.
@@ -283,7 +250,7 @@ private Q_SLOTS:
         std::unique_ptr<SkinnedWindow> window;
         QWidget *typeInto = nullptr;
         if (dialog == "editor") {
-            auto *editor = new JobEditor(*m_jobs);
+            auto *editor = new JobEditor(m_ui->Jobs);
             editor->SetJobIndex(-1);
             typeInto = editor->findChild<QLineEdit *>("edit_taskname");
             window.reset(editor);
@@ -291,7 +258,7 @@ private Q_SLOTS:
             auto *chooser = new LocalFolderChooser;
             JobSide side;
             side.DeviceType = 1;
-            side.FolerAllName = m_dir->path();
+            side.FolerAllName = m_ui->Dir.path();
             chooser->SetFolderSource(side);
             typeInto = chooser->findChild<QLineEdit *>("Edit_Address");
             window.reset(chooser);
@@ -302,7 +269,7 @@ private Q_SLOTS:
         } else if (dialog == "schedule") {
             window.reset(new ScheduleDialog);
         } else {
-            window.reset(new OptionsDialog(nullptr, m_settings, {}, QStringLiteral("/bin/false")));
+            window.reset(new OptionsDialog(nullptr, m_ui->ProgramSettings, {}, QStringLiteral("/bin/false")));
         }
         QSignalSpy finished(window.get(), &QDialog::finished);
         window->show();
@@ -342,9 +309,9 @@ private Q_SLOTS:
             Press(QKeySequence(Qt::Key_Return));
         });
         Press(QKeySequence(Qt::CTRL | Qt::Key_N));
-        QTRY_COMPARE(m_jobs->Count(), 1);
-        QCOMPARE(m_jobs->JobAt(0)->RFolder.FolerAllName, Path("theirs"));
-        QCOMPARE(m_jobs->JobAt(0)->RFolder.DeviceType, 1);
+        QTRY_COMPARE(m_ui->Jobs.Count(), 1);
+        QCOMPARE(m_ui->Jobs.JobAt(0)->RFolder.FolerAllName, Path("theirs"));
+        QCOMPARE(m_ui->Jobs.JobAt(0)->RFolder.DeviceType, 1);
 
         Press(QKeySequence(Qt::Key_F5));
         QTRY_COMPARE_WITH_TIMEOUT(Status(), QString(" Analyzing Done!"), Wait);

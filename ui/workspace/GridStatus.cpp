@@ -1,11 +1,9 @@
 #include "ui/workspace/GridStatus.h"
 
 #include "engine/RowReason.h"
-#include "engine/RowTree.h"
 #include "folders/ListingProgress.h"
 #include "ui/workspace/ResultModel.h"
 #include "ui/workspace/ResultView.h"
-#include "ui/workspace/RowTotals.h"
 
 #include <QLabel>
 #include <QLocale>
@@ -71,14 +69,9 @@ QString GridStatus::TotalsLine() const
 
 void GridStatus::SyncStarted()
 {
-    const RowTree *rows = m_model.Rows();
-    if (!rows || !rows->RootNode())
+    if (!m_model.HasRows())
         return;
-    RowTotals totals;
-    {
-        std::lock_guard lock(rows->Mutex());
-        totals = RowTotals::Count(*rows->RootNode());
-    }
+    const RowTotals &totals = m_model.Totals();
     m_timeLeft.Start(totals.ToLeft.Count + totals.ToRight.Count, totals.ToLeft.Bytes + totals.ToRight.Bytes);
     m_clock.start();
     m_syncing = true;
@@ -125,17 +118,11 @@ void GridStatus::ShowReason()
 
 void GridStatus::ShowTotals()
 {
-    const RowTree *rows = m_model.Rows();
-    const Row *root = rows && !m_model.Detached() ? rows->RootNode() : nullptr;
-    if (!root || root->ChildCount() == 0) {
+    if (!m_model.HasRows()) {
         m_totals->clear();
         return;
     }
-    RowTotals totals;
-    {
-        std::lock_guard lock(rows->Mutex());
-        totals = RowTotals::Count(*root);
-    }
+    const RowTotals &totals = m_model.Totals();
     m_totals->setText(totals.Text());
     if (m_syncing) {
         // A failed copy took its time too; its bytes did not arrive.

@@ -658,8 +658,8 @@ void JobPage::StartSync()
     }
     ShowBusy(true);
     SetButtons(false, false, true);
-    const Row *root = m_rows->RootNode();
-    m_progressTotal = root ? root->Data.ToLeftCount + root->Data.ToRightCount : 0;
+    // The gauge counts every file row the run walks, also those it leaves as they are.
+    m_progressTotal = m_model->Totals().FileRows;
     m_log.SyncStarted(m_progressTotal);
     m_job->CancelFlag = 0;
     VST1->SetClicksAllowed(false);
@@ -693,6 +693,7 @@ void JobPage::SyncSelected()
         };
         holdBack(m_rows->RootNode());
     }
+    m_model->Recount();
     RequestRun(Run::Sync);
     if (m_running != Run::Sync)
         ReleaseHeldBack();

@@ -268,6 +268,8 @@ void ResultModel::SetRows(RowTree *rows)
     ClearPendingUpdates();
     m_undo.Clear();
     m_find.Build(m_rows ? m_rows->RootNode() : nullptr, m_findText);
+    std::vector<Row *> changed;
+    CountRows(changed);
     endResetModel();
     Q_EMIT RecordsChanged();
 }
@@ -443,6 +445,7 @@ void ResultModel::Detach()
     ClearPendingUpdates();
     m_undo.Clear();
     m_find.Clear();
+    m_totals = RowTotals();
     endResetModel();
 }
 
@@ -451,6 +454,9 @@ void ResultModel::Attach()
     beginResetModel();
     m_detached = false;
     Row *root = m_rows ? m_rows->RootNode() : nullptr;
+    // Counted first: the folders may be ordered by their counts.
+    std::vector<Row *> changed;
+    CountRows(changed);
     if (root) {
         std::lock_guard lock(m_rows->Mutex());
         RowOrder(m_sortColumn, m_sortOrder).SortBelow(*root);
@@ -523,7 +529,7 @@ void ResultModel::UpdateRecord(const QModelIndex &index, const std::function<voi
         change(node->Data);
     }
     RepaintRow(node);
-    Q_EMIT RecordsChanged();
+    Recount();
 }
 
 bool ResultModel::HasRows() const
@@ -637,7 +643,7 @@ bool ResultModel::RepaintParents(std::vector<Row *> &parents)
         for (Row *parent : parents)
             RepaintChildren(parent);
     }
-    Q_EMIT RecordsChanged();
+    Recount();
     return true;
 }
 
@@ -664,6 +670,31 @@ void ResultModel::RepaintChildren(Row *parent)
         return;
     Q_EMIT dataChanged(IndexOf(m_find.VisibleChild(parent, 0)),
                        IndexOf(m_find.VisibleChild(parent, count - 1), ColumnCount - 1));
+}
+
+void ResultModel::CountRows(std::vector<Row *> &changed)
+{
+    Row *root = m_rows && !m_detached ? m_rows->RootNode() : nullptr;
+    if (!root) {
+        m_totals = RowTotals();
+        return;
+    }
+    std::lock_guard lock(m_rows->Mutex());
+    m_totals = RowTotals::Count(*root, changed);
+}
+
+void ResultModel::Recount()
+{
+    std::vector<Row *> changed;
+    CountRows(changed);
+    if (changed.size() > ManyFolders) {
+        Q_EMIT ManyRowsChanged();
+    } else {
+        for (Row *row : changed)
+            if (const QModelIndex index = IndexOf(row, ColToLeftCount); index.isValid())
+                Q_EMIT dataChanged(index, IndexOf(row, ColToRightCount));
+    }
+    Q_EMIT RecordsChanged();
 }
 
 void ResultModel::SetHover(const QModelIndex &index)
@@ -718,7 +749,7 @@ void ResultModel::FlushUpdates()
     }
     if (rows.empty() || m_detached)
         return;
-    Q_EMIT RecordsChanged();
+    Recount();
     if (m_find.Active()) {
         for (Row *row : rows)
             if (m_find.Visible(row))

@@ -2,6 +2,7 @@
 #include "engine/RowRecord.h"
 #include "ui/workspace/DirectionUndo.h"
 #include "ui/workspace/FindFilter.h"
+#include "ui/workspace/RowTotals.h"
 
 #include <QAbstractItemModel>
 #include <QItemSelection>
@@ -98,6 +99,13 @@ public:
     bool UndoDirections();
     bool CanUndo() const { return m_undo.CanUndo(); }
 
+    // What the rows amount to as of their last change; the count columns of the job's and the
+    // folders' rows show the same count.
+    const RowTotals &Totals() const { return m_totals; }
+    // Counts the rows again after a change made to their records behind the model's back,
+    // and repaints the counts that changed.
+    void Recount();
+
     // Shows only the rows whose name contains text, with their folders; empty shows all.
     void SetFindText(const QString &text);
     const QString &FindText() const { return m_findText; }
@@ -114,7 +122,8 @@ public:
 Q_SIGNALS:
     // A batch of updated rows was repainted; row is the last one (the view scrolls to it).
     void RowsRepainted(const QModelIndex &row);
-    // Directions or copies of rows changed, or the rows were rebuilt (totals follow).
+    // Directions or copies of rows changed, or the rows were rebuilt; Totals() and the
+    // count columns follow already.
     void RecordsChanged();
     // The rows of too many folders changed for a dataChanged per folder (a quarter of a
     // second at 100,000 rows): views repaint every row they show. A range over the job's
@@ -134,6 +143,9 @@ private:
     bool RepaintParents(std::vector<Row *> &parents);
     // Repaints the visible children of parent from first to last (places in the parent).
     void RepaintChildren(Row *parent);
+    // Totals() and the count columns from the rows as they are; adds the rows whose counts
+    // changed to changed.
+    void CountRows(std::vector<Row *> &changed);
 
     RowTree *m_rows = nullptr;
     const IconCache &m_icons;
@@ -145,6 +157,7 @@ private:
     DirectionUndo m_undo;
     QString m_findText;
     FindFilter m_find;
+    RowTotals m_totals;
 
     std::mutex m_updateMutex;
     std::vector<Row *> m_updated;

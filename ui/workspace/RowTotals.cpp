@@ -8,14 +8,21 @@
 
 namespace {
 
-void CountBelow(const Row &row, RowTotals &t)
+void CountBelow(Row &row, RowTotals &t, std::vector<Row *> &changed)
 {
     for (const auto &child : row.Children) {
-        const RowRecord &d = child->Data;
+        RowRecord &d = child->Data;
         if (d.Kind == 1) {
-            CountBelow(*child, t);
+            const int32_t toLeft = t.ToLeft.Count, toRight = t.ToRight.Count;
+            CountBelow(*child, t, changed);
+            if (d.ToLeftCount != t.ToLeft.Count - toLeft || d.ToRightCount != t.ToRight.Count - toRight) {
+                d.ToLeftCount = t.ToLeft.Count - toLeft;
+                d.ToRightCount = t.ToRight.Count - toRight;
+                changed.push_back(child.get());
+            }
             continue;
         }
+        ++t.FileRows;
         if (d.Reason.Conflict())
             ++t.Conflicts;
         if (d.CopyFailed)
@@ -43,10 +50,16 @@ QString FilesText(const RowTotals::Files &files)
 
 }  // namespace
 
-RowTotals RowTotals::Count(const Row &root)
+RowTotals RowTotals::Count(Row &root, std::vector<Row *> &changed)
 {
     RowTotals totals;
-    CountBelow(root, totals);
+    CountBelow(root, totals, changed);
+    RowRecord &d = root.Data;
+    if (d.ToLeftCount != totals.ToLeft.Count || d.ToRightCount != totals.ToRight.Count) {
+        d.ToLeftCount = totals.ToLeft.Count;
+        d.ToRightCount = totals.ToRight.Count;
+        changed.push_back(&root);
+    }
     return totals;
 }
 

@@ -32,6 +32,7 @@
 #include <QTreeWidget>
 #include <QElapsedTimer>
 #include <QtTest>
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -1229,6 +1230,48 @@ private Q_SLOTS:
         QTest::keyClick(tree, Qt::Key_Backspace);
         QCOMPARE(Rows(), proposal);
         QCOMPARE(IndexOf("old.txt", M::ColLeftImage).data(M::ImageIndexRole).toInt(), RowImage::MoveLeft);
+    }
+
+    // The count columns of the job's row and of a folder's row say how many files below it
+    // are still to copy each way, and follow a click, a change of many rows, its undo, the
+    // way back to the proposal and the run, as the totals line does.
+    void countsFollowTheRows()
+    {
+        ResultView *tree = AnalysedTree();
+        QVERIFY(tree);
+        // "to left/to right" as the grid shows them; a count of 0 shows nothing.
+        const auto counts = [&](const QString &path) {
+            return IndexOf(path, M::ColToLeftCount).data().toString() + "/"
+                + IndexOf(path, M::ColToRightCount).data().toString();
+        };
+        const auto shown = [&] { return counts("") + " " + counts("docs"); };
+        QCOMPARE(shown(), QString("1/3 /1"));
+        // The view is told about the folder's changed counts, not only about the clicked row.
+        QSignalSpy repainted(&m_page->Model(), &QAbstractItemModel::dataChanged);
+        ClickCell("docs/a.txt", M::ColDirectImage);
+        QCOMPARE(shown(), QString("1/2 /"));
+        const QModelIndex docsCount = IndexOf("docs", M::ColToRightCount);
+        QVERIFY(std::any_of(repainted.cbegin(), repainted.cend(), [&](const QList<QVariant> &range) {
+            const QModelIndex first = range[0].toModelIndex(), last = range[1].toModelIndex();
+            return first.parent() == docsCount.parent() && first.row() <= docsCount.row()
+                && last.row() >= docsCount.row() && first.column() <= docsCount.column()
+                && last.column() >= docsCount.column();
+        }));
+        ClickCell("n.txt", M::ColLeftImage);
+        QCOMPARE(shown(), QString("2/1 /"));
+        QTest::keyClick(tree, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(shown(), QString("1/2 /"));
+        QTest::keyClick(tree, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(tree, Qt::Key_Space);
+        QCOMPARE(shown(), QString("/ /"));
+        QTest::keyClick(tree, Qt::Key_Backspace);
+        QCOMPARE(shown(), QString("1/3 /1"));
+        QTRY_COMPARE(Child<QLabel>("Label_Totals")->text().left(45),
+                     QString("To left: 1 file (3 bytes) \u00b7 To right: 3 files"));
+        // Copied files are no longer to copy.
+        Click("BitBtn_Sync");
+        QTRY_COMPARE_WITH_TIMEOUT(Status(), QString("Sync Done!"), Wait);
+        QTRY_COMPARE(shown(), QString("/ /"));
     }
 
     // Sync Selected copies only the selected rows; the others keep their directions, and the

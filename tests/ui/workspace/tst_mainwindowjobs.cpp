@@ -1,23 +1,15 @@
-#include "app/Settings.h"
-#include "model/JobList.h"
 #include "platform/FtpSessionPool.h"
 #include "tests/support/FtpServerFixture.h"
 #include "tests/support/ModalAnswer.h"
 #include "tests/support/TaskListFiles.h"
-#include "tests/support/TempConfigHome.h"
 #include "tests/support/TestFiles.h"
 #include "tests/ui/DriveWidgets.h"
-#include "tests/ui/RealJobPages.h"
+#include "tests/ui/MainWindowUnderTest.h"
 #include "ui/config/LocalFolderChooser.h"
 #include "ui/widgets/ImageButton.h"
-#include "ui/workspace/JobPage.h"
-#include "ui/workspace/MainWindow.h"
 
 #include <QElapsedTimer>
-#include <QLabel>
 #include <QLineEdit>
-#include <QStackedWidget>
-#include <QTemporaryDir>
 #include <QTextEdit>
 #include <QtTest>
 
@@ -36,15 +28,10 @@ constexpr int64_t Old = 1500000000;
 class TestMainWindowJobs : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<TempConfigHome> m_config;
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<MainWindowUnderTest> m_ui;
     std::unique_ptr<FtpServerFixture> m_server;
-    std::unique_ptr<JobList> m_jobs;
-    Settings m_settings;
-    NoPower m_power;
-    std::unique_ptr<MainWindow> m_window;
 
-    QString Path(const QString &rel) const { return m_dir->filePath(rel); }
+    QString Path(const QString &rel) const { return m_ui->Path(rel); }
     QString Left(const QString &rel = {}) const { return Path("left") + (rel.isEmpty() ? "" : "/" + rel); }
     QString Remote(const QString &rel) const { return m_server->root() + "/pub/" + rel; }
     QString TaskList() const { return Path("program/tasklist.tkl"); }
@@ -58,45 +45,29 @@ class TestMainWindowJobs : public QObject {
         job->LFolder.DeviceType = 1;
         job->LFolder.FolerAllName = Left();
         job->RFolder = m_server->source();
-        m_jobs->AddJob(std::move(job));
+        m_ui->Jobs.AddJob(std::move(job));
     }
     void Open()
     {
-        m_window = std::make_unique<MainWindow>(*m_jobs, m_settings, Path("program") + "/",
-                                                RealJobPages(*m_jobs, m_power, Path("program")));
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        m_ui->Make();
+        QVERIFY(m_ui->Show());
     }
-    template <class T> T *Find(const char *name) const
-    {
-        T *found = m_window->findChild<T *>(QString::fromLatin1(name));
-        Q_ASSERT(found);
-        return found;
-    }
-    JobPage *Shown() const { return Find<QStackedWidget>("Notebook1")->currentWidget()->findChild<JobPage *>(); }
+    JobPage *Shown() const { return m_ui->Shown(); }
     template <class T> T *OnPage(const char *name) const { return Shown()->findChild<T *>(QString::fromLatin1(name)); }
-    QString Status() const { return OnPage<QLabel>("Label_ActionStatus")->text(); }
+    QString Status() const { return m_ui->Status(); }
     QStringList LogLines() const { return OnPage<QTextEdit>("memo1")->toPlainText().split('\n'); }
     void Click(const char *button) { QTest::mouseClick(OnPage<ImageButton>(button), Qt::LeftButton); }
 
 private Q_SLOTS:
     void init()
     {
-        m_config = std::make_unique<TempConfigHome>();
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(QDir().mkpath(Path("program")));
+        m_ui = std::make_unique<MainWindowUnderTest>();
         m_server = std::make_unique<FtpServerFixture>();
-        m_jobs = std::make_unique<JobList>();
     }
     void cleanup()
     {
-        if (m_window)
-            m_window->close();
-        m_window.reset();
-        m_jobs.reset();
+        m_ui.reset();
         m_server.reset();
-        m_dir.reset();
-        m_config.reset();
     }
 
     // A folder chosen with Browse is in the task list file before anything else happens: a
@@ -106,7 +77,7 @@ private Q_SLOTS:
         QVERIFY(m_server->start());
         AddFtpJob("Job");
         Open();
-        QVERIFY(m_jobs->SaveTaskList(TaskList()));
+        QVERIFY(m_ui->Jobs.SaveTaskList(TaskList()));
         const QString other = Path("other");
         QVERIFY(QDir().mkpath(other));
         WhenShown<LocalFolderChooser>([&](LocalFolderChooser *chooser) {
@@ -172,9 +143,9 @@ private Q_SLOTS:
 
         QElapsedTimer clock;
         clock.start();
-        QTest::mouseClick(Find<ImageButton>("CloseBtn"), Qt::LeftButton);
+        QTest::mouseClick(m_ui->Find<ImageButton>("CloseBtn"), Qt::LeftButton);
         const qint64 took = clock.elapsed();
-        QVERIFY(!m_window->isVisible());
+        QVERIFY(!m_ui->Window->isVisible());
         QVERIFY(!Shown()->RunInProgress());
         // Two seconds when the machine is idle; the bound leaves room for a loaded one.
         QVERIFY2(took < 8000, qPrintable(QString::number(took)));

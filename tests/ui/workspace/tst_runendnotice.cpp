@@ -1,18 +1,11 @@
 // Runs on a session bus of its own (dbus-run-session), where the test owns the notification service.
 #include "app/Settings.h"
-#include "model/JobList.h"
 #include "tests/support/FtpServerFixture.h"
-#include "tests/support/TempConfigHome.h"
 #include "tests/support/TestFiles.h"
-#include "tests/ui/RealJobPages.h"
-#include "ui/workspace/JobPage.h"
-#include "ui/workspace/MainWindow.h"
+#include "tests/ui/MainWindowUnderTest.h"
 #include "tests/support/ModalGuard.h"
 
 #include <QDBusConnection>
-#include <QLabel>
-#include <QStackedWidget>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
@@ -98,18 +91,13 @@ private:
 class TestRunEndNotice : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<TempConfigHome> m_config;
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<MainWindowUnderTest> m_ui;
     std::unique_ptr<FtpServerFixture> m_server;
-    std::unique_ptr<JobList> m_jobs;
     std::unique_ptr<NotificationServer> m_notifications;
-    Settings m_settings;
-    NoPower m_power;
-    std::unique_ptr<MainWindow> m_window;
 
     QString Left(const QString &job, const QString &rel = {}) const
     {
-        return m_dir->filePath("left-" + job) + (rel.isEmpty() ? "" : "/" + rel);
+        return m_ui->Path("left-" + job) + (rel.isEmpty() ? "" : "/" + rel);
     }
 
     // A job of the left folder and the server's /pub; started: its start-up options analyse and sync.
@@ -125,49 +113,34 @@ class TestRunEndNotice : public QObject {
         job->StartAnalyze = started ? 1 : 0;
         job->StartSync = started ? 1 : 0;
         Job &added = *job;
-        m_jobs->AddJob(std::move(job));
+        m_ui->Jobs.AddJob(std::move(job));
         return added;
     }
     void Open(bool minimised)
     {
-        m_window = std::make_unique<MainWindow>(*m_jobs, m_settings, m_dir->filePath("program") + "/",
-                                                RealJobPages(*m_jobs, m_power, m_dir->filePath("program")));
-        if (minimised) {
-            m_window->showMinimized();
-        } else {
-            m_window->show();
-            QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-        }
+        m_ui->Make();
+        if (minimised)
+            m_ui->Window->showMinimized();
+        else
+            QVERIFY(m_ui->Show());
     }
-    QList<JobPage *> Pages() const { return m_window->findChildren<JobPage *>(); }
-    JobPage *Shown() const
-    {
-        return m_window->findChild<QStackedWidget *>("Notebook1")->currentWidget()->findChild<JobPage *>();
-    }
+    QList<JobPage *> Pages() const { return m_ui->Window->findChildren<JobPage *>(); }
     static QString Status(JobPage *page) { return page->findChild<QLabel *>("Label_ActionStatus")->text(); }
 
 private Q_SLOTS:
     void initTestCase() { QVERIFY2(QDBusConnection::sessionBus().isConnected(), "no session bus: run under dbus-run-session"); }
     void init()
     {
-        m_config = std::make_unique<TempConfigHome>();
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(QDir().mkpath(m_dir->filePath("program")));
+        m_ui = std::make_unique<MainWindowUnderTest>();
         m_server = std::make_unique<FtpServerFixture>();
         QVERIFY(m_server->start());
-        m_jobs = std::make_unique<JobList>();
         m_notifications = std::make_unique<NotificationServer>();
     }
     void cleanup()
     {
-        if (m_window)
-            m_window->close();
-        m_window.reset();
-        m_jobs.reset();
+        m_ui.reset();
         m_notifications.reset();
         m_server.reset();
-        m_dir.reset();
-        m_config.reset();
     }
 
     void runEndSaysWhatHappened_data()
@@ -254,15 +227,15 @@ private Q_SLOTS:
         QVERIFY(TestFiles::Write(Left("Docs to FTP", "a.txt"), "left", Old));
         Open(true);
         QTRY_COMPARE_WITH_TIMEOUT(m_notifications->Summaries.size(), qsizetype(1), Wait);
-        QVERIFY(m_window->isMinimized());
-        QVERIFY(Shown() != Pages().first());
+        QVERIFY(m_ui->Window->isMinimized());
+        QVERIFY(m_ui->Shown() != Pages().first());
         // A click on another program's notification is not ours.
         Q_EMIT m_notifications->ActionInvoked(7, "default");
         QTest::qWait(300);
-        QVERIFY(m_window->isMinimized());
+        QVERIFY(m_ui->Window->isMinimized());
         Q_EMIT m_notifications->ActionInvoked(101, "default");
-        QTRY_VERIFY_WITH_TIMEOUT(!m_window->isMinimized() && m_window->isVisible(), Wait);
-        QTRY_COMPARE_WITH_TIMEOUT(Shown()->findChild<QLineEdit *>("Edit_LFolder")->text(), Left("Docs to FTP"), Wait);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_ui->Window->isMinimized() && m_ui->Window->isVisible(), Wait);
+        QTRY_COMPARE_WITH_TIMEOUT(m_ui->Shown()->findChild<QLineEdit *>("Edit_LFolder")->text(), Left("Docs to FTP"), Wait);
     }
 };
 
