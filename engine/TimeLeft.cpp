@@ -22,11 +22,64 @@ void TimeLeft::Update(int32_t filesDone, int64_t bytesDone, int64_t elapsedMs)
     while (m_recent.size() > 2 && m_recent[1].Ms <= elapsedMs - RollingMs)
         m_recent.pop_front();
     const double f = filesDone, b = double(bytesDone), t = double(elapsedMs);
-    m_ff += f * f;
-    m_fb += f * b;
-    m_bb += b * b;
-    m_ft += f * t;
-    m_bt += b * t;
+    m_sums.n += 1;
+    m_sums.f += f;
+    m_sums.b += b;
+    m_sums.t += t;
+    m_sums.ff += f * f;
+    m_sums.fb += f * b;
+    m_sums.bb += b * b;
+    m_sums.ft += f * t;
+    m_sums.bt += b * t;
+}
+
+TimeLeft::Sums TimeLeft::Sums::Centred() const
+{
+    Sums c;
+    if (n < 2)
+        return c;
+    c.n = n;
+    c.ff = ff - f * f / n;
+    c.fb = fb - f * b / n;
+    c.bb = bb - b * b / n;
+    c.ft = ft - f * t / n;
+    c.bt = bt - b * t / n;
+    return c;
+}
+
+TimeLeft::Cost TimeLeft::Sums::Fit() const
+{
+    if (ff <= 0)
+        return {-1, -1};
+    Cost cost;
+    const double det = ff * bb - fb * fb;
+    // Files and bytes that grew in step (files of one size) cannot be told apart: then the
+    // cost is put on the files alone.
+    const bool apart = det > 1e-9 * ff * bb;
+    if (apart) {
+        cost.PerFile = (ft * bb - bt * fb) / det;
+        cost.PerByte = (bt * ff - ft * fb) / det;
+    }
+    if (!apart || cost.PerFile < 0 || cost.PerByte < 0) {
+        // A cost below zero is noise: the other one alone explains the time.
+        const bool byBytes = apart && cost.PerFile < 0 && bb > 0;
+        cost.PerFile = byBytes ? 0 : ft / ff;
+        cost.PerByte = byBytes ? bt / bb : 0;
+    }
+    if (cost.PerFile <= 0 && cost.PerByte <= 0)
+        return {-1, -1};
+    return cost;
+}
+
+TimeLeft::Cost TimeLeft::Measured() const
+{
+    // Files that finished together on several connections say nothing of what a file costs:
+    // the fit through the start stands in until the progress spreads over time.
+    const Cost afterStart = m_sums.Centred().Fit();
+    if (afterStart.PerFile >= 0)
+        return afterStart;
+    const Cost fromStart = m_sums.Fit();
+    return fromStart.PerFile >= 0 ? fromStart : Cost();
 }
 
 int64_t TimeLeft::RemainingMs(int64_t nowMs) const
@@ -34,20 +87,8 @@ int64_t TimeLeft::RemainingMs(int64_t nowMs) const
     if (m_last.Files == 0)
         return -1;
     const double files = m_totalFiles - m_last.Files, bytes = double(m_totalBytes - m_last.Bytes);
-    double perFile = 0, perByte = 0;
-    const double det = m_ff * m_bb - m_fb * m_fb;
-    // Files and bytes that grew in step (files of one size) cannot be told apart: then the
-    // cost is put on the files alone.
-    if (det > 1e-9 * m_ff * m_bb) {
-        perFile = (m_ft * m_bb - m_bt * m_fb) / det;
-        perByte = (m_bt * m_ff - m_ft * m_fb) / det;
-    }
-    if (perFile < 0 || perByte < 0 || det <= 1e-9 * m_ff * m_bb) {
-        // A cost below zero is noise: the other one alone explains the time.
-        const bool byBytes = perFile < 0 && m_bb > 0;
-        perFile = byBytes ? 0 : m_ft / m_ff;
-        perByte = byBytes ? m_bt / m_bb : 0;
-    }
+    const Cost cost = Measured();
+    const double perFile = cost.PerFile, perByte = cost.PerByte;
     const double since = nowMs > m_last.Ms ? double(nowMs - m_last.Ms) : 0;
     return std::llround(std::max(0.0, perFile * files + perByte * bytes - since));
 }

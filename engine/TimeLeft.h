@@ -5,7 +5,9 @@
 
 // What a synchronisation has done and how long the rest will take. A small file over FTP
 // costs round trips rather than bytes, so the time left comes from the measured cost per file
-// and per byte so far (a least-squares fit over the progress seen), not from bytes alone.
+// and per byte so far (a least-squares fit over the progress seen), not from bytes alone. The
+// time a run spends once before its first file (connecting, logging in on every connection)
+// is left out of that cost.
 // The throughput shown is a rolling average over the last few seconds. Fed by the caller's
 // clock, so it can be tested without waiting.
 class TimeLeft {
@@ -36,8 +38,22 @@ private:
     };
     int32_t m_totalFiles = 0;
     int64_t m_totalBytes = 0;
+    struct Cost {
+        double PerFile = 0, PerByte = 0;
+    };
+    // Sums of the least-squares fit of time = start + perFile * files + perByte * bytes.
+    struct Sums {
+        double n = 0, f = 0, b = 0, t = 0, ff = 0, fb = 0, bb = 0, ft = 0, bt = 0;
+        // The sums of the progress less its means: a fit that need not pass through the start.
+        Sums Centred() const;
+        // The costs of a fit through the start of the run; negative costs when there is no
+        // fit where both are at least 0.
+        Cost Fit() const;
+    };
+    // The cost per file and per byte so far.
+    Cost Measured() const;
+
     Sample m_last{0, 0, 0};
     std::deque<Sample> m_recent;
-    // Sums of the least-squares fit of time = perFile * files + perByte * bytes.
-    double m_ff = 0, m_fb = 0, m_bb = 0, m_ft = 0, m_bt = 0;
+    Sums m_sums;
 };

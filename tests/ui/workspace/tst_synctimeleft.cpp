@@ -66,7 +66,8 @@ private Q_SLOTS:
         const QString left = dir.filePath("left");
         // Small files cost round trips, a few larger ones bytes too; mixed in name order, so
         // that the first tenth is not all of one kind.
-        const int files = 10 * connections + 30;
+        // About three seconds either way on an idle machine.
+        const int files = connections == 1 ? 30 : 100;
         for (int i = 0; i < files; ++i)
             QVERIFY(TestFiles::Write(QStringLiteral("%1/f%2.dat").arg(left).arg(i, 3, 10, QLatin1Char('0')),
                                      QByteArray(i % 5 == 2 ? 48000 : 500, 'x'), Old));
@@ -114,8 +115,8 @@ private Q_SLOTS:
         const QString said = QStringLiteral("after %1 of %2 files: %3 ms shown, %4 ms real")
                                  .arg(atATenth.Done).arg(files).arg(atATenth.LeftMs).arg(real);
         qInfo("%s", qPrintable(said));
-        // The line shows whole seconds, rounded up: a second more either way.
-        QVERIFY2(atATenth.LeftMs <= 2 * real + 1000 && 2 * atATenth.LeftMs + 1000 >= real, qPrintable(said));
+        // The line shows whole seconds, rounded up.
+        QVERIFY2(atATenth.LeftMs - 1000 <= 2 * real && 2 * atATenth.LeftMs >= real, qPrintable(said));
     }
 };
 
