@@ -112,7 +112,10 @@ void GridStatus::ShowReason()
     const QModelIndex current = m_view.currentIndex();
     const RowRecord row = m_model.Record(current);
     const QString why = current.isValid() ? ReasonText(row) : QString();
-    m_reason->setText(why);
+    // A band left blank under the grid would say nothing of what it is for.
+    const bool hint = why.isEmpty() && m_model.HasRows();
+    m_reason->setText(hint ? QStringLiteral("Make a file's row the current one to see here why it goes where it goes.") : why);
+    m_reason->setEnabled(!hint);
     m_reason->setToolTip(why);
 }
 

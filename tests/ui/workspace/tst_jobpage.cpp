@@ -1119,6 +1119,9 @@ private Q_SLOTS:
         QCOMPARE(IndexOf("new.txt").data(Qt::ToolTipRole).toString(), QString("New on the left \u2192 copy to right"));
         QVERIFY(IndexOf("n.txt").data(Qt::ToolTipRole).toString().startsWith("No sync record on either side; left is later"));
         QVERIFY(!IndexOf("docs").data(Qt::ToolTipRole).isValid());
+        // A folder has no reason of its own: the line says what it is for.
+        tree->setCurrentIndex(IndexOf("docs"));
+        QCOMPARE(reason(), QString("Make a file's row the current one to see here why it goes where it goes."));
         tree->setCurrentIndex(IndexOf("old.txt"));
         QCOMPARE(reason(), QString("New on the right \u2192 copy to left"));
         QTRY_COMPARE(totals(), QString("To left: 1 file (3 bytes) \u00b7 To right: 3 files (14 bytes) \u00b7 Conflicts: 0 "
