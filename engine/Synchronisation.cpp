@@ -252,6 +252,11 @@ void Synchronisation::Execute()
         m_runningElsewhere = true;
         return;
     }
+    m_bytesMoved = 0;
+    FtpSessionPool::Global().SetMeter(&m_bytesMoved);
+    struct StopMeter {
+        ~StopMeter() { FtpSessionPool::Global().SetMeter(nullptr); }
+    } stopMeter;
     SidePair sides(m_job);
     m_left = sides.Left.get();
     m_right = sides.Right.get();

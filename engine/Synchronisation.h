@@ -7,6 +7,7 @@
 #include <QList>
 #include <QPair>
 #include <QString>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -51,6 +52,9 @@ public:
     int32_t NotDoneCount() const { return m_notDone; }
     // The state files that could not be written: (left side?, reason).
     QList<QPair<bool, QString>> UnsavedStates() const { return m_unsavedStates; }
+    // Bytes the run's FTP transfers have moved so far, of files under way too; read from
+    // any thread while it runs.
+    const std::atomic<int64_t> &BytesMoved() const { return m_bytesMoved; }
 
 private:
     // False once a cancel or a lost connection stopped the walk.
@@ -93,5 +97,6 @@ private:
     Side *m_right = nullptr;
     TransferJournal m_journal;
     MadeFolders m_madeFolders;
+    std::atomic<int64_t> m_bytesMoved{0};
     std::vector<Row *> m_copied;
 };

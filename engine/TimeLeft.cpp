@@ -93,15 +93,36 @@ int64_t TimeLeft::RemainingMs(int64_t nowMs) const
     return std::llround(std::max(0.0, perFile * files + perByte * bytes - since));
 }
 
+void TimeLeft::Moved(int64_t bytes, int64_t elapsedMs)
+{
+    if (m_moved.empty() && bytes == 0) {
+        // Nothing on the wire yet: connecting and logging in are not part of the speed.
+        m_stillMs = elapsedMs;
+        return;
+    }
+    if (m_moved.empty())
+        m_moved.push_back({0, 0, m_stillMs});
+    if (bytes == m_moved.back().Bytes)
+        return;
+    m_moved.push_back({0, bytes, elapsedMs});
+    while (m_moved.size() > 2 && m_moved[1].Ms <= elapsedMs - RollingMs)
+        m_moved.pop_front();
+}
+
 double TimeLeft::BytesPerSecond(int64_t nowMs) const
 {
-    if (m_recent.size() < 2)
+    return Rate(m_moved.size() >= 2 ? m_moved : m_recent, nowMs);
+}
+
+double TimeLeft::Rate(const std::deque<Sample> &samples, int64_t nowMs)
+{
+    if (samples.size() < 2)
         return 0;
-    const Sample &last = m_recent.back();
+    const Sample &last = samples.back();
     const int64_t now = std::max(nowMs, last.Ms);
     // The newest progress at or before the window's start.
-    const Sample *first = &m_recent.front();
-    for (const Sample &sample : m_recent)
+    const Sample *first = &samples.front();
+    for (const Sample &sample : samples)
         if (sample.Ms <= now - RollingMs)
             first = &sample;
     const int64_t ms = now - first->Ms;

@@ -15,13 +15,17 @@ public:
     void Start(int32_t totalFiles, int64_t totalBytes);
     // Progress at elapsedMs since Start: files finished (copied or failed) and their bytes.
     void Update(int32_t filesDone, int64_t bytesDone, int64_t elapsedMs);
+    // Bytes moved so far over the wire, of files under way too, at elapsedMs: once known,
+    // the speed is measured from these, so that it shows while a big file is copied.
+    void Moved(int64_t bytes, int64_t elapsedMs);
 
     // -1 until enough is known (a file finished). At nowMs (since Start) the time since the
     // last finished file is taken off: with several connections files finish in bursts, and
     // the time left must not stand still between them.
     int64_t RemainingMs(int64_t nowMs = -1) const;
-    // Bytes of finished files per second over the last RollingMs up to nowMs (by default the
-    // last finished file); 0 before a file finished. Measured from the last progress before
+    // Bytes moved per second over the last RollingMs up to nowMs, from Moved when it was
+    // told of bytes, else of finished files (up to the last finished file by default); 0
+    // before anything was measured. Measured from the last progress before
     // the window, so that files finishing together on several connections are not taken for
     // a burst of speed.
     double BytesPerSecond(int64_t nowMs = -1) const;
@@ -55,5 +59,9 @@ private:
 
     Sample m_last{0, 0, 0};
     std::deque<Sample> m_recent;
+    static double Rate(const std::deque<Sample> &samples, int64_t nowMs);
+    // From Moved: Files unused. Empty until bytes moved.
+    std::deque<Sample> m_moved;
+    int64_t m_stillMs = 0;  // the last time nothing had moved yet
     Sums m_sums;
 };

@@ -296,9 +296,13 @@ static_assert(std::is_same_v<curl_off_t, int64_t>);
 
 // libcurl calls this at every poll, also while it waits for a connection or a reply, so a
 // Cancel ends even a stalled call within a poll interval.
-int FtpSession::progressCheck(void *session, int64_t, int64_t, int64_t, int64_t)
+int FtpSession::progressCheck(void *session, int64_t, int64_t downloaded, int64_t, int64_t uploaded)
 {
     auto *s = static_cast<FtpSession *>(session);
+    if (std::atomic<int64_t> *meter = s->m_meter.load(); meter && downloaded + uploaded > s->m_metered) {
+        meter->fetch_add(downloaded + uploaded - s->m_metered, std::memory_order_relaxed);
+        s->m_metered = downloaded + uploaded;
+    }
     if (!s->CancelRequested())
         return 0;
     const int64_t left = s->m_cancel.SettleLeft();
@@ -495,6 +499,7 @@ int FtpSession::perform(const std::function<void(Transcript &)> &setup, Transcri
     watchCancel(h);
     m_cuttable = true;
     m_settleOver = false;
+    m_metered = 0;
     setup(transcript);
     // What a cancel does not cut off still ends by the settle time.
     bool settleOver = false;

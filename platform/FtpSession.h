@@ -116,6 +116,9 @@ public:
     RunCancel *WatchedCancel();
     // Its flag, or null: work handed to other sessions on other threads watches the same flag.
     const std::atomic<uint8_t> *WatchedCancelFlag() const;
+    // Bytes every transfer moves over the data connection are added to meter as they go
+    // (null: to none), so that a run's speed shows also while a big file is under way.
+    void SetMeter(std::atomic<int64_t> *meter) { m_meter = meter; }
     // Local port of the control connection used last (the same port: the same connection).
     long LocalPort() const;
     // True once the server has refused MLSD in this login.
@@ -163,6 +166,8 @@ private:
     // Of the exchange under way: whether a cancel ends it at once, and whether it ran out
     // of the settle time.
     bool m_cuttable = true;
+    std::atomic<std::atomic<int64_t> *> m_meter{nullptr};
+    int64_t m_metered = 0;  // of the transfer under way
     bool m_settleOver = false;
     long m_localPort = 0;
     char m_errorBuffer[256] = {};

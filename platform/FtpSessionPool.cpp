@@ -38,8 +38,10 @@ QList<FtpSession *> FtpSessionPool::Extra()
     JoinOpening();
     QMutexLocker lock(&m_primary.Mutex());
     const size_t wanted = size_t(m_connections - 1);
-    while (m_extra.size() < wanted)
+    while (m_extra.size() < wanted) {
         m_extra.push_back(std::make_unique<FtpSession>());
+        m_extra.back()->SetMeter(m_meter);
+    }
     // Fewer wanted than before: the surplus logs out.
     m_extra.resize(wanted);
     QList<FtpSession *> sessions;
@@ -67,4 +69,13 @@ void FtpSessionPool::JoinOpening()
     for (std::thread &t : m_opening)
         t.join();
     m_opening.clear();
+}
+
+void FtpSessionPool::SetMeter(std::atomic<int64_t> *meter)
+{
+    QMutexLocker lock(&m_primary.Mutex());
+    m_meter = meter;
+    m_primary.SetMeter(meter);
+    for (const auto &s : m_extra)
+        s->SetMeter(meter);
 }

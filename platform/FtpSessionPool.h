@@ -31,11 +31,15 @@ public:
     void OpenExtraAhead(const FtpSession::Endpoint &endpoint, const std::atomic<uint8_t> *cancel);
     // Returns once those logins have ended; before the cancel flag they watch goes.
     void JoinOpening();
+    // Every session's transfers, also of sessions added later, count their bytes in meter
+    // (see FtpSession::SetMeter); null stops it.
+    void SetMeter(std::atomic<int64_t> *meter);
 
 private:
     FtpSession m_primary;
     std::vector<std::unique_ptr<FtpSession>> m_extra;
     std::atomic<int> m_connections{4};
+    std::atomic<int64_t> *m_meter = nullptr;  // under the primary's mutex
     std::mutex m_openingLock;  // m_opening
     std::vector<std::thread> m_opening;
 };

@@ -91,6 +91,32 @@ private Q_SLOTS:
         QVERIFY2(estimate.Text(now).endsWith(shown), qPrintable(estimate.Text(now)));
     }
 
+    // The speed of bytes on the wire while a file is under way: from the moment the first
+    // bytes moved (connecting is not part of it), over the rolling window.
+    void speedOfBytesOnTheWire_data()
+    {
+        QTest::addColumn<QList<qint64>>("moved");  // bytes at 0, 1, 2, ... seconds
+        QTest::addColumn<qint64>("now");
+        QTest::addColumn<double>("perSecond");
+        QTest::newRow("one second to connect, then 100 kB a second")
+            << QList<qint64>{0, 0, 100'000, 200'000, 300'000} << qint64(4000) << 100'000.0;
+        QTest::newRow("a stall: the last five seconds count")
+            << QList<qint64>{0, 500'000, 1'000'000, 1'000'000, 1'000'000, 1'000'000, 1'000'000, 1'200'000}
+            << qint64(7000) << 40'000.0;
+    }
+    void speedOfBytesOnTheWire()
+    {
+        QFETCH(QList<qint64>, moved);
+        QFETCH(qint64, now);
+        QFETCH(double, perSecond);
+        TimeLeft estimate;
+        estimate.Start(1, 10'000'000);
+        QCOMPARE(estimate.BytesPerSecond(now), 0.0);
+        for (qsizetype s = 0; s < moved.size(); ++s)
+            estimate.Moved(moved[s], s * 1000);
+        QCOMPARE(estimate.BytesPerSecond(now), perSecond);
+    }
+
     void text()
     {
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));

@@ -44,8 +44,11 @@ GridStatus::GridStatus(ResultModel &model, ResultView &view, QWidget *parent)
     // Four times a second follows a fast local listing closely enough and costs nothing.
     m_progressClock->setInterval(250);
     connect(m_progressClock, &QTimer::timeout, this, [this] {
-        if (m_syncing)
+        if (m_syncing) {
+            if (m_moved)
+                m_timeLeft.Moved(m_moved->load(std::memory_order_relaxed), m_clock.elapsed());
             m_progress->setText(m_timeLeft.Text(m_clock.elapsed()));
+        }
         if (!m_listing)
             return;
         const QLocale locale;
@@ -67,8 +70,9 @@ QString GridStatus::TotalsLine() const
     return m_totals->text();
 }
 
-void GridStatus::SyncStarted()
+void GridStatus::SyncStarted(const std::atomic<int64_t> *moved)
 {
+    m_moved = moved;
     if (!m_model.HasRows())
         return;
     const RowTotals &totals = m_model.Totals();

@@ -3,6 +3,8 @@
 
 #include <QElapsedTimer>
 #include <QWidget>
+#include <atomic>
+#include <cstdint>
 
 class QLabel;
 class QTimer;
@@ -22,8 +24,9 @@ public:
 
     QString ReasonLine() const;
     QString TotalsLine() const;
-    // A synchronisation of the rows as they stand starts, or has ended.
-    void SyncStarted();
+    // A synchronisation of the rows as they stand starts, or has ended. moved: the bytes the
+    // run has moved so far (see Synchronisation::BytesMoved), which outlives SyncEnded.
+    void SyncStarted(const std::atomic<int64_t> *moved = nullptr);
     void SyncEnded();
     // An analysis lists its sides: folders read and files seen so far, a few times a second.
     // listing belongs to the analysis and outlives ListingEnded.
@@ -46,6 +49,7 @@ private:
     // Many changes in one pass of the event loop (a bulk change, a batch of copies) are counted once.
     QTimer *m_recount;
     const ListingProgress *m_listing = nullptr;
+    const std::atomic<int64_t> *m_moved = nullptr;
     // Refreshes the listing's counts, or the time left between finished files.
     QTimer *m_progressClock;
 };

@@ -666,7 +666,7 @@ void JobPage::StartSync()
     // Without a completed analysis the engine copies nothing and writes no state file.
     m_sync = std::make_unique<Synchronisation>(*m_rows, m_result, m_programFolder, m_listener, *m_job);
     m_sync->SetRowUpdated([model = m_model](Row *row) { model->NoteRowUpdated(row); });
-    m_gridStatus->SyncStarted();
+    m_gridStatus->SyncStarted(&m_sync->BytesMoved());
     Synchronisation *sync = m_sync.get();
     StartWorker(Run::Sync, [sync] { sync->Execute(); });
 }
