@@ -18,6 +18,7 @@
 #include "platform/FtpSession.h"
 #include "platform/FtpSessionPool.h"
 
+#include <QScopeGuard>
 #include <algorithm>
 #include <optional>
 
@@ -252,14 +253,12 @@ void Synchronisation::Execute()
         m_runningElsewhere = true;
         return;
     }
-    m_bytesMoved = 0;
-    FtpSessionPool::Global().SetMeter(&m_bytesMoved);
-    struct StopMeter {
-        ~StopMeter() { FtpSessionPool::Global().SetMeter(nullptr); }
-    } stopMeter;
     SidePair sides(m_job);
     m_left = sides.Left.get();
     m_right = sides.Right.get();
+    m_bytesMoved = 0;
+    m_right->SetMeter(&m_bytesMoved);
+    const auto stopMeter = qScopeGuard([right = m_right] { right->SetMeter(nullptr); });
     {
         // What an earlier run left is put right first; a server that stalls meanwhile
         // must not keep a Cancel waiting.

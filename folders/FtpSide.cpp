@@ -5,6 +5,7 @@
 #include "folders/FtpFolder.h"
 #include "folders/KeepAside.h"
 #include "platform/FtpSession.h"
+#include "platform/FtpSessionPool.h"
 
 #include <QMutexLocker>
 #include <algorithm>
@@ -60,6 +61,12 @@ void FtpSide::OpenConnectionsAhead()
 {
     if (&m_session == &FtpSession::Global())
         FtpFolder::OpenConnectionsAhead(m_side);
+}
+
+void FtpSide::SetMeter(std::atomic<int64_t> *meter)
+{
+    // The copies run on every session of the pool.
+    FtpSessionPool::Global().SetMeter(meter);
 }
 
 std::optional<ServerTrust> FtpSide::Untrusted() const { return m_session.UntrustedServer(); }

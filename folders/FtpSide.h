@@ -21,6 +21,7 @@ public:
     bool Trust(const ServerTrust &trust) override;
     bool List(FileEntry &root, const FileFilter &filter, QString &failedFolder) override;
     void OpenConnectionsAhead() override;
+    void SetMeter(std::atomic<int64_t> *meter) override;
     QString TakeNotice() override { return std::exchange(m_notice, QString()); }
     SideEntry Probe(const QString &path) override;
     SideEntry ListedEntry(const QString &path) override;

@@ -11,6 +11,7 @@ public:
     explicit SftpSide(const JobSide &side);
 
     int32_t Reach() override;
+    void SetMeter(std::atomic<int64_t> *meter) override { m_session.SetMeter(meter); }
     std::optional<ServerTrust> Untrusted() const override { return m_session.UntrustedServer(); }
     bool Trust(const ServerTrust &trust) override;
     QString LockedKeyFile() const override;

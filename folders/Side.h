@@ -2,6 +2,7 @@
 #include "platform/ServerTrust.h"
 
 #include <QString>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -58,6 +59,8 @@ public:
     // the listing. Whoever calls it calls FtpSessionPool::JoinOpening before its cancel
     // flag goes.
     virtual void OpenConnectionsAhead() {}
+    // The bytes the side's transfers move are added to meter as they go (null: no more).
+    virtual void SetMeter(std::atomic<int64_t> *meter) { (void)meter; }
     // Where List counts the folders it read and the files it kept (not owned; may be null).
     void SetListingProgress(ListingProgress *progress) { m_listingProgress = progress; }
     // A line for the run's log about how the last List went about its work (a server that

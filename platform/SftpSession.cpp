@@ -441,6 +441,7 @@ bool SftpSession::Download(const QString &remotePath, const QString &localPath, 
             return failRemote(QStringLiteral("read"), remotePath);
         if (n == 0)
             break;
+        meter(n);
         if (out.write(block.constData(), n) != n) {
             m_localFile = true;
             return fail(QStringLiteral("cannot write %1: %2").arg(localPath, out.errorString()));
@@ -483,6 +484,7 @@ bool SftpSession::Upload(const QString &localPath, const QString &remotePath)
             break;
         if (sftp_write(out.get(), block.constData(), size_t(n)) != n)
             return failRemote(QStringLiteral("write"), remotePath);
+        meter(n);
     }
     // The server's reply to the close says whether the last blocks landed.
     if (sftp_close(out.release()) != SSH_NO_ERROR)

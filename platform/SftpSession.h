@@ -51,6 +51,8 @@ public:
     // expectedSize >= 0: the size a listing gave; a transfer of another size fails.
     bool Download(const QString &remotePath, const QString &localPath, qint64 expectedSize = -1);
     bool Upload(const QString &localPath, const QString &remotePath);
+    // Bytes transfers move are added to meter as they go (null: to none).
+    void SetMeter(std::atomic<int64_t> *meter) { m_meter = meter; }
     // Fails when to exists (the server's own rename refuses to replace).
     bool Rename(const QString &from, const QString &to);
     bool Delete(const QString &path);
@@ -89,6 +91,12 @@ private:
     bool fail(const QString &reason, bool lost = false);
     bool failRemote(const QString &what, const QString &path);
     bool cancelled();
+    void meter(int64_t bytes)
+    {
+        if (std::atomic<int64_t> *m = m_meter.load())
+            m->fetch_add(bytes, std::memory_order_relaxed);
+    }
+    std::atomic<std::atomic<int64_t> *> m_meter{nullptr};
 
     void *m_ssh = nullptr;   // ssh_session, owned
     void *m_sftp = nullptr;  // sftp_session, owned
