@@ -8,7 +8,10 @@ file in 50 on the left and removes one in 97 on the right. Prints, medians of 3 
          same two trees in the same rounds, and the analysis's peak memory per file;
   ftp    the analysis of a job whose right side is the copy served by pyftpdlib
          (tests/support/ftpserver.py), its time and peak memory per file.
-A file is one file of the left tree (each side holds about as many). With --compare, the
+A file is one file of the left tree (each side holds about as many). Beside the peak per file,
+the cost per file beyond the program's base: the peak less that of the same job on two empty
+folders, divided by the files, which shows whether the cost of a file grows with the count.
+With --compare, the
 corvane-cli of another build (an earlier version) is measured in the same rounds, so that a
 change is judged on the same load.
 
@@ -78,24 +81,33 @@ def find_walk(trees):
     return time.monotonic() - start
 
 
-def report(label, walk, local, ftp, files):
+def report(label, walk, local, ftp, files, bases):
     local_time = statistics.median(t for t, _ in local)
     local_peak = statistics.median(p for _, p in local)
     ftp_time = statistics.median(t for t, _ in ftp)
     ftp_peak = statistics.median(p for _, p in ftp)
+    local_base, ftp_base = (statistics.median(p for _, p in b) for b in bases)
     if label:
         print("  %s" % label)
     print("  analysis, local right side    %7.2f s   %5.2f x find (target: at most 1.10)" % (
         local_time, local_time / walk))
     print("  peak, local right side        %7.1f MB  %5.0f bytes per file (target: at most 500)" % (
         local_peak / 1024, local_peak * 1024 / files))
+    print("    beyond the base of %5.1f MB            %5.0f bytes per file" % (
+        local_base / 1024, (local_peak - local_base) * 1024 / files))
     print("  analysis, FTP right side      %7.2f s" % ftp_time)
     print("  peak, FTP right side          %7.1f MB  %5.0f bytes per file (target: at most 500)" % (
         ftp_peak / 1024, ftp_peak * 1024 / files))
+    print("    beyond the base of %5.1f MB            %5.0f bytes per file" % (
+        ftp_base / 1024, (ftp_peak - ftp_base) * 1024 / files))
 
 
 def measure(build, work, files, rounds, other=None):
     left, right = os.path.join(work, "left"), os.path.join(work, "right")
+    # The same jobs on empty folders: the program's own base, which no file adds to.
+    empty_left, empty_right = os.path.join(work, "emptyleft"), os.path.join(work, "emptyright")
+    os.makedirs(empty_left)
+    os.makedirs(empty_right)
     start = time.monotonic()
     folders = make_tree(left, files)
     shutil.copytree(left, right)
@@ -105,8 +117,10 @@ def measure(build, work, files, rounds, other=None):
     try:
         tasklist = os.path.join(work, "tasklist.tkl")
         with open(tasklist, "w") as f:
-            f.write('<?xml version="1.0" encoding="utf-8"?><TaskList>%s%s</TaskList>' % (
-                job("Local", left, right, 1), job("Ftp", left, "ftp://127.0.0.1:%d/right" % server.port)))
+            f.write('<?xml version="1.0" encoding="utf-8"?><TaskList>%s%s%s%s</TaskList>' % (
+                job("Local", left, right, 1), job("Ftp", left, "ftp://127.0.0.1:%d/right" % server.port),
+                job("LocalBase", empty_left, empty_right, 1),
+                job("FtpBase", empty_left, "ftp://127.0.0.1:%d/emptyright" % server.port)))
         env = corvane_env(work, 4)
         for name in ("Local", "Ftp"):
             states = [os.path.join(side, "__FileSync__") for side in (left, right)]
@@ -121,19 +135,22 @@ def measure(build, work, files, rounds, other=None):
         walks = []
         local = [[] for _ in clis]
         ftp = [[] for _ in clis]
+        bases = [([], []) for _ in clis]
         for _ in range(rounds):
             walks.append(find_walk([left, right]))
             for n, cli in enumerate(clis):
                 local[n].append(timed_run(cli + ["Local"], env))
                 ftp[n].append(timed_run(cli + ["Ftp"], env))
+                bases[n][0].append(timed_run(cli + ["LocalBase"], env))
+                bases[n][1].append(timed_run(cli + ["FtpBase"], env))
     finally:
         server.stop()
 
     walk = statistics.median(walks)
     print("  find -printf, both trees      %7.2f s" % walk)
-    report(build if other else None, walk, local[0], ftp[0], files)
+    report(build if other else None, walk, local[0], ftp[0], files, bases[0])
     if other:
-        report(other, walk, local[1], ftp[1], files)
+        report(other, walk, local[1], ftp[1], files, bases[1])
 
 
 def main():

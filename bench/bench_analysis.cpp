@@ -25,13 +25,13 @@ void RecordState(const FileEntry &listing, FileEntry &state, const QString &rela
 {
     for (int i = 0; i < listing.ChildCount; ++i) {
         const FileEntry &e = *listing.Child(i);
-        const QString relative = relativeFolder + e.FileName;
+        const QString relative = relativeFolder + e.Name();
         if (e.IsFolder) {
             RecordState(e, state, relative + QLatin1Char('/'));
             continue;
         }
         FileEntry *entry = StateFile::FindEntry(relative, state);
-        entry->FilePath = relative;
+        entry->SetFilePath(relative);
         entry->FileTime = e.FileTime;
         entry->FileSize = e.FileSize;
         entry->FileAttr = e.FileAttr;

@@ -9,15 +9,13 @@ void MarkChanges(FileEntry &listingLevel, const FileEntry &stateLevel)
         return;
     for (int i = 0; i < listingLevel.ChildCount; ++i) {
         FileEntry &entry = *listingLevel.Child(i);
-        const std::vector<int> *same = stateLevel.ChildrenNamed(entry.FileName);
+        const std::vector<int> *same = stateLevel.ChildrenNamed(entry.NameUtf8());
         if (!same)
             continue;
         for (int k : *same) {
             const FileEntry &recorded = *stateLevel.Child(k);
             if (recorded.IsFolder != entry.IsFolder)
                 continue;
-            // One copy of the name serves both trees.
-            entry.FileName = recorded.FileName;
             if (entry.IsFolder) {
                 // Every recorded folder of the name is visited; a later one may re-mark.
                 MarkChanges(entry, recorded);

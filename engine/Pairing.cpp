@@ -75,14 +75,14 @@ bool Pairing::PairLevel(FileEntry &left, FileEntry &right, ResultEntry &target)
     QHash<QString, NameBucket> byName;
     byName.reserve(right.ChildCount);
     for (int i = 0; i < right.ChildCount; ++i)
-        byName[TrimmedName(right.Child(i)->FileName)].Indices.push_back(i);
+        byName[TrimmedName(right.Child(i)->Name())].Indices.push_back(i);
 
     for (int i = 0; i < left.ChildCount; ++i) {
         if (m_job.Cancelled())
             return false;
         FileEntry &l = *left.Child(i);
         FileEntry *r = nullptr;
-        auto bucket = byName.find(TrimmedName(l.FileName));
+        auto bucket = byName.find(TrimmedName(l.Name()));
         if (bucket != byName.end()) {
             NameBucket &b = bucket.value();
             while (b.Next < b.Indices.size() && right.Child(b.Indices[b.Next])->Matched)

@@ -10,7 +10,7 @@ ResultEntry &ResultEntry::operator=(ResultEntry &&) noexcept = default;
 QString ResultEntry::Title() const
 {
     const FileEntry *named = Left ? Left : Right;
-    return named ? named->FileName : QString();
+    return named ? named->Name() : QString();
 }
 
 QString ResultEntry::LeftPath() const { return Left ? Left->Path() : QString(); }

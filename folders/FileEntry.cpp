@@ -1,10 +1,19 @@
 #include "folders/FileEntry.h"
 
+#include <QByteArray>
+#include <QHash>
+
 #include <algorithm>
+#include <limits>
 
 namespace {
 
 constexpr int32_t SmallestBlock = 4;
+
+QByteArray Key(QByteArrayView name)
+{
+    return QByteArray::fromRawData(name.data(), name.size());
+}
 
 }  // namespace
 
@@ -16,45 +25,18 @@ struct FileEntry::Children {
     };
     std::vector<Block> Blocks;
     int32_t Reserved = 0;
-    std::unique_ptr<QHash<QString, std::vector<int>>> NameIndex;
+    QByteArray Names;
+    // Keys point into Names without a copy: the index is dropped whenever Names moves.
+    std::unique_ptr<QHash<QByteArray, std::vector<int>>> NameIndex;
+    // The children's recorded paths (see FilePath), keyed by child: entries never move.
+    QHash<const FileEntry *, QString> Paths;
     QString Title;
+    // A root's own path, which has no parent level to keep it.
+    QString OwnPath;
 };
 
 FileEntry::FileEntry() = default;
 FileEntry::~FileEntry() = default;
-
-FileEntry::FileEntry(FileEntry &&other) noexcept
-{
-    *this = std::move(other);
-}
-
-FileEntry &FileEntry::operator=(FileEntry &&other) noexcept
-{
-    FileName = std::move(other.FileName);
-    FilePath = std::move(other.FilePath);
-    FileSize = other.FileSize;
-    StateSize = other.StateSize;
-    FileTime = other.FileTime;
-    FileAttr = other.FileAttr;
-    IsFolder = other.IsFolder;
-    StateMark = other.StateMark;
-    StateTime = other.StateTime;
-    FileCount = other.FileCount;
-    ChildCount = std::exchange(other.ChildCount, 0);
-    Matched = other.Matched;
-    m_children = std::move(other.m_children);
-    adoptChildren();
-    return *this;
-}
-
-void FileEntry::adoptChildren()
-{
-    if (!m_children)
-        return;
-    for (Children::Block &block : m_children->Blocks)
-        for (int32_t i = 0; i < block.Capacity && block.First + i < ChildCount; ++i)
-            block.Entries[size_t(i)].Parent = this;
-}
 
 FileEntry::Children &FileEntry::children()
 {
@@ -63,24 +45,58 @@ FileEntry::Children &FileEntry::children()
     return *m_children;
 }
 
+QByteArrayView FileEntry::NameUtf8() const
+{
+    if (!Parent || m_nameSize == 0)
+        return {};
+    return QByteArrayView(Parent->m_children->Names.constData() + m_nameAt, qsizetype(m_nameSize));
+}
+
+QString FileEntry::Name() const
+{
+    if (!Parent)
+        return QString();
+    return QString::fromUtf8(NameUtf8());
+}
+
+QString FileEntry::FilePath() const
+{
+    if (!m_hasPath)
+        return QString();
+    return Parent ? Parent->m_children->Paths.value(this) : m_children->OwnPath;
+}
+
+void FileEntry::SetFilePath(const QString &path)
+{
+    m_hasPath = path.isNull() ? 0 : 1;
+    if (!Parent) {
+        if (m_hasPath || m_children)
+            children().OwnPath = path;
+        return;
+    }
+    if (m_hasPath)
+        Parent->m_children->Paths.insert(this, path);
+    else
+        Parent->m_children->Paths.remove(this);
+}
+
 QString FileEntry::Path() const
 {
     if (!Parent)
-        return FilePath;
+        return FilePath();
     std::vector<const FileEntry *> chain;
     qsizetype size = 0;
     const FileEntry *e = this;
     for (; e->Parent; e = e->Parent) {
         chain.push_back(e);
-        size += e->FileName.size() + 1;
+        size += e->m_nameSize + 1;
     }
-    QString path;
-    path.reserve(e->FilePath.size() + size - 1);
-    path += e->FilePath;
+    QString path = e->FilePath();
+    path.reserve(path.size() + size);
     for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
         if (it != chain.rbegin())
             path += u'/';
-        path += (*it)->FileName;
+        path += QString::fromUtf8((*it)->NameUtf8());
     }
     return path;
 }
@@ -99,27 +115,33 @@ void FileEntry::SetTitle(const QString &title)
 
 FileEntry *FileEntry::AddChild(const QString &name)
 {
-    std::vector<Children::Block> &blocks = children().Blocks;
+    return AddChild(QByteArrayView(name.toUtf8()));
+}
+
+FileEntry *FileEntry::AddChild(QByteArrayView utf8Name)
+{
+    Children &c = children();
+    std::vector<Children::Block> &blocks = c.Blocks;
     if (blocks.empty() || ChildCount == blocks.back().First + blocks.back().Capacity) {
         // Growing by half the level keeps the unused room small without many blocks.
-        const int32_t capacity = m_children->Reserved > 0 ? m_children->Reserved : std::max(SmallestBlock, ChildCount / 2);
-        m_children->Reserved = 0;
+        const int32_t capacity = c.Reserved > 0 ? c.Reserved : std::max(SmallestBlock, ChildCount / 2);
+        c.Reserved = 0;
         blocks.push_back({std::make_unique<FileEntry[]>(size_t(capacity)), ChildCount, capacity});
     }
     Children::Block &block = blocks.back();
     FileEntry *added = &block.Entries[size_t(ChildCount - block.First)];
-    added->FileName = name;
     added->Parent = this;
+    const char *namesBefore = c.Names.constData();
+    added->m_nameAt = uint32_t(c.Names.size());
+    added->m_nameSize = uint32_t(utf8Name.size());
+    c.Names.append(utf8Name);
     ++ChildCount;
-    if (m_children->NameIndex)
-        (*m_children->NameIndex)[added->FileName].push_back(ChildCount - 1);
-    return added;
-}
-
-FileEntry *FileEntry::AddChild(std::unique_ptr<FileEntry> child)
-{
-    FileEntry *added = AddChild(child->FileName);
-    *added = std::move(*child);
+    if (c.NameIndex) {
+        if (c.Names.constData() != namesBefore)
+            c.NameIndex.reset();
+        else
+            (*c.NameIndex)[Key(added->NameUtf8())].push_back(ChildCount - 1);
+    }
     return added;
 }
 
@@ -132,11 +154,24 @@ FileEntry *FileEntry::Child(int i) const
     return &block.Entries[size_t(i - block.First)];
 }
 
-void FileEntry::ReserveChildren(int count)
+void FileEntry::ReserveChildren(int count, qsizetype nameBytes)
 {
-    const std::vector<Children::Block> &blocks = children().Blocks;
+    Children &c = children();
+    const std::vector<Children::Block> &blocks = c.Blocks;
     const int32_t free = blocks.empty() ? 0 : blocks.back().First + blocks.back().Capacity - ChildCount;
-    m_children->Reserved = count > free ? count - free : 0;
+    c.Reserved = count > free ? count - free : 0;
+    if (nameBytes > 0 && c.Names.capacity() - c.Names.size() < nameBytes) {
+        c.NameIndex.reset();
+        c.Names.reserve(c.Names.size() + nameBytes);
+    }
+}
+
+void FileEntry::FitNames()
+{
+    if (m_children && m_children->Names.capacity() > m_children->Names.size()) {
+        m_children->NameIndex.reset();
+        m_children->Names.squeeze();
+    }
 }
 
 void FileEntry::ClearChildren()
@@ -145,22 +180,29 @@ void FileEntry::ClearChildren()
         m_children->Blocks.clear();
         m_children->Reserved = 0;
         m_children->NameIndex.reset();
+        m_children->Names.clear();
+        m_children->Paths.clear();
     }
     ChildCount = 0;
 }
 
 const std::vector<int> *FileEntry::ChildrenNamed(const QString &name) const
 {
+    return ChildrenNamed(QByteArrayView(name.toUtf8()));
+}
+
+const std::vector<int> *FileEntry::ChildrenNamed(QByteArrayView utf8Name) const
+{
     if (!m_children || ChildCount == 0)
         return nullptr;
     auto &index = m_children->NameIndex;
     if (!index) {
-        index = std::make_unique<QHash<QString, std::vector<int>>>();
+        index = std::make_unique<QHash<QByteArray, std::vector<int>>>();
         index->reserve(ChildCount);
         for (int i = 0; i < ChildCount; ++i)
-            (*index)[Child(i)->FileName].push_back(i);
+            (*index)[Key(Child(i)->NameUtf8())].push_back(i);
     }
-    auto it = index->constFind(name);
+    auto it = index->constFind(Key(utf8Name));
     return it == index->constEnd() ? nullptr : &it.value();
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-#include <QHash>
+#include <QByteArrayView>
 #include <QString>
 #include <cstdint>
 #include <memory>
@@ -8,35 +8,41 @@
 // The record of every listing tree and state tree (the result of an analysis has its own,
 // see ResultEntry). A parent owns its children; entries are only appended, never removed
 // or moved. A million-file tree holds several of these per file: only what a listing or a
-// state file needs is here, and a level's entries live in a few blocks instead of one
-// allocation each.
+// state file needs is here, a level's entries live in a few blocks instead of one
+// allocation each, their names in one buffer of UTF-8 held by the level, and the few
+// recorded paths in a table beside them.
 class FileEntry {
 public:
     FileEntry();
     ~FileEntry();
     FileEntry(const FileEntry &) = delete;
     FileEntry &operator=(const FileEntry &) = delete;
-    // Takes the values and the children (which stay where they are), not the place in a tree.
-    FileEntry(FileEntry &&) noexcept;
-    FileEntry &operator=(FileEntry &&) noexcept;
 
-    QString FileName;
-    // State entries: the path the state file records. A listing's root: its folder, ending
-    // in "/"; the other entries of a listing leave it empty and give their path by Path().
-    QString FilePath;
     // The entry this one is a child of; nullptr for a root.
     FileEntry *Parent = nullptr;
     int64_t FileSize = 0;
     int64_t StateSize = 0;  // goes with StateTime
     int32_t FileTime = 0;
     int32_t FileAttr = 0;
-    int32_t IsFolder = 0;
-    int32_t StateMark = 0;
     // Listing entries: what the state tree recorded for the entry (set with StateMark).
     int32_t StateTime = 0;
     int32_t FileCount = 0;
     int32_t ChildCount = 0;
+    uint8_t IsFolder = 0;
+    uint8_t StateMark = 0;
     uint8_t Matched = 0;
+
+    // The name given to AddChild; a root has none.
+    QString Name() const;
+    // The same as stored, without a copy; valid until the next child is added to the level.
+    QByteArrayView NameUtf8() const;
+
+    // State entries: the path the state file records, when the entry's place does not give it.
+    // A listing's root: its folder, ending in "/". Null for the others (an empty path is not
+    // a null one).
+    QString FilePath() const;
+    void SetFilePath(const QString &path);
+    bool HasFilePath() const { return m_hasPath != 0; }
 
     // A listing entry's full path: the root's FilePath, then the names down to this entry
     // joined with "/".
@@ -47,18 +53,21 @@ public:
 
     // Appends a child of that name, otherwise empty, and returns it.
     FileEntry *AddChild(const QString &name);
-    // Appends child's values and children and returns the new child.
-    FileEntry *AddChild(std::unique_ptr<FileEntry> child);
+    FileEntry *AddChild(QByteArrayView utf8Name);
     FileEntry *Child(int i) const;
-    // Room for count more children in one block, when the caller knows how many come.
-    void ReserveChildren(int count);
+    // Room for count more children in one block, and for nameBytes more bytes of their
+    // names, when the caller knows how many come.
+    void ReserveChildren(int count, qsizetype nameBytes = 0);
+    // Gives back the room of names reserved or grown into and not used.
+    void FitNames();
     // Drops every child (a state file that turns out malformed reads as missing).
     void ClearChildren();
 
-    // Indices of the children whose FileName equals name exactly, in child order.
+    // Indices of the children whose name equals name exactly, in child order.
     // Built on first use and kept up to date by AddChild, so lookups by name cost
     // constant time instead of a scan of the level.
     const std::vector<int> *ChildrenNamed(const QString &name) const;
+    const std::vector<int> *ChildrenNamed(QByteArrayView utf8Name) const;
     // Frees the index of ChildrenNamed once a pass over the level is done; the next
     // lookup builds it again.
     void DropNameIndex() const;
@@ -66,8 +75,11 @@ public:
 private:
     struct Children;
     Children &children();
-    void adoptChildren();
 
-    // Only a level that ever had a child, or a root with a title, has one.
+    uint8_t m_hasPath = 0;
+    // Where the name lies in the parent level's buffer of names.
+    uint32_t m_nameAt = 0;
+    uint32_t m_nameSize = 0;
+    // Only a level that ever had a child, or a root with a title or a path, has one.
     std::unique_ptr<Children> m_children;
 };

@@ -234,7 +234,7 @@ void FtpFolder::RecordEntry(const QString &remotePath, const SideEntry &seen, co
     if (seen.Type == SideEntry::Missing)
         return;
     FileEntry *entry = FindStateEntry(RelativePath(remotePath, src), root);
-    entry->FilePath = remotePath;
+    entry->SetFilePath(remotePath);
     entry->FileTime = seen.FileTime;
     entry->FileSize = seen.FileSize;
     entry->IsFolder = 0;

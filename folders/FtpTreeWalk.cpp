@@ -33,8 +33,8 @@ bool FtpTreeWalk::Run(const QString &path, FileEntry &root, const QList<QByteArr
 {
     const std::atomic<uint8_t> *cancel = primary.WatchedCancelFlag();
     // Not trimmed: a blank at the end of a folder's name is part of the name.
-    root.FilePath = path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/');
-    m_queue.push_back({&root, root.FilePath, ancestors});
+    root.SetFilePath(path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/'));
+    m_queue.push_back({&root, root.FilePath(), ancestors});
     std::vector<std::thread> threads;
     for (FtpSession *session : extra)
         threads.emplace_back([this, session, cancel] {
@@ -138,6 +138,7 @@ std::vector<std::pair<FileEntry *, const FtpEntry *>> FtpTreeWalk::AddListed(Fil
         if (e->isFolder)
             folders.emplace_back(added, e);
     }
+    node.FitNames();
     if (progress)
         progress->FolderListed(int64_t(kept.size() - folders.size()));
     return folders;

@@ -127,7 +127,10 @@ int32_t ListInto(int fd, const QByteArray &nativePath, FileEntry &parent, const 
             kept.push_back({r, std::move(name), time, attr});
     }
     raw = {};
-    parent.ReserveChildren(int(kept.size()));
+    qsizetype nameBytes = 0;
+    for (const Kept &k : kept)
+        nameBytes += qsizetype(k.raw.nameSize);
+    parent.ReserveChildren(int(kept.size()), nameBytes);
     if (progress)
         progress->FolderListed(std::count_if(kept.begin(), kept.end(), [](const Kept &k) { return !S_ISDIR(k.raw.mode); }));
 
@@ -138,7 +141,9 @@ int32_t ListInto(int fd, const QByteArray &nativePath, FileEntry &parent, const 
         const bool isFolder = S_ISDIR(r.mode);
         const int64_t size = isFolder ? 0 : r.size;
         const auto add = [&] {
-            FileEntry *entry = parent.AddChild(name);
+            const QByteArrayView utf8(rawName, qsizetype(r.nameSize));
+            // A name that is not UTF-8 is kept as it reads, as everywhere else.
+            FileEntry *entry = utf8.isValidUtf8() ? parent.AddChild(utf8) : parent.AddChild(name);
             entry->FileTime = k.time;
             entry->FileSize = size;
             entry->FileAttr = k.attr;
@@ -192,7 +197,7 @@ void LocalFolder::ListFolder(const JobSide &side, FileEntry &root, const FileFil
         path += u'/';
     const QByteArray native = QFile::encodeName(path);
     root.FileCount = 0;
-    root.FilePath = path;
+    root.SetFilePath(path);
     const int fd = open(native.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     struct stat st {};
     if (fd < 0)
@@ -234,7 +239,7 @@ void LocalFolder::RecordEntry(const QString &fullPath, const SideEntry &seen, co
     if (!relative.startsWith(u'/'))
         relative.prepend(u'/');
     FileEntry *entry = FindStateEntry(relative, stateRoot);
-    entry->FilePath = relative;
+    entry->SetFilePath(relative);
     entry->FileAttr = seen.FileAttr;
     entry->FileTime = seen.FileTime;
     entry->FileSize = seen.FileSize;

@@ -50,7 +50,7 @@ bool SftpSide::List(FileEntry &root, const FileFilter &filter, QString &failedFo
         return false;
     }
     // Breadth first, one reading per folder; a folder gone meanwhile adds nothing.
-    root.FilePath = top;
+    root.SetFilePath(top);
     std::deque<Folder> queue{{&root, top}};
     while (!queue.empty()) {
         const Folder folder = queue.front();

@@ -87,7 +87,7 @@ void SerializeChildren(QByteArray &out, const FileEntry &parent)
 {
     for (int i = 0; i < parent.ChildCount; ++i) {
         const FileEntry &e = *parent.Child(i);
-        AppendEscaped(out, e.FileName, true);
+        AppendEscaped(out, e.Name(), true);
         out += ':';
         AppendNumber(out, e.ChildCount);
         out += ':';
@@ -113,29 +113,26 @@ QString FoldersAbove(const FileEntry &entry)
         chain.push_back(p);
     QString path;
     for (auto it = chain.rbegin(); it != chain.rend(); ++it)
-        path += (*it)->FileName + u'/';
+        path += (*it)->Name() + u'/';
     return path;
 }
 
 // A path per entry would weigh more than the rest of a big tree: one that the entry's place
-// gives is dropped. The first file fixes the tree's prefix for good, so that no dropped path
+// gives is not kept. The first file fixes the tree's prefix for good, so that no dropped path
 // can come to read differently.
-void DropDerivablePath(FileEntry &entry, FileEntry &root)
+void KeepUnlessDerivable(FileEntry &entry, const QString &path, FileEntry &root)
 {
-    // An empty field is a path too, unlike none at all.
-    if (entry.FilePath.isNull())
-        entry.FilePath = QStringLiteral("");
     if (entry.IsFolder) {
-        if (entry.FilePath == u'/' + FoldersAbove(entry))
-            entry.FilePath = QString();
+        if (path != u'/' + FoldersAbove(entry))
+            entry.SetFilePath(path);
         return;
     }
-    if (root.FilePath.isNull()) {
-        const QString below = u'/' + FoldersAbove(entry) + entry.FileName;
-        root.FilePath = entry.FilePath.endsWith(below) ? entry.FilePath.chopped(below.size() - 1) : QStringLiteral("");
+    if (!root.HasFilePath()) {
+        const QString below = u'/' + FoldersAbove(entry) + entry.Name();
+        root.SetFilePath(path.endsWith(below) ? path.chopped(below.size() - 1) : QStringLiteral(""));
     }
-    if (entry.FilePath == entry.Path())
-        entry.FilePath = QString();
+    if (path != entry.Path())
+        entry.SetFilePath(path);
 }
 
 // Deeper than any real path could be; a file claiming more is damaged, and refusing it
@@ -156,6 +153,7 @@ bool ParseEntries(const QList<QByteArray> &lines, qsizetype lineCount, FileEntry
     while (!stack.empty()) {
         Level &top = stack.back();
         if (top.remaining == 0) {
+            top.parent->FitNames();
             stack.pop_back();
             continue;
         }
@@ -170,11 +168,15 @@ bool ParseEntries(const QList<QByteArray> &lines, qsizetype lineCount, FileEntry
             return false;
         FileEntry *e = top.parent->AddChild(name);
         int32_t count = 0;
-        if (!ParseInteger(f[1], count) || !Unescape(f[2], e->FilePath) || !ParseInteger(f[3], e->FileTime)
+        QString path;
+        if (!ParseInteger(f[1], count) || !Unescape(f[2], path) || !ParseInteger(f[3], e->FileTime)
             || !ParseInteger(f[4], e->FileSize) || !ParseInteger(f[5], e->FileAttr))
             return false;
+        // An empty field is a path too, unlike none at all.
+        if (path.isNull())
+            path = QStringLiteral("");
         e->IsFolder = e->FileSize == -1 ? 1 : 0;
-        DropDerivablePath(*e, root);
+        KeepUnlessDerivable(*e, path, root);
         if (e->IsFolder) {
             if (count < 0 || int(stack.size()) >= MaxDepth)
                 return false;
@@ -191,7 +193,7 @@ void Clear(FileEntry &root)
 {
     root.ClearChildren();
     root.SetTitle(QString());
-    root.FilePath = QString();
+    root.SetFilePath(QString());
 }
 
 }  // namespace
@@ -293,7 +295,7 @@ FileEntry *WalkTo(const QString &relativePath, FileEntry &root, bool add)
             if (!found) {
                 found = level->AddChild(name);
                 found->IsFolder = 1;
-                found->FilePath = accumulated;
+                found->SetFilePath(accumulated);
                 found->FileTime = 0;
                 found->FileSize = -1;
                 found->FileAttr = -1;
@@ -313,8 +315,8 @@ FileEntry *WalkTo(const QString &relativePath, FileEntry &root, bool add)
 
 QString RecordedPath(const FileEntry &entry)
 {
-    if (!entry.FilePath.isNull() || !entry.Parent)
-        return entry.FilePath;
+    if (entry.HasFilePath() || !entry.Parent)
+        return entry.FilePath();
     return entry.IsFolder ? u'/' + FoldersAbove(entry) : entry.Path();
 }
 

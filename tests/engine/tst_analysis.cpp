@@ -26,20 +26,15 @@ void AddPath(FileEntry &root, const QString &entry)
     for (qsizetype i = 0; i + 1 < parts.size(); ++i) {
         FileEntry *next = nullptr;
         for (int c = 0; c < level->ChildCount && !next; ++c)
-            if (level->Child(c)->IsFolder && level->Child(c)->FileName == parts[i])
+            if (level->Child(c)->IsFolder && level->Child(c)->Name() == parts[i])
                 next = level->Child(c);
         if (!next) {
-            auto folder = std::make_unique<FileEntry>();
-            folder->IsFolder = 1;
-            folder->FileName = parts[i];
-            next = level->AddChild(std::move(folder));
+            next = level->AddChild(parts[i]);
+            next->IsFolder = 1;
         }
         level = next;
     }
-    auto file = std::make_unique<FileEntry>();
-    file->FileName = parts.last();
-    file->FileTime = entry.mid(at + 1).toInt();
-    level->AddChild(std::move(file));
+    level->AddChild(parts.last())->FileTime = entry.mid(at + 1).toInt();
 }
 
 void Dump(const ResultEntry &level, const QString &indent, QStringList &out)

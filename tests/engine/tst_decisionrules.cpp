@@ -20,9 +20,9 @@ void Marks(const FileEntry &level, const QString &prefix, QStringList &out)
         const FileEntry &e = *level.Child(i);
         if (e.IsFolder) {
             QCOMPARE(e.StateMark, 0);
-            Marks(e, prefix + e.FileName + "/", out);
+            Marks(e, prefix + e.Name() + "/", out);
         } else {
-            out << prefix + e.FileName + "=" + QString::number(e.StateMark);
+            out << prefix + e.Name() + "=" + QString::number(e.StateMark);
         }
     }
 }

@@ -26,18 +26,14 @@ void Add(FileEntry &level, const Copy &copy)
 {
     if (copy.Size == -1)
         return;
-    auto entry = std::make_unique<FileEntry>();
-    entry->FileName = QStringLiteral("f");
+    FileEntry *entry = level.AddChild(QStringLiteral("f"));
     entry->FileTime = copy.Time;
     if (copy.Size == -2) {
         entry->IsFolder = 1;
-        auto inner = std::make_unique<FileEntry>();
-        inner->FileName = QStringLiteral("inner");
-        entry->AddChild(std::move(inner));
+        entry->AddChild(QStringLiteral("inner"));
     } else {
         entry->FileSize = copy.Size;
     }
-    level.AddChild(std::move(entry));
 }
 
 }  // namespace

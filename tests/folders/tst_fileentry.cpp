@@ -4,13 +4,6 @@
 
 namespace {
 
-std::unique_ptr<FileEntry> Entry(const char *name)
-{
-    auto e = std::make_unique<FileEntry>();
-    e->FileName = QString::fromUtf8(name);
-    return e;
-}
-
 std::vector<int> Named(const FileEntry &parent, const char *name)
 {
     const std::vector<int> *hits = parent.ChildrenNamed(QString::fromUtf8(name));
@@ -28,22 +21,22 @@ private Q_SLOTS:
     void nameLookupMatchesAScan()
     {
         FileEntry root;
-        root.AddChild(Entry("x"));
-        root.AddChild(Entry("X"));
-        root.AddChild(Entry("x"));
+        root.AddChild(QStringLiteral("x"));
+        root.AddChild(QStringLiteral("X"));
+        root.AddChild(QStringLiteral("x"));
         QCOMPARE(Named(root, "x"), std::vector<int>({0, 2}));
         QCOMPARE(Named(root, "X"), std::vector<int>({1}));
         QVERIFY(!root.ChildrenNamed(QStringLiteral("y")));
 
-        root.AddChild(Entry("y"));
-        root.AddChild(Entry("x"));
+        root.AddChild(QStringLiteral("y"));
+        root.AddChild(QStringLiteral("x"));
         QCOMPARE(Named(root, "x"), std::vector<int>({0, 2, 4}));
         QCOMPARE(Named(root, "y"), std::vector<int>({3}));
 
         root.ClearChildren();
         QCOMPARE(root.ChildCount, 0);
         QVERIFY(!root.ChildrenNamed(QStringLiteral("x")));
-        root.AddChild(Entry("x"));
+        root.AddChild(QStringLiteral("x"));
         QCOMPARE(Named(root, "x"), std::vector<int>({0}));
     }
 
@@ -78,27 +71,88 @@ private Q_SLOTS:
         for (int i = 0; i < count; ++i) {
             QCOMPARE(root.Child(i), added[size_t(i)]);
             QCOMPARE(root.Child(i)->FileSize, i);
-            QCOMPARE(root.Child(i)->FileName, QString::number(i));
+            QCOMPARE(root.Child(i)->Name(), QString::number(i));
         }
         QCOMPARE(Named(root, "0"), std::vector<int>({0}));
         QCOMPARE(Named(root, qPrintable(QString::number(count - 1))), std::vector<int>({count - 1}));
     }
 
-    // An entry built apart and then added brings its children along, still in their place.
-    void addedEntryKeepsItsChildren()
+    // The index must follow a level whose buffer of names moves as it grows: every name
+    // added after the first lookup, however many, is found where a scan finds it.
+    void nameLookupFollowsAGrowingLevel()
     {
-        auto folder = Entry("d");
-        folder->IsFolder = 1;
-        FileEntry *inner = folder->AddChild(QStringLiteral("f"));
-        inner->FileSize = 42;
         FileEntry root;
-        root.FilePath = QStringLiteral("/base/");
-        root.AddChild(Entry("a"));
-        FileEntry *d = root.AddChild(std::move(folder));
-        QCOMPARE(d->FileName, QStringLiteral("d"));
-        QCOMPARE(d->ChildCount, 1);
-        QCOMPARE(d->Child(0), inner);
-        // The path runs through the tree the entry joined, not the one it was built in.
+        root.AddChild(QStringLiteral("a"));
+        QCOMPARE(Named(root, "a"), std::vector<int>({0}));
+        std::vector<int> twins{0};
+        for (int i = 1; i < 3000; ++i) {
+            const bool twin = i % 100 == 0;
+            root.AddChild(twin ? QStringLiteral("a") : QStringLiteral("name number %1").arg(i));
+            if (twin)
+                twins.push_back(i);
+            if (i % 7 == 0)
+                QCOMPARE(Named(root, "a"), twins);
+        }
+        QCOMPARE(Named(root, "a"), twins);
+        QCOMPARE(Named(root, "name number 2999"), std::vector<int>({2999}));
+        root.FitNames();
+        QCOMPARE(Named(root, "name number 1"), std::vector<int>({1}));
+        QCOMPARE(root.Child(2999)->Name(), QStringLiteral("name number 2999"));
+    }
+
+    // Names come back exactly as given, whatever their characters; a recorded path is kept
+    // apart from the entry and reads back null, empty or as set, also after the level grew.
+    void namesAndPathsReadBackAsGiven_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("path");
+        QTest::newRow("plain, no path") << QStringLiteral("a.txt") << QString();
+        QTest::newRow("empty path is not none") << QStringLiteral("a.txt") << QStringLiteral("");
+        QTest::newRow("other folder") << QStringLiteral("b") << QStringLiteral("/elsewhere/b");
+        QTest::newRow("accents and blanks") << QString::fromUtf8(" \xc3\xa9t\xc3\xa9 \xe2\x82\xac ") << QStringLiteral("/x/");
+        QTest::newRow("colon and line break") << QStringLiteral("a:b\r\nc") << QStringLiteral("/a:b");
+        QTest::newRow("empty name") << QString() << QStringLiteral("/");
+    }
+
+    void namesAndPathsReadBackAsGiven()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, path);
+        FileEntry root;
+        root.SetFilePath(QStringLiteral("/base/"));
+        FileEntry *first = root.AddChild(QStringLiteral("first"));
+        FileEntry *e = root.AddChild(name);
+        e->SetFilePath(path);
+        for (int i = 0; i < 1000; ++i)
+            root.AddChild(QString::number(i))->SetFilePath(QString::number(i));
+        QCOMPARE(e->Name(), name);
+        QCOMPARE(e->FilePath(), path);
+        QCOMPARE(e->FilePath().isNull(), path.isNull());
+        QCOMPARE(e->HasFilePath(), !path.isNull());
+        QVERIFY(first->FilePath().isNull());
+        QCOMPARE(root.FilePath(), QStringLiteral("/base/"));
+        QCOMPARE(e->Path(), QStringLiteral("/base/") + name);
+        QCOMPARE(root.Child(500)->FilePath(), QStringLiteral("498"));
+
+        e->SetFilePath(QString());
+        QVERIFY(e->FilePath().isNull());
+        QVERIFY(!e->HasFilePath());
+        root.ClearChildren();
+        FileEntry *again = root.AddChild(name);
+        QVERIFY(!again->HasFilePath());
+        QCOMPARE(again->Name(), name);
+        QCOMPARE(root.FilePath(), QStringLiteral("/base/"));
+    }
+
+    // A child's path runs through the names of the folders above it.
+    void pathRunsThroughTheFolders()
+    {
+        FileEntry root;
+        root.SetFilePath(QStringLiteral("/base/"));
+        root.AddChild(QStringLiteral("a"));
+        FileEntry *d = root.AddChild(QStringLiteral("d"));
+        d->IsFolder = 1;
+        FileEntry *inner = d->AddChild(QStringLiteral("f"));
         QCOMPARE(inner->Parent, d);
         QCOMPARE(inner->Path(), QStringLiteral("/base/d/f"));
         QCOMPARE(d->Path(), QStringLiteral("/base/d"));

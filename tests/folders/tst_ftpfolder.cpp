@@ -40,7 +40,7 @@ QByteArray readFile(const QString &path)
 const FileEntry *childNamed(const FileEntry &folder, const QString &name)
 {
     for (int i = 0; i < folder.ChildCount; ++i)
-        if (folder.Child(i)->FileName == name)
+        if (folder.Child(i)->Name() == name)
             return folder.Child(i);
     return nullptr;
 }
@@ -49,7 +49,7 @@ QStringList childNames(const FileEntry &folder)
 {
     QStringList names;
     for (int i = 0; i < folder.ChildCount; ++i)
-        names << folder.Child(i)->FileName;
+        names << folder.Child(i)->Name();
     names.sort();
     return names;
 }
@@ -210,7 +210,7 @@ private Q_SLOTS:
         const FileEntry *a = childNamed(root, QStringLiteral("a.txt"));
         QCOMPARE(a->Path(), QStringLiteral("/pub/a.txt"));
         // A listing holds names only: a path per entry would double what a big listing weighs.
-        QVERIFY(a->FilePath.isNull());
+        QVERIFY(a->FilePath().isNull());
         QCOMPARE(a->FileSize, 4);
         // The same instant packs the same way as a local file's time does.
         QCOMPARE(a->FileTime, DosDateTime::FromEpochSeconds(recent.toSecsSinceEpoch()));
@@ -246,7 +246,7 @@ private Q_SLOTS:
             const FileEntry *listed = childNamed(root, name);
             QVERIFY(FtpFolder::GetRemoteFile(listed->Path(), local.filePath(name), state, src));
             const FileEntry *recorded = FtpFolder::FindStateEntry(QLatin1Char('/') + name, state);
-            QCOMPARE(recorded->FilePath, listed->Path());
+            QCOMPARE(recorded->FilePath(), listed->Path());
             QCOMPARE(recorded->FileTime, listed->FileTime);
             QCOMPARE(recorded->FileSize, listed->FileSize);
             QCOMPARE(readFile(local.filePath(name)), readFile(pub + QLatin1Char('/') + name));
@@ -368,7 +368,7 @@ private Q_SLOTS:
         FileEntry listing;
         FtpFolder::ListFolder(src, listing, FileFilter(job));
         const FileEntry *recorded = FtpFolder::FindStateEntry(relative, state);
-        QCOMPARE(recorded->FilePath, QStringLiteral("/pub") + relative);
+        QCOMPARE(recorded->FilePath(), QStringLiteral("/pub") + relative);
         QCOMPARE(recorded->FileSize, 11);
         QStringList parts = relative.split(QLatin1Char('/'), Qt::SkipEmptyParts);
         const FileEntry *listed = &listing;
@@ -504,11 +504,11 @@ private Q_SLOTS:
         FileEntry root;
         root.SetTitle(src.FolerAllName);
         FileEntry *big = FtpFolder::FindStateEntry(QStringLiteral("/docs/big.bin"), root);
-        big->FilePath = QStringLiteral("/pub/docs/big.bin");
+        big->SetFilePath(QStringLiteral("/pub/docs/big.bin"));
         big->FileSize = 3000000000LL;
         big->FileTime = DosDateTime::PackFields(2024, 5, 6, 7, 8, 10);
         FileEntry *name = FtpFolder::FindStateEntry(QString::fromUtf8("/\xc3\xbc b.txt"), root);
-        name->FilePath = QString::fromUtf8("/pub/\xc3\xbc b.txt");
+        name->SetFilePath(QString::fromUtf8("/pub/\xc3\xbc b.txt"));
         name->FileSize = 1;
         QVERIFY(FtpFolder::SaveStateFile(syncName, src, root));
         QVERIFY(QFileInfo::exists(server.root() + QStringLiteral("/pub/__FileSync__/") + syncName));

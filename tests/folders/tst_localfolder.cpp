@@ -44,13 +44,13 @@ void Describe(const FileEntry &level, const QString &indent, QStringList &out)
     QList<const FileEntry *> kids;
     for (int i = 0; i < level.ChildCount; ++i)
         kids << level.Child(i);
-    std::sort(kids.begin(), kids.end(), [](auto a, auto b) { return a->FileName < b->FileName; });
+    std::sort(kids.begin(), kids.end(), [](auto a, auto b) { return a->Name() < b->Name(); });
     for (const FileEntry *k : kids) {
         if (k->IsFolder) {
-            out << indent + k->FileName + "/(" + QString::number(k->FileCount) + ")";
+            out << indent + k->Name() + "/(" + QString::number(k->FileCount) + ")";
             Describe(*k, indent + "  ", out);
         } else {
-            out << indent + k->FileName;
+            out << indent + k->Name();
         }
     }
 }
@@ -243,10 +243,10 @@ private Q_SLOTS:
         chmod(QFile::encodeName(path).constData(), 0755);
         QCOMPARE(root.ChildCount, 1);
         const FileEntry &e = *root.Child(0);
-        QCOMPARE(e.FileName, name);
+        QCOMPARE(e.Name(), name);
         QCOMPARE(e.Path(), path);
         // A listing holds names only: a path per entry would double what a big listing weighs.
-        QVERIFY(e.FilePath.isNull());
+        QVERIFY(e.FilePath().isNull());
         QCOMPARE(e.IsFolder, folder ? 1 : 0);
         QCOMPARE(e.FileAttr, attr);
         QCOMPARE(e.FileTime, DosDateTime::FromEpochSeconds(when));
@@ -390,7 +390,7 @@ private Q_SLOTS:
         QCOMPARE(root.ChildCount, 1);
         QCOMPARE(root.FileCount, 1);
         const FileEntry *e = root.Child(0);
-        QCOMPARE(e->FileName, QString::fromUtf8(name));
+        QCOMPARE(e->Name(), QString::fromUtf8(name));
         QCOMPARE(e->IsFolder, folder ? 1 : 0);
         if (folder)
             e = e->Child(0);
@@ -444,13 +444,13 @@ private Q_SLOTS:
             for (int i = 0; i < root.ChildCount && mixed.isEmpty(); ++i) {
                 const FileEntry &folder = *root.Child(i);
                 if (folder.ChildCount != 51) {
-                    mixed = folder.FileName + " holds " + QString::number(folder.ChildCount) + " entries";
+                    mixed = folder.Name() + " holds " + QString::number(folder.ChildCount) + " entries";
                     break;
                 }
                 const int64_t size = Named(folder, "from-a") ? 1 : 2;
                 for (int k = 0; k < folder.ChildCount; ++k)
                     if (folder.Child(k)->FileSize != size)
-                        mixed = folder.FileName + "/" + folder.Child(k)->FileName + " has another folder's size";
+                        mixed = folder.Name() + "/" + folder.Child(k)->Name() + " has another folder's size";
             }
         }
         stop = true;
@@ -496,9 +496,9 @@ private Q_SLOTS:
         LocalFolder::RecordFile(path, base, state);
         const FileEntry *x = Named(state, "x");
         QVERIFY(x && x->IsFolder);
-        QCOMPARE(x->FilePath, QStringLiteral("/"));
+        QCOMPARE(x->FilePath(), QStringLiteral("/"));
         const FileEntry *y = x->Child(0);
-        QCOMPARE(y->FilePath, QStringLiteral("/x/.y.txt"));
+        QCOMPARE(y->FilePath(), QStringLiteral("/x/.y.txt"));
         QCOMPARE(y->FileTime, DosDateTime::FromEpochSeconds(1'500'000'000));
         QCOMPARE(y->FileSize, 4);
         QCOMPARE(y->FileAttr, 34);
@@ -554,7 +554,7 @@ private Q_SLOTS:
         FileEntry loaded;
         LocalFolder::LoadStateFile(statePath, loaded);
         QCOMPARE(loaded.Title(), base);
-        QCOMPARE(loaded.Child(0)->Child(0)->FileName, QStringLiteral("a:1.txt"));
+        QCOMPARE(loaded.Child(0)->Child(0)->Name(), QStringLiteral("a:1.txt"));
         QCOMPARE(loaded.Child(0)->Child(0)->FileTime, state.Child(0)->Child(0)->FileTime);
         QCOMPARE(LocalFolder::FindStateEntry("/docs/a:1.txt", loaded), loaded.Child(0)->Child(0));
 

@@ -13,7 +13,7 @@ namespace {
 FileEntry *AddFile(FileEntry &root, const QString &path, int32_t time, int64_t size, int32_t attr)
 {
     FileEntry *e = StateFile::FindEntry(path, root);
-    e->FilePath = path;
+    e->SetFilePath(path);
     e->FileTime = time;
     e->FileSize = size;
     e->FileAttr = attr;
@@ -26,7 +26,7 @@ void CompareTrees(const FileEntry &a, const FileEntry &b)
     for (int i = 0; i < a.ChildCount; ++i) {
         const FileEntry &x = *a.Child(i);
         const FileEntry &y = *b.Child(i);
-        QCOMPARE(y.FileName, x.FileName);
+        QCOMPARE(y.Name(), x.Name());
         QCOMPARE(StateFile::RecordedPath(y), StateFile::RecordedPath(x));
         QCOMPARE(y.IsFolder, x.IsFolder);
         QCOMPARE(y.FileTime, x.FileTime);
@@ -220,14 +220,14 @@ private Q_SLOTS:
         int held = 0;
         const std::function<void(const FileEntry &)> count = [&](const FileEntry &level) {
             for (int i = 0; i < level.ChildCount; ++i) {
-                held += level.Child(i)->FilePath.isNull() ? 0 : 1;
+                held += level.Child(i)->FilePath().isNull() ? 0 : 1;
                 count(*level.Child(i));
             }
         };
         count(root);
         QCOMPARE(held, pathsHeld);
         // A file recorded later brings its own path along.
-        StateFile::FindEntry(QStringLiteral("/new.txt"), root)->FilePath = QStringLiteral("/somewhere/new.txt");
+        StateFile::FindEntry(QStringLiteral("/new.txt"), root)->SetFilePath(QStringLiteral("/somewhere/new.txt"));
         QVERIFY(StateFile::Serialize(root).contains(":/somewhere/new.txt:"));
     }
 
@@ -259,18 +259,18 @@ private Q_SLOTS:
         FileEntry *c = StateFile::FindEntry("/a/b/c.txt", root);
         QCOMPARE(root.ChildCount, 1);
         const FileEntry *a = root.Child(0);
-        QCOMPARE(a->FileName, QStringLiteral("a"));
+        QCOMPARE(a->Name(), QStringLiteral("a"));
         QCOMPARE(a->IsFolder, 1);
-        QCOMPARE(a->FilePath, QStringLiteral("/"));
+        QCOMPARE(a->FilePath(), QStringLiteral("/"));
         QCOMPARE(a->FileSize, -1);
         QCOMPARE(a->FileAttr, -1);
         QCOMPARE(a->FileTime, 0);
         const FileEntry *b = a->Child(0);
-        QCOMPARE(b->FilePath, QStringLiteral("/a/"));
+        QCOMPARE(b->FilePath(), QStringLiteral("/a/"));
         QCOMPARE(b->ChildCount, 1);
         QCOMPARE(b->Child(0), c);
         QCOMPARE(c->IsFolder, 0);
-        QCOMPARE(c->FileName, QStringLiteral("c.txt"));
+        QCOMPARE(c->Name(), QStringLiteral("c.txt"));
 
         QCOMPARE(StateFile::FindEntry("/a/b/c.txt", root), c);
         QCOMPARE(root.ChildCount, 1);
@@ -278,7 +278,7 @@ private Q_SLOTS:
 
         FileEntry *d = StateFile::FindEntry("/data/d", root);
         QCOMPARE(root.ChildCount, 2);
-        QCOMPARE(root.Child(1)->FileName, QStringLiteral("data"));
+        QCOMPARE(root.Child(1)->Name(), QStringLiteral("data"));
         QCOMPARE(root.Child(1)->Child(0), d);
     }
 
@@ -305,7 +305,7 @@ private Q_SLOTS:
         const QByteArray before = StateFile::Serialize(root);
         FileEntry *found = StateFile::FindEntry(path, root);
         QCOMPARE(found->IsFolder, 0);
-        QCOMPARE(found->FileName, path.section('/', -1));
+        QCOMPARE(found->Name(), path.section('/', -1));
         QCOMPARE(found->FileTime, time);
         QCOMPARE(StateFile::Serialize(root) == before, time != 0);
         QCOMPARE(StateFile::FindEntry(path, root), found);

@@ -32,13 +32,13 @@ QByteArray ReadBack(const QString &path)
 QString SameTree(const FileEntry &a, const FileEntry &b)
 {
     if (a.ChildCount != b.ChildCount)
-        return QStringLiteral("child count %1 read back as %2 under \"%3\"").arg(a.ChildCount).arg(b.ChildCount).arg(a.FileName);
+        return QStringLiteral("child count %1 read back as %2 under \"%3\"").arg(a.ChildCount).arg(b.ChildCount).arg(a.Name());
     for (int i = 0; i < a.ChildCount; ++i) {
         const FileEntry &x = *a.Child(i);
         const FileEntry &y = *b.Child(i);
-        if (x.FileName != y.FileName || StateFile::RecordedPath(x) != StateFile::RecordedPath(y) || x.IsFolder != y.IsFolder
+        if (x.Name() != y.Name() || StateFile::RecordedPath(x) != StateFile::RecordedPath(y) || x.IsFolder != y.IsFolder
             || x.FileTime != y.FileTime || x.FileSize != y.FileSize || x.FileAttr != y.FileAttr)
-            return QStringLiteral("entry \"%1\" read back as \"%2\"").arg(x.FileName, y.FileName);
+            return QStringLiteral("entry \"%1\" read back as \"%2\"").arg(x.Name(), y.Name());
         const QString deeper = SameTree(x, y);
         if (!deeper.isEmpty())
             return deeper;

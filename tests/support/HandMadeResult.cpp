@@ -4,8 +4,8 @@
 
 HandMadeResult::HandMadeResult()
 {
-    Left.FilePath = QStringLiteral("/l/");
-    Right.FilePath = QStringLiteral("/r/");
+    Left.SetFilePath(QStringLiteral("/l/"));
+    Right.SetFilePath(QStringLiteral("/r/"));
     Root.Left = &Left;
     Root.Right = &Right;
     Root.PairIsFolder = 1;
