@@ -33,7 +33,7 @@ void AppendEscaped(QByteArray &out, const QString &text, bool escapeColon)
     }
 }
 
-bool Unescape(const QByteArray &field, QString &out)
+bool Unescape(QByteArrayView field, QString &out)
 {
     if (!field.contains('*')) {
         out = QString::fromUtf8(field);
@@ -49,7 +49,7 @@ bool Unescape(const QByteArray &field, QString &out)
         if (i + 2 >= field.size())
             return false;
         bool ok = false;
-        const int code = field.mid(i + 1, 2).toInt(&ok, 16);
+        const int code = field.sliced(i + 1, 2).toInt(&ok, 16);
         if (!ok || (code != '*' && code != ':' && code != '\r' && code != '\n'))
             return false;
         raw += char(code);
@@ -61,7 +61,7 @@ bool Unescape(const QByteArray &field, QString &out)
 
 // Strict decimal: optional minus sign and digits only, so " 12" or "1e3" count as malformed.
 template <typename T>
-bool ParseInteger(const QByteArray &field, T &out)
+bool ParseInteger(QByteArrayView field, T &out)
 {
     if (field.isEmpty())
         return false;
@@ -139,7 +139,23 @@ void KeepUnlessDerivable(FileEntry &entry, const QString &path, FileEntry &root)
 // keeps both this reader and the tree's destruction off the end of the stack.
 constexpr int MaxDepth = 4096;
 
-bool ParseEntries(const QList<QByteArray> &lines, qsizetype lineCount, FileEntry &root,
+// The six fields of an entry's line; false when it has another number of them.
+bool SplitFields(QByteArrayView line, QByteArrayView (&fields)[6])
+{
+    int n = 0;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= line.size(); ++i) {
+        if (i < line.size() && line[i] != ':')
+            continue;
+        if (n == 6)
+            return false;
+        fields[n++] = line.sliced(start, i - start);
+        start = i + 1;
+    }
+    return n == 6;
+}
+
+bool ParseEntries(const std::vector<QByteArrayView> &lines, qsizetype lineCount, FileEntry &root,
                   int32_t rootCount)
 {
     struct Level {
@@ -150,6 +166,7 @@ bool ParseEntries(const QList<QByteArray> &lines, qsizetype lineCount, FileEntry
     root.ReserveChildren(int(std::min<qsizetype>(rootCount, lineCount - 1)));
     stack.push_back({&root, rootCount});
     qsizetype cursor = 1;
+    QByteArrayView f[6];
     while (!stack.empty()) {
         Level &top = stack.back();
         if (top.remaining == 0) {
@@ -160,8 +177,7 @@ bool ParseEntries(const QList<QByteArray> &lines, qsizetype lineCount, FileEntry
         --top.remaining;
         if (cursor >= lineCount)
             return false;
-        const QList<QByteArray> f = lines[cursor++].split(':');
-        if (f.size() != 6)
+        if (!SplitFields(lines[size_t(cursor++)], f))
             return false;
         QString name;
         if (!Unescape(f[0], name))
@@ -216,22 +232,30 @@ QByteArray Serialize(const FileEntry &root)
 bool Parse(const QByteArray &text, FileEntry &root)
 {
     Clear(root);
-    QList<QByteArray> lines = text.split('\n');
-    for (QByteArray &line : lines) {
+    // Views into text: a line of its own for each of a million entries would weigh more than
+    // the tree they make.
+    std::vector<QByteArrayView> lines;
+    for (qsizetype start = 0;;) {
+        const qsizetype end = text.indexOf('\n', start);
+        QByteArrayView line = QByteArrayView(text).sliced(start, (end < 0 ? text.size() : end) - start);
         if (line.endsWith('\r'))
             line.chop(1);
+        lines.push_back(line);
+        if (end < 0)
+            break;
+        start = end + 1;
     }
-    qsizetype lineCount = lines.size();
-    while (lineCount > 0 && lines[lineCount - 1].isEmpty())
+    qsizetype lineCount = qsizetype(lines.size());
+    while (lineCount > 0 && lines[size_t(lineCount - 1)].isEmpty())
         --lineCount;
     if (lineCount == 0)
         return false;
 
-    const QByteArray &header = lines[0];
+    const QByteArrayView header = lines[0];
     const qsizetype sep = header.lastIndexOf("::");
     QString title;
     int32_t count = 0;
-    if (sep < 0 || !Unescape(header.left(sep), title) || !ParseInteger(header.mid(sep + 2), count)
+    if (sep < 0 || !Unescape(header.first(sep), title) || !ParseInteger(header.sliced(sep + 2), count)
         || count < 0 || !ParseEntries(lines, lineCount, root, count)) {
         Clear(root);
         return false;
