@@ -23,7 +23,7 @@ public:
 
 void RecordState(const FileEntry &listing, FileEntry &state, const QString &relativeFolder)
 {
-    for (int i = 0; i < listing.ChildCount; ++i) {
+    for (int i = 0; i < listing.ChildCount(); ++i) {
         const FileEntry &e = *listing.Child(i);
         const QString relative = relativeFolder + e.Name();
         if (e.IsFolder) {

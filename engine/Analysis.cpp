@@ -134,7 +134,7 @@ void Analysis::Execute()
         m_result.Cancelled = m_job.Cancelled();
         return;
     }
-    m_listener.SyncProgress(m_result.LeftList->FileCount + m_result.RightList->FileCount, 0);
+    m_listener.SyncProgress(m_result.LeftList->FileCount() + m_result.RightList->FileCount(), 0);
 
     MarkChanges(*m_result.LeftList, *m_result.LeftState);
     MarkChanges(*m_result.RightList, *m_result.RightState);

@@ -5,9 +5,9 @@
 
 void MarkChanges(FileEntry &listingLevel, const FileEntry &stateLevel)
 {
-    if (listingLevel.ChildCount == 0 || stateLevel.ChildCount == 0)
+    if (listingLevel.ChildCount() == 0 || stateLevel.ChildCount() == 0)
         return;
-    for (int i = 0; i < listingLevel.ChildCount; ++i) {
+    for (int i = 0; i < listingLevel.ChildCount(); ++i) {
         FileEntry &entry = *listingLevel.Child(i);
         const std::vector<int> *same = stateLevel.ChildrenNamed(entry.NameUtf8());
         if (!same)
@@ -23,7 +23,7 @@ void MarkChanges(FileEntry &listingLevel, const FileEntry &stateLevel)
             }
             entry.StateMark = entry.FileTime == recorded.FileTime ? smUnchanged : smChanged;
             entry.StateTime = recorded.FileTime;
-            entry.StateSize = recorded.FileSize;
+            entry.SetStateSize(recorded.FileSize);
             break;
         }
     }
@@ -40,7 +40,7 @@ RowReason Because(uint8_t why, const FileEntry *changed = nullptr)
     reason.Why = why;
     if (changed) {
         reason.RecordedTime = changed->StateTime;
-        reason.RecordedSize = changed->StateSize;
+        reason.RecordedSize = changed->StateSize();
     }
     return reason;
 }

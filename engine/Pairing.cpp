@@ -58,11 +58,11 @@ bool Pairing::PairLevel(FileEntry &left, FileEntry &right, ResultEntry &target)
     target.FileCount = 0;
     target.ToLeftCount = 0;
     target.ToRightCount = 0;
-    target.ReserveChildren(std::max(left.ChildCount, right.ChildCount));
+    target.ReserveChildren(std::max(left.ChildCount(), right.ChildCount()));
 
-    if (left.ChildCount == 0 || right.ChildCount == 0) {
-        FileEntry &side = left.ChildCount == 0 ? right : left;
-        for (int i = 0; i < side.ChildCount; ++i) {
+    if (left.ChildCount() == 0 || right.ChildCount() == 0) {
+        FileEntry &side = left.ChildCount() == 0 ? right : left;
+        for (int i = 0; i < side.ChildCount(); ++i) {
             if (m_job.Cancelled())
                 return false;
             if (!AddOneSided(*side.Child(i), &side == &left, target))
@@ -73,11 +73,11 @@ bool Pairing::PairLevel(FileEntry &left, FileEntry &right, ResultEntry &target)
     }
 
     QHash<QString, NameBucket> byName;
-    byName.reserve(right.ChildCount);
-    for (int i = 0; i < right.ChildCount; ++i)
+    byName.reserve(right.ChildCount());
+    for (int i = 0; i < right.ChildCount(); ++i)
         byName[TrimmedName(right.Child(i)->Name())].Indices.push_back(i);
 
-    for (int i = 0; i < left.ChildCount; ++i) {
+    for (int i = 0; i < left.ChildCount(); ++i) {
         if (m_job.Cancelled())
             return false;
         FileEntry &l = *left.Child(i);
@@ -116,7 +116,7 @@ bool Pairing::PairLevel(FileEntry &left, FileEntry &right, ResultEntry &target)
             return false;
     }
 
-    for (int i = 0; i < right.ChildCount; ++i) {
+    for (int i = 0; i < right.ChildCount(); ++i) {
         if (m_job.Cancelled())
             return false;
         FileEntry &r = *right.Child(i);

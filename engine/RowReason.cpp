@@ -113,7 +113,7 @@ RowReason RowReason::Of(const ResultEntry &record)
     default: break;
     }
     if (changed) {
-        reason.RecordedSize = changed->StateSize;
+        reason.RecordedSize = changed->StateSize();
         reason.RecordedTime = changed->StateTime;
     }
     return reason;

@@ -24,12 +24,16 @@ struct FileEntry::Children {
         int32_t Capacity;
     };
     std::vector<Block> Blocks;
+    int32_t Count = 0;
+    int32_t Files = 0;
     int32_t Reserved = 0;
     QByteArray Names;
     // Keys point into Names without a copy: the index is dropped whenever Names moves.
     std::unique_ptr<QHash<QByteArray, std::vector<int>>> NameIndex;
     // The children's recorded paths (see FilePath), keyed by child: entries never move.
     QHash<const FileEntry *, QString> Paths;
+    // The children's recorded sizes that differ from their size.
+    QHash<const FileEntry *, int64_t> StateSizes;
     QString Title;
     // A root's own path, which has no parent level to keep it.
     QString OwnPath;
@@ -43,6 +47,41 @@ FileEntry::Children &FileEntry::children()
     if (!m_children)
         m_children = std::make_unique<Children>();
     return *m_children;
+}
+
+int32_t FileEntry::FileCount() const
+{
+    return m_children ? m_children->Files : 0;
+}
+
+void FileEntry::SetFileCount(int32_t count)
+{
+    if (count != 0 || m_children)
+        children().Files = count;
+}
+
+int64_t FileEntry::StateSize() const
+{
+    return (m_kept & StateSizeKept) ? Parent->m_children->StateSizes.value(this) : FileSize;
+}
+
+void FileEntry::SetStateSize(int64_t size)
+{
+    // A root is never marked against a state tree.
+    if (!Parent)
+        return;
+    if (size != FileSize) {
+        m_kept |= StateSizeKept;
+        Parent->m_children->StateSizes.insert(this, size);
+    } else if (m_kept & StateSizeKept) {
+        m_kept &= uint8_t(~StateSizeKept);
+        Parent->m_children->StateSizes.remove(this);
+    }
+}
+
+int FileEntry::ChildCount() const
+{
+    return m_children ? m_children->Count : 0;
 }
 
 QByteArrayView FileEntry::NameUtf8() const
@@ -61,20 +100,23 @@ QString FileEntry::Name() const
 
 QString FileEntry::FilePath() const
 {
-    if (!m_hasPath)
+    if (!HasFilePath())
         return QString();
     return Parent ? Parent->m_children->Paths.value(this) : m_children->OwnPath;
 }
 
 void FileEntry::SetFilePath(const QString &path)
 {
-    m_hasPath = path.isNull() ? 0 : 1;
+    if (path.isNull())
+        m_kept &= uint8_t(~PathKept);
+    else
+        m_kept |= PathKept;
     if (!Parent) {
-        if (m_hasPath || m_children)
+        if (HasFilePath() || m_children)
             children().OwnPath = path;
         return;
     }
-    if (m_hasPath)
+    if (HasFilePath())
         Parent->m_children->Paths.insert(this, path);
     else
         Parent->m_children->Paths.remove(this);
@@ -122,25 +164,25 @@ FileEntry *FileEntry::AddChild(QByteArrayView utf8Name)
 {
     Children &c = children();
     std::vector<Children::Block> &blocks = c.Blocks;
-    if (blocks.empty() || ChildCount == blocks.back().First + blocks.back().Capacity) {
+    if (blocks.empty() || c.Count == blocks.back().First + blocks.back().Capacity) {
         // Growing by half the level keeps the unused room small without many blocks.
-        const int32_t capacity = c.Reserved > 0 ? c.Reserved : std::max(SmallestBlock, ChildCount / 2);
+        const int32_t capacity = c.Reserved > 0 ? c.Reserved : std::max(SmallestBlock, c.Count / 2);
         c.Reserved = 0;
-        blocks.push_back({std::make_unique<FileEntry[]>(size_t(capacity)), ChildCount, capacity});
+        blocks.push_back({std::make_unique<FileEntry[]>(size_t(capacity)), c.Count, capacity});
     }
     Children::Block &block = blocks.back();
-    FileEntry *added = &block.Entries[size_t(ChildCount - block.First)];
+    FileEntry *added = &block.Entries[size_t(c.Count - block.First)];
     added->Parent = this;
     const char *namesBefore = c.Names.constData();
     added->m_nameAt = uint32_t(c.Names.size());
     added->m_nameSize = uint32_t(utf8Name.size());
     c.Names.append(utf8Name);
-    ++ChildCount;
+    ++c.Count;
     if (c.NameIndex) {
         if (c.Names.constData() != namesBefore)
             c.NameIndex.reset();
         else
-            (*c.NameIndex)[Key(added->NameUtf8())].push_back(ChildCount - 1);
+            (*c.NameIndex)[Key(added->NameUtf8())].push_back(c.Count - 1);
     }
     return added;
 }
@@ -158,7 +200,7 @@ void FileEntry::ReserveChildren(int count, qsizetype nameBytes)
 {
     Children &c = children();
     const std::vector<Children::Block> &blocks = c.Blocks;
-    const int32_t free = blocks.empty() ? 0 : blocks.back().First + blocks.back().Capacity - ChildCount;
+    const int32_t free = blocks.empty() ? 0 : blocks.back().First + blocks.back().Capacity - c.Count;
     c.Reserved = count > free ? count - free : 0;
     if (nameBytes > 0 && c.Names.capacity() - c.Names.size() < nameBytes) {
         c.NameIndex.reset();
@@ -182,8 +224,9 @@ void FileEntry::ClearChildren()
         m_children->NameIndex.reset();
         m_children->Names.clear();
         m_children->Paths.clear();
+        m_children->StateSizes.clear();
+        m_children->Count = 0;
     }
-    ChildCount = 0;
 }
 
 const std::vector<int> *FileEntry::ChildrenNamed(const QString &name) const
@@ -193,13 +236,13 @@ const std::vector<int> *FileEntry::ChildrenNamed(const QString &name) const
 
 const std::vector<int> *FileEntry::ChildrenNamed(QByteArrayView utf8Name) const
 {
-    if (!m_children || ChildCount == 0)
+    if (!m_children || m_children->Count == 0)
         return nullptr;
     auto &index = m_children->NameIndex;
     if (!index) {
         index = std::make_unique<QHash<QByteArray, std::vector<int>>>();
-        index->reserve(ChildCount);
-        for (int i = 0; i < ChildCount; ++i)
+        index->reserve(m_children->Count);
+        for (int i = 0; i < m_children->Count; ++i)
             (*index)[Key(Child(i)->NameUtf8())].push_back(i);
     }
     auto it = index->constFind(Key(utf8Name));

@@ -21,16 +21,18 @@ public:
     // The entry this one is a child of; nullptr for a root.
     FileEntry *Parent = nullptr;
     int64_t FileSize = 0;
-    int64_t StateSize = 0;  // goes with StateTime
     int32_t FileTime = 0;
     int32_t FileAttr = 0;
     // Listing entries: what the state tree recorded for the entry (set with StateMark).
     int32_t StateTime = 0;
-    int32_t FileCount = 0;
-    int32_t ChildCount = 0;
     uint8_t IsFolder = 0;
     uint8_t StateMark = 0;
     uint8_t Matched = 0;
+
+    // Listing entries: the size the state tree recorded (with StateTime). Set after FileSize,
+    // which a listing does not change afterwards: only a size that differs takes room.
+    int64_t StateSize() const;
+    void SetStateSize(int64_t size);
 
     // The name given to AddChild; a root has none.
     QString Name() const;
@@ -42,7 +44,7 @@ public:
     // a null one).
     QString FilePath() const;
     void SetFilePath(const QString &path);
-    bool HasFilePath() const { return m_hasPath != 0; }
+    bool HasFilePath() const { return (m_kept & PathKept) != 0; }
 
     // A listing entry's full path: the root's FilePath, then the names down to this entry
     // joined with "/".
@@ -51,6 +53,11 @@ public:
     QString Title() const;
     void SetTitle(const QString &title);
 
+    // A folder's (or a listing root's) count of files below it, set by its listing.
+    int32_t FileCount() const;
+    void SetFileCount(int32_t count);
+
+    int ChildCount() const;
     // Appends a child of that name, otherwise empty, and returns it.
     FileEntry *AddChild(const QString &name);
     FileEntry *AddChild(QByteArrayView utf8Name);
@@ -76,10 +83,13 @@ private:
     struct Children;
     Children &children();
 
-    uint8_t m_hasPath = 0;
+    // What the parent level keeps for this entry in its tables.
+    enum Kept : uint8_t { PathKept = 1, StateSizeKept = 2 };
+    uint8_t m_kept = 0;
     // Where the name lies in the parent level's buffer of names.
     uint32_t m_nameAt = 0;
     uint32_t m_nameSize = 0;
-    // Only a level that ever had a child, or a root with a title or a path, has one.
+    // Only a level that ever had a child or a file below it, or a root with a title or a
+    // path, has one: what only folders need lives there.
     std::unique_ptr<Children> m_children;
 };

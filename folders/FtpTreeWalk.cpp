@@ -14,11 +14,11 @@ namespace {
 int32_t countFiles(FileEntry &folder)
 {
     int32_t count = 0;
-    for (int i = 0; i < folder.ChildCount; ++i) {
+    for (int i = 0; i < folder.ChildCount(); ++i) {
         FileEntry *child = folder.Child(i);
         if (child->IsFolder) {
-            child->FileCount = countFiles(*child);
-            count += child->FileCount;
+            child->SetFileCount(countFiles(*child));
+            count += child->FileCount();
         } else {
             ++count;
         }
@@ -56,7 +56,7 @@ bool FtpTreeWalk::Run(const QString &path, FileEntry &root, const QList<QByteArr
     work(primary);
     for (std::thread &t : threads)
         t.join();
-    root.FileCount = countFiles(root);
+    root.SetFileCount(countFiles(root));
     return m_failedFolder.isEmpty();
 }
 

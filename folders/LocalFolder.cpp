@@ -100,7 +100,7 @@ void ReadLevel(int fd, std::vector<RawEntry> &raw, QByteArray &names)
 int32_t ListInto(int fd, const QByteArray &nativePath, FileEntry &parent, const FileFilter &filter,
                  std::vector<FolderId> &ancestors, ListingProgress *progress)
 {
-    parent.FileCount = 0;
+    int32_t files = 0;
     std::vector<RawEntry> raw;
     QByteArray names;
     ReadLevel(fd, raw, names);
@@ -152,7 +152,7 @@ int32_t ListInto(int fd, const QByteArray &nativePath, FileEntry &parent, const 
         };
         if (!isFolder) {
             add();
-            parent.FileCount += 1;
+            files += 1;
             continue;
         }
         const QByteArray childNative = nativePath + QByteArray(rawName, qsizetype(r.nameSize)) + '/';
@@ -172,12 +172,13 @@ int32_t ListInto(int fd, const QByteArray &nativePath, FileEntry &parent, const 
         if (childFd < 0)
             continue;
         ancestors.push_back({opened.st_dev, opened.st_ino});
-        parent.FileCount += ListInto(childFd, childNative, *entry, filter, ancestors, progress);
+        files += ListInto(childFd, childNative, *entry, filter, ancestors, progress);
         ancestors.pop_back();
     }
     if (fd >= 0)
         close(fd);
-    return parent.FileCount;
+    parent.SetFileCount(files);
+    return files;
 }
 
 }  // namespace
@@ -196,7 +197,7 @@ void LocalFolder::ListFolder(const JobSide &side, FileEntry &root, const FileFil
     if (!path.endsWith(u'/'))
         path += u'/';
     const QByteArray native = QFile::encodeName(path);
-    root.FileCount = 0;
+    root.SetFileCount(0);
     root.SetFilePath(path);
     const int fd = open(native.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     struct stat st {};
@@ -207,7 +208,7 @@ void LocalFolder::ListFolder(const JobSide &side, FileEntry &root, const FileFil
         return;
     }
     std::vector<FolderId> ancestors{{st.st_dev, st.st_ino}};
-    root.FileCount = ListInto(fd, native, root, filter, ancestors, progress);
+    ListInto(fd, native, root, filter, ancestors, progress);
 }
 
 QString LocalFolder::ForceFolders(const QString &relativePath, const QString &baseFolder)

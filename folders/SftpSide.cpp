@@ -67,13 +67,15 @@ bool SftpSide::List(FileEntry &root, const FileFilter &filter, QString &failedFo
     }
     std::function<int32_t(FileEntry &)> count = [&](FileEntry &node) {
         int32_t files = 0;
-        for (int i = 0; i < node.ChildCount; ++i) {
+        for (int i = 0; i < node.ChildCount(); ++i) {
             FileEntry *c = node.Child(i);
-            files += c->IsFolder ? (c->FileCount = count(*c)) : 1;
+            if (c->IsFolder)
+                c->SetFileCount(count(*c));
+            files += c->IsFolder ? c->FileCount() : 1;
         }
         return files;
     };
-    root.FileCount = count(root);
+    root.SetFileCount(count(root));
     return true;
 }
 

@@ -85,11 +85,11 @@ void AppendNumber(QByteArray &out, qlonglong value)
 
 void SerializeChildren(QByteArray &out, const FileEntry &parent)
 {
-    for (int i = 0; i < parent.ChildCount; ++i) {
+    for (int i = 0; i < parent.ChildCount(); ++i) {
         const FileEntry &e = *parent.Child(i);
         AppendEscaped(out, e.Name(), true);
         out += ':';
-        AppendNumber(out, e.ChildCount);
+        AppendNumber(out, e.ChildCount());
         out += ':';
         AppendEscaped(out, StateFile::RecordedPath(e), true);
         out += ':';
@@ -223,7 +223,7 @@ QByteArray Serialize(const FileEntry &root)
     // need escaping there and a Windows path or an FTP address keeps its exact text.
     AppendEscaped(out, root.Title(), false);
     out += "::";
-    AppendNumber(out, root.ChildCount);
+    AppendNumber(out, root.ChildCount());
     out += "\r\n";
     SerializeChildren(out, root);
     return out;

@@ -25,7 +25,7 @@ void AddPath(FileEntry &root, const QString &entry)
     FileEntry *level = &root;
     for (qsizetype i = 0; i + 1 < parts.size(); ++i) {
         FileEntry *next = nullptr;
-        for (int c = 0; c < level->ChildCount && !next; ++c)
+        for (int c = 0; c < level->ChildCount() && !next; ++c)
             if (level->Child(c)->IsFolder && level->Child(c)->Name() == parts[i])
                 next = level->Child(c);
         if (!next) {
@@ -279,7 +279,7 @@ private Q_SLOTS:
         AnalysisResult result;
         Analysis(job, listener, result).Execute();
         QVERIFY(result.Completed);
-        QCOMPARE(result.RightList->FileCount, 5);
+        QCOMPARE(result.RightList->FileCount(), 5);
         const QStringList notices = listener.Events(QStringLiteral("N "));
         QCOMPARE(notices.size(), 1);
         QVERIFY2(notices[0].startsWith(QStringLiteral("N The FTP server accepted 1 of 4 connections ("))

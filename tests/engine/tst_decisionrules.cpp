@@ -16,7 +16,7 @@ void Build(const QByteArray &text, FileEntry &root)
 // "path=mark" for every file of a listing, in pre-order.
 void Marks(const FileEntry &level, const QString &prefix, QStringList &out)
 {
-    for (int i = 0; i < level.ChildCount; ++i) {
+    for (int i = 0; i < level.ChildCount(); ++i) {
         const FileEntry &e = *level.Child(i);
         if (e.IsFolder) {
             QCOMPARE(e.StateMark, 0);

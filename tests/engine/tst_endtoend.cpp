@@ -368,7 +368,7 @@ private Q_SLOTS:
         QCOMPARE(TestFiles::FilesBelow(Left("locked")), QStringList{"m.txt"});
         FileEntry left;
         StateFile::ReadFile(Left("__FileSync__/Job"), left);
-        QCOMPARE(left.ChildCount, 0);
+        QCOMPARE(left.ChildCount(), 0);
     }
 
     // Folders made on the right for an upload are taken away again when none of their files

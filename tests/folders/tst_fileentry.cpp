@@ -34,7 +34,7 @@ private Q_SLOTS:
         QCOMPARE(Named(root, "y"), std::vector<int>({3}));
 
         root.ClearChildren();
-        QCOMPARE(root.ChildCount, 0);
+        QCOMPARE(root.ChildCount(), 0);
         QVERIFY(!root.ChildrenNamed(QStringLiteral("x")));
         root.AddChild(QStringLiteral("x"));
         QCOMPARE(Named(root, "x"), std::vector<int>({0}));
@@ -67,7 +67,7 @@ private Q_SLOTS:
             if (i == count / 2)
                 root.ReserveChildren(3);  // room made in the middle of a level
         }
-        QCOMPARE(root.ChildCount, count);
+        QCOMPARE(root.ChildCount(), count);
         for (int i = 0; i < count; ++i) {
             QCOMPARE(root.Child(i), added[size_t(i)]);
             QCOMPARE(root.Child(i)->FileSize, i);

@@ -42,12 +42,12 @@ void SetTime(const QString &path, time_t seconds)
 void Describe(const FileEntry &level, const QString &indent, QStringList &out)
 {
     QList<const FileEntry *> kids;
-    for (int i = 0; i < level.ChildCount; ++i)
+    for (int i = 0; i < level.ChildCount(); ++i)
         kids << level.Child(i);
     std::sort(kids.begin(), kids.end(), [](auto a, auto b) { return a->Name() < b->Name(); });
     for (const FileEntry *k : kids) {
         if (k->IsFolder) {
-            out << indent + k->Name() + "/(" + QString::number(k->FileCount) + ")";
+            out << indent + k->Name() + "/(" + QString::number(k->FileCount()) + ")";
             Describe(*k, indent + "  ", out);
         } else {
             out << indent + k->Name();
@@ -69,7 +69,7 @@ QStringList List(const QString &folder, const Job &job, int32_t *rootCount = nul
     FileEntry root;
     ListRoot(folder, job, root);
     if (rootCount)
-        *rootCount = root.FileCount;
+        *rootCount = root.FileCount();
     QStringList out;
     Describe(root, "", out);
     return out;
@@ -241,7 +241,7 @@ private Q_SLOTS:
         FileEntry root;
         LocalFolder::ListFolder(side, root, filter);
         chmod(QFile::encodeName(path).constData(), 0755);
-        QCOMPARE(root.ChildCount, 1);
+        QCOMPARE(root.ChildCount(), 1);
         const FileEntry &e = *root.Child(0);
         QCOMPARE(e.Name(), name);
         QCOMPARE(e.Path(), path);
@@ -251,7 +251,7 @@ private Q_SLOTS:
         QCOMPARE(e.FileAttr, attr);
         QCOMPARE(e.FileTime, DosDateTime::FromEpochSeconds(when));
         QCOMPARE(e.FileSize, folder ? 0 : 5);
-        QCOMPARE(root.FileCount, folder ? 0 : 1);
+        QCOMPARE(root.FileCount(), folder ? 0 : 1);
     }
 
     void sizesBeyondThirtyTwoBits()
@@ -328,7 +328,7 @@ private Q_SLOTS:
         QCOMPARE(e->FileSize, size);
         QCOMPARE(e->FileTime, DosDateTime::FromEpochSeconds(1'400'000'000));
         QCOMPARE(e->FileAttr, isFolder ? 16 : 32);
-        QCOMPARE(e->ChildCount, childCount);
+        QCOMPARE(e->ChildCount(), childCount);
         QCOMPARE(e->Path(), r + "/" + name);
     }
 
@@ -387,8 +387,8 @@ private Q_SLOTS:
 
         FileEntry root;
         ListRoot(tmp.path(), Job(), root);
-        QCOMPARE(root.ChildCount, 1);
-        QCOMPARE(root.FileCount, 1);
+        QCOMPARE(root.ChildCount(), 1);
+        QCOMPARE(root.FileCount(), 1);
         const FileEntry *e = root.Child(0);
         QCOMPARE(e->Name(), QString::fromUtf8(name));
         QCOMPARE(e->IsFolder, folder ? 1 : 0);
@@ -441,14 +441,14 @@ private Q_SLOTS:
         for (int round = 0; round < 300 && mixed.isEmpty(); ++round) {
             FileEntry root;
             ListRoot(r, Job(), root);
-            for (int i = 0; i < root.ChildCount && mixed.isEmpty(); ++i) {
+            for (int i = 0; i < root.ChildCount() && mixed.isEmpty(); ++i) {
                 const FileEntry &folder = *root.Child(i);
-                if (folder.ChildCount != 51) {
-                    mixed = folder.Name() + " holds " + QString::number(folder.ChildCount) + " entries";
+                if (folder.ChildCount() != 51) {
+                    mixed = folder.Name() + " holds " + QString::number(folder.ChildCount()) + " entries";
                     break;
                 }
                 const int64_t size = Named(folder, "from-a") ? 1 : 2;
-                for (int k = 0; k < folder.ChildCount; ++k)
+                for (int k = 0; k < folder.ChildCount(); ++k)
                     if (folder.Child(k)->FileSize != size)
                         mixed = folder.Name() + "/" + folder.Child(k)->Name() + " has another folder's size";
             }
@@ -506,12 +506,12 @@ private Q_SLOTS:
         MakeFile(path, "123456");
         SetTime(path, 1'600'000'000);
         LocalFolder::RecordFile(path, base, state);
-        QCOMPARE(x->ChildCount, 1);
+        QCOMPARE(x->ChildCount(), 1);
         QCOMPARE(y->FileTime, DosDateTime::FromEpochSeconds(1'600'000'000));
         QCOMPARE(y->FileSize, 6);
 
         LocalFolder::RecordFile(base + "/x/missing", base, state);
-        QCOMPARE(x->ChildCount, 1);
+        QCOMPARE(x->ChildCount(), 1);
     }
 
     void saveStateFileMakesItsFolder_data()
@@ -565,7 +565,7 @@ private Q_SLOTS:
         missing.SetTitle("stale");
         LocalFolder::LoadStateFile(base + "/__FileSync__/Other", missing);
         QVERIFY(missing.Title().isEmpty());
-        QCOMPARE(missing.ChildCount, 0);
+        QCOMPARE(missing.ChildCount(), 0);
     }
 };
 

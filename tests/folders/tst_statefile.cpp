@@ -22,8 +22,8 @@ FileEntry *AddFile(FileEntry &root, const QString &path, int32_t time, int64_t s
 
 void CompareTrees(const FileEntry &a, const FileEntry &b)
 {
-    QCOMPARE(a.ChildCount, b.ChildCount);
-    for (int i = 0; i < a.ChildCount; ++i) {
+    QCOMPARE(a.ChildCount(), b.ChildCount());
+    for (int i = 0; i < a.ChildCount(); ++i) {
         const FileEntry &x = *a.Child(i);
         const FileEntry &y = *b.Child(i);
         QCOMPARE(y.Name(), x.Name());
@@ -154,7 +154,7 @@ private Q_SLOTS:
         root.SetTitle("previous");
         AddFile(root, "/old", 1, 1, 1);
         QVERIFY(!StateFile::Parse(text, root));
-        QCOMPARE(root.ChildCount, 0);
+        QCOMPARE(root.ChildCount(), 0);
         QVERIFY(root.Title().isEmpty());
 
         QTemporaryDir dir;
@@ -163,12 +163,12 @@ private Q_SLOTS:
         FileEntry fromFile;
         AddFile(fromFile, "/old", 1, 1, 1);
         StateFile::ReadFile(path, fromFile);
-        QCOMPARE(fromFile.ChildCount, 0);
+        QCOMPARE(fromFile.ChildCount(), 0);
         QVERIFY(fromFile.Title().isEmpty());
 
         AddFile(fromFile, "/old", 1, 1, 1);
         StateFile::ReadFile(dir.filePath("missing"), fromFile);
-        QCOMPARE(fromFile.ChildCount, 0);
+        QCOMPARE(fromFile.ChildCount(), 0);
     }
 
     void acceptedShapes_data()
@@ -189,7 +189,7 @@ private Q_SLOTS:
         FileEntry root;
         QVERIFY(StateFile::Parse(text, root));
         QCOMPARE(root.Title(), QStringLiteral("T"));
-        QCOMPARE(root.ChildCount, topLevel);
+        QCOMPARE(root.ChildCount(), topLevel);
     }
 
     // A tree read from a file holds no path its place gives, yet writes every path back as
@@ -219,7 +219,7 @@ private Q_SLOTS:
         QCOMPARE(StateFile::Serialize(root), text);
         int held = 0;
         const std::function<void(const FileEntry &)> count = [&](const FileEntry &level) {
-            for (int i = 0; i < level.ChildCount; ++i) {
+            for (int i = 0; i < level.ChildCount(); ++i) {
                 held += level.Child(i)->FilePath().isNull() ? 0 : 1;
                 count(*level.Child(i));
             }
@@ -257,7 +257,7 @@ private Q_SLOTS:
     {
         FileEntry root;
         FileEntry *c = StateFile::FindEntry("/a/b/c.txt", root);
-        QCOMPARE(root.ChildCount, 1);
+        QCOMPARE(root.ChildCount(), 1);
         const FileEntry *a = root.Child(0);
         QCOMPARE(a->Name(), QStringLiteral("a"));
         QCOMPARE(a->IsFolder, 1);
@@ -267,17 +267,17 @@ private Q_SLOTS:
         QCOMPARE(a->FileTime, 0);
         const FileEntry *b = a->Child(0);
         QCOMPARE(b->FilePath(), QStringLiteral("/a/"));
-        QCOMPARE(b->ChildCount, 1);
+        QCOMPARE(b->ChildCount(), 1);
         QCOMPARE(b->Child(0), c);
         QCOMPARE(c->IsFolder, 0);
         QCOMPARE(c->Name(), QStringLiteral("c.txt"));
 
         QCOMPARE(StateFile::FindEntry("/a/b/c.txt", root), c);
-        QCOMPARE(root.ChildCount, 1);
-        QCOMPARE(b->ChildCount, 1);
+        QCOMPARE(root.ChildCount(), 1);
+        QCOMPARE(b->ChildCount(), 1);
 
         FileEntry *d = StateFile::FindEntry("/data/d", root);
-        QCOMPARE(root.ChildCount, 2);
+        QCOMPARE(root.ChildCount(), 2);
         QCOMPARE(root.Child(1)->Name(), QStringLiteral("data"));
         QCOMPARE(root.Child(1)->Child(0), d);
     }

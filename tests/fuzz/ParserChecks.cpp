@@ -31,9 +31,9 @@ QByteArray ReadBack(const QString &path)
 
 QString SameTree(const FileEntry &a, const FileEntry &b)
 {
-    if (a.ChildCount != b.ChildCount)
-        return QStringLiteral("child count %1 read back as %2 under \"%3\"").arg(a.ChildCount).arg(b.ChildCount).arg(a.Name());
-    for (int i = 0; i < a.ChildCount; ++i) {
+    if (a.ChildCount() != b.ChildCount())
+        return QStringLiteral("child count %1 read back as %2 under \"%3\"").arg(a.ChildCount()).arg(b.ChildCount()).arg(a.Name());
+    for (int i = 0; i < a.ChildCount(); ++i) {
         const FileEntry &x = *a.Child(i);
         const FileEntry &y = *b.Child(i);
         if (x.Name() != y.Name() || StateFile::RecordedPath(x) != StateFile::RecordedPath(y) || x.IsFolder != y.IsFolder
@@ -121,7 +121,7 @@ QString StateFile(const QByteArray &input)
 {
     FileEntry root;
     if (!StateFile::Parse(input, root)) {
-        if (root.ChildCount != 0 || !root.Title().isEmpty())
+        if (root.ChildCount() != 0 || !root.Title().isEmpty())
             return QStringLiteral("a refused file left a tree behind");
         return {};
     }
