@@ -27,7 +27,7 @@ public:
 
     // 0 connected; otherwise a non-zero error code (-1 when the session cannot be created).
     static int32_t ConnectFtp(const JobSide &src);
-    // Fills root with the side's tree through the filter; root.FileCount = files read. A
+    // Fills root with the side's tree through the filter; root.FileCount() = files read. A
     // folder that is gone (the server answers 550, or 501 to MLSD) adds nothing; any other
     // failure stops the listing: false, with the folder in failedFolder and the server's or
     // the connection's reason in failureReason (when given). The tree is listed on as many

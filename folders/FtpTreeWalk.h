@@ -25,7 +25,7 @@ public:
     // Counts each folder read (not owned; may be null).
     void SetProgress(ListingProgress *progress) { m_progress = progress; }
 
-    // Fills root from the folder at path; root.FileCount and every folder's FileCount are the
+    // Fills root from the folder at path; root's FileCount() and every folder's are the
     // files below it. primary is open for the endpoint and used on the calling thread; each
     // of extra is opened on a thread of its own and left open, and watches the Cancel flag
     // the primary watches for the calling thread. ancestors: the "unique" facts of the folders

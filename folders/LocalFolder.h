@@ -15,7 +15,7 @@ class LocalFolder {
 public:
     // 0 when side.FolerAllName names an existing folder, else 1.
     static int32_t CheckFolder(const JobSide &side);
-    // Fills root (empty on entry) and sets root.FileCount.
+    // Fills root (empty on entry) and sets its FileCount().
     static void ListFolder(const JobSide &side, FileEntry &root, const FileFilter &filter,
                            ListingProgress *progress = nullptr);
     // Creates the missing folders of relativePath's folder part below baseFolder (not the
