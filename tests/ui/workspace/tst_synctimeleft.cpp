@@ -42,6 +42,37 @@ Shown Read(const QString &line)
     return shown;
 }
 
+// A job page over dir's left folder and a server's /pub, analysed, its Sync clicked.
+struct SyncingPage {
+    JobList jobs;
+    NoPower power;
+    JobPage page{jobs, power};
+    QLabel *status = nullptr;
+    QLabel *progress = nullptr;
+
+    bool Start(const QTemporaryDir &dir, const FtpServerFixture &server)
+    {
+        auto job = std::make_unique<Job>();
+        job->SyncName = "Timed";
+        job->LFolder.DeviceType = 1;
+        job->LFolder.FolerAllName = dir.filePath("left");
+        job->RFolder = server.source();
+        jobs.AddJob(std::move(job));
+        page.SetProgramFolder(dir.filePath("program"));
+        page.resize(1100, 760);
+        page.show();
+        page.SetJob(0);
+        page.PageShown();
+        status = page.findChild<QLabel *>("Label_ActionStatus");
+        progress = page.findChild<QLabel *>("Label_Progress");
+        QTest::mouseClick(page.findChild<ImageButton *>("BitBtn_Analyze"), Qt::LeftButton);
+        if (!QTest::qWaitFor([this] { return status->text() == QString(" Analyzing Done!"); }, Wait))
+            return false;
+        QTest::mouseClick(page.findChild<ImageButton *>("BitBtn_Sync"), Qt::LeftButton);
+        return true;
+    }
+};
+
 }  // namespace
 
 // The time left a synchronisation shows, against a real FTP server that answers every command
@@ -77,13 +108,9 @@ private Q_SLOTS:
         server.setThrottle(200000);
         QVERIFY(server.start());
 
-        JobList jobs;
-        NoPower power;
-        JobPage page(jobs, power);
-        QVERIFY(Analysed(page, jobs, dir, server));
-        auto *status = page.findChild<QLabel *>("Label_ActionStatus");
-        auto *progress = page.findChild<QLabel *>("Label_Progress");
-        QTest::mouseClick(page.findChild<ImageButton *>("BitBtn_Sync"), Qt::LeftButton);
+        SyncingPage page;
+        QVERIFY(page.Start(dir, server));
+        QLabel *status = page.status, *progress = page.progress;
         QElapsedTimer clock;
         clock.start();
         Shown atATenth;
@@ -118,13 +145,9 @@ private Q_SLOTS:
         QVERIFY(TestFiles::Write(server.root() + "/pub/big.bin", QByteArray(900000, 'x'), Old));
         server.setThrottle(200000);
         QVERIFY(server.start());
-        JobList jobs;
-        NoPower power;
-        JobPage page(jobs, power);
-        QVERIFY(Analysed(page, jobs, dir, server));
-        auto *status = page.findChild<QLabel *>("Label_ActionStatus");
-        auto *progress = page.findChild<QLabel *>("Label_Progress");
-        QTest::mouseClick(page.findChild<ImageButton *>("BitBtn_Sync"), Qt::LeftButton);
+        SyncingPage page;
+        QVERIFY(page.Start(dir, server));
+        QLabel *status = page.status, *progress = page.progress;
         static const QRegularExpression speed(QStringLiteral(" \u00b7 ([\\d.,]+) kB/s \u00b7 "));
         QString seen;
         QTRY_VERIFY_WITH_TIMEOUT(speed.match(seen = progress->text()).hasMatch() || status->text() == "Sync Done!", Wait);
@@ -135,26 +158,6 @@ private Q_SLOTS:
         const double kBps = QLocale().toDouble(m.captured(1));
         QVERIFY2(kBps > 20 && kBps < 1000, qPrintable(seen));
         QTRY_COMPARE_WITH_TIMEOUT(status->text(), QString("Sync Done!"), Wait);
-    }
-
-private:
-    // The page shows a job of dir's left folder and the server's /pub, analysed.
-    static bool Analysed(JobPage &page, JobList &jobs, const QTemporaryDir &dir, const FtpServerFixture &server)
-    {
-        auto job = std::make_unique<Job>();
-        job->SyncName = "Timed";
-        job->LFolder.DeviceType = 1;
-        job->LFolder.FolerAllName = dir.filePath("left");
-        job->RFolder = server.source();
-        jobs.AddJob(std::move(job));
-        page.SetProgramFolder(dir.filePath("program"));
-        page.resize(1100, 760);
-        page.show();
-        page.SetJob(0);
-        page.PageShown();
-        auto *status = page.findChild<QLabel *>("Label_ActionStatus");
-        QTest::mouseClick(page.findChild<ImageButton *>("BitBtn_Analyze"), Qt::LeftButton);
-        return QTest::qWaitFor([status] { return status->text() == QString(" Analyzing Done!"); }, Wait);
     }
 };
 
