@@ -54,6 +54,7 @@ std::unique_ptr<TransferWorkers> Synchronisation::MakeWorkers(int32_t travelling
     FtpSessionPool &pool = FtpSessionPool::Global();
     if (!m_right->CopiesOnFtpConnections() || pool.Connections() < 2 || travelling < 2)
         return nullptr;
+    pool.JoinOpening();
     QList<FtpSession *> sessions{&pool.Primary()};
     sessions.append(pool.Extra());
     // No connection is opened for a file that is not there.

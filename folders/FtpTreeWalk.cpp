@@ -4,6 +4,7 @@
 #include "folders/FileFilter.h"
 #include "folders/FtpFolder.h"
 #include "folders/ListingProgress.h"
+#include "platform/FtpSessionPool.h"
 
 #include <memory>
 #include <optional>
@@ -38,6 +39,8 @@ bool FtpTreeWalk::Run(const QString &path, FileEntry &root, const QList<QByteArr
     std::vector<std::thread> threads;
     for (FtpSession *session : extra)
         threads.emplace_back([this, session, cancel] {
+            // Its login from ahead of the walk ends first: the primary lists meanwhile.
+            FtpSessionPool::Global().JoinOpening(*session);
             std::optional<FtpSession::CancelWatch> watch;
             if (cancel)
                 watch.emplace(*session, *cancel);

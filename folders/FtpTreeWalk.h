@@ -25,13 +25,13 @@ public:
     // Counts each folder read (not owned; may be null).
     void SetProgress(ListingProgress *progress) { m_progress = progress; }
 
-    // Fills root from the folder at path; root's FileCount() and every folder's are the
-    // files below it. primary is open for the endpoint and used on the calling thread; each
-    // of extra is opened on a thread of its own and left open, and watches the Cancel flag
-    // the primary watches for the calling thread. ancestors: the "unique" facts of the folders
-    // above path, so that a server-side link back up the tree is not followed. A folder that
-    // is gone (550, or 501 to MLSD) adds nothing; any other failure of a listing ends the walk:
-    // false, and FailedFolder() and FailureReason() say where and why.
+    // Fills root from the folder at path; root's FileCount() and every folder's are the files below
+    // it. primary is open for the endpoint and used on the calling thread; each of extra is opened on
+    // a thread of its own (once a login begun ahead ends) and left open, and watches the Cancel flag
+    // the primary watches for the calling thread. ancestors: the "unique" facts of the folders above
+    // path, so that a server-side link back up the tree is not followed. A folder that is gone (550,
+    // or 501 to MLSD) adds nothing; any other failure of a listing ends the walk: false, and
+    // FailedFolder() and FailureReason() say where and why.
     bool Run(const QString &path, FileEntry &root, const QList<QByteArray> &ancestors, FtpSession &primary,
              const QList<FtpSession *> &extra);
 

@@ -35,9 +35,11 @@ void FtpSessionPool::SetConnections(int count)
 
 QList<FtpSession *> FtpSessionPool::Extra()
 {
-    JoinOpening();
-    QMutexLocker lock(&m_primary.Mutex());
     const size_t wanted = size_t(m_connections - 1);
+    // Only sessions that no login uses may come or go.
+    if (m_extra.size() != wanted)
+        JoinOpening();
+    QMutexLocker lock(&m_primary.Mutex());
     while (m_extra.size() < wanted) {
         m_extra.push_back(std::make_unique<FtpSession>());
         m_extra.back()->SetMeter(m_meter);
@@ -55,7 +57,7 @@ void FtpSessionPool::OpenExtraAhead(const FtpSession::Endpoint &endpoint, const 
     const QList<FtpSession *> sessions = Extra();
     std::lock_guard lock(m_openingLock);
     for (FtpSession *session : sessions)
-        m_opening.emplace_back([session, endpoint, cancel] {
+        m_opening.emplace_back(session, [session, endpoint, cancel] {
             std::optional<FtpSession::CancelWatch> watch;
             if (cancel)
                 watch.emplace(*session, *cancel);
@@ -66,9 +68,25 @@ void FtpSessionPool::OpenExtraAhead(const FtpSession::Endpoint &endpoint, const 
 void FtpSessionPool::JoinOpening()
 {
     std::lock_guard lock(m_openingLock);
-    for (std::thread &t : m_opening)
-        t.join();
+    for (auto &[session, login] : m_opening)
+        login.join();
     m_opening.clear();
+}
+
+void FtpSessionPool::JoinOpening(FtpSession &session)
+{
+    std::thread login;
+    {
+        std::lock_guard lock(m_openingLock);
+        const auto it = std::find_if(m_opening.begin(), m_opening.end(),
+                                     [&session](const auto &opening) { return opening.first == &session; });
+        if (it == m_opening.end())
+            return;
+        login = std::move(it->second);
+        m_opening.erase(it);
+    }
+    // Not under the lock: the other connections' walkers wait each for their own login only.
+    login.join();
 }
 
 void FtpSessionPool::SetMeter(std::atomic<int64_t> *meter)

@@ -6,6 +6,7 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <utility>
 #include <vector>
 
 // The FTP sessions of the process: the primary one that every FTP call goes through, and the
@@ -22,8 +23,8 @@ public:
     void SetConnections(int count);
     int Connections() const { return m_connections; }
     // Connections() - 1 sessions beside the primary, not necessarily open; a caller opens each
-    // for its server, so that a session left open for another server is replaced.
-    // Waits for the logins OpenExtraAhead started: no one else uses the sessions returned.
+    // for its server, so that a session left open for another server is replaced. A session
+    // may still be logging in from OpenExtraAhead: JoinOpening(session) before using it.
     QList<FtpSession *> Extra();
     // Logs the extra sessions in to endpoint on threads of their own while the primary
     // session goes on, so that they are ready when a listing needs them; a Cancel of the flag
@@ -31,6 +32,9 @@ public:
     void OpenExtraAhead(const FtpSession::Endpoint &endpoint, const std::atomic<uint8_t> *cancel);
     // Returns once those logins have ended; before the cancel flag they watch goes.
     void JoinOpening();
+    // Returns once session's login from OpenExtraAhead has ended, so that one listing can
+    // start on the connections already in while the others still log in.
+    void JoinOpening(FtpSession &session);
     // Every session's transfers, also of sessions added later, count their bytes in meter
     // (see FtpSession::SetMeter); null stops it.
     void SetMeter(std::atomic<int64_t> *meter);
@@ -41,5 +45,5 @@ private:
     std::atomic<int> m_connections{4};
     std::atomic<int64_t> *m_meter = nullptr;  // under the primary's mutex
     std::mutex m_openingLock;  // m_opening
-    std::vector<std::thread> m_opening;
+    std::vector<std::pair<FtpSession *, std::thread>> m_opening;
 };

@@ -322,6 +322,28 @@ private Q_SLOTS:
         }
     }
 
+    // A server slow to let more connections in must not hold up the listing: the connection
+    // already in starts at once, and the others join the walk as they come in.
+    void listingDoesNotWaitForTheOtherLogins()
+    {
+        QTemporaryDir dir;
+        FtpServerFixture server;
+        server.setCommandLog(true);
+        server.setLaterLoginDelay(1.5);
+        Job job;
+        QVERIFY(FoldersOnFourConnections(job, dir, server, 3));
+        RecordingListener listener;
+        AnalysisResult result;
+        Analysis(job, listener, result).Execute();
+        QVERIFY(result.Completed);
+        QCOMPARE(result.RightList->FileCount(), 3);
+        const QStringList commands = server.commands();
+        QCOMPARE(commands.filter(QRegularExpression("^USER ")).size(), 4);
+        // Each login's PWD follows the server's answer to its password.
+        const QStringList beforeListing = commands.mid(0, commands.indexOf(QRegularExpression("MLSD .*")));
+        QVERIFY2(beforeListing.filter(QRegularExpression("^PWD")).size() == 1, qPrintable(commands.join(" | ")));
+    }
+
     // Each record carries each side's own time, size and path: swapped or copied-over values
     // would show the user the wrong copy and send the sync to the wrong file.
     void recordsCarryEachSidesValues_data()

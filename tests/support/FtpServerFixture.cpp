@@ -32,6 +32,8 @@ bool FtpServerFixture::start(bool mlsd, int idleTimeout)
         args << QStringLiteral("--throttle") << QString::number(m_throttle);
     if (m_delay > 0)
         args << QStringLiteral("--delay") << QString::number(m_delay);
+    if (m_laterLoginDelay > 0)
+        args << QStringLiteral("--later-login-delay") << QString::number(m_laterLoginDelay);
     if (m_maxConnections > 0)
         args << QStringLiteral("--max-connections") << QString::number(m_maxConnections);
     if (m_commandLog)

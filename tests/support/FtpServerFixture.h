@@ -22,6 +22,9 @@ public:
     // From the next start() on, the server waits this long before it answers each command,
     // as a distant server does (0: at once).
     void setCommandDelay(double seconds) { m_delay = seconds; }
+    // From the next start() on, every login but the first waits this long for the server's
+    // answer to its password, as on a server slow to let more connections in.
+    void setLaterLoginDelay(double seconds) { m_laterLoginDelay = seconds; }
     // From the next start() on, the whole server ends (every connection dropped) when the
     // n-th command `command` ("MLSD", "RETR") arrives, or afterSeconds later (in the middle of
     // its transfer with a throttle); as a server that goes away does.
@@ -52,6 +55,7 @@ private:
     QList<QPair<QString, QString>> m_permissions;
     int m_throttle = 0;
     double m_delay = 0;
+    double m_laterLoginDelay = 0;
     int m_maxConnections = 0;
     bool m_commandLog = false;
     QStringList m_failures;

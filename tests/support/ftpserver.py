@@ -5,6 +5,7 @@ Usage: ftpserver.py --root DIR --user U --password P [--port 0] [--no-mlsd]
                     [--idle-timeout SECONDS] [--perm DIR=LETTERS ...]
                     [--throttle BYTES_PER_SECOND] [--delay SECONDS]
                     [--command-log FILE] [--threaded] [--max-connections N]
+                    [--later-login-delay SECONDS]
                     [--exit-at CMD:N[:SECONDS] ...] [--stall-at CMD:N ...]
 
 Prints "PORT <n>" once listening, then serves until killed or until its
@@ -54,6 +55,9 @@ def parse_args():
     p.add_argument("--stall-at", action="append", default=[], metavar="CMD:N",
                    help="from the N-th command CMD on, never answer again (the server "
                         "stops serving anyone, as a hung server does)")
+    p.add_argument("--later-login-delay", type=float, default=0,
+                   help="answer the password of every login but the first this much later "
+                        "(a server slow to let more connections in)")
     p.add_argument("--max-connections", type=int, default=0,
                    help="control connections accepted at once from one address; more are "
                         "refused with 421 (0: no limit)")
@@ -77,6 +81,23 @@ def with_commands_watched(handler, delay, log_path):
         return handler.pre_process_command(self, line, cmd, arg)
 
     return type("WatchedFTPHandler", (handler,), {"pre_process_command": pre_process_command})
+
+
+def with_later_logins_slow(handler, delay):
+    """A handler class whose logins after the first wait before their reply."""
+    logins = [0]
+    lock = threading.Lock()
+
+    def pre_process_command(self, line, cmd, arg):
+        if cmd == "PASS":
+            with lock:
+                logins[0] += 1
+                later = logins[0] > 1
+            if later:
+                time.sleep(delay)
+        return handler.pre_process_command(self, line, cmd, arg)
+
+    return type("SlowLoginFTPHandler", (handler,), {"pre_process_command": pre_process_command})
 
 
 def with_failures(handler, exit_at, stall_at):
@@ -141,9 +162,12 @@ def main():
 
     if args.delay > 0 or args.command_log:
         handler = with_commands_watched(handler, args.delay, args.command_log)
+    if args.later_login_delay > 0:
+        handler = with_later_logins_slow(handler, args.later_login_delay)
     if args.exit_at or args.stall_at:
         handler = with_failures(handler, args.exit_at, args.stall_at)
-    server_class = ThreadedFTPServer if args.delay > 0 or args.threaded else FTPServer
+    waits = args.delay > 0 or args.later_login_delay > 0
+    server_class = ThreadedFTPServer if waits or args.threaded else FTPServer
     server = server_class(("127.0.0.1", args.port), handler)
     server.max_cons = 64
     server.max_cons_per_ip = args.max_connections
