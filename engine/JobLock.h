@@ -1,8 +1,6 @@
 #pragma once
 #include <QString>
-#include <memory>
 
-class QLockFile;
 class Job;
 
 // One analysis or synchronisation of a job at a time across processes (the window program
@@ -24,5 +22,5 @@ public:
 
 private:
     QString m_path;
-    std::unique_ptr<QLockFile> m_lock;
+    int m_fd = -1;
 };
