@@ -22,7 +22,7 @@ void MarkChanges(FileEntry &listingLevel, const FileEntry &stateLevel)
                 continue;
             }
             entry.StateMark = entry.FileTime == recorded.FileTime ? smUnchanged : smChanged;
-            entry.StateTime = recorded.FileTime;
+            entry.SetStateTime(recorded.FileTime);
             entry.SetStateSize(recorded.FileSize);
             break;
         }
@@ -39,7 +39,7 @@ RowReason Because(uint8_t why, const FileEntry *changed = nullptr)
     RowReason reason;
     reason.Why = why;
     if (changed) {
-        reason.RecordedTime = changed->StateTime;
+        reason.RecordedTime = changed->StateTime();
         reason.RecordedSize = changed->StateSize();
     }
     return reason;
@@ -93,9 +93,6 @@ RowReason OneSidedReason(const FileEntry &entry, bool left)
 
 void CountFile(ResultEntry &target, int32_t action)
 {
-    target.FileCount += 1;
-    if (TravelsToLeft(action))
-        target.ToLeftCount += 1;
-    else if (TravelsToRight(action))
-        target.ToRightCount += 1;
+    const bool toLeft = TravelsToLeft(action);
+    target.AddCounts(1, toLeft ? 1 : 0, !toLeft && TravelsToRight(action) ? 1 : 0);
 }

@@ -22,9 +22,7 @@ struct NameBucket {
 
 void AddFolderCounts(ResultEntry &target, const ResultEntry &folder)
 {
-    target.ToLeftCount += folder.ToLeftCount;
-    target.ToRightCount += folder.ToRightCount;
-    target.FileCount += folder.FileCount;
+    target.AddCounts(folder.FileCount(), folder.ToLeftCount(), folder.ToRightCount());
 }
 
 }  // namespace
@@ -55,9 +53,7 @@ bool Pairing::AddOneSided(FileEntry &entry, bool left, ResultEntry &target)
 
 bool Pairing::PairLevel(FileEntry &left, FileEntry &right, ResultEntry &target)
 {
-    target.FileCount = 0;
-    target.ToLeftCount = 0;
-    target.ToRightCount = 0;
+    target.SetCounts(0, 0, 0);
     target.ReserveChildren(std::max(left.ChildCount(), right.ChildCount()));
 
     if (left.ChildCount() == 0 || right.ChildCount() == 0) {

@@ -22,24 +22,41 @@ int32_t ResultEntry::RightTime() const { return Right ? Right->FileTime : -1; }
 int32_t ResultEntry::LeftAttr() const { return Left ? Left->FileAttr : -1; }
 int32_t ResultEntry::RightAttr() const { return Right ? Right->FileAttr : -1; }
 
-ResultEntry *ResultEntry::AddChild()
+ResultEntry::Folder &ResultEntry::folder()
 {
-    if (!m_children)
-        m_children = std::make_unique<std::vector<ResultEntry>>();
-    return &m_children->emplace_back();
+    if (!m_folder)
+        m_folder = std::make_unique<Folder>();
+    return *m_folder;
 }
+
+void ResultEntry::SetCounts(int32_t files, int32_t toLeft, int32_t toRight)
+{
+    if (!m_folder && files == 0 && toLeft == 0 && toRight == 0)
+        return;
+    Folder &f = folder();
+    f.Files = files;
+    f.ToLeft = toLeft;
+    f.ToRight = toRight;
+}
+
+void ResultEntry::AddCounts(int32_t files, int32_t toLeft, int32_t toRight)
+{
+    SetCounts(FileCount() + files, ToLeftCount() + toLeft, ToRightCount() + toRight);
+}
+
+ResultEntry *ResultEntry::AddChild() { return &folder().Children.emplace_back(); }
 
 void ResultEntry::ReserveChildren(int count)
 {
-    if (count <= 0)
-        return;
-    if (!m_children)
-        m_children = std::make_unique<std::vector<ResultEntry>>();
-    m_children->reserve(size_t(count));
+    if (count > 0)
+        folder().Children.reserve(size_t(count));
 }
 
 void ResultEntry::FitChildren()
 {
-    if (m_children)
-        m_children->shrink_to_fit();
+    if (m_folder)
+        m_folder->Children.shrink_to_fit();
 }
+
+// One of these per file of an analysis.
+static_assert(sizeof(void *) != 8 || sizeof(ResultEntry) <= 32);

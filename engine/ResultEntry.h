@@ -19,9 +19,6 @@ public:
 
     const FileEntry *Left = nullptr;
     const FileEntry *Right = nullptr;
-    int32_t FileCount = 0;
-    int32_t ToLeftCount = 0;
-    int32_t ToRightCount = 0;
     int8_t ActionCode = -1;
     uint8_t PairIsFolder = 0;
     // The rule that decided the action (RowReason's code and flags).
@@ -41,16 +38,32 @@ public:
     int32_t LeftAttr() const;
     int32_t RightAttr() const;
 
+    // A folder's (or the root's) files below it, and how many of them travel each way.
+    int32_t FileCount() const { return m_folder ? m_folder->Files : 0; }
+    int32_t ToLeftCount() const { return m_folder ? m_folder->ToLeft : 0; }
+    int32_t ToRightCount() const { return m_folder ? m_folder->ToRight : 0; }
+    void SetCounts(int32_t files, int32_t toLeft, int32_t toRight);
+    void AddCounts(int32_t files, int32_t toLeft, int32_t toRight);
+
     ResultEntry *AddChild();
     // Room for count children in all, when the caller knows about how many come.
     void ReserveChildren(int count);
-    int ChildCount() const { return m_children ? int(m_children->size()) : 0; }
-    const ResultEntry *Child(int i) const { return &(*m_children)[size_t(i)]; }
-    ResultEntry *Child(int i) { return &(*m_children)[size_t(i)]; }
+    int ChildCount() const { return m_folder ? int(m_folder->Children.size()) : 0; }
+    const ResultEntry *Child(int i) const { return &m_folder->Children[size_t(i)]; }
+    ResultEntry *Child(int i) { return &m_folder->Children[size_t(i)]; }
     // Gives back room reserved for children that did not come.
     void FitChildren();
 
 private:
-    // Only a folder has one. A child may move while its level grows: nothing keeps its address.
-    std::unique_ptr<std::vector<ResultEntry>> m_children;
+    // What only a folder needs, so that a file's record stays small: a result holds one
+    // record per file. A child may move while its level grows: nothing keeps its address.
+    struct Folder {
+        std::vector<ResultEntry> Children;
+        int32_t Files = 0;
+        int32_t ToLeft = 0;
+        int32_t ToRight = 0;
+    };
+    Folder &folder();
+
+    std::unique_ptr<Folder> m_folder;
 };

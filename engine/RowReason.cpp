@@ -114,7 +114,7 @@ RowReason RowReason::Of(const ResultEntry &record)
     }
     if (changed) {
         reason.RecordedSize = changed->StateSize();
-        reason.RecordedTime = changed->StateTime;
+        reason.RecordedTime = changed->StateTime();
     }
     return reason;
 }

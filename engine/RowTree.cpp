@@ -98,12 +98,12 @@ bool RowTree::IsListed(const ResultEntry &entry, int32_t mode) const
     if (oneSided && TravelsAgainst(direction, entry.ActionCode))
         return false;
     if (mode == ModeAll)
-        return entry.FileCount > 0;
-    int32_t travelling = entry.ToLeftCount + entry.ToRightCount;
+        return entry.FileCount() > 0;
+    int32_t travelling = entry.ToLeftCount() + entry.ToRightCount();
     if (direction == LeftToRightOnly)
-        travelling = entry.ToRightCount;
+        travelling = entry.ToRightCount();
     else if (direction == RightToLeftOnly)
-        travelling = entry.ToLeftCount;
+        travelling = entry.ToLeftCount();
     return travelling > 0;
 }
 
@@ -121,7 +121,7 @@ void RowTree::FillTree(Row *parent, const ResultEntry &entry, int32_t mode)
             Row *row;
             {
                 std::lock_guard lock(m_mutex);
-                row = parent->AddChild(RowValues::FolderRow(child.Title(), child.ToLeftCount, child.ToRightCount));
+                row = parent->AddChild(RowValues::FolderRow(child.Title(), child.ToLeftCount(), child.ToRightCount()));
             }
             FillTree(row, child, mode);
             continue;
@@ -158,8 +158,8 @@ void RowTree::BuildView(const ResultEntry &resultRoot, int32_t mode)
     Row *root = MakeRootNode();
     {
         std::lock_guard lock(m_mutex);
-        root->Data.ToLeftCount = resultRoot.ToLeftCount;
-        root->Data.ToRightCount = resultRoot.ToRightCount;
+        root->Data.ToLeftCount = resultRoot.ToLeftCount();
+        root->Data.ToRightCount = resultRoot.ToRightCount();
     }
     FillTree(root, resultRoot, mode);
 }

@@ -101,7 +101,7 @@ void RunLog::AnalysisEnded(const ResultEntry &resultRoot, const QString &elapsed
 void RunLog::ResultFillStarts(const ResultEntry &resultRoot)
 {
     m_sink.Status(QStringLiteral("Loading Files......"));
-    SetRange(resultRoot.ToLeftCount + resultRoot.ToRightCount);
+    SetRange(resultRoot.ToLeftCount() + resultRoot.ToRightCount());
     m_sink.ProgressPosition(0);
 }
 
@@ -109,9 +109,9 @@ void RunLog::ResultFilled(const ResultEntry &resultRoot, const QString &elapsed)
 {
     m_sink.Status(QStringLiteral("Files loading done"));
     m_sink.Log(QStringLiteral("Files loading done , used time : ") + elapsed, false);
-    m_sink.Log(QStringLiteral("Changed files in the left folders : ") + QString::number(resultRoot.ToLeftCount),
+    m_sink.Log(QStringLiteral("Changed files in the left folders : ") + QString::number(resultRoot.ToLeftCount()),
                false);
-    m_sink.Log(QStringLiteral("Changed files in the right folders : ") + QString::number(resultRoot.ToRightCount),
+    m_sink.Log(QStringLiteral("Changed files in the right folders : ") + QString::number(resultRoot.ToRightCount()),
                false);
     m_sink.Status(QStringLiteral(" Analyzing Done!"));
 }

@@ -32,8 +32,11 @@ struct FileEntry::Children {
     std::unique_ptr<QHash<QByteArray, std::vector<int>>> NameIndex;
     // The children's recorded paths (see FilePath), keyed by child: entries never move.
     QHash<const FileEntry *, QString> Paths;
-    // The children's recorded sizes that differ from their size.
+    // The children's recorded sizes and times that differ from their size and time.
     QHash<const FileEntry *, int64_t> StateSizes;
+    QHash<const FileEntry *, int32_t> StateTimes;
+    // The sizes of names too long for an entry to hold.
+    QHash<const FileEntry *, uint32_t> LongNameSizes;
     QString Title;
     // A root's own path, which has no parent level to keep it.
     QString OwnPath;
@@ -79,6 +82,29 @@ void FileEntry::SetStateSize(int64_t size)
     }
 }
 
+int32_t FileEntry::StateTime() const
+{
+    return (m_kept & StateTimeKept) ? Parent->m_children->StateTimes.value(this) : FileTime;
+}
+
+void FileEntry::SetStateTime(int32_t time)
+{
+    if (!Parent)
+        return;
+    if (time != FileTime) {
+        m_kept |= StateTimeKept;
+        Parent->m_children->StateTimes.insert(this, time);
+    } else if (m_kept & StateTimeKept) {
+        m_kept &= uint8_t(~StateTimeKept);
+        Parent->m_children->StateTimes.remove(this);
+    }
+}
+
+qsizetype FileEntry::nameSize() const
+{
+    return (m_kept & LongNameKept) ? qsizetype(Parent->m_children->LongNameSizes.value(this)) : m_nameSize;
+}
+
 int FileEntry::ChildCount() const
 {
     return m_children ? m_children->Count : 0;
@@ -86,9 +112,10 @@ int FileEntry::ChildCount() const
 
 QByteArrayView FileEntry::NameUtf8() const
 {
-    if (!Parent || m_nameSize == 0)
+    const qsizetype size = Parent ? nameSize() : 0;
+    if (size == 0)
         return {};
-    return QByteArrayView(Parent->m_children->Names.constData() + m_nameAt, qsizetype(m_nameSize));
+    return QByteArrayView(Parent->m_children->Names.constData() + m_nameAt, size);
 }
 
 QString FileEntry::Name() const
@@ -131,7 +158,7 @@ QString FileEntry::Path() const
     const FileEntry *e = this;
     for (; e->Parent; e = e->Parent) {
         chain.push_back(e);
-        size += e->m_nameSize + 1;
+        size += e->nameSize() + 1;
     }
     QString path = e->FilePath();
     path.reserve(path.size() + size);
@@ -175,7 +202,12 @@ FileEntry *FileEntry::AddChild(QByteArrayView utf8Name)
     added->Parent = this;
     const char *namesBefore = c.Names.constData();
     added->m_nameAt = uint32_t(c.Names.size());
-    added->m_nameSize = uint32_t(utf8Name.size());
+    if (utf8Name.size() <= std::numeric_limits<uint16_t>::max()) {
+        added->m_nameSize = uint16_t(utf8Name.size());
+    } else {
+        added->m_kept |= LongNameKept;
+        c.LongNameSizes.insert(added, uint32_t(utf8Name.size()));
+    }
     c.Names.append(utf8Name);
     ++c.Count;
     if (c.NameIndex) {
@@ -225,6 +257,8 @@ void FileEntry::ClearChildren()
         m_children->Names.clear();
         m_children->Paths.clear();
         m_children->StateSizes.clear();
+        m_children->StateTimes.clear();
+        m_children->LongNameSizes.clear();
         m_children->Count = 0;
     }
 }
@@ -254,3 +288,6 @@ void FileEntry::DropNameIndex() const
     if (m_children)
         m_children->NameIndex.reset();
 }
+
+// A million-file analysis holds four trees of these.
+static_assert(sizeof(void *) != 8 || sizeof(FileEntry) <= 40);

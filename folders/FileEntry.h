@@ -23,14 +23,16 @@ public:
     int64_t FileSize = 0;
     int32_t FileTime = 0;
     int32_t FileAttr = 0;
-    // Listing entries: what the state tree recorded for the entry (set with StateMark).
-    int32_t StateTime = 0;
-    uint8_t IsFolder = 0;
-    uint8_t StateMark = 0;
-    uint8_t Matched = 0;
+    uint8_t IsFolder : 1 = 0;
+    // Listing entries: SyncAction's state mark, set from the state tree.
+    uint8_t StateMark : 2 = 0;
+    uint8_t Matched : 1 = 0;
 
-    // Listing entries: the size the state tree recorded (with StateTime). Set after FileSize,
-    // which a listing does not change afterwards: only a size that differs takes room.
+    // Listing entries: the time and size the state tree recorded (with StateMark). Set after
+    // FileTime and FileSize, which a listing does not change afterwards: only a time or a
+    // size that differs (a changed file) takes room.
+    int32_t StateTime() const;
+    void SetStateTime(int32_t time);
     int64_t StateSize() const;
     void SetStateSize(int64_t size);
 
@@ -82,13 +84,15 @@ public:
 private:
     struct Children;
     Children &children();
+    qsizetype nameSize() const;
 
     // What the parent level keeps for this entry in its tables.
-    enum Kept : uint8_t { PathKept = 1, StateSizeKept = 2 };
+    enum Kept : uint8_t { PathKept = 1, StateSizeKept = 2, StateTimeKept = 4, LongNameKept = 8 };
     uint8_t m_kept = 0;
-    // Where the name lies in the parent level's buffer of names.
+    // Where the name lies in the parent level's buffer of names. A name of more bytes than
+    // m_nameSize holds (no file system allows one) has its size in the level's tables.
+    uint16_t m_nameSize = 0;
     uint32_t m_nameAt = 0;
-    uint32_t m_nameSize = 0;
     // Only a level that ever had a child or a file below it, or a root with a title or a
     // path, has one: what only folders need lives there.
     std::unique_ptr<Children> m_children;

@@ -43,7 +43,7 @@ void Dump(const ResultEntry &level, const QString &indent, QStringList &out)
         const ResultEntry &r = *level.Child(i);
         if (r.PairIsFolder) {
             out << QStringLiteral("%1%2/ %3 L%4 R%5 F%6").arg(indent, r.Title()).arg(int(r.ActionCode))
-                       .arg(r.ToLeftCount).arg(r.ToRightCount).arg(r.FileCount);
+                       .arg(r.ToLeftCount()).arg(r.ToRightCount()).arg(r.FileCount());
             Dump(r, indent + QStringLiteral("  "), out);
         } else {
             out << QStringLiteral("%1%2 %3").arg(indent, r.Title()).arg(int(r.ActionCode));
@@ -53,7 +53,7 @@ void Dump(const ResultEntry &level, const QString &indent, QStringList &out)
 
 QString Counts(const ResultEntry &r)
 {
-    return QStringLiteral("L%1 R%2 F%3").arg(r.ToLeftCount).arg(r.ToRightCount).arg(r.FileCount);
+    return QStringLiteral("L%1 R%2 F%3").arg(r.ToLeftCount()).arg(r.ToRightCount()).arg(r.FileCount());
 }
 
 struct Paired {

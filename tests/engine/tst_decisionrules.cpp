@@ -169,13 +169,11 @@ private Q_SLOTS:
         QFETCH(int, toLeft);
         QFETCH(int, toRight);
         ResultEntry target;
-        target.FileCount = 4;
-        target.ToLeftCount = 2;
-        target.ToRightCount = 3;
+        target.SetCounts(4, 2, 3);
         CountFile(target, action);
-        QCOMPARE(target.FileCount, 5);
-        QCOMPARE(target.ToLeftCount, 2 + toLeft);
-        QCOMPARE(target.ToRightCount, 3 + toRight);
+        QCOMPARE(target.FileCount(), 5);
+        QCOMPARE(target.ToLeftCount(), 2 + toLeft);
+        QCOMPARE(target.ToRightCount(), 3 + toRight);
     }
 };
 

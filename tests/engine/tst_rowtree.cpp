@@ -14,9 +14,7 @@ void MakeResult(HandMadeResult &made)
     const auto folder = [&](ResultEntry &parent, const QString &title, int32_t action, int32_t toLeft,
                             int32_t toRight, int32_t files) {
         ResultEntry *f = made.Add(parent, title, action, true);
-        f->ToLeftCount = toLeft;
-        f->ToRightCount = toRight;
-        f->FileCount = files;
+        f->SetCounts(files, toLeft, toRight);
         return f;
     };
     ResultEntry &root = made.Root;
@@ -32,9 +30,7 @@ void MakeResult(HandMadeResult &made)
     made.Add(*folder(root, "onlyR", saRightOnly, 1, 0, 1), "b", saRightOnly);
     folder(root, "empty", saSame, 0, 0, 0);
     made.Add(*folder(root, "rNewer", saUpdateLeft, 0, 1, 1), "c", saUpdateRight);
-    root.ToLeftCount = 4;
-    root.ToRightCount = 4;
-    root.FileCount = 10;
+    root.SetCounts(10, 4, 4);
 }
 
 void Dump(const Row &node, const QString &prefix, QStringList &out)

@@ -36,9 +36,7 @@ void Play(RunLog &log, const QString &call)
         log.PreCheckResult(n(1));
     } else if (w[0] == "analyzed") {
         ResultEntry root;
-        root.FileCount = 9;
-        root.ToLeftCount = n(1);
-        root.ToRightCount = n(2);
+        root.SetCounts(9, n(1), n(2));
         log.AnalysisEnded(root, w.value(3));
     } else if (w[0] == "unreached") {
         log.AnalysisConnectFailedEnded(w.mid(1).join(' '));

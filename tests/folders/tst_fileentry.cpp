@@ -112,6 +112,9 @@ private Q_SLOTS:
         QTest::newRow("accents and blanks") << QString::fromUtf8(" \xc3\xa9t\xc3\xa9 \xe2\x82\xac ") << QStringLiteral("/x/");
         QTest::newRow("colon and line break") << QStringLiteral("a:b\r\nc") << QStringLiteral("/a:b");
         QTest::newRow("empty name") << QString() << QStringLiteral("/");
+        QTest::newRow("longest name an entry holds") << QString(65535, u'n') << QString();
+        QTest::newRow("longer than an entry holds") << QString(70000, u'n') << QStringLiteral("/l");
+        QTest::newRow("long in bytes, not in characters") << QString(30000, QChar(0x20ac)) << QString();
     }
 
     void namesAndPathsReadBackAsGiven()
@@ -142,6 +145,55 @@ private Q_SLOTS:
         QVERIFY(!again->HasFilePath());
         QCOMPARE(again->Name(), name);
         QCOMPARE(root.FilePath(), QStringLiteral("/base/"));
+    }
+
+    // A listing entry reads back the time and size its state tree recorded, whether they
+    // differ from its own or not, also after it was marked again and its level grew.
+    void recordedValuesReadBackAsSet_data()
+    {
+        QTest::addColumn<int>("time");
+        QTest::addColumn<qint64>("size");
+        QTest::addColumn<int>("recordedTime");
+        QTest::addColumn<qint64>("recordedSize");
+        QTest::newRow("unchanged") << 100 << qint64(5) << 100 << qint64(5);
+        QTest::newRow("older time") << 100 << qint64(5) << 99 << qint64(5);
+        QTest::newRow("other size") << 100 << qint64(5) << 100 << qint64(6000000000);
+        QTest::newRow("both differ") << 100 << qint64(5) << 0 << qint64(0);
+    }
+
+    void recordedValuesReadBackAsSet()
+    {
+        QFETCH(int, time);
+        QFETCH(qint64, size);
+        QFETCH(int, recordedTime);
+        QFETCH(qint64, recordedSize);
+        FileEntry root;
+        FileEntry *e = root.AddChild(QStringLiteral("a"));
+        FileEntry *sibling = root.AddChild(QStringLiteral("b"));
+        for (FileEntry *x : {e, sibling}) {
+            x->FileTime = time;
+            x->FileSize = size;
+        }
+        e->SetStateTime(recordedTime);
+        e->SetStateSize(recordedSize);
+        for (int i = 0; i < 1000; ++i)
+            root.AddChild(QString::number(i));
+        QCOMPARE(e->StateTime(), recordedTime);
+        QCOMPARE(e->StateSize(), recordedSize);
+        QCOMPARE(sibling->StateTime(), time);
+        QCOMPARE(sibling->StateSize(), size);
+
+        // Marked again against another record: the last one holds.
+        e->SetStateTime(time + 7);
+        e->SetStateSize(size + 7);
+        QCOMPARE(e->StateTime(), time + 7);
+        QCOMPARE(e->StateSize(), size + 7);
+        e->SetStateTime(time);
+        e->SetStateSize(size);
+        QCOMPARE(e->StateTime(), time);
+        QCOMPARE(e->StateSize(), size);
+        QCOMPARE(e->FileTime, time);
+        QCOMPARE(e->FileSize, size);
     }
 
     // A child's path runs through the names of the folders above it.

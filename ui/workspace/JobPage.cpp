@@ -838,8 +838,8 @@ void JobPage::AnalysisFinished()
     m_log.ResultFillStarts(root);
     FillView(RowTree::ModeChanges);
     GroupBox_ResultsFilter->setEnabled(true);
-    rb_all->setText(QStringLiteral("All(%1)").arg(root.FileCount));
-    rb_changed->setText(QStringLiteral("Changes(%1)").arg(root.ToLeftCount + root.ToRightCount));
+    rb_all->setText(QStringLiteral("All(%1)").arg(root.FileCount()));
+    rb_changed->setText(QStringLiteral("Changes(%1)").arg(root.ToLeftCount() + root.ToRightCount()));
     rb_conflicts->setText(QStringLiteral("conflicts(%1)").arg(RowTree::ConflictCount(root)));
     m_log.ResultFilled(root, Label_lasttime->text());
     ScrollLogToEnd();
@@ -855,7 +855,7 @@ void JobPage::AnalysisFinished()
         RequestRun(Run::Sync);
         return;
     }
-    NoticeRunEnd(RunEndNotifier::AnalysedText(m_job->SyncName, root.ToLeftCount + root.ToRightCount), false);
+    NoticeRunEnd(RunEndNotifier::AnalysedText(m_job->SyncName, root.ToLeftCount() + root.ToRightCount()), false);
 }
 
 void JobPage::SyncFinished()
@@ -952,7 +952,7 @@ void JobPage::RebuildView(View view)
     // A cancel of an earlier run must not leave a later view empty.
     m_job->CancelFlag = 0;
     Status(QStringLiteral("The file is loading:"));
-    ProgressRange(root.ToLeftCount + root.ToRightCount);
+    ProgressRange(root.ToLeftCount() + root.ToRightCount());
     pb_action->setValue(0);
     FillView(view == View::All         ? RowTree::ModeAll
              : view == View::Errors    ? RowTree::ModeErrors

@@ -43,15 +43,11 @@ void MakeResult(HandMadeResult &made)
     Add(made, root, "same.txt", saSame);
     Add(made, root, "up.txt", saUpdateLeft);
     ResultEntry *sub = Add(made, root, "sub", saSame, true);
-    sub->ToLeftCount = 0;
-    sub->ToRightCount = 2;
-    sub->FileCount = 3;
+    sub->SetCounts(3, 0, 2);
     Add(made, *sub, "c.txt", saUpdateRight);
     Add(made, *sub, "d.txt", saSame);
     Add(made, *sub, "e.txt", saLeftOnly);
-    root.ToLeftCount = 2;
-    root.ToRightCount = 3;
-    root.FileCount = 7;
+    root.SetCounts(7, 2, 3);
 }
 
 }  // namespace
@@ -214,9 +210,9 @@ private Q_SLOTS:
             ResultEntry *folder = Add(*m_result, root, QStringLiteral("folder%1").arg(f), saSame, true);
             Add(*m_result, *folder, "x.txt", saUpdateRight);
             Add(*m_result, *folder, "y.txt", saLeftOnly);
-            folder->ToRightCount = folder->FileCount = 2;
+            folder->SetCounts(2, 0, 2);
         }
-        root.ToRightCount = root.FileCount = 2 * folders;
+        root.SetCounts(2 * folders, 0, 2 * folders);
         m_rows->BuildView(root, RowTree::ModeAll);
         m_model->Attach();
         ResultView view;
