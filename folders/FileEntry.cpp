@@ -32,7 +32,8 @@ struct FileEntry::Children {
     std::unique_ptr<QHash<QByteArray, std::vector<int>>> NameIndex;
     // The children's recorded paths (see FilePath), keyed by child: entries never move.
     QHash<const FileEntry *, QString> Paths;
-    // The children's recorded sizes and times that differ from their size and time.
+    // A root's: the recorded sizes and times of the tree's entries that differ from their
+    // own. Few entries have one, and a table of each level would weigh more than them all.
     QHash<const FileEntry *, int64_t> StateSizes;
     QHash<const FileEntry *, int32_t> StateTimes;
     // The sizes of names too long for an entry to hold.
@@ -65,38 +66,44 @@ void FileEntry::SetFileCount(int32_t count)
 
 int64_t FileEntry::StateSize() const
 {
-    return (m_kept & StateSizeKept) ? Parent->m_children->StateSizes.value(this) : FileSize;
+    return (m_kept & StateSizeKept) ? treeTables().StateSizes.value(this) : FileSize;
 }
 
 void FileEntry::SetStateSize(int64_t size)
 {
     // A root is never marked against a state tree.
-    if (!Parent)
-        return;
-    if (size != FileSize) {
-        m_kept |= StateSizeKept;
-        Parent->m_children->StateSizes.insert(this, size);
-    } else if (m_kept & StateSizeKept) {
-        m_kept &= uint8_t(~StateSizeKept);
-        Parent->m_children->StateSizes.remove(this);
-    }
+    if (Parent)
+        keepApart(treeTables().StateSizes, size, FileSize, StateSizeKept);
 }
 
 int32_t FileEntry::StateTime() const
 {
-    return (m_kept & StateTimeKept) ? Parent->m_children->StateTimes.value(this) : FileTime;
+    return (m_kept & StateTimeKept) ? treeTables().StateTimes.value(this) : FileTime;
 }
 
 void FileEntry::SetStateTime(int32_t time)
 {
-    if (!Parent)
-        return;
-    if (time != FileTime) {
-        m_kept |= StateTimeKept;
-        Parent->m_children->StateTimes.insert(this, time);
-    } else if (m_kept & StateTimeKept) {
-        m_kept &= uint8_t(~StateTimeKept);
-        Parent->m_children->StateTimes.remove(this);
+    if (Parent)
+        keepApart(treeTables().StateTimes, time, FileTime, StateTimeKept);
+}
+
+FileEntry::Children &FileEntry::treeTables() const
+{
+    const FileEntry *root = this;
+    while (root->Parent)
+        root = root->Parent;
+    return *root->m_children;
+}
+
+template <typename T>
+void FileEntry::keepApart(QHash<const FileEntry *, T> &table, T value, T own, uint8_t bit)
+{
+    if (value != own) {
+        m_kept |= bit;
+        table.insert(this, value);
+    } else if (m_kept & bit) {
+        m_kept &= uint8_t(~bit);
+        table.remove(this);
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 #include <QByteArrayView>
 #include <QString>
+#include <QtCore/qcontainerfwd.h>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -85,6 +86,11 @@ private:
     struct Children;
     Children &children();
     qsizetype nameSize() const;
+    // The root's tables; only an entry below a root (which has them) asks.
+    Children &treeTables() const;
+    // Keeps value in table where it differs from the entry's own, under bit of m_kept.
+    template <typename T>
+    void keepApart(QHash<const FileEntry *, T> &table, T value, T own, uint8_t bit);
 
     // What the parent level keeps for this entry in its tables.
     enum Kept : uint8_t { PathKept = 1, StateSizeKept = 2, StateTimeKept = 4, LongNameKept = 8 };

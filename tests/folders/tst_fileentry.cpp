@@ -168,20 +168,26 @@ private Q_SLOTS:
         QFETCH(int, recordedTime);
         QFETCH(qint64, recordedSize);
         FileEntry root;
-        FileEntry *e = root.AddChild(QStringLiteral("a"));
-        FileEntry *sibling = root.AddChild(QStringLiteral("b"));
-        for (FileEntry *x : {e, sibling}) {
+        FileEntry *folder = root.AddChild(QStringLiteral("f"))->AddChild(QStringLiteral("g"));
+        FileEntry *e = folder->AddChild(QStringLiteral("a"));
+        FileEntry *sibling = folder->AddChild(QStringLiteral("b"));
+        FileEntry *cousin = root.AddChild(QStringLiteral("a"));
+        for (FileEntry *x : {e, sibling, cousin}) {
             x->FileTime = time;
             x->FileSize = size;
         }
         e->SetStateTime(recordedTime);
         e->SetStateSize(recordedSize);
+        cousin->SetStateTime(time + 1);
+        cousin->SetStateSize(size + 1);
         for (int i = 0; i < 1000; ++i)
-            root.AddChild(QString::number(i));
+            folder->AddChild(QString::number(i));
         QCOMPARE(e->StateTime(), recordedTime);
         QCOMPARE(e->StateSize(), recordedSize);
         QCOMPARE(sibling->StateTime(), time);
         QCOMPARE(sibling->StateSize(), size);
+        QCOMPARE(cousin->StateTime(), time + 1);
+        QCOMPARE(cousin->StateSize(), size + 1);
 
         // Marked again against another record: the last one holds.
         e->SetStateTime(time + 7);
