@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QSaveFile>
 
+#include <sys/mman.h>
+
 #include <algorithm>
 #include <limits>
 #include <vector>
@@ -271,14 +273,24 @@ void ReadFile(const QString &path, FileEntry &root)
         Clear(root);
         return;
     }
-    // Mapped rather than read: a state file of a million entries, held on the heap while
-    // it is parsed, would leave its room there unused for the rest of the analysis.
-    if (uchar *mapped = file.size() > 0 ? file.map(0, file.size()) : nullptr) {
-        Parse(QByteArray::fromRawData(reinterpret_cast<const char *>(mapped), file.size()), root);
-        file.unmap(mapped);
+    // Read into pages of its own rather than onto the heap: a state file of a million
+    // entries, held on the heap while it is parsed, would leave its room there unused for
+    // the rest of the analysis. Not mapped: a file cut short meanwhile would end the program.
+    const qint64 size = file.size();
+    void *pages = size > 0 ? mmap(nullptr, size_t(size), PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0)
+                           : MAP_FAILED;
+    if (pages == MAP_FAILED) {
+        Parse(file.readAll(), root);
         return;
     }
-    Parse(file.readAll(), root);
+    const qint64 read = std::max<qint64>(file.read(static_cast<char *>(pages), size), 0);
+    const QByteArray text = QByteArray::fromRawData(static_cast<const char *>(pages), read);
+    // Grown since its size was taken: the whole of it, as before.
+    if (!file.atEnd())
+        Parse(text + file.readAll(), root);
+    else
+        Parse(text, root);
+    munmap(pages, size_t(size));
 }
 
 bool WriteFile(const QString &path, const FileEntry &root, QString *why)
