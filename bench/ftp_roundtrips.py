@@ -322,10 +322,20 @@ def run_tree(server_class, delay_ms, args, tools):
             f.write('<?xml version="1.0" encoding="utf-8"?><TaskList>%s</TaskList>' % job(
                 "Site", left, "ftp://127.0.0.1:%d/site" % server.port))
         print("\n%s, %.0f ms before each reply: a tree of 331 folders, %d files" % (server.name, delay_ms, files))
-        mine = {}
-        for n in (1, 4):
-            mine[n] = step(server, "corvane analyse, %d conn" % n, [cli, "--tasklist", tasklist, "analyze", "Site"],
-                           files, args, corvane_env(work, n))
+        mine, other = {}, {}
+        other_cli = install_cli(args, work, args.compare) if args.compare else None
+        # The other program in the same rounds: a change of a few percent shows through the
+        # machine's noise only side by side; each goes first in every other round. Four
+        # connections come before one: ProFTPD may still be reaping four sessions a second
+        # after they end, and the next client would pay for it.
+        programs = [("corvane analyse", cli, mine)] + ([("other build", other_cli, other)] if other_cli else [])
+        args.rounds = getattr(args, "rounds", 0) + 1
+        if args.rounds % 2 == 0:
+            programs.reverse()
+        for label, program, times in programs:
+            for n in (4, 1):
+                times[n] = step(server, "%s, %d conn" % (label, n), [program, "--tasklist", tasklist, "analyze", "Site"],
+                                files, args, corvane_env(work, n))
         peers = []
         if tools.get("lftp"):
             env = dict(os.environ, HOME=work)
@@ -340,6 +350,10 @@ def run_tree(server_class, delay_ms, args, tools):
             label = "corvane analyse, %d connection%s:" % (n, "s" if n > 1 else "")
             ratios(label, mine[n], peers)
             figures[label] = (mine[n], dict(peers))
+            if other_cli:
+                label = "other build, %d connection%s:" % (n, "s" if n > 1 else "")
+                ratios(label, other[n], peers)
+                figures[label] = (other[n], dict(peers))
         return figures
     finally:
         if server:
@@ -347,11 +361,11 @@ def run_tree(server_class, delay_ms, args, tools):
         cleanup(args, work)
 
 
-def install_cli(args, work):
-    program = os.path.join(work, "program")
+def install_cli(args, work, build=None):
+    program = os.path.join(work, "program" if build is None else "other-program")
     os.makedirs(program)
     cli = os.path.join(program, "corvane-cli")
-    shutil.copy(os.path.join(os.path.abspath(args.build), "corvane-cli"), cli)
+    shutil.copy(os.path.join(os.path.abspath(build or args.build), "corvane-cli"), cli)
     return cli
 
 
@@ -492,10 +506,13 @@ def main():
     p.add_argument("--no-wait", action="store_true",
                    help="do not wait for closed connections to clear between steps")
     p.add_argument("--scheme", choices=("ftp", "ftps", "sftp"), default="ftp")
+    p.add_argument("--compare", metavar="OTHER_BUILD",
+                   help="the tree shape also times OTHER_BUILD's corvane-cli in the same rounds")
     args = p.parse_args()
 
-    if not os.access(os.path.join(os.path.abspath(args.build), "corvane-cli"), os.X_OK):
-        sys.exit("bench: corvane-cli is missing in %s; build the corvane-cli target first" % args.build)
+    for build in filter(None, (args.build, args.compare)):
+        if not os.access(os.path.join(os.path.abspath(build), "corvane-cli"), os.X_OK):
+            sys.exit("bench: corvane-cli is missing in %s; build the corvane-cli target first" % build)
     tools = {"lftp": not args.no_lftp and shutil.which("lftp"),
              "rclone": not args.no_rclone and shutil.which("rclone")}
     for name, found in tools.items():
