@@ -102,10 +102,10 @@ def with_later_logins_slow(handler, delay):
 
 def with_failures(handler, exit_at, stall_at):
     """A handler class that ends or hangs the server at a chosen command."""
-    def parse(specs):
+    def parse(choices):
         out = []
-        for spec in specs:
-            parts = spec.split(":")
+        for choice in choices:
+            parts = choice.split(":")
             out.append((parts[0].upper(), int(parts[1]), float(parts[2]) if len(parts) > 2 else 0))
         return out
 
